@@ -1,0 +1,2 @@
+// seabattle: the real-time naval battle program.
+int main() { return 0; }
