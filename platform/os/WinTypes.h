@@ -25,6 +25,9 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using HANDLE = void*;
+// A window handle; platform/window maps it to its SDL window.
+struct HWND__;
+using HWND = HWND__*;
 using HINSTANCE = void*;
 using HMODULE = void*;
 
