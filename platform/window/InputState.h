@@ -1,0 +1,24 @@
+#pragma once
+// Shared between the message loop and the DirectInput devices (not for use
+// outside platform/window): the system keyboard and mouse as the processed
+// events left them, and the focus history of each window.
+#include "platform/os/WinTypes.h"
+
+namespace Platform::Detail {
+
+struct SystemInput {
+    BYTE keys[256] = {};       // by DIK code, 0x80 = down
+    BYTE buttons[4] = {};      // 0 left, 1 right, 2 middle, 3 first extra
+    long long sumX = 0;        // running totals of relative motion; devices
+    long long sumY = 0;        // read the difference since their last read
+    long long sumZ = 0;
+};
+
+SystemInput& Input();
+
+// Whether the window is live and focused, and how often it has lost focus
+// (a device acquired before the last loss has lost its acquisition).
+bool WindowFocused(HWND hWnd);
+DWORD WindowFocusLosses(HWND hWnd);
+
+} // namespace Platform::Detail
