@@ -85,5 +85,8 @@ constexpr HRESULT MakeHResult(std::uint32_t v) { return static_cast<HRESULT>(v);
 #define ERROR_FILE_NOT_FOUND 2u
 #define ERROR_PATH_NOT_FOUND 3u
 #define ERROR_ACCESS_DENIED 5u
+#define ERROR_INVALID_HANDLE 6u
+#define ERROR_NOT_ENOUGH_MEMORY 8u
 #define ERROR_NO_MORE_FILES 18u
+#define ERROR_FILE_EXISTS 80u
 #define ERROR_ALREADY_EXISTS 183u
