@@ -23,15 +23,21 @@ bool ResolveUserDataFolder(const std::string& programFolder, bool create, std::s
     if (documents.empty()) return false;
     const std::string configured = documents + sub;
     if (create && !Platform::DirectoryExists(configured)) {
-        if (!CreateDirectoryA(configured.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        if (!CreateDirectoryA(configured.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+            folder = configured;
+            return false;
+        }
     }
     folder = configured;
     return true;
 }
 
-std::string UserSettingsPath(const std::string& programFolder) {
+std::string UserSettingsPath(const std::string& programFolder, std::string* failedFolder) {
     std::string folder;
-    if (!ResolveUserDataFolder(programFolder, true, folder)) return std::string();
+    if (!ResolveUserDataFolder(programFolder, true, folder)) {
+        if (failedFolder) *failedFolder = folder;
+        return std::string();
+    }
     return folder + kEngineIni;
 }
 

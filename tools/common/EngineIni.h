@@ -28,12 +28,13 @@ inline constexpr const char* kKeyEffectsVolume = "EffectsVolume";
 // folder followed by "UserLocalDirectory"; otherwise programFolder. The file
 // names are appended directly, so a configured folder ends in a separator.
 // With `create`, a configured folder is made when missing (one level, as
-// configured). False when the folder cannot be found or made.
+// configured). False when the folder cannot be found or made; `folder` then
+// holds what was configured (or "").
 bool ResolveUserDataFolder(const std::string& programFolder, bool create, std::string& folder);
 
 // ResolveUserDataFolder(create) followed by "engine.ini"; "" when there is no
-// folder to put it in.
-std::string UserSettingsPath(const std::string& programFolder);
+// folder to put it in (then `failedFolder`, when given, names the folder).
+std::string UserSettingsPath(const std::string& programFolder, std::string* failedFolder = nullptr);
 
 // Reads an integer key of "engine.ini" with the profile rules.
 int ReadIniInt(const std::string& path, const char* section, const char* key, int defaultValue);
