@@ -1,6 +1,7 @@
 #pragma once
 // Folder listing, copying and deleting with the Win32 names. Paths may use
 // '\' or '/' and are mended case-insensitively like every other path.
+#include "platform/os/Paths.h" // GetLastError
 #include "platform/os/WinTypes.h"
 
 #define FILE_ATTRIBUTE_READONLY 0x00000001u

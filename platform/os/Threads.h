@@ -4,6 +4,7 @@
 // itself never holds the process back: a thread created suspended and never
 // resumed simply ends with the process, and no handle left open makes exit
 // block or abort.
+#include "platform/os/Paths.h" // GetLastError
 #include "platform/os/WinTypes.h"
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 #include "platform/os/Profile.h"
 #include "TestFolder.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -71,6 +72,37 @@ TEST(Profile, FailedWriteKeepsTheOldFile) {
     const auto dir = VornaTest::FreshFolder();
     const auto ini = (dir / "missing-folder" / "w.ini").string();
     EXPECT_FALSE(WritePrivateProfileStringA("A", "x", "1", ini.c_str()));
+}
+
+TEST(Profile, ListsSectionsAndKeysAsDoubleTerminatedLists) {
+    const auto ini = (VornaTest::FreshFolder() / "l.ini").string();
+    VornaTest::WriteText(ini, "[One]\r\na=1\r\n;b=2\r\nno equals sign\r\nc = 3\r\n[Two]\r\n");
+    char buf[64];
+    DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "", buf, sizeof buf, ini.c_str());
+    EXPECT_EQ(std::string(buf, n + 1), std::string("One\0Two\0\0", 9));
+    n = GetPrivateProfileStringA("one", nullptr, "", buf, sizeof buf, ini.c_str());
+    EXPECT_EQ(std::string(buf, n + 1), std::string("a\0c\0\0", 5));
+    // A list cut by a small buffer still ends in two terminators.
+    std::memset(buf, 'x', sizeof buf);
+    n = GetPrivateProfileStringA(nullptr, nullptr, "", buf, 5, ini.c_str());
+    ASSERT_GT(n, 0u);
+    ASSERT_LT(n, 5u);
+    EXPECT_EQ(buf[n - 1], '\0');
+    EXPECT_EQ(buf[n], '\0');
+    EXPECT_EQ(std::string(buf), "One");
+}
+
+TEST(Profile, WritesKeepCrLfLineEndsAndCreateMissingFiles) {
+    const auto dir = VornaTest::FreshFolder();
+    const auto crlf = (dir / "crlf.ini").string();
+    VornaTest::WriteText(crlf, "[A]\r\nx=1\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("A", "x", "2", crlf.c_str()));
+    EXPECT_EQ(VornaTest::ReadText(crlf), "[A]\r\nx=2\r\n");
+    const auto fresh = (dir / "new.ini").string();
+    EXPECT_TRUE(WritePrivateProfileStringA("Grafic Settings", "Width", "800", fresh.c_str()));
+    EXPECT_EQ(GetPrivateProfileIntA("grafic settings", "width", -1, fresh.c_str()), 800u);
+    EXPECT_TRUE(WritePrivateProfileStringA("Grafic Settings", nullptr, nullptr, fresh.c_str()));
+    EXPECT_EQ(static_cast<int>(GetPrivateProfileIntA("Grafic Settings", "Width", -1, fresh.c_str())), -1);
 }
 
 } // namespace
