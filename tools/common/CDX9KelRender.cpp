@@ -19,6 +19,11 @@ std::string VersionText(float v) {
     std::snprintf(text, sizeof text, "%.1f", static_cast<double>(v));
     return text;
 }
+// Modes in the desktop's format only; a mode or desktop whose format the
+// system does not tell (0) is taken.
+bool SameFormat(const Platform::DisplayMode& m, const Platform::DisplayMode& desktop) {
+    return m.format == 0 || desktop.format == 0 || m.format == desktop.format;
+}
 } // namespace
 
 DisplayBackend DisplayBackend::System() {
@@ -80,7 +85,7 @@ bool CDX9KelRender::GenerateResolutionsList() {
     if (m_stdvModes.empty()) return false;
     m_stdvResolutions.clear();
     for (const Platform::DisplayMode& m : m_stdvModes) {
-        if (m_desktop.format != 0 && m.format != m_desktop.format) continue;
+        if (!SameFormat(m, m_desktop)) continue;
         if (m.width < kMinWidth) continue;
         const std::pair<uint32_t, uint32_t> r(m.width, m.height);
         if (std::find(m_stdvResolutions.begin(), m_stdvResolutions.end(), r) == m_stdvResolutions.end())
@@ -97,7 +102,7 @@ bool CDX9KelRender::GenerateRefreshRateList() {
     if (m_stdvModes.empty()) return false;
     m_stdvRefreshRates.clear();
     for (const Platform::DisplayMode& m : m_stdvModes) {
-        if (m_desktop.format != 0 && m.format != m_desktop.format) continue;
+        if (!SameFormat(m, m_desktop)) continue;
         if (std::find(m_stdvRefreshRates.begin(), m_stdvRefreshRates.end(), m.refreshRate) == m_stdvRefreshRates.end())
             m_stdvRefreshRates.push_back(m.refreshRate);
     }

@@ -24,7 +24,7 @@ void LegacySettings::BuildModeLists(const Platform::DisplayMode& desktop,
     presetResolution = presetRefresh = -1;
     std::vector<int> rates;
     for (const Platform::DisplayMode& m : modes) {
-        if (desktop.format != 0 && m.format != desktop.format) continue;
+        if (m.format != 0 && desktop.format != 0 && m.format != desktop.format) continue;
         if (m.width < 800) continue;
         const int w = static_cast<int>(m.width), h = static_cast<int>(m.height);
         if (std::find(heights.begin(), heights.end(), h) == heights.end()) {
