@@ -199,34 +199,6 @@ HRESULT DirectInput8Create(HINSTANCE, DWORD version, REFIID iid, LPVOID* out, LP
 
 namespace Platform {
 
-const char* DirectInputErrorString(HRESULT hr) {
-    struct Name {
-        HRESULT hr;
-        const char* text;
-    };
-    static const Name names[] = {
-        {DI_OK, "S_OK"},
-        {DI_NOEFFECT, "S_FALSE"},
-        {DIERR_INPUTLOST, "DIERR_INPUTLOST"},
-        {DIERR_NOTACQUIRED, "DIERR_NOTACQUIRED"},
-        {DIERR_OTHERAPPHASPRIO, "DIERR_OTHERAPPHASPRIO"},
-        {E_INVALIDARG, "E_INVALIDARG"},
-        {DIERR_DEVICENOTREG, "DIERR_DEVICENOTREG"},
-        {E_FAIL, "E_FAIL"},
-        {DIERR_NOTINITIALIZED, "DIERR_NOTINITIALIZED"},
-        {DIERR_ACQUIRED, "DIERR_ACQUIRED"},
-        {DIERR_OLDDIRECTINPUTVERSION, "DIERR_OLDDIRECTINPUTVERSION"},
-        {DIERR_BETADIRECTINPUTVERSION, "DIERR_BETADIRECTINPUTVERSION"},
-        {E_OUTOFMEMORY, "E_OUTOFMEMORY"},
-        {E_NOINTERFACE, "E_NOINTERFACE"},
-        {E_POINTER, "E_POINTER"},
-        {E_NOTIMPL, "E_NOTIMPL"},
-    };
-    for (const auto& n : names)
-        if (n.hr == hr) return n.text;
-    return "Unknown";
-}
-
 void FailDirectInputStep(DIStep step, DIDeviceKind kind, HRESULT hr, int count) {
     Failures().push_back(Failure{step, kind, hr, count});
 }

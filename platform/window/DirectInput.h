@@ -122,10 +122,6 @@ HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID
 
 namespace Platform {
 
-// The symbolic name of a DirectInput or common result code ("DIERR_INPUTLOST",
-// "E_FAIL", ...); "Unknown" for codes it does not know.
-const char* DirectInputErrorString(HRESULT hr);
-
 // The DIK code of an SDL scancode (SDL_Scancode value); 0 when it has none.
 BYTE DikFromScancode(int scancode);
 // The SDL scancode of a DIK code; 0 (unknown) when it has none.

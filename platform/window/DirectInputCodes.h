@@ -1,46 +1,9 @@
 #pragma once
-// DirectInput key codes (DIK_*) and result codes, with their documented
-// values: key codes index the 256-byte keyboard state and are stored in data
+// DirectInput key codes (DIK_*), with their documented values (the result
+// codes come from platform/os/ResultCodes.h): key codes index the 256-byte keyboard state and are stored in data
 // files (button hotkeys), so they must not change.
+#include "platform/os/ResultCodes.h"
 #include "platform/os/WinTypes.h"
-
-// Result codes.
-#ifndef DI_OK
-#define DI_OK S_OK
-#endif
-#ifndef DI_NOEFFECT
-#define DI_NOEFFECT S_FALSE
-#endif
-#ifndef DIERR_INPUTLOST
-#define DIERR_INPUTLOST MakeHResult(0x8007001Eu)
-#endif
-#ifndef DIERR_NOTACQUIRED
-#define DIERR_NOTACQUIRED MakeHResult(0x8007000Cu)
-#endif
-#ifndef DIERR_OTHERAPPHASPRIO
-#define DIERR_OTHERAPPHASPRIO MakeHResult(0x80070005u)
-#endif
-#ifndef DIERR_INVALIDPARAM
-#define DIERR_INVALIDPARAM MakeHResult(0x80070057u)
-#endif
-#ifndef DIERR_DEVICENOTREG
-#define DIERR_DEVICENOTREG MakeHResult(0x80040154u)
-#endif
-#ifndef DIERR_GENERIC
-#define DIERR_GENERIC MakeHResult(0x80004005u)
-#endif
-#ifndef DIERR_NOTINITIALIZED
-#define DIERR_NOTINITIALIZED MakeHResult(0x80070015u)
-#endif
-#ifndef DIERR_ACQUIRED
-#define DIERR_ACQUIRED MakeHResult(0x800700AAu)
-#endif
-#ifndef DIERR_OLDDIRECTINPUTVERSION
-#define DIERR_OLDDIRECTINPUTVERSION MakeHResult(0x8007047Eu)
-#endif
-#ifndef DIERR_BETADIRECTINPUTVERSION
-#define DIERR_BETADIRECTINPUTVERSION MakeHResult(0x80070481u)
-#endif
 
 // Key codes.
 #define DIK_ESCAPE 0x01

@@ -1,12 +1,14 @@
 #include "platform/window/Window.h"
 
 #include "platform/os/Clock.h"
+#include "platform/os/CodePage.h"
 #include "platform/window/DirectInput.h"
 #include "platform/window/InputState.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -56,6 +58,10 @@ struct State {
     int showCount = 0;
     HCURSOR__ arrow{nullptr, true};
     bool videoFailed = false;
+    // Where injected mouse events left the cursor, for their relative motion
+    // (the loop may not have taken them yet).
+    bool injected = false;
+    POINT injectedScreen{0, 0};
 };
 
 State& S() {
@@ -83,72 +89,6 @@ HWND FindById(Uint32 id) {
 }
 
 bool VideoUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
-
-// Code page 1251, bytes 0x80-0xFF; 0 marks the one unassigned byte (0x98).
-constexpr std::uint16_t kCp1251High[128] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0000, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
-    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,
-    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,
-    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,
-    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,
-    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
-};
-
-// UTF-8 text to code page 1251 bytes; characters the code page lacks and
-// malformed sequences are dropped.
-std::string Utf8ToCp1251(const char* text) {
-    std::string out;
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    while (*p) {
-        std::uint32_t cp;
-        int extra;
-        if (*p < 0x80) { cp = *p; extra = 0; }
-        else if ((*p & 0xE0) == 0xC0) { cp = *p & 0x1F; extra = 1; }
-        else if ((*p & 0xF0) == 0xE0) { cp = *p & 0x0F; extra = 2; }
-        else if ((*p & 0xF8) == 0xF0) { cp = *p & 0x07; extra = 3; }
-        else { ++p; continue; }
-        ++p;
-        bool ok = true;
-        for (int i = 0; i < extra; ++i) {
-            if ((*p & 0xC0) != 0x80) { ok = false; break; }
-            cp = (cp << 6) | (*p & 0x3F);
-            ++p;
-        }
-        if (!ok) continue;
-        if (cp < 0x80) { out.push_back(static_cast<char>(cp)); continue; }
-        for (int i = 0; i < 128; ++i)
-            if (kCp1251High[i] == cp) { out.push_back(static_cast<char>(0x80 + i)); break; }
-    }
-    return out;
-}
-
-std::string Cp1251ToUtf8(const char* text) {
-    std::string out;
-    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
-        std::uint32_t cp = *p < 0x80 ? *p : kCp1251High[*p - 0x80];
-        if (cp == 0) continue;
-        if (cp < 0x80) out.push_back(static_cast<char>(cp));
-        else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
 
 LPARAM MakeLParam(int x, int y) {
     return static_cast<LPARAM>((static_cast<DWORD>(static_cast<WORD>(y)) << 16) | static_cast<WORD>(x));
@@ -178,6 +118,13 @@ void WindowPosition(HWND h, int* x, int* y) {
     *x = 0;
     *y = 0;
     if (Find(h) && h->sdl) SDL_GetWindowPosition(h->sdl, x, y);
+}
+
+void ClientToScreenPoint(HWND h, POINT* p) {
+    int wx, wy;
+    WindowPosition(h, &wx, &wy);
+    p->x += wx;
+    p->y += wy;
 }
 
 // Remembers where the mouse is, from an event in a window's client area.
@@ -232,7 +179,7 @@ void Translate(const SDL_Event& e) {
     case SDL_TEXTINPUT: {
         HWND h = FindById(e.text.windowID);
         if (!h) break;
-        for (char c : Utf8ToCp1251(e.text.text)) Post(h, WM_CHAR, static_cast<BYTE>(c), 1);
+        for (char c : Platform::Utf8ToCp1251(e.text.text)) Post(h, WM_CHAR, static_cast<BYTE>(c), 1);
         break;
     }
     case SDL_MOUSEMOTION: {
@@ -370,7 +317,7 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, in
     Uint32 flags = SDL_WINDOW_OPENGL;
     flags |= (style & WS_VISIBLE) ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
     if (style & WS_POPUP) flags |= SDL_WINDOW_BORDERLESS;
-    std::string title = Cp1251ToUtf8(windowName ? windowName : "");
+    std::string title = Platform::Cp1251ToUtf8(windowName ? windowName : "");
     SDL_Window* sdl = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
     if (!sdl) return nullptr;
     auto w = std::make_unique<HWND__>();
@@ -658,9 +605,12 @@ void InjectKey(HWND hWnd, BYTE dik, bool down) {
 
 void InjectMouseMove(HWND hWnd, int x, int y) {
     if (!EnsureVideo()) return;
-    // Relative motion from the last position the loop saw in that window.
-    POINT last = S().cursorScreen;
+    auto& s = S();
+    POINT last = s.injected ? s.injectedScreen : s.cursorScreen;
     ScreenToClient(hWnd, &last);
+    s.injected = true;
+    s.injectedScreen = POINT{x, y};
+    ClientToScreenPoint(hWnd, &s.injectedScreen);
     SDL_Event e{};
     e.type = SDL_MOUSEMOTION;
     e.motion.windowID = Find(hWnd) ? hWnd->id : 0;
@@ -675,6 +625,9 @@ void InjectMouseButton(HWND hWnd, int button, bool down, int x, int y) {
     if (!EnsureVideo()) return;
     static const Uint8 sdlButton[] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1};
     if (button < 0 || button > 3) return;
+    S().injected = true;
+    S().injectedScreen = POINT{x, y};
+    ClientToScreenPoint(hWnd, &S().injectedScreen);
     SDL_Event e{};
     e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
     e.button.windowID = Find(hWnd) ? hWnd->id : 0;
@@ -733,6 +686,7 @@ void FlushMessages() {
     auto& s = S();
     s.queue.clear();
     s.quitPending = false;
+    s.injected = false;
     if (VideoUp()) {
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
