@@ -1,0 +1,125 @@
+#include "WxHarness.h"
+
+#include <wx/dcscreen.h>
+#include <wx/uiaction.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace VornaTest {
+
+bool StartWx() {
+    static int started = -1;
+    if (started >= 0) return started == 1;
+    started = 0;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return false;
+    static int argc = 1;
+    static char name[] = "test_tools_ui";
+    static char* argv[] = {name, nullptr};
+    wxApp::SetInstance(new wxApp());
+    if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) return false;
+    wxTheApp->SetAppName("tools-test");
+    wxInitAllImageHandlers();
+    started = 1;
+    return true;
+}
+
+void Settle() {
+    for (int i = 0; i < 20; ++i) {
+        wxTheApp->ProcessPendingEvents();
+        wxYield();
+        wxMilliSleep(10);
+    }
+}
+
+namespace {
+// Polls for the dialog: the modal loop runs the timer.
+class Waiter : public wxTimer {
+public:
+    explicit Waiter(std::function<bool(wxWindow*)> act) : m_act(std::move(act)) {}
+    void Notify() override {
+        for (wxWindow* w : wxTopLevelWindows) {
+            if (!w->IsShown()) continue;
+            auto* dlg = dynamic_cast<wxDialog*>(w);
+            if (dlg && !dlg->IsModal()) continue;
+            Stop();
+            Settle();
+            if (m_act(w)) {
+                delete this;
+                return;
+            }
+            Start(100);
+            return;
+        }
+    }
+
+private:
+    std::function<bool(wxWindow*)> m_act;
+};
+} // namespace
+
+void WhenShownAny(std::function<bool(wxWindow*)> act) { (new Waiter(std::move(act)))->Start(100); }
+
+bool ClickButton(wxWindow* dialog, int id) {
+    wxWindow* button = dialog->FindWindow(id);
+    if (!button) return false;
+    bool clicked = false;
+    auto onClick = [&](wxCommandEvent& e) {
+        clicked = true;
+        e.Skip();
+    };
+    button->Bind(wxEVT_BUTTON, onClick);
+    dialog->Raise();
+    Settle();
+    wxUIActionSimulator sim;
+    const wxRect r = button->GetScreenRect();
+    sim.MouseMove(r.GetLeft() + r.GetWidth() / 2, r.GetTop() + r.GetHeight() / 2);
+    Settle();
+    sim.MouseClick();
+    Settle();
+    button->Unbind(wxEVT_BUTTON, onClick);
+    if (!clicked) {
+        wxCommandEvent e(wxEVT_BUTTON, id);
+        e.SetEventObject(button);
+        button->GetEventHandler()->ProcessEvent(e);
+    }
+    return clicked;
+}
+
+void Choose(wxWindow* parent, int id, int selection) {
+    auto* choice = dynamic_cast<wxChoice*>(parent->FindWindow(id));
+    ASSERT_NE(choice, nullptr) << id;
+    choice->SetSelection(selection);
+    wxCommandEvent e(wxEVT_CHOICE, id);
+    e.SetEventObject(choice);
+    e.SetInt(selection);
+    choice->GetEventHandler()->ProcessEvent(e);
+}
+
+void Slide(wxWindow* parent, int id, int value) {
+    auto* slider = dynamic_cast<wxSlider*>(parent->FindWindow(id));
+    ASSERT_NE(slider, nullptr) << id;
+    slider->SetValue(value);
+    wxCommandEvent e(wxEVT_SLIDER, id);
+    e.SetEventObject(slider);
+    e.SetInt(value);
+    slider->GetEventHandler()->ProcessEvent(e);
+}
+
+bool SaveScreenshot(wxWindow* window, const std::string& name) {
+    Settle();
+    std::filesystem::create_directories(VORNA_SCREENSHOT_DIR);
+    const std::string path = std::string(VORNA_SCREENSHOT_DIR) + "/" + name + ".png";
+    const wxRect r = window->GetScreenRect();
+    wxBitmap bmp(r.GetWidth(), r.GetHeight(), 24);
+    {
+        wxScreenDC screen;
+        wxMemoryDC mem(bmp);
+        mem.Blit(0, 0, r.GetWidth(), r.GetHeight(), &screen, r.GetLeft(), r.GetTop());
+    }
+    return bmp.SaveFile(path, wxBITMAP_TYPE_PNG);
+}
+
+} // namespace VornaTest
