@@ -1,2 +1,5 @@
-// seabattle: the real-time naval battle program.
-int main() { return 0; }
+// seabattle: the real-time naval battle program. The command line is not
+// used. A failed start-up exits with 1, a normal quit with 0.
+#include "engine3/core/CEngine.h"
+
+int main() { return Vorna3D::g_Engine.Run() ? 0 : 1; }
