@@ -16,6 +16,7 @@
 
 #include <epoxy/gl.h>
 
+#include <memory>
 #include <string>
 
 struct SDL_Window;
@@ -104,6 +105,10 @@ struct DeviceState {
     // --- GL objects owned by the device ---
     GLuint vertexArray = 0;
     GLuint samplers[kD3DSamplerCount] = {};
+    // The drawing code's own objects (shader programs, framebuffer object,
+    // the effect pass in progress); it deletes no GL names at destruction,
+    // since they die with the context.
+    std::shared_ptr<void> drawExtras;
 
     // Direct3D's documented defaults for every table above (no GL calls).
     void SetDefaultStates();

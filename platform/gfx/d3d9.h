@@ -647,14 +647,6 @@ struct D3DCLIPSTATUS9 {
     DWORD ClipIntersection;
 };
 
-struct GUID {
-    DWORD Data1;
-    WORD Data2;
-    WORD Data3;
-    BYTE Data4[8];
-};
-using REFIID = const GUID&;
-
 #define MAX_DEVICE_IDENTIFIER_STRING 512
 
 // The adapter's identity. Description holds the GL renderer string.
