@@ -62,6 +62,16 @@ struct POINT {
     LONG y;
 };
 
+// Interface and class identifiers (COM-style).
+struct GUID {
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+using REFGUID = const GUID&;
+using REFIID = const GUID&;
+
 struct SIZE {
     LONG cx;
     LONG cy;

@@ -27,7 +27,7 @@ struct Failure {
 };
 
 std::vector<Failure>& Failures() {
-    static std::vector<Failure> failures;
+    static std::vector<Failure>& failures = *new std::vector<Failure>;
     return failures;
 }
 

@@ -7,15 +7,7 @@
 #include "platform/window/DirectInputCodes.h"
 #include "platform/window/Window.h"
 
-struct GUID {
-    DWORD Data1;
-    WORD Data2;
-    WORD Data3;
-    BYTE Data4[8];
-};
-using REFGUID = const GUID&;
-using REFIID = const GUID&;
-struct IUnknown;
+class IUnknown;
 using LPUNKNOWN = IUnknown*;
 
 extern const GUID GUID_SysKeyboard;

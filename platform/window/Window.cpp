@@ -64,8 +64,10 @@ struct State {
     POINT injectedScreen{0, 0};
 };
 
+// Never destroyed: window objects may be torn down during static
+// destruction, after this state would otherwise be gone.
 State& S() {
-    static State s;
+    static State& s = *new State;
     return s;
 }
 
@@ -268,7 +270,7 @@ void PushWindowEvent(HWND h, Uint8 what) {
 namespace Platform::Detail {
 
 SystemInput& Input() {
-    static SystemInput input;
+    static SystemInput& input = *new SystemInput;
     return input;
 }
 
