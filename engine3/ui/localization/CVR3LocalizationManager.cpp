@@ -85,25 +85,40 @@ bool CVR3LocalizationManager::CreateLocalData() {
             SetLocalizedNames(this);
             return false;
         }
-        const TiXmlElement* root = doc.RootElement();
-        if (!root || root->ValueStr() != "Localization") {
+        if (!LoadLanguageDocument(doc)) {
             SetLocalizedNames(this);
             return false;
-        }
-        if (const TiXmlElement* names = root->FirstChildElement("Names")) {
-            const char* tag = names->Attribute("tag");
-            m_strTag = (tag && *tag) ? tag : kDefaultTag;
-            for (const TiXmlNode* node = names->FirstChild(); node; node = node->NextSibling()) {
-                if (node->Type() == TiXmlNode::TINYXML_COMMENT) continue;
-                const TiXmlElement* element = node->ToElement();
-                const char* text = element ? element->Attribute("name") : nullptr;
-                m_pTree->AddName(node->ValueStr(), text ? std::string(text) : std::string());
-            }
         }
     }
     g_Log.Write(LOG_INFO, "CVR3LocalizationManager::CreateLocalData() : End\n");
     SetLocalizedNames(this);
     return true;
+}
+
+bool CVR3LocalizationManager::LoadLanguageDocument(const TiXmlDocument& doc) {
+    const TiXmlElement* root = doc.RootElement();
+    if (!root || root->ValueStr() != "Localization") return false;
+    if (const TiXmlElement* names = root->FirstChildElement("Names")) {
+        const char* tag = names->Attribute("tag");
+        m_strTag = (tag && *tag) ? tag : kDefaultTag;
+        for (const TiXmlNode* node = names->FirstChild(); node; node = node->NextSibling()) {
+            if (node->Type() == TiXmlNode::TINYXML_COMMENT) continue;
+            const TiXmlElement* element = node->ToElement();
+            const char* text = element ? element->Attribute("name") : nullptr;
+            m_pTree->AddName(node->ValueStr(), text ? std::string(text) : std::string());
+        }
+    }
+    return true;
+}
+
+bool CVR3LocalizationManager::LoadLanguageText(const std::string& text) {
+    if (GetLocalizedNames() == this) SetLocalizedNames(nullptr);
+    m_pTree = std::make_unique<CVR3LocalNamesTree>();
+    m_strTag = kDefaultTag;
+    TiXmlDocument doc;
+    const bool ok = ParseXmlText(text, doc) && LoadLanguageDocument(doc);
+    SetLocalizedNames(this);
+    return ok;
 }
 
 const char* CVR3LocalizationManager::GetLocalizedName(const char* key) const {

@@ -7,6 +7,7 @@
 #include "engine3/ui/localization/CVR3LocalNamesTree.h"
 
 #include <memory>
+#include <tinyxml.h>
 #include <string>
 
 namespace Vorna3D {
@@ -29,6 +30,10 @@ public:
     // the data readers. True on success and for a binary language file (which
     // loads nothing).
     bool CreateLocalData();
+    // Loads language XML held in memory into a new names tree, as
+    // CreateLocalData does for the file. False when it is not XML or has no
+    // "Localization" root.
+    bool LoadLanguageText(const std::string& text);
 
     // ILocalizedNames.
     const char* GetLocalizedName(const char* key) const override;
@@ -46,6 +51,7 @@ public:
 
 private:
     void ReadSettings(const std::string& programFolder);
+    bool LoadLanguageDocument(const TiXmlDocument& doc);
 
     std::unique_ptr<CVR3LocalNamesTree> m_pTree;
     std::string m_strLanguageFile;

@@ -384,6 +384,34 @@ SoundHandle CVR3SOUNDManager::CreateSoundB(const std::string& relativePath, int 
     return SoundHandle(this, source->m_uId);
 }
 
+bool ParseSoundSource(const TiXmlDocument& doc, SoundSourceDescription& out) {
+    out = SoundSourceDescription();
+    const TiXmlElement* root = doc.FirstChildElement();
+    if (!root || root->ValueStr() != "SoundSource") return false;
+    const TiXmlElement* file = root->FirstChildElement("FilePathAfterExeFolder");
+    const char* filePath = file ? file->GetText() : nullptr;
+    if (!filePath || !*filePath) return false;
+    out.filePath = filePath;
+    auto childInt = [root](const char* name, int& value) {
+        const TiXmlElement* e = root->FirstChildElement(name);
+        return e && ParseIntC(e->GetText(), value);
+    };
+    auto childFloat = [root](const char* name, float& value) {
+        const TiXmlElement* e = root->FirstChildElement(name);
+        return e && ParseFloatC(e->GetText(), value);
+    };
+    childInt("SoundType", out.soundType);
+    int type3d = 0;
+    out.is3D = ParseIntC(root->Attribute("type3d"), type3d) && type3d != 0;
+    if (out.is3D) {
+        childFloat("MinDistance", out.minDistance);
+        childFloat("MaxDistance", out.maxDistance);
+    }
+    childFloat("Volume", out.volume);
+    out.hasPriority = childInt("Priority", out.priority);
+    return true;
+}
+
 SoundHandle CVR3SOUNDManager::LoadSound(const std::string& xmlPath) {
     if (xmlPath.empty() || !m_bRunning.load()) return {};
     TiXmlDocument doc;
@@ -391,44 +419,22 @@ SoundHandle CVR3SOUNDManager::LoadSound(const std::string& xmlPath) {
         g_Log.Write(LOG_ERROR, "%s%s%s", "CVR3SOUNDManager::LoadSound() : xml file not read : ", xmlPath.c_str(), "\n");
         return {};
     }
-    const TiXmlElement* root = doc.FirstChildElement("SoundSource");
     const char* const kFailed = "CVR3SOUNDManager::LoadSound() : CreateSound() failed for sound source: ";
-    const TiXmlElement* file = root ? root->FirstChildElement("FilePathAfterExeFolder") : nullptr;
-    const char* filePath = file ? file->GetText() : nullptr;
-    if (!filePath || !*filePath) {
+    SoundSourceDescription description;
+    if (!ParseSoundSource(doc, description)) {
         g_Log.Write(LOG_ERROR, "%s%s%s", kFailed, xmlPath.c_str(), "\n");
         return {};
     }
-    auto childInt = [root](const char* name, int& out) {
-        const TiXmlElement* e = root->FirstChildElement(name);
-        return e && ParseIntC(e->GetText(), out);
-    };
-    auto childFloat = [root](const char* name, float& out) {
-        const TiXmlElement* e = root->FirstChildElement(name);
-        return e && ParseFloatC(e->GetText(), out);
-    };
-    int soundType = 0;
-    childInt("SoundType", soundType);
-    SoundHandle handle = CreateSoundB(filePath, soundType);
+    SoundHandle handle = CreateSoundB(description.filePath, description.soundType);
     if (!handle) {
         g_Log.Write(LOG_ERROR, "%s%s%s", kFailed, xmlPath.c_str(), "\n");
         return {};
     }
-    int type3d = 0;
-    if (ParseIntC(root->Attribute("type3d"), type3d) && type3d != 0) {
-        float minDistance = 0.0f;
-        float maxDistance = 0.0f;
-        childFloat("MinDistance", minDistance);
-        childFloat("MaxDistance", maxDistance);
-        handle.SetDistance(minDistance, maxDistance);
-    }
+    if (description.is3D) handle.SetDistance(description.minDistance, description.maxDistance);
     // Without a volume of its own a sound still follows the player's music or
     // effects volume.
-    float volume = 1.0f;
-    childFloat("Volume", volume);
-    handle.SetVolume(volume);
-    int priority = 0;
-    if (childInt("Priority", priority)) handle.SetPriority(priority);
+    handle.SetVolume(description.volume);
+    if (description.hasPriority) handle.SetPriority(description.priority);
     return handle;
 }
 

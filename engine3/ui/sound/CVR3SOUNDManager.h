@@ -16,6 +16,8 @@
 #include "platform/math/d3dx9math.h"
 #include "platform/os/Threads.h"
 
+#include <tinyxml.h>
+
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -30,6 +32,22 @@ namespace Vorna3D {
 
 class CDX9KelCameraManager;
 class CVR3SOUNDManager;
+
+// What a sound-source XML file describes.
+struct SoundSourceDescription {
+    std::string filePath;  // relative to the program folder
+    int soundType = 0;
+    bool is3D = false;
+    float minDistance = 0.0f;
+    float maxDistance = 0.0f;
+    float volume = 1.0f;  // 1.0 when the file gives none
+    bool hasPriority = false;
+    int priority = 0;
+};
+
+// Reads a sound-source document: "SoundSource" must be its first element and
+// name a file. False otherwise.
+bool ParseSoundSource(const TiXmlDocument& doc, SoundSourceDescription& out);
 
 // A caller's reference to a sound source. The manager checks it on every use,
 // so a handle whose source has been freed (a one-shot sound that finished, or
