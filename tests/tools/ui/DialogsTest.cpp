@@ -58,10 +58,14 @@ TEST_F(Dialogs, GfxconfigOkWritesBothPages) {
         dynamic_cast<wxRadioButton*>(video->FindWindow(CPropPageVideo::IDC_FULLSCREEN))->SetValue(true);
         VornaTest::SaveScreenshot(dlg, "gfxconfig-video");
         dlg->GetBookCtrl()->SetSelection(1);
-        VornaTest::Slide(dlg->SoundPage(), CPropPageSound::IDC_MUSIC, 35);
-        musicLabel = dlg->SoundPage()->FindWindow(CPropPageSound::IDC_MUSIC_LABEL)->GetLabel().utf8_string();
-        VornaTest::SaveScreenshot(dlg, "gfxconfig-sound");
-        VornaTest::ClickButton(dlg, wxID_OK);
+        EXPECT_EQ(dlg->GetBookCtrl()->GetSelection(), 1);
+        // The page is drawn by the dialog's own loop; carry on from there.
+        VornaTest::WhenShown<CGfxconfigDlg>([&](CGfxconfigDlg* dlg) {
+            VornaTest::Slide(dlg->SoundPage(), CPropPageSound::IDC_MUSIC, 35);
+            musicLabel = dlg->SoundPage()->FindWindow(CPropPageSound::IDC_MUSIC_LABEL)->GetLabel().utf8_string();
+            VornaTest::SaveScreenshot(dlg, "gfxconfig-sound");
+            VornaTest::ClickButton(dlg, wxID_OK);
+        });
     });
     EXPECT_EQ(RunGfxconfig(program, ThreeModes().Backend()), 0);
     EXPECT_EQ(musicLabel, "35%");
