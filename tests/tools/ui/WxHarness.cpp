@@ -3,6 +3,7 @@
 #include <wx/dcscreen.h>
 #include <wx/uiaction.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -81,6 +82,7 @@ bool ClickButton(wxWindow* dialog, int id) {
     Settle();
     button->Unbind(wxEVT_BUTTON, onClick);
     if (!clicked) {
+        std::fprintf(stderr, "click on button %d missed; its command event is sent instead\n", id);
         wxCommandEvent e(wxEVT_BUTTON, id);
         e.SetEventObject(button);
         button->GetEventHandler()->ProcessEvent(e);
