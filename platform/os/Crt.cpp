@@ -14,16 +14,15 @@ public:
         std::uint32_t v = 0;
         if (getrandom(&v, sizeof v, 0) == static_cast<ssize_t>(sizeof v)) return v;
         // No kernel generator: a seeded engine still gives uniform values.
-        std::lock_guard<std::mutex> l(m_lock);
-        return m_fallback();
+        static std::mutex lock;
+        static std::mt19937 fallback{std::random_device{}()};
+        std::lock_guard<std::mutex> l(lock);
+        return fallback();
     }
-
-private:
-    std::mutex m_lock;
-    std::mt19937 m_fallback{std::random_device{}()};
 };
 
-SystemRandom g_systemRandom;
+// Constant-initialised, so rand_s works even from other objects' constructors.
+constinit SystemRandom g_systemRandom;
 std::atomic<Platform::IRandomSource*> g_random{&g_systemRandom};
 
 } // namespace
