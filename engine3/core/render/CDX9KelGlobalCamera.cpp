@@ -80,12 +80,12 @@ bool CDX9KelGlobalCamera::Pan(float angle, float a)
     const float dz = std::sin(angle) * a * s;
     D3DXVECTOR3 eye = m_vEye, target = m_vTarget;
     bool moved = false;
-    if (target.x + dx > m_fMinX && target.x + dx < m_fMaxX) {
+    if (dx != 0.0f && target.x + dx > m_fMinX && target.x + dx < m_fMaxX) {
         eye.x += dx;
         target.x += dx;
         moved = true;
     }
-    if (target.z + dz > m_fMinZ && target.z + dz < m_fMaxZ) {
+    if (dz != 0.0f && target.z + dz > m_fMinZ && target.z + dz < m_fMaxZ) {
         eye.z += dz;
         target.z += dz;
         moved = true;
