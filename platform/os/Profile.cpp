@@ -172,7 +172,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (!section || !fileName || !*fileName) return FALSE;
     std::vector<Line> lines;
     bool crlf = false;
-    LoadLines(fileName, lines, &crlf); // a missing file starts empty
+    // A missing file starts empty; a file that exists but cannot be read (no
+    // permission, too large) is never replaced by one holding only this key.
+    if (!LoadLines(fileName, lines, &crlf) && Platform::FileExists(fileName)) return FALSE;
 
     // Locate the section (first occurrence) and the key within it.
     int sectionLine = -1, keyLine = -1, sectionEnd = -1;

@@ -72,6 +72,13 @@ TEST(Profile, FailedWriteKeepsTheOldFile) {
     const auto dir = VornaTest::FreshFolder();
     const auto ini = (dir / "missing-folder" / "w.ini").string();
     EXPECT_FALSE(WritePrivateProfileStringA("A", "x", "1", ini.c_str()));
+
+    // A settings file too large to read is refused, not replaced by one key.
+    const auto big = (dir / "big.ini").string();
+    const std::string content = "[A]\nx=1\n" + std::string(5u << 20, ';') + "\n";
+    VornaTest::WriteText(big, content);
+    EXPECT_FALSE(WritePrivateProfileStringA("A", "y", "2", big.c_str()));
+    EXPECT_EQ(std::filesystem::file_size(big), content.size());
 }
 
 TEST(Profile, ListsSectionsAndKeysAsDoubleTerminatedLists) {
