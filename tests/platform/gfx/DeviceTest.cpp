@@ -1,0 +1,301 @@
+// The device on a real GL context (SDL's offscreen driver in the test run):
+// modes, caps, clears read back from the back buffer, states, and the loss
+// and reset cycle.
+#include "platform/gfx/d3d9.h"
+#include "platform/window/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+LRESULT TestProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+
+// A default-pool buffer, to hold Reset back the way a real one would.
+class PoolBuffer : public IDirect3DVertexBuffer9 {
+public:
+    explicit PoolBuffer(IDirect3DDevice9* device) : IDirect3DVertexBuffer9(device, D3DRTYPE_VERTEXBUFFER, D3DPOOL_DEFAULT) {}
+    HRESULT Lock(UINT, UINT, void**, DWORD) override { return D3DERR_INVALIDCALL; }
+    HRESULT Unlock() override { return D3D_OK; }
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC*) override { return D3D_OK; }
+};
+
+class DeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(m_pD3D, nullptr);
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = TestProc;
+        wc.lpszClassName = "GfxTestClass";
+        RegisterClassExA(&wc);
+        m_hWnd = CreateWindowExA(0, "GfxTestClass", "gfx", WS_OVERLAPPED, 0, 0, 64, 48, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(m_hWnd, nullptr);
+    }
+    void TearDown() override {
+        SafeReleaseCom(m_pDevice);
+        SafeReleaseCom(m_pD3D);
+        if (m_hWnd) DestroyWindow(m_hWnd);
+        UnregisterClassA("GfxTestClass", GetModuleHandleA(nullptr));
+    }
+    D3DPRESENT_PARAMETERS WindowedParams() {
+        D3DPRESENT_PARAMETERS pp = {};
+        pp.Windowed = TRUE;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.EnableAutoDepthStencil = TRUE;
+        pp.AutoDepthStencilFormat = D3DFMT_D16;
+        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        pp.hDeviceWindow = m_hWnd;
+        return pp;
+    }
+    void CreateDevice() {
+        m_pp = WindowedParams();
+        ASSERT_EQ(m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_hWnd,
+                                       D3DCREATE_HARDWARE_VERTEXPROCESSING, &m_pp, &m_pDevice),
+                  D3D_OK);
+    }
+    DWORD Pixel(int x, int y) {
+        DWORD p = 0;
+        EXPECT_TRUE(Platform::ReadBackBuffer(m_pDevice, x, y, 1, 1, &p));
+        return p;
+    }
+
+    IDirect3D9* m_pD3D = nullptr;
+    IDirect3DDevice9* m_pDevice = nullptr;
+    HWND m_hWnd = nullptr;
+    D3DPRESENT_PARAMETERS m_pp = {};
+};
+
+TEST_F(DeviceTest, ModesAreAscendingWithoutEmptyEntriesAndTheDesktopIsKnown) {
+    D3DDISPLAYMODE desktop = {};
+    ASSERT_EQ(m_pD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop), D3D_OK);
+    EXPECT_GT(desktop.Width, 0u);
+    EXPECT_GT(desktop.Height, 0u);
+    EXPECT_EQ(desktop.Format, D3DFMT_X8R8G8B8);
+
+    const UINT count = m_pD3D->GetAdapterModeCount(D3DADAPTER_DEFAULT, desktop.Format);
+    ASSERT_GE(count, 1u);  // headless drivers list one mode, or one empty one
+    D3DDISPLAYMODE previous = {};
+    for (UINT i = 0; i < count; ++i) {
+        D3DDISPLAYMODE m = {};
+        ASSERT_EQ(m_pD3D->EnumAdapterModes(D3DADAPTER_DEFAULT, desktop.Format, i, &m), D3D_OK);
+        EXPECT_GT(m.Width, 0u);
+        EXPECT_GT(m.Height, 0u);
+        EXPECT_TRUE(m.Width > previous.Width || (m.Width == previous.Width && m.Height >= previous.Height));
+        previous = m;
+    }
+    D3DDISPLAYMODE m = {};
+    EXPECT_EQ(m_pD3D->EnumAdapterModes(D3DADAPTER_DEFAULT, desktop.Format, count, &m), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pD3D->GetAdapterModeCount(D3DADAPTER_DEFAULT, D3DFMT_A8R8G8B8), 0u);
+}
+
+TEST_F(DeviceTest, IdentifierCapsAndFormatChecksDescribeTheGlDriver) {
+    D3DADAPTER_IDENTIFIER9 id = {};
+    ASSERT_EQ(m_pD3D->GetAdapterIdentifier(D3DADAPTER_DEFAULT, 0, &id), D3D_OK);
+    EXPECT_GT(std::strlen(id.Description), 0u);
+
+    D3DCAPS9 caps = {};
+    ASSERT_EQ(m_pD3D->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps), D3D_OK);
+    EXPECT_EQ(caps.PixelShaderVersion, D3DPS_VERSION(3, 0));
+    EXPECT_EQ(caps.VertexShaderVersion, D3DVS_VERSION(3, 0));
+    EXPECT_GE(caps.MaxTextureWidth, 2048u);
+    EXPECT_GE(caps.MaxAnisotropy, 1u);
+    EXPECT_EQ(m_pD3D->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, &caps), D3DERR_NOTAVAILABLE);
+
+    struct Case {
+        DWORD usage;
+        D3DRESOURCETYPE type;
+        D3DFORMAT format;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D16, D3D_OK},
+        {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24S8, D3D_OK},
+        {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
+        {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3D_OK},
+        {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_R32F, D3D_OK},
+        {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_L8, D3DERR_NOTAVAILABLE},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, D3D_OK},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_L8, D3D_OK},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_D16, D3DERR_NOTAVAILABLE},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(m_pD3D->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, c.usage, c.type,
+                                            c.format),
+                  c.expected)
+            << "format " << c.format << " usage " << c.usage;
+    EXPECT_EQ(m_pD3D->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
+                                                 D3DMULTISAMPLE_NONE, nullptr),
+              D3D_OK);
+    EXPECT_EQ(m_pD3D->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, TRUE,
+                                                 static_cast<D3DMULTISAMPLE_TYPE>(17), nullptr),
+              D3DERR_NOTAVAILABLE);
+}
+
+TEST_F(DeviceTest, CreationRefusesBadArgumentsAndFillsTheBackBufferSize) {
+    D3DPRESENT_PARAMETERS pp = WindowedParams();
+    IDirect3DDevice9* device = nullptr;
+    EXPECT_EQ(m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_hWnd, 0, &pp, &device), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_hWnd,
+                                   D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                                   &device),
+              D3DERR_INVALIDCALL);
+    pp.hDeviceWindow = nullptr;
+    EXPECT_EQ(m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_MIXED_VERTEXPROCESSING,
+                                   &pp, &device),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device, nullptr);
+
+    CreateDevice();
+    // A window's back buffer is its client area, and the parameters say so.
+    EXPECT_EQ(m_pp.BackBufferWidth, 64u);
+    EXPECT_EQ(m_pp.BackBufferHeight, 48u);
+    D3DVIEWPORT9 vp = {};
+    ASSERT_EQ(m_pDevice->GetViewport(&vp), D3D_OK);
+    EXPECT_EQ(vp.Width, 64u);
+    EXPECT_EQ(vp.Height, 48u);
+}
+
+TEST_F(DeviceTest, ClearFillsTheViewportOnlyAndReadsBackAsArgb) {
+    CreateDevice();
+    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF3C6496u, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFF3C6496u);
+    EXPECT_EQ(Pixel(63, 47), 0xFF3C6496u);
+
+    // The viewport's y runs down from the top, as in Direct3D.
+    D3DVIEWPORT9 vp = {0, 0, 32, 16, 0.0f, 1.0f};
+    ASSERT_EQ(m_pDevice->SetViewport(&vp), D3D_OK);
+    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(31, 15), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(32, 0), 0xFF3C6496u);
+    EXPECT_EQ(Pixel(0, 16), 0xFF3C6496u);
+
+    // Rectangles are cut to the viewport; no flags clears nothing.
+    const D3DRECT r = {8, 8, 100, 100};
+    ASSERT_EQ(m_pDevice->Clear(1, &r, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(7, 7), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(40, 40), 0xFF3C6496u);
+    EXPECT_EQ(m_pDevice->Clear(0, nullptr, 0, 0xFFFFFFFFu, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8), 0xFF00FF00u);
+
+    // A viewport outside the target is refused.
+    D3DVIEWPORT9 bad = {0, 0, 65, 48, 0.0f, 1.0f};
+    EXPECT_EQ(m_pDevice->SetViewport(&bad), D3DERR_INVALIDCALL);
+    // The colour write mask does not hold back a clear.
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    vp = {0, 0, 64, 48, 0.0f, 1.0f};
+    m_pDevice->SetViewport(&vp);
+    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(Pixel(40, 40), 0xFF0000FFu);
+}
+
+TEST_F(DeviceTest, StatesKeepTheirValuesAndRefuseBadIndexes) {
+    CreateDevice();
+    DWORD v = 0;
+    // Direct3D's defaults.
+    ASSERT_EQ(m_pDevice->GetRenderState(D3DRS_CULLMODE, &v), D3D_OK);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DCULL_CCW));
+    m_pDevice->GetRenderState(D3DRS_LIGHTING, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(TRUE));
+    m_pDevice->GetRenderState(D3DRS_ZENABLE, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DZB_TRUE));
+    m_pDevice->GetSamplerState(0, D3DSAMP_MINFILTER, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DTEXF_POINT));
+    m_pDevice->GetTextureStageState(0, D3DTSS_COLOROP, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DTOP_MODULATE));
+    m_pDevice->GetTextureStageState(1, D3DTSS_COLOROP, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(D3DTOP_DISABLE));
+
+    EXPECT_EQ(m_pDevice->SetRenderState(D3DRS_ALPHAREF, 2), D3D_OK);
+    m_pDevice->GetRenderState(D3DRS_ALPHAREF, &v);
+    EXPECT_EQ(v, 2u);
+    EXPECT_EQ(m_pDevice->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, 16), D3D_OK);
+    m_pDevice->GetSamplerState(0, D3DSAMP_MAXANISOTROPY, &v);
+    EXPECT_EQ(v, 16u);
+    EXPECT_EQ(m_pDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(kD3DRenderStateCount), 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pDevice->SetSamplerState(kD3DSamplerCount, D3DSAMP_MINFILTER, 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pDevice->SetTextureStageState(kD3DTextureStageCount, D3DTSS_COLOROP, 1), D3DERR_INVALIDCALL);
+
+    D3DMATRIX m = {};
+    m._11 = 2.0f;
+    m._44 = 1.0f;
+    EXPECT_EQ(m_pDevice->SetTransform(D3DTS_WORLDMATRIX(3), &m), D3D_OK);
+    D3DMATRIX back = {};
+    ASSERT_EQ(m_pDevice->GetTransform(D3DTS_WORLDMATRIX(3), &back), D3D_OK);
+    EXPECT_EQ(back._11, 2.0f);
+    EXPECT_EQ(m_pDevice->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(1), &m), D3DERR_INVALIDCALL);
+
+    D3DLIGHT9 light = {};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    EXPECT_EQ(m_pDevice->SetLight(0, &light), D3D_OK);
+    EXPECT_EQ(m_pDevice->LightEnable(0, TRUE), D3D_OK);
+    BOOL on = FALSE;
+    EXPECT_EQ(m_pDevice->GetLightEnable(0, &on), D3D_OK);
+    EXPECT_TRUE(on);
+    light.Type = static_cast<D3DLIGHTTYPE>(0);
+    EXPECT_EQ(m_pDevice->SetLight(1, &light), D3DERR_INVALIDCALL);
+}
+
+TEST_F(DeviceTest, LossAnswersLostThenNotResetUntilAResetThatNoDefaultPoolObjectHoldsBack) {
+    CreateDevice();
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    Platform::SimulateDeviceLoss(m_pDevice, 2);
+
+    EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    // Too early: the device cannot be reset while it is still lost.
+    EXPECT_EQ(m_pDevice->Reset(&m_pp), D3DERR_DEVICELOST);
+    EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+
+    auto* buffer = new PoolBuffer(m_pDevice);
+    EXPECT_EQ(Platform::LiveDefaultPoolResources(m_pDevice), 1);
+    EXPECT_EQ(m_pDevice->Reset(&m_pp), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    buffer->Release();
+    EXPECT_EQ(Platform::LiveDefaultPoolResources(m_pDevice), 0);
+
+    ASSERT_EQ(m_pDevice->Reset(&m_pp), D3D_OK);
+    EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3D_OK);
+    EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    // A reset returns every state to its default.
+    DWORD v = 0;
+    m_pDevice->GetRenderState(D3DRS_LIGHTING, &v);
+    EXPECT_EQ(v, static_cast<DWORD>(TRUE));
+    EXPECT_EQ(m_pp.BackBufferWidth, 64u);
+}
+
+TEST_F(DeviceTest, ScenesPairAndResourcesKeepTheirDeviceAlive) {
+    CreateDevice();
+    EXPECT_EQ(m_pDevice->EndScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pDevice->BeginScene(), D3D_OK);
+    EXPECT_EQ(m_pDevice->BeginScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pDevice->EndScene(), D3D_OK);
+
+    auto* buffer = new PoolBuffer(m_pDevice);
+    IDirect3DDevice9* owner = nullptr;
+    ASSERT_EQ(buffer->GetDevice(&owner), D3D_OK);
+    EXPECT_EQ(owner, m_pDevice);
+    owner->Release();
+    void* asBuffer = nullptr;
+    EXPECT_EQ(buffer->QueryInterface(IID_IDirect3DVertexBuffer9, &asBuffer), S_OK);
+    EXPECT_EQ(asBuffer, buffer);
+    buffer->Release();
+    void* asTexture = nullptr;
+    EXPECT_EQ(buffer->QueryInterface(IID_IDirect3DTexture9, &asTexture), E_NOINTERFACE);
+    EXPECT_EQ(asTexture, nullptr);
+    // The device outlives its own last reference while a resource holds it.
+    m_pDevice->Release();
+    m_pDevice = nullptr;
+    EXPECT_EQ(buffer->Release(), 0u);
+}
+
+} // namespace
