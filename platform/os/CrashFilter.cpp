@@ -1,4 +1,5 @@
 #include "platform/os/CrashFilter.h"
+#include "platform/os/Paths.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <fcntl.h>
 #include <signal.h>
 #include <ucontext.h>
@@ -193,8 +195,10 @@ void InstallCrashFilter(const char* logPath, CrashLineCounterFn lineCounter) {
     for (int s : kFatalSignals) sigaddset(&fatal, s);
     pthread_sigmask(SIG_BLOCK, &fatal, &old);
 
-    const std::size_t n = logPath ? std::min(std::strlen(logPath), kPathCapacity - 1) : 0;
-    if (n) std::memcpy(g_logPath, logPath, n);
+    // The path as the file system spells it, settled now: the handler may not allocate.
+    const std::string path = logPath && *logPath ? NativePath(logPath) : std::string();
+    const std::size_t n = std::min(path.size(), kPathCapacity - 1);
+    if (n) std::memcpy(g_logPath, path.data(), n);
     g_logPath[n] = '\0';
     g_lineCounter.store(lineCounter);
     const std::time_t now = std::time(nullptr);

@@ -24,8 +24,8 @@ namespace Platform {
 using CrashLineCounterFn = DWORD (*)();
 
 // Installs the crash filter for the process. `logPath` (copied; at most 4095
-// bytes) is the log file the line is appended to; empty or null writes
-// nothing. The line has the log's error-line form:
+// bytes; '\' or '/', mended like any path) is the log file the line is
+// appended to; empty or null writes nothing. The line has the log's error-line form:
 //   "| " n " | " <ctime text> " | ERROR   | " <name text> <pc in lower-case hex> "\n"
 // with n = counter + 1 (after 4294967294 comes 1, as in the log), and the
 // name text e.g. "EXCEPTION_ACCESS_VIOLATION : 0x ". Without a counter

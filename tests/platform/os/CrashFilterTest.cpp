@@ -48,14 +48,18 @@ void Overflow() { Recurse(0); }
 
 // Runs `crash` in a child that opens a log, registers an end summary and
 // installs the filter; returns the child's exit status and the log text.
-int CrashInChild(void (*crash)(), std::string& log) {
+int CrashInChild(void (*crash)(), std::string& log, bool backslashes = false) {
     g_logPath = (VornaTest::FreshFolder() / "Vorna3Log.log").string();
     VornaTest::WriteText(g_logPath, "| 1 | Thu Dec 10 12:00:00 2026 |         | Begin\n");
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         std::atexit(WriteEndSummary);
-        Platform::InstallCrashFilter(g_logPath.c_str(), SevenLines);
+        std::string installed = g_logPath;
+        if (backslashes)
+            for (char& c : installed)
+                if (c == '/') c = '\\';
+        Platform::InstallCrashFilter(installed.c_str(), SevenLines);
         crash();
         std::exit(0);
     }
@@ -91,7 +95,7 @@ TEST(CrashFilter, NullWriteIsLoggedAsAccessViolationWithoutEndSummary) {
 
 TEST(CrashFilter, IntegerDivisionByZeroIsLoggedByName) {
     std::string log;
-    const int status = CrashInChild(DivideByZero, log);
+    const int status = CrashInChild(DivideByZero, log, true); // a log path written with '\\'
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 128 + SIGFPE);
     EXPECT_NE(log.find(" | ERROR   | EXCEPTION_INT_DIVIDE_BY_ZERO : 0x "), std::string::npos) << log;
