@@ -25,18 +25,31 @@ bool FaceMeetsBox(const CDX9KelCollisionModel::FACE& f, const D3DXVECTOR3& mn, c
     return lo.x <= mx.x && hi.x >= mn.x && lo.y <= mx.y && hi.y >= mn.y && lo.z <= mx.z && hi.z >= mn.z;
 }
 
-// Tests vertices (taken through toFaces) against faces; appends hits with the mark.
+// Tests vertices (taken through toFaces) against faces; appends hits with
+// the mark. Faces outer, so each face's plane is made once; a vertex outside
+// the face's box widened by the touch distance is passed over cheaply.
 bool TestLeaf(const std::vector<CDX9KelCollisionModel::VERTEX>& verts, const D3DXMATRIX& toFaces,
               const std::vector<CDX9KelCollisionModel::FACE>& faces, float mark, std::vector<D3DXVECTOR4>* pts) {
+    if (verts.empty() || faces.empty()) return false;
+    thread_local std::vector<D3DXVECTOR3> moved;
+    moved.resize(verts.size());
+    for (std::size_t i = 0; i < verts.size(); ++i) D3DXVec3TransformCoord(&moved[i], &verts[i].vPosition, &toFaces);
+    const float reach = std::sqrt(kTouchSquared);
     bool found = false;
-    for (const auto& vx : verts) {
-        D3DXVECTOR3 p;
-        D3DXVec3TransformCoord(&p, &vx.vPosition, &toFaces);
-        for (const auto& f : faces) {
-            D3DXVECTOR3 n;
-            D3DXVec3Normalize(&n, &f.vNormal);
-            const D3DXVECTOR3 rel = p - f.avCorners[0];
-            const float dist = D3DXVec3Dot(&rel, &n);
+    for (const auto& f : faces) {
+        D3DXVECTOR3 lo = f.avCorners[0], hi = f.avCorners[0];
+        for (int i = 1; i < 3; ++i) {
+            D3DXVec3Minimize(&lo, &lo, &f.avCorners[i]);
+            D3DXVec3Maximize(&hi, &hi, &f.avCorners[i]);
+        }
+        lo -= D3DXVECTOR3(reach, reach, reach);
+        hi += D3DXVECTOR3(reach, reach, reach);
+        D3DXVECTOR3 n;
+        D3DXVec3Normalize(&n, &f.vNormal);
+        const float d0 = D3DXVec3Dot(&n, &f.avCorners[0]);
+        for (const D3DXVECTOR3& p : moved) {
+            if (p.x < lo.x || p.x > hi.x || p.y < lo.y || p.y > hi.y || p.z < lo.z || p.z > hi.z) continue;
+            const float dist = D3DXVec3Dot(&n, &p) - d0;
             if (dist * dist > kTouchSquared) continue;
             if (!IsRayIntersectingTriangle(&p, &n, &f.avCorners[0], &f.avCorners[1], &f.avCorners[2])) continue;
             if (pts) pts->push_back(D3DXVECTOR4(p.x, p.y, p.z, mark));
