@@ -11,14 +11,23 @@ PACKAGES=(
   libopenal-dev libogg-dev libvorbis-dev
   libtinyxml-dev libstb-dev libfreetype-dev fonts-dejavu-core
   libwxgtk3.2-dev
-  xvfb xauth x11-apps
+  xvfb xauth x11-apps locales
 )
+
+# A comma-decimal locale, so the tests can show that numbers in data files
+# never follow the process locale.
+ensure_locale() {
+  locale -a 2>/dev/null | grep -qi '^ru_RU.utf-\?8$' && return 0
+  command -v localedef >/dev/null || return 0
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i ru_RU -f UTF-8 ru_RU.UTF-8 >/dev/null 2>&1 || true
+}
 
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then ensure_locale; exit 0; fi
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
@@ -26,3 +35,4 @@ export DEBIAN_FRONTEND=noninteractive
 echo "setup: installing ${missing[*]}"
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_locale

@@ -72,9 +72,9 @@ bool CDX9KelEngine::Run() {
     g_Log.Open(logPath.c_str());
     g_Log.RegisterExitSummary();
     SetErrorMode(SEM_NOGPFAULTERRORBOX);
-    // The crash line is numbered 0: the log's counter cannot be read safely
-    // from inside a fault.
-    Platform::InstallCrashFilter(logPath.c_str(), nullptr);
+    // The crash line continues the log's numbering from a lock-free copy of
+    // its counter.
+    Platform::InstallCrashFilter(logPath.c_str(), &CDX9KelLog::CrashLineCounter);
 
     g_Log.Write(LOG_INFO, "CDX9KelEngine::Run()\n");
     if (!InitInterfaces()) return false;

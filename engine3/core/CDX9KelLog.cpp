@@ -7,7 +7,7 @@
 
 namespace Vorna3D {
 
-constinit CDX9KelLog g_Log;
+CDX9KelLog g_Log;
 
 namespace {
 const char* LevelColumn(int level) {
@@ -19,6 +19,10 @@ const char* LevelColumn(int level) {
 }
 
 void SummaryAtExit() { g_Log.EndSummary(); }
+
+// A lock-free copy of the global log's counter for the crash filter.
+std::atomic<DWORD> g_crashLineCounter{0};
+static_assert(std::atomic<DWORD>::is_always_lock_free);
 } // namespace
 
 CDX9KelLog::~CDX9KelLog() { CloseFile(); }
@@ -64,6 +68,7 @@ void CDX9KelLog::WriteLocked(int level, const char* format, va_list args) {
     if (m_lineCounter == kCounterWrap) m_lineCounter = 0;
     if (level == LOG_INFO || level == LOG_WARNING || level == LOG_ERROR) {
         ++m_lineCounter;
+        if (this == &g_Log) g_crashLineCounter.store(m_lineCounter, std::memory_order_relaxed);
         const std::string time = m_timeText ? m_timeText() : Platform::LocalTimeText();
         std::fprintf(m_pFile, "%s%u%s%s%s", "| ", m_lineCounter, " | ", time.c_str(), LevelColumn(level));
         if (level == LOG_WARNING) m_stdvWarningLines.push_back(m_lineCounter);
@@ -129,6 +134,8 @@ void CDX9KelLog::RegisterExitSummary() {
     registered = true;
     std::atexit(SummaryAtExit);
 }
+
+DWORD CDX9KelLog::CrashLineCounter() { return g_crashLineCounter.load(std::memory_order_relaxed); }
 
 std::string CDX9KelLog::GetPath() const {
     std::lock_guard<std::mutex> guard(m_lock);

@@ -9,6 +9,7 @@
 #include "platform/os/WinTypes.h"
 
 #include <cstdarg>
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -47,6 +48,10 @@ public:
     void EndSummary();
     // Registers EndSummary to run at process exit (once per process).
     void RegisterExitSummary();
+
+    // The line counter as last written, read without the lock: safe inside a
+    // signal handler (the crash filter numbers its line from it).
+    static DWORD CrashLineCounter();
 
     std::string GetPath() const;
     DWORD GetLineCounter() const;

@@ -203,6 +203,8 @@ public:
 
 TEST(EngineRunTest, RunsFromStartUpThroughFramesToACleanRelease) {
     const std::string logPath = Platform::ProgramFolder() + "Vorna3Log.log";
+    // Earlier tests in this process may have left a quit request behind.
+    Platform::FlushMessages();
     {
         ClosingEngine engine;
         EXPECT_TRUE(engine.Run());

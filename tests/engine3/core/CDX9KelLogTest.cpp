@@ -76,3 +76,17 @@ TEST_F(LogTest, TwoThreadsKeepConsistentCounts) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(GlobalLogTest, CrashFilterSeesTheCounterWithoutTheLock) {
+    const auto path = (VornaTest::FreshFolder() / "Vorna3Log.log").string();
+    Vorna3D::g_Log.Reset();
+    Vorna3D::g_Log.Open(path.c_str());
+    Vorna3D::g_Log.Write(0, "one\n");
+    Vorna3D::g_Log.Write(3, "two\n");
+    EXPECT_EQ(CDX9KelLog::CrashLineCounter(), 3u);
+    Vorna3D::g_Log.Reset();
+}
+
+} // namespace
