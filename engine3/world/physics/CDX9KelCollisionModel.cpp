@@ -2,6 +2,7 @@
 
 #include "engine3/core/scene/CDX9KelSceneUnit.h"
 #include "engine3/core/scene/Geometry.h"
+#include "platform/d3dx/d3dx9.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +74,40 @@ bool CDX9KelCollisionModel::CreateFromModel(const CDX9KelSceneUnit* pSource) {
     return CreateFromTriangles(mesh.stdvPositions.data(), nullptr, static_cast<unsigned>(mesh.stdvPositions.size()),
                                mesh.stdvIndices.data(), static_cast<unsigned>(mesh.stdvIndices.size() / 3),
                                &pSource->m_mLocal);
+}
+
+bool CDX9KelCollisionModel::CreateFromMesh(ID3DXMesh* pMesh, const D3DXMATRIX* pLocal) {
+    Release();
+    if (!pMesh) return false;
+    ID3DXMesh* clone = nullptr;
+    const DWORD options = D3DXMESH_SYSTEMMEM | (pMesh->GetOptions() & D3DXMESH_32BIT);
+    if (FAILED(pMesh->CloneMeshFVF(options, D3DFVF_XYZ | D3DFVF_NORMAL, nullptr, &clone)) || !clone) return false;
+    const DWORD vertexCount = clone->GetNumVertices();
+    const DWORD faceCount = clone->GetNumFaces();
+    const bool wide = (clone->GetOptions() & D3DXMESH_32BIT) != 0;
+    bool ok = vertexCount > 0 && faceCount > 0 && vertexCount <= kMaxElements && faceCount <= kMaxElements &&
+              clone->GetNumBytesPerVertex() == 24;
+    void* vb = nullptr;
+    void* ib = nullptr;
+    if (ok && FAILED(clone->LockVertexBuffer(0, &vb))) vb = nullptr;
+    if (ok && FAILED(clone->LockIndexBuffer(0, &ib))) ib = nullptr;
+    ok = ok && vb && ib;
+    if (ok) {
+        std::vector<D3DXVECTOR3> positions(vertexCount), normals(vertexCount);
+        const float* v = static_cast<const float*>(vb);
+        for (DWORD i = 0; i < vertexCount; ++i) {
+            positions[i] = D3DXVECTOR3(v[6 * i], v[6 * i + 1], v[6 * i + 2]);
+            normals[i] = D3DXVECTOR3(v[6 * i + 3], v[6 * i + 4], v[6 * i + 5]);
+        }
+        std::vector<unsigned> indices(3 * static_cast<std::size_t>(faceCount));
+        for (std::size_t i = 0; i < indices.size(); ++i)
+            indices[i] = wide ? static_cast<const DWORD*>(ib)[i] : static_cast<const WORD*>(ib)[i];
+        ok = CreateFromTriangles(positions.data(), normals.data(), vertexCount, indices.data(), faceCount, pLocal);
+    }
+    if (vb) clone->UnlockVertexBuffer();
+    if (ib) clone->UnlockIndexBuffer();
+    clone->Release();
+    return ok;
 }
 
 CDX9KelCollisionModel::NODE::~NODE() {

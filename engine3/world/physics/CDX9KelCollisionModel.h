@@ -5,6 +5,8 @@
 // the ship body its length, width and height.
 #include "platform/math/d3dx9math.h"
 
+class ID3DXMesh;
+
 #include <vector>
 
 namespace Vorna3D {
@@ -68,6 +70,11 @@ public:
     // position that is not finite, or more than kMaxElements of either.
     bool CreateFromTriangles(const D3DXVECTOR3* pPositions, const D3DXVECTOR3* pNormals, unsigned vertexCount,
                              const unsigned* pIndices, unsigned faceCount, const D3DXMATRIX* pLocal);
+    // Copies a mesh: cloned into system memory as position + normal, its
+    // vertices transformed by the local matrix, one face per triangle. False
+    // without a mesh, when the clone or a lock fails, and for every mesh
+    // CreateFromTriangles refuses.
+    bool CreateFromMesh(ID3DXMesh* pMesh, const D3DXMATRIX* pLocal);
     // Copies the mesh of the collision source, in the source's local frame.
     // False without a source, without a mesh reader or when the reader finds
     // no mesh, and for every mesh CreateFromTriangles refuses.

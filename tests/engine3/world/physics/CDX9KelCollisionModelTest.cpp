@@ -1,10 +1,12 @@
 #include "engine3/world/physics/CDX9KelCollisionModel.h"
 
 #include "ShipWorld.h"
+#include "platform/d3dx/d3dx9.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <functional>
 
 using namespace Vorna3D;
@@ -162,4 +164,38 @@ TEST(CollisionModel, IntersectFindsTouchingHullsOnly) {
     // A model without an octree meets nothing.
     CDX9KelCollisionModel empty;
     EXPECT_FALSE(a.Intersect(empty, Translation(0, 0, 0), Translation(0, 0, 0), nullptr));
+}
+
+TEST(CollisionModel, CreateFromMeshReadsItsTrianglesThroughAClone) {
+    // A tetrahedron with 16-bit indices and a position-only layout.
+    ID3DXMesh* mesh = nullptr;
+    ASSERT_EQ(D3DXCreateMeshFVF(4, 4, D3DXMESH_SYSTEMMEM, D3DFVF_XYZ, nullptr, &mesh), D3D_OK);
+    float* v = nullptr;
+    ASSERT_EQ(mesh->LockVertexBuffer(0, reinterpret_cast<void**>(&v)), D3D_OK);
+    const float pos[12] = {0, 0, 0, 4, 0, 0, 0, 3, 0, 0, 0, 8};
+    std::copy(pos, pos + 12, v);
+    mesh->UnlockVertexBuffer();
+    WORD* ix = nullptr;
+    ASSERT_EQ(mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&ix)), D3D_OK);
+    const WORD idx[12] = {0, 1, 2, 0, 1, 3, 0, 2, 3, 1, 2, 3};
+    std::copy(idx, idx + 12, ix);
+    mesh->UnlockIndexBuffer();
+
+    CDX9KelCollisionModel m;
+    const D3DXMATRIX local = Translation(1.0f, 0.0f, 0.0f);
+    ASSERT_TRUE(m.CreateFromMesh(mesh, &local));
+    EXPECT_EQ(m.GetFaces().size(), 4u);
+    EXPECT_FLOAT_EQ(m.GetWidth(), 4.0f);
+    EXPECT_FLOAT_EQ(m.GetHeight(), 3.0f);
+    EXPECT_FLOAT_EQ(m.GetLength(), 8.0f);
+    EXPECT_FLOAT_EQ(m.GetBoxMin().x, 1.0f);
+
+    // An index past the vertices is refused.
+    ASSERT_EQ(mesh->LockIndexBuffer(0, reinterpret_cast<void**>(&ix)), D3D_OK);
+    ix[5] = 9;
+    mesh->UnlockIndexBuffer();
+    EXPECT_FALSE(m.CreateFromMesh(mesh, nullptr));
+    EXPECT_EQ(m.GetRoot(), nullptr);
+    EXPECT_FALSE(m.CreateFromMesh(nullptr, nullptr));
+    mesh->Release();
 }
