@@ -26,15 +26,24 @@ bool FaceMeetsBox(const CDX9KelCollisionModel::FACE& f, const D3DXVECTOR3& mn, c
     return lo.x <= mx.x && hi.x >= mn.x && lo.y <= mx.y && hi.y >= mn.y && lo.z <= mx.z && hi.z >= mn.z;
 }
 
-// Tests vertices (taken through toFaces) against faces; appends hits with
-// the mark. Faces outer, so each face's plane is made once; a vertex outside
-// the face's box widened by the touch distance is passed over cheaply.
+// Tests the vertices of one leaf (taken through toFaces) against the faces of
+// another; appends hits with the mark. Only vertices inside the face leaf's
+// face box are candidates, which usually leaves none or a few.
 bool TestLeaf(const std::vector<CDX9KelCollisionModel::VERTEX>& verts, const D3DXMATRIX& toFaces,
-              const std::vector<CDX9KelCollisionModel::FACE>& faces, float mark, std::vector<D3DXVECTOR4>* pts) {
+              const CDX9KelCollisionModel::NODE& faceLeaf, float mark, std::vector<D3DXVECTOR4>* pts) {
+    const auto& faces = faceLeaf.stdvFaces;
     if (verts.empty() || faces.empty()) return false;
+    const D3DXVECTOR3& bmin = faceLeaf.vFaceMin;
+    const D3DXVECTOR3& bmax = faceLeaf.vFaceMax;
     thread_local std::vector<D3DXVECTOR3> moved;
-    moved.resize(verts.size());
-    for (std::size_t i = 0; i < verts.size(); ++i) D3DXVec3TransformCoord(&moved[i], &verts[i].vPosition, &toFaces);
+    moved.clear();
+    for (const auto& v : verts) {
+        D3DXVECTOR3 p;
+        D3DXVec3TransformCoord(&p, &v.vPosition, &toFaces);
+        if (p.x < bmin.x || p.x > bmax.x || p.y < bmin.y || p.y > bmax.y || p.z < bmin.z || p.z > bmax.z) continue;
+        moved.push_back(p);
+    }
+    if (moved.empty()) return false;
     const float reach = std::sqrt(kTouchSquared);
     bool found = false;
     for (const auto& f : faces) {
@@ -46,10 +55,15 @@ bool TestLeaf(const std::vector<CDX9KelCollisionModel::VERTEX>& verts, const D3D
         lo -= D3DXVECTOR3(reach, reach, reach);
         hi += D3DXVECTOR3(reach, reach, reach);
         D3DXVECTOR3 n;
-        D3DXVec3Normalize(&n, &f.vNormal);
-        const float d0 = D3DXVec3Dot(&n, &f.avCorners[0]);
+        bool planeMade = false;
+        float d0 = 0.0f;
         for (const D3DXVECTOR3& p : moved) {
             if (p.x < lo.x || p.x > hi.x || p.y < lo.y || p.y > hi.y || p.z < lo.z || p.z > hi.z) continue;
+            if (!planeMade) {
+                D3DXVec3Normalize(&n, &f.vNormal);
+                d0 = D3DXVec3Dot(&n, &f.avCorners[0]);
+                planeMade = true;
+            }
             const float dist = D3DXVec3Dot(&n, &p) - d0;
             if (dist * dist > kTouchSquared) continue;
             if (!IsRayIntersectingTriangle(&p, &n, &f.avCorners[0], &f.avCorners[1], &f.avCorners[2])) continue;
@@ -238,8 +252,19 @@ void CDX9KelCollisionModel::Build(NODE* node, const D3DXVECTOR3& vMin, const D3D
         if (IsPointInBox(&v.vPosition, &vMin, &vMax)) node->stdvVertices.push_back(v);
     // A face belongs to every leaf its box meets, so a large face that
     // crosses a leaf without a corner in it is still found there.
-    for (const FACE& f : m_stdvFaces)
-        if (FaceMeetsBox(f, vMin, vMax)) node->stdvFaces.push_back(f);
+    const float reach = std::sqrt(kTouchSquared);
+    node->vFaceMin = D3DXVECTOR3(kBoxStart, kBoxStart, kBoxStart);
+    node->vFaceMax = D3DXVECTOR3(-kBoxStart, -kBoxStart, -kBoxStart);
+    for (const FACE& f : m_stdvFaces) {
+        if (!FaceMeetsBox(f, vMin, vMax)) continue;
+        node->stdvFaces.push_back(f);
+        for (const D3DXVECTOR3& c : f.avCorners) {
+            D3DXVec3Minimize(&node->vFaceMin, &node->vFaceMin, &c);
+            D3DXVec3Maximize(&node->vFaceMax, &node->vFaceMax, &c);
+        }
+    }
+    node->vFaceMin -= D3DXVECTOR3(reach, reach, reach);
+    node->vFaceMax += D3DXVECTOR3(reach, reach, reach);
 }
 
 void CDX9KelCollisionModel::Walk(const NODE* a, const CDX9KelCollisionModel& other, const NODE* b,
@@ -258,11 +283,11 @@ void CDX9KelCollisionModel::Walk(const NODE* a, const CDX9KelCollisionModel& oth
             if (c) Walk(a, other, c, otherToThis, thisToOther, pPoints, pFound);
         return;
     }
-    if (TestLeaf(b->stdvVertices, otherToThis, a->stdvFaces, 0.0f, pPoints)) {
+    if (TestLeaf(b->stdvVertices, otherToThis, *a, 0.0f, pPoints)) {
         *pFound = true;
         return;
     }
-    if (TestLeaf(a->stdvVertices, thisToOther, b->stdvFaces, kOtherFrameMark, pPoints)) *pFound = true;
+    if (TestLeaf(a->stdvVertices, thisToOther, *b, kOtherFrameMark, pPoints)) *pFound = true;
 }
 
 bool CDX9KelCollisionModel::Intersect(const CDX9KelCollisionModel& other, const D3DXMATRIX& otherToThis,

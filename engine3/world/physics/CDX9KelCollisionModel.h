@@ -55,6 +55,10 @@ public:
         float fRadius = 0.0f;
         D3DXVECTOR3 vMin{0.0f, 0.0f, 0.0f};
         D3DXVECTOR3 vMax{0.0f, 0.0f, 0.0f};
+        // A leaf's faces lie in this box, widened by the touch distance: a
+        // vertex outside it can touch none of them.
+        D3DXVECTOR3 vFaceMin{0.0f, 0.0f, 0.0f};
+        D3DXVECTOR3 vFaceMax{0.0f, 0.0f, 0.0f};
         NODE* apChildren[8] = {};
     };
 
