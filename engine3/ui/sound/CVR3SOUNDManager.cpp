@@ -1,6 +1,7 @@
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 
 #include "engine3/core/CDX9KelLog.h"
+#include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/ui/localization/SafeXml.h"
 #include "engine3/ui/sound/CVR3SOUNDDataOgg.h"
 #include "engine3/ui/sound/OpenALCheck.h"
@@ -565,6 +566,12 @@ void CVR3SOUNDManager::UpdateOwnerTransforms() {
     for (CVR3SOUNDSource* s : m_stdvPendingSources) copy(s);
 }
 
+void CVR3SOUNDManager::UpdateFrame() {
+    const CDX9KelBaseCamera* camera = m_pCameraManager ? m_pCameraManager->m_pActiveCamera : nullptr;
+    if (camera) SetListener(camera->m_vEye, camera->m_vTarget, camera->m_vUp);
+    UpdateOwnerTransforms();
+}
+
 size_t CVR3SOUNDManager::GetFreeChannelCount() {
     SoundLock lock(m_sourceLock);
     return m_stdvFreeChannels.size();
@@ -769,10 +776,12 @@ DWORD CVR3SOUNDManager::SoundThreadProc(LPVOID manager) {
 
 HANDLE CVR3SOUNDManager::CreateSoundThread(DWORD* threadId) {
     m_bStop.store(false);
-    HANDLE thread = CreateThread(nullptr, 0, &CVR3SOUNDManager::SoundThreadProc, this, CREATE_SUSPENDED, threadId);
-    if (!thread) g_Log.Write(LOG_ERROR, "SOUND THREAD not creating\n");
-    return thread;
+    return CreateThread(nullptr, 0, &CVR3SOUNDManager::SoundThreadProc, this, CREATE_SUSPENDED, threadId);
 }
+
+HANDLE CVR3SOUNDManager::CreateGlobalSoundThread(DWORD* threadId) { return Get().CreateSoundThread(threadId); }
+
+void CVR3SOUNDManager::StopGlobalSoundThread(HANDLE thread) { Get().StopSoundThread(thread); }
 
 void CVR3SOUNDManager::StopSoundThread(HANDLE thread) {
     m_bStop.store(true);

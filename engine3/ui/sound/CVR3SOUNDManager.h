@@ -137,6 +137,9 @@ public:
     // are copied for the sound thread.
     void SetListener(const D3DXVECTOR3& eye, const D3DXVECTOR3& target, const D3DXVECTOR3& up);
     void UpdateOwnerTransforms();
+    // Both of the above, the listener taken from the camera manager's active
+    // camera (none: the listener stays where it was).
+    void UpdateFrame();
 
     // Sound lines (main thread).
     CVR3SOUNDLine* CreateSoundLine(const std::string& name, int mode);
@@ -151,11 +154,15 @@ public:
 
     // The thread. SoundThreadProc takes the manager (null: the global one).
     static DWORD SoundThreadProc(LPVOID manager);
-    // Creates the sound thread suspended; null (logged) on failure.
+    // Creates the sound thread suspended; null on failure.
     HANDLE CreateSoundThread(DWORD* threadId);
     // Sets the stop flag, lets a still suspended thread run to its end, waits
     // for it without limit and closes the handle. A null handle only sets the flag.
     void StopSoundThread(HANDLE thread);
+
+    // The engine's hooks for the thread of the program's one manager.
+    static HANDLE CreateGlobalSoundThread(DWORD* threadId);
+    static void StopGlobalSoundThread(HANDLE thread);
 
     bool IsRunning() const { return m_bRunning.load(); }
     bool IsStopRequested() const { return m_bStop.load(); }

@@ -1,3 +1,4 @@
+#include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "platform/os/Clock.h"
 #include "SoundTestSupport.h"
@@ -18,7 +19,7 @@ protected:
         g_Log.Reset();
         g_Log.Open((folder / "Vorna3Log.log").c_str());
         Platform::SetClock(&clock);
-        ASSERT_TRUE(manager.Init(reinterpret_cast<CDX9KelCameraManager*>(&cameraStandIn),
+        ASSERT_TRUE(manager.Init(&cameras,
                                  (folder / "engine.ini").c_str()));
         const std::string ogg =
             std::filesystem::relative(SoundTest::WriteTone(folder / "item.ogg", 66150), Platform::ProgramFolder());
@@ -71,7 +72,7 @@ protected:
 
     std::filesystem::path folder;
     Platform::ManualClock clock;
-    int cameraStandIn = 0;
+    CDX9KelCameraManager cameras;
     CVR3SOUNDManager manager;
     std::vector<std::string> paths;
 };
@@ -98,7 +99,7 @@ TEST_F(SoundLineTest, RandomLineNeverRepeatsAnItemAtOnce) {
     for (size_t items : {2u, 3u}) {
         SCOPED_TRACE(items);
         manager.Release();
-        ASSERT_TRUE(manager.Init(reinterpret_cast<CDX9KelCameraManager*>(&cameraStandIn)));
+        ASSERT_TRUE(manager.Init(&cameras));
         manager.SeedRandom(static_cast<uint32_t>(items));
         CVR3SOUNDLine* line = MakeLine(CVR3SOUNDLine::MODE_RANDOM, items, 0);
         int previous = line->GetCurrentIndex();

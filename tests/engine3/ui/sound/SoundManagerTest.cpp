@@ -1,3 +1,4 @@
+#include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "platform/os/Clock.h"
 #include "SoundTestSupport.h"
@@ -36,7 +37,7 @@ protected:
         g_Log.Reset();
     }
 
-    CDX9KelCameraManager* Camera() { return reinterpret_cast<CDX9KelCameraManager*>(&cameraStandIn); }
+    CDX9KelCameraManager* Camera() { return &cameras; }
     std::string Log() const { return VornaTest::ReadText(folder / "Vorna3Log.log"); }
     // A path relative to the program folder that reaches the test folder.
     std::string Relative(const std::filesystem::path& p) const {
@@ -66,7 +67,7 @@ protected:
 
     std::filesystem::path folder;
     Platform::ManualClock clock;
-    int cameraStandIn = 0;
+    CDX9KelCameraManager cameras;
     CVR3SOUNDManager manager;
 };
 

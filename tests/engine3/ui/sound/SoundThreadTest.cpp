@@ -1,3 +1,5 @@
+#include "engine3/core/render/CDX9KelBaseCamera.h"
+#include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "platform/os/Clock.h"
 #include "SoundTestSupport.h"
@@ -14,7 +16,7 @@ protected:
         folder = VornaTest::FreshFolder();
         g_Log.Reset();
         g_Log.Open((folder / "Vorna3Log.log").c_str());
-        ASSERT_TRUE(manager.Init(reinterpret_cast<CDX9KelCameraManager*>(&cameraStandIn),
+        ASSERT_TRUE(manager.Init(&cameras,
                                  (folder / "engine.ini").c_str()));
     }
     void TearDown() override {
@@ -26,7 +28,7 @@ protected:
     }
 
     std::filesystem::path folder;
-    int cameraStandIn = 0;
+    CDX9KelCameraManager cameras;
     CVR3SOUNDManager manager;
 };
 
@@ -64,7 +66,14 @@ TEST_F(SoundThreadTest, SoundListenerAndSourcesAgreeOnLeftAndRight) {
         manager.RegisterPendingSources();
         toRight.Play();
         ahead.Play();
-        manager.SetListener(c.eye, c.eye + c.forward, c.up);
+        // The listener follows the active camera.
+        CDX9KelBaseCamera camera;
+        const D3DXVECTOR3 target = c.eye + c.forward;
+        ASSERT_TRUE(camera.SetPosition(&c.eye, &target));
+        camera.m_vUp = c.up;
+        cameras.m_pActiveCamera = &camera;
+        manager.UpdateFrame();
+        cameras.m_pActiveCamera = nullptr;
         manager.ThreadPass(timeGetTime());
         ASSERT_GE(toRight.GetChannelIndex(), 0);
         ASSERT_GE(ahead.GetChannelIndex(), 0);
@@ -140,6 +149,9 @@ TEST_F(SoundThreadTest, SoundThreadServesTheMainThreadsRequests) {
         (void)handles.back().GetState();
     }
     manager.SetSoundLinesActive(true);
+    // The thread carries out what was posted (the bound only guards a hang).
+    for (int i = 0; i < 5000 && line->GetRequestCount() > 0; ++i) Sleep(1);
+    EXPECT_EQ(line->GetRequestCount(), 0u);
     manager.DeleteAllSources();
     manager.StopSoundThread(thread);
     EXPECT_TRUE(manager.IsStopRequested());

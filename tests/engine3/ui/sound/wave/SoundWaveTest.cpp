@@ -1,3 +1,4 @@
+#include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Paths.h"
@@ -73,9 +74,9 @@ TEST(SoundWaveTest, ADemoSoundPlayedOnTheSoundThreadReachesTheOutputOnTheRight) 
         std::error_code error;
         std::filesystem::create_directory_symlink(std::filesystem::path(VORNA_BIN_DIR) / "Sound", link, error);
     }
-    int cameraStandIn = 0;
+    CDX9KelCameraManager cameras;
     CVR3SOUNDManager manager;
-    ASSERT_TRUE(manager.Init(reinterpret_cast<CDX9KelCameraManager*>(&cameraStandIn),
+    ASSERT_TRUE(manager.Init(&cameras,
                              (folder / "engine.ini").c_str()));
     // Looking along +x with y up, the right-hand side is -z.
     manager.SetListener(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
