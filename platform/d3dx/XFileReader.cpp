@@ -342,7 +342,7 @@ private:
             throw ParseError{"mesh without vertices"};
         m.positions.resize(verts);
         for (auto& p : m.positions)
-            p = D3DXVECTOR3(v.F(), v.F(), v.F());
+            p = D3DXVECTOR3{v.F(), v.F(), v.F()};
         auto faces = ReadFaces(v, verts);
         if (faces.empty())
             throw ParseError{"mesh without faces"};
@@ -360,7 +360,7 @@ private:
                 DWORD count = nv.Count(3);
                 std::vector<D3DXVECTOR3> normals(count);
                 for (auto& nn : normals)
-                    nn = D3DXVECTOR3(nv.F(), nv.F(), nv.F());
+                    nn = D3DXVECTOR3{nv.F(), nv.F(), nv.F()};
                 auto nfaces = ReadFaces(nv, count);
                 if (nfaces.size() != faces.size())
                     throw ParseError{"MeshNormals face count differs from the mesh"};
@@ -378,7 +378,7 @@ private:
                     throw ParseError{"MeshTextureCoords count differs from the vertex count"};
                 m.texCoords.resize(count);
                 for (auto& t : m.texCoords)
-                    t = D3DXVECTOR2(tv.F(), tv.F());
+                    t = D3DXVECTOR2{tv.F(), tv.F()};
             } else if (c->type == "MeshMaterialList") {
                 Values mv(*c);
                 DWORD materials = mv.Count(0);
@@ -471,7 +471,7 @@ private:
             } else if (type == 1 || type == 2) {
                 if (values != 3)
                     throw ParseError{"scale and position keys need 3 values"};
-                VectorKey k{time, D3DXVECTOR3(v.F(), v.F(), v.F())};
+                VectorKey k{time, D3DXVECTOR3{v.F(), v.F(), v.F()}};
                 (type == 1 ? a.scale : a.position).push_back(k);
             } else if (type == 3 || type == 4) {
                 if (values != 16)
