@@ -1,6 +1,5 @@
 // Cost of the sea's height function per call and of one height-table update.
-#include "engine3/world/ocean/CDX9KelOceanSurface.h"
-#include "platform/os/Crt.h"
+#include "bench/engine3/ocean/BenchSea.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,22 +9,8 @@
 
 namespace {
 
-std::unique_ptr<Vorna3D::CDX9KelOceanSurface> MakeSea() {
-    std::vector<std::uint32_t> seq;
-    std::uint32_t x = 2024u;
-    for (int i = 0; i < 1021; ++i) seq.push_back(x = x * 1664525u + 1013904223u);
-    Platform::SequenceRandom random(seq);
-    Platform::SetRandomSource(&random);
-    auto sea = std::make_unique<Vorna3D::CDX9KelOceanSurface>();
-    sea->InitNoise();
-    Platform::SetRandomSource(nullptr);
-    sea->SetTime(12.34);
-    sea->AnimateNoise();
-    return sea;
-}
-
 void BM_SampleHeight(benchmark::State& state) {
-    auto sea = MakeSea();
+    auto sea = VornaBench::MakeSea(2024u, 2.0f, 12.34);
     // World points spread over several tiles, as ship hull corners would be.
     std::vector<std::pair<std::int32_t, std::int32_t>> points;
     std::uint32_t x = 7u;
@@ -47,7 +32,7 @@ void BM_SampleHeight(benchmark::State& state) {
 BENCHMARK(BM_SampleHeight);
 
 void BM_HeightTableUpdate(benchmark::State& state) {
-    auto sea = MakeSea();
+    auto sea = VornaBench::MakeSea(2024u, 2.0f, 12.34);
     double t = 0.0;
     for (auto _ : state) {
         sea->SetTime(t += 0.01);

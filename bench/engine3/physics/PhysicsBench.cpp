@@ -1,8 +1,7 @@
 // Cost of the ship physics per ship per step: ships ride animated-noise waves
 // in pairs, one of each pair pushing into the other, so contacts are found
 // and answered, for a fixed span of simulated time.
-#include "engine3/world/ocean/CDX9KelOceanSurface.h"
-#include "platform/os/Crt.h"
+#include "bench/engine3/ocean/BenchSea.h"
 #include "tests/engine3/world/physics/ShipWorld.h"
 
 #include <benchmark/benchmark.h>
@@ -15,24 +14,9 @@ namespace {
 
 constexpr int kSteps = 1000; // 60 s of battle at one step per 60 ms
 
-std::unique_ptr<Vorna3D::CDX9KelOceanSurface> MakeSea() {
-    std::vector<std::uint32_t> seq;
-    std::uint32_t x = 99u;
-    for (int i = 0; i < 1021; ++i) seq.push_back(x = x * 1664525u + 1013904223u);
-    Platform::SequenceRandom random(seq);
-    Platform::SetRandomSource(&random);
-    auto sea = std::make_unique<Vorna3D::CDX9KelOceanSurface>();
-    sea->InitNoise();
-    Platform::SetRandomSource(nullptr);
-    sea->SetAmplitude(3.0f);
-    sea->SetTime(5.5);
-    sea->AnimateNoise();
-    return sea;
-}
-
 void BM_ShipSteps(benchmark::State& state) {
     const int ships = static_cast<int>(state.range(0));
-    auto sea = MakeSea();
+    auto sea = VornaBench::MakeSea(99u, 3.0f, 5.5);
     std::int64_t contactSteps = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -11,14 +11,14 @@ namespace {
 const char* const kGravityName = "Gravity";
 const char* const kBuoyancyName = "Buoyancy";
 const char* const kResistanceName = "Resistance";
+} // namespace
 
-bool IsFinite(const D3DXMATRIX& m) {
+bool IsFiniteMatrix(const D3DXMATRIX& m) {
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             if (!std::isfinite(m.m[r][c])) return false;
     return true;
 }
-} // namespace
 
 int CDX9KelForceList::Add(CDX9KelPhysicalForce* pForce) {
     if (!m_stdvFree.empty()) {
@@ -274,7 +274,7 @@ void CDX9KelPhysicalBody::ResolveAxis(int axis, float depth, float cPos, float c
 
 bool CDX9KelPhysicalBody::Step(const D3DXMATRIX* world, float depth, float dt) {
     if (!m_pOwner) return false;
-    if (!m_pParent && (!world || !IsFinite(*world))) return false;
+    if (!m_pParent && (!world || !IsFiniteMatrix(*world))) return false;
     if (!std::isfinite(depth) || !std::isfinite(dt)) return false;
 
     if (!m_pParent) {

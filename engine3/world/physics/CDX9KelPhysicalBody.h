@@ -12,6 +12,9 @@ namespace Vorna3D {
 
 class CDX9KelPhysicalManager;
 
+// Every element of the matrix is finite.
+bool IsFiniteMatrix(const D3DXMATRIX& m);
+
 // Entries of one axis. Freed slots are nulled and reused most recent first,
 // so the indices of the remaining entries stay stable.
 struct CDX9KelForceList {

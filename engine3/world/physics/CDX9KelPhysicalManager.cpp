@@ -168,13 +168,6 @@ const char* const kCollisionBrakeName = "CollResist";
 // The contact point's box starts inverted at this size.
 constexpr float kPointBoxStart = 10000.0f;
 
-bool IsFiniteMatrix(const D3DXMATRIX& m) {
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            if (!std::isfinite(m.m[r][c])) return false;
-    return true;
-}
-
 // a's frame into b's frame: a x inverse(b); false when b cannot be inverted.
 bool RelativeMatrix(const D3DXMATRIX& a, const D3DXMATRIX& b, D3DXMATRIX* out) {
     D3DXMATRIX inv;

@@ -14,13 +14,6 @@ namespace Vorna3D {
 namespace {
 constexpr float kG = CDX9KelPhysicalBody::kGravity;
 
-bool IsFiniteMatrix(const D3DXMATRIX& m) {
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            if (!std::isfinite(m.m[r][c])) return false;
-    return true;
-}
-
 D3DXVECTOR3 Row(const D3DXMATRIX& m, int r) { return D3DXVECTOR3(m.m[r][0], m.m[r][1], m.m[r][2]); }
 } // namespace
 
