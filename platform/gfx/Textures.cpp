@@ -18,6 +18,12 @@ bool GetGlFormat(D3DFORMAT format, GlFormat& out) {
     case D3DFMT_L8:
         out = {GL_R8, GL_RED, GL_UNSIGNED_BYTE, false, 1};
         return true;
+    case D3DFMT_L16:
+        out = {GL_R16, GL_RED, GL_UNSIGNED_SHORT, false, 2};
+        return true;
+    case D3DFMT_A16B16G16R16:
+        out = {GL_RGBA16, GL_RGBA, GL_UNSIGNED_SHORT, false, 8};
+        return true;
     case D3DFMT_R32F:
         out = {GL_R32F, GL_RED, GL_FLOAT, false, 4};
         return true;
@@ -109,7 +115,7 @@ GLTexture2D::GLTexture2D(IDirect3DDevice9* dev, UINT width, UINT height, UINT le
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(n - 1));
     for (UINT i = 0; i < n; ++i)
         UploadLevel(GL_TEXTURE_2D, i, format, levels[i].width, levels[i].height, {});
-    if (format == D3DFMT_L8)
+    if (format == D3DFMT_L8 || format == D3DFMT_L16)
         SwizzleLuminance(GL_TEXTURE_2D);
     if (glGetError() != GL_NO_ERROR) {
         glDeleteTextures(1, &name);
@@ -224,7 +230,7 @@ GLCubeTexture::GLCubeTexture(IDirect3DDevice9* dev, UINT e, UINT levels, DWORD, 
     for (UINT f = 0; f < 6; ++f)
         for (UINT l = 0, s = edge; l < levelCount; ++l, s = std::max(1u, s / 2))
             UploadLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, l, format, s, s, {});
-    if (format == D3DFMT_L8)
+    if (format == D3DFMT_L8 || format == D3DFMT_L16)
         SwizzleLuminance(GL_TEXTURE_CUBE_MAP);
 }
 
@@ -281,7 +287,7 @@ GLVolumeTexture::GLVolumeTexture(IDirect3DDevice9* dev, UINT w, UINT h, UINT d, 
         glTexImage3D(GL_TEXTURE_3D, static_cast<GLint>(l), static_cast<GLint>(f.internal),
                      static_cast<GLsizei>(std::max(1u, w >> l)), static_cast<GLsizei>(std::max(1u, h >> l)),
                      static_cast<GLsizei>(std::max(1u, d >> l)), 0, f.format, f.type, nullptr);
-    if (format == D3DFMT_L8)
+    if (format == D3DFMT_L8 || format == D3DFMT_L16)
         SwizzleLuminance(GL_TEXTURE_3D);
 }
 
