@@ -1,0 +1,117 @@
+#include "engine3/world/particles/CDX9KelBasePSEffector.h"
+
+#include "engine3/core/scene/Geometry.h"
+
+namespace Vorna3D {
+
+namespace {
+
+// The direction an effector pushes along.
+const D3DXVECTOR3& PushDirection(const PSParticle& p, bool useParticleDir, const D3DXVECTOR3& movement)
+{
+    return useParticleDir ? p.vDirection : movement;
+}
+
+} // namespace
+
+void CDX9KelBasePSEffector::UpdateActiveWindow(float t, float b)
+{
+    const float age = t - b;
+    m_bStarted = false;
+    m_bEnded = false;
+    if (m_fStartTime >= 0.0f) {
+        if (!m_bActive && m_fStartTime <= age) {
+            m_bActive = true;
+            m_bStarted = true;
+        } else if (m_bActive && age < m_fStartTime) {
+            m_bActive = false;
+        }
+    }
+    if (m_fEndTime >= 0.0f && m_bActive && m_fEndTime <= age) {
+        m_bActive = false;
+        m_bEnded = true;
+    }
+}
+
+float CDX9KelBasePSEffector::BlendFactor(float t, float b, float life) const
+{
+    const float t0 = b + m_fStartTime;
+    const float t1 = m_fEndTime > 0.0f ? b + m_fEndTime : b + life;
+    // A window without length (life equal to the start time, or a start
+    // after the end) is over as soon as it opens.
+    if (!(t1 > t0)) return 1.0f;
+    const float k = (t - t0) / (t1 - t0);
+    if (!(k > 0.0f)) return 0.0f;
+    return k < 1.0f ? k : 1.0f;
+}
+
+void CDX9KelPSEffectorCommonMovement::Apply(PSParticle* p, const PSEmitterParams* params, float t, float dt)
+{
+    if (!p || !params) return;
+    UpdateActiveWindow(t, p->fBirthTime);
+    if (!m_bActive || dt == 0.0f) return;
+    const D3DXVECTOR3& d = PushDirection(*p, m_bUseParticleDir, m_vMovement);
+    if (m_bStarted && m_fVelocity != 0.0f) p->vVelocity += m_fVelocity * d;
+    p->vVelocity += (m_fAcceleration * dt) * d;
+}
+
+void CDX9KelPSEffectorCommonScale::Apply(PSParticle* p, const PSEmitterParams* params, float t, float dt)
+{
+    if (!p || !params) return;
+    UpdateActiveWindow(t, p->fBirthTime);
+    if (!m_bActive) return;
+    const float k = BlendFactor(t, p->fBirthTime, params->fLife);
+    p->fHalfWidth = p->fStartHalfWidth + (m_fEndHalfWidth - p->fStartHalfWidth) * k;
+    p->fHalfHeight = p->fStartHalfHeight + (m_fEndHalfHeight - p->fStartHalfHeight) * k;
+}
+
+void CDX9KelPSEffectorCommonSpin::Apply(PSParticle* p, const PSEmitterParams* params, float t, float dt)
+{
+    if (!p || !params) return;
+    UpdateActiveWindow(t, p->fBirthTime);
+    if (!m_bActive) return;
+    const float angle = m_fSpinSpeed * dt;
+    RotateMatrixLocalY(params->bParentInfluence ? &p->mLocal : &p->mWorld, angle);
+}
+
+void CDX9KelPSEffectorCommonColor::Apply(PSParticle* p, const PSEmitterParams* params, float t, float dt)
+{
+    if (!p || !params) return;
+    UpdateActiveWindow(t, p->fBirthTime);
+    if (!m_bActive) return;
+    const float k = BlendFactor(t, p->fBirthTime, params->fLife);
+    p->Color.r = p->StartColor.r + (m_EndColor.r - p->StartColor.r) * k;
+    p->Color.g = p->StartColor.g + (m_EndColor.g - p->StartColor.g) * k;
+    p->Color.b = p->StartColor.b + (m_EndColor.b - p->StartColor.b) * k;
+    p->Color.a = p->StartColor.a + (m_EndColor.a - p->StartColor.a) * k;
+    if (p->Color.a < 0.0f) p->Color.a = 0.0f;
+    p->dwColor = PSPackColor(p->Color);
+}
+
+void CDX9KelPSEffectorCommonFrames::Apply(PSParticle* p, const PSEmitterParams* params, float t, float dt)
+{
+    if (!p || !params) return;
+    UpdateActiveWindow(t, p->fBirthTime);
+    if (!m_bActive || params->vFrames.empty() || params->dwFramesCount < 1) return;
+    const float k = BlendFactor(t, p->fBirthTime, params->fLife);
+    DWORD index = static_cast<DWORD>(static_cast<float>(params->dwFramesCount - 1) * k);
+    const DWORD last = static_cast<DWORD>(params->vFrames.size() - 1);
+    if (index > last) index = last;
+    p->dwFrame = index;
+    p->Rect = params->vFrames[index];
+}
+
+void CDX9KelPSEffectorMovementAccelFromStartSpeed::Apply(PSParticle* p, const PSEmitterParams* params, float t,
+                                                         float dt)
+{
+    if (!p || !params) return;
+    UpdateActiveWindow(t, p->fBirthTime);
+    const D3DXVECTOR3& d = PushDirection(*p, m_bUseParticleDir, m_vMovement);
+    if (m_bActive) {
+        if (dt != 0.0f) p->vVelocity += (m_fAcceleration * p->fStartSpeed * dt) * d;
+    } else if (m_bEnded && m_fEndSpeed != KEL_PS_NO_END_SPEED) {
+        p->vVelocity = (p->fStartSpeed * m_fEndSpeed) * d;
+    }
+}
+
+} // namespace Vorna3D

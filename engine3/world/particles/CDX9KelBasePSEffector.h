@@ -1,0 +1,105 @@
+#pragma once
+// Effectors change every live particle of one emitter while the particle's
+// age lies in the effector's window: they blend colour or size towards an end
+// value, step through texture frames, push, accelerate or spin the particle.
+// The window flags belong to the effector and describe only the particle
+// processed last.
+#include <string>
+
+#include "engine3/world/particles/CDX9KelBasePSEmitter.h"
+
+namespace Vorna3D {
+
+enum EKelPSEffectorType : DWORD {
+    KEL_PS_EFFECTOR_MOVEMENT = 0,
+    KEL_PS_EFFECTOR_SCALE = 1,
+    KEL_PS_EFFECTOR_SPIN = 2,
+    KEL_PS_EFFECTOR_COLOR = 4,
+    KEL_PS_EFFECTOR_FRAMES = 5,
+    KEL_PS_EFFECTOR_ACCEL_FROM_START_SPEED = 6,
+};
+
+// EndSpeed of the acceleration-from-start-speed effector when it has none.
+constexpr float KEL_PS_NO_END_SPEED = -1000.0f;
+
+class CDX9KelBasePSEffector {
+public:
+    explicit CDX9KelBasePSEffector(DWORD type) : m_dwType(type) {}
+    CDX9KelBasePSEffector(const CDX9KelBasePSEffector&) = delete;
+    CDX9KelBasePSEffector& operator=(const CDX9KelBasePSEffector&) = delete;
+    virtual ~CDX9KelBasePSEffector() = default;
+
+    // t is the system clock, dt the step already scaled by the emitter's
+    // animation speed. Nothing for a null particle or parameter block.
+    virtual void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) = 0;
+
+    // Recomputes the window flags for a particle born at b, at time t.
+    void UpdateActiveWindow(float t, float b);
+    // The blend factor in [0, 1] across the window (or up to the particle's
+    // life without an end time); 1 when the window has no length.
+    float BlendFactor(float t, float b, float life) const;
+
+    std::string m_strName;
+    DWORD m_dwType;
+    bool m_bActive = false;
+    bool m_bStarted = false;
+    bool m_bEnded = false;
+    float m_fStartTime = 0.0f;
+    float m_fEndTime = -1.0f; // -1: no end time
+};
+
+class CDX9KelPSEffectorCommonMovement : public CDX9KelBasePSEffector {
+public:
+    CDX9KelPSEffectorCommonMovement() : CDX9KelBasePSEffector(KEL_PS_EFFECTOR_MOVEMENT) {}
+    void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) override;
+
+    float m_fVelocity = 0.0f;
+    float m_fAcceleration = 0.0f;
+    D3DXVECTOR3 m_vMovement{0.0f, 0.0f, 0.0f};
+    bool m_bUseParticleDir = false;
+    bool m_bNegativeSpeed = false; // kept and copied; the update does not read it
+};
+
+class CDX9KelPSEffectorCommonScale : public CDX9KelBasePSEffector {
+public:
+    CDX9KelPSEffectorCommonScale() : CDX9KelBasePSEffector(KEL_PS_EFFECTOR_SCALE) {}
+    void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) override;
+
+    float m_fEndHalfWidth = 0.0f;
+    float m_fEndHalfHeight = 0.0f;
+};
+
+class CDX9KelPSEffectorCommonSpin : public CDX9KelBasePSEffector {
+public:
+    CDX9KelPSEffectorCommonSpin() : CDX9KelBasePSEffector(KEL_PS_EFFECTOR_SPIN) {}
+    void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) override;
+
+    float m_fSpinSpeed = 0.0f; // radians per second
+};
+
+class CDX9KelPSEffectorCommonColor : public CDX9KelBasePSEffector {
+public:
+    CDX9KelPSEffectorCommonColor() : CDX9KelBasePSEffector(KEL_PS_EFFECTOR_COLOR) {}
+    void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) override;
+
+    D3DXCOLOR m_EndColor{255.0f, 255.0f, 255.0f, 255.0f};
+};
+
+class CDX9KelPSEffectorCommonFrames : public CDX9KelBasePSEffector {
+public:
+    CDX9KelPSEffectorCommonFrames() : CDX9KelBasePSEffector(KEL_PS_EFFECTOR_FRAMES) {}
+    void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) override;
+};
+
+class CDX9KelPSEffectorMovementAccelFromStartSpeed : public CDX9KelBasePSEffector {
+public:
+    CDX9KelPSEffectorMovementAccelFromStartSpeed() : CDX9KelBasePSEffector(KEL_PS_EFFECTOR_ACCEL_FROM_START_SPEED) {}
+    void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) override;
+
+    float m_fAcceleration = 0.0f;
+    D3DXVECTOR3 m_vMovement{0.0f, 0.0f, 0.0f};
+    bool m_bUseParticleDir = false;
+    float m_fEndSpeed = KEL_PS_NO_END_SPEED;
+};
+
+} // namespace Vorna3D

@@ -1,0 +1,56 @@
+#pragma once
+// A particle system: named emitters under one world matrix, placed in the
+// world as a scene unit of a scene object (kind 1), so it moves, shows and
+// hides with its object. It keeps its own clock, advanced by the particle
+// systems manager's updates; the render system draws its emitters.
+#include <vector>
+
+#include "engine3/core/resources/CDX9KelBaseResource.h"
+#include "engine3/core/scene/CDX9KelSceneUnit.h"
+#include "engine3/world/particles/CDX9KelBasePSEmitter.h"
+
+namespace Vorna3D {
+
+class CDX9KelParticlesSystem : public CDX9KelBaseResource, public CDX9KelSceneUnit {
+public:
+    CDX9KelParticlesSystem();
+    ~CDX9KelParticlesSystem() override;
+
+    // Emitters are drawn by the render system and updated by the manager, so
+    // the resource's own Render and Update stay empty.
+    void Release() override;
+    void OnLost(int iValue) override;
+    void Restore(IDirect3DDevice9* pDevice) override;
+
+    // Initialises the emitter on the device and takes it; false for null, a
+    // name already used in this system, or a failed Init (the caller keeps
+    // the emitter then).
+    bool AddEmitter(CDX9KelBasePSEmitter* pEmitter, IDirect3DDevice9* pDevice);
+    // Advances the clock by dt and runs every enabled emitter; nothing while
+    // the unit's second pass flag, or the owner's second flag, is clear.
+    void Update(float dt, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pLook, const D3DXVECTOR3* pUp,
+                const D3DXMATRIX* pView);
+    // Every emitter enabled; a stopped emitter begins a new life.
+    void Start();
+    // Every emitter disabled: its particles stay but are not drawn.
+    void Stop();
+    void SetParticlesBirth(bool bOn) override;
+    void ResetParticles() override;
+    void StartParticles() override { Start(); }
+    void StopParticles() override { Stop(); }
+    // Appends every enabled emitter.
+    void CollectActiveEmitters(std::vector<CDX9KelBasePSEmitter*>& list) const;
+    // The emitter of that name, or null.
+    CDX9KelBasePSEmitter* FindEmitter(const char* szName) const;
+
+    float m_fClock = 0.0f;
+    std::vector<CDX9KelBasePSEmitter*> m_vEmitters;
+    bool m_bRunning = true;
+
+private:
+    // Places the emitter from the unit's world matrix by its
+    // SystemInfluenceToAxes.
+    void PlaceEmitter(CDX9KelBasePSEmitter& e) const;
+};
+
+} // namespace Vorna3D
