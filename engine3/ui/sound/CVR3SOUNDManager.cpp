@@ -195,14 +195,14 @@ bool CVR3SOUNDManager::Init(CDX9KelCameraManager* pCameraManager, const char* en
     if (m_pDevice) {
         m_strDeviceName = kSoftwareDevice;
     } else {
-        g_Log.Write(LOG_WARNING, "CVR3SOUNDManager::Init : Not Open software OpenAL Device\n");
         const ALCchar* name = alcGetString(nullptr, ALC_DEFAULT_DEVICE_SPECIFIER);
         m_pDevice = alcOpenDevice(name);
         if (!m_pDevice) {
-            // No sound device: the game runs silent.
+            // No sound device: the game runs silent, with this one line to say so.
             g_Log.Write(LOG_ERROR, "CVR3SOUNDManager::Init : Not Open default OpenAL Device\n");
             return false;
         }
+        g_Log.Write(LOG_WARNING, "CVR3SOUNDManager::Init : Not Open software OpenAL Device\n");
         m_strDeviceName = name ? name : "";
     }
     g_Log.Write(LOG_INFO, "%s%s%s", "CVR3SOUNDManager : OpenAL Device : ", m_strDeviceName.c_str(), "\n");
