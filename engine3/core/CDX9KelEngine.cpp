@@ -124,6 +124,7 @@ bool CDX9KelEngine::InitInterfaces() {
     }
     if (m_pApp) m_pScene->SetApp(m_pApp);
     if (m_pRender) m_pScene->SetRender(m_pRender);
+    m_pScene->SetDataFolder(m_strDataFolder);
     g_Log.Write(LOG_TEXT, "OK\n");
     return true;
 }
