@@ -585,3 +585,11 @@ using LPD3DXFONT = ID3DXFont*;
 HRESULT D3DXCreateFontA(IDirect3DDevice9* device, INT height, UINT width, UINT weight, UINT mipLevels, BOOL italic,
                         DWORD charSet, DWORD outputPrecision, DWORD quality, DWORD pitchAndFamily,
                         LPCSTR faceName, ID3DXFont** font);
+
+// ---------------------------------------------------------------------------
+// Projection of a point to viewport pixels: the point goes through world,
+// view and projection (a null matrix counts as the identity) and is divided
+// by w; then x = X + (1 + x) W / 2, y = Y + (1 - y) H / 2 and
+// z = MinZ + z (MaxZ - MinZ).
+D3DXVECTOR3* D3DXVec3Project(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DVIEWPORT9* pViewport,
+                             const D3DXMATRIX* pProjection, const D3DXMATRIX* pView, const D3DXMATRIX* pWorld);
