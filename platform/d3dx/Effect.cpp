@@ -134,10 +134,6 @@ public:
             log = "effect XML: the root element is not <Effect>";
             return false;
         }
-        if (!m_device->State().MakeCurrent()) {
-            log = "effect: the device has no GL context";
-            return false;
-        }
         for (TiXmlElement* te = root->FirstChildElement("Technique"); te; te = te->NextSiblingElement("Technique")) {
             auto t = std::make_unique<Technique>();
             t->name = te->Attribute("name") ? te->Attribute("name") : "";
@@ -156,6 +152,10 @@ public:
         }
         if (m_techniques.empty()) {
             log = "effect: no technique";
+            return false;
+        }
+        if (!m_device->State().MakeCurrent()) {
+            log = "effect: the device has no GL context";
             return false;
         }
         CollectParameters();
@@ -353,6 +353,10 @@ private:
         }
         if (vs.empty() || fs.empty()) {
             log = "effect: a pass of '" + technique + "' lacks a vertex or fragment shader";
+            return false;
+        }
+        if (!m_device->State().MakeCurrent()) {
+            log = "effect: the device has no GL context";
             return false;
         }
         std::string compileLog;

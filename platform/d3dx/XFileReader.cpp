@@ -1,6 +1,7 @@
 #include "platform/d3dx/XFileReader.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -210,10 +211,17 @@ public:
             throw ParseError{"missing number in " + m_n.type};
         return m_n.values[m_i++].number;
     }
-    float F() { return static_cast<float>(Num()); }
+    // Out-of-range values are refused: they would not fit a float.
+    float F() {
+        double d = Num();
+        if (!(std::fabs(d) <= 3.0e38))
+            throw ParseError{"number out of range in " + m_n.type};
+        return static_cast<float>(d);
+    }
+    static bool IsWhole(double d) { return d >= 0 && d <= 4294967295.0 && d == std::floor(d); }
     DWORD Count(size_t perItem) {
         double d = Num();
-        if (d < 0 || d != static_cast<double>(static_cast<DWORD>(d)))
+        if (!IsWhole(d))
             throw ParseError{"bad count in " + m_n.type};
         DWORD c = static_cast<DWORD>(d);
         if (perItem && static_cast<unsigned long long>(c) * perItem > Left())
@@ -222,7 +230,7 @@ public:
     }
     DWORD Index(DWORD limit) {
         double d = Num();
-        if (d < 0 || d >= limit || d != static_cast<double>(static_cast<DWORD>(d)))
+        if (!IsWhole(d) || d >= limit)
             throw ParseError{"index out of range in " + m_n.type};
         return static_cast<DWORD>(d);
     }
@@ -410,7 +418,7 @@ private:
             } else if (c->type == "XSkinMeshHeader") {
                 Values sv(*c);
                 double a = sv.Num(), b = sv.Num(), bones = sv.Num();
-                if (a < 0 || a > 65535 || b < 0 || b > 65535 || bones < 0 || bones > 65535)
+                if (!(a >= 0 && a <= 65535 && b >= 0 && b <= 65535 && bones >= 0 && bones <= 65535))
                     throw ParseError{"bad XSkinMeshHeader"};
                 m.hasSkinHeader = true;
                 m.maxSkinWeightsPerVertex = static_cast<WORD>(a);
