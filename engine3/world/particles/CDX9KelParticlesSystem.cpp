@@ -1,6 +1,7 @@
 #include "engine3/world/particles/CDX9KelParticlesSystem.h"
 
 #include "engine3/core/CDX9KelLog.h"
+#include "engine3/core/resources/CDX9KelGraphicResources.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
 
 namespace Vorna3D {
@@ -148,6 +149,50 @@ void CDX9KelParticlesSystem::ResetParticles()
 {
     for (CDX9KelBasePSEmitter* e : m_vEmitters)
         if (e) e->ResetParticles();
+}
+
+CDX9KelGraphicResourceEffect* CDX9KelParticlesSystem::GetRenderEffect()
+{
+    for (CDX9KelBasePSEmitter* e : m_vEmitters)
+        if (e && e->m_bEnabled && e->m_Params.pEffect && e->m_Params.pEffect->m_pEffect) return e->m_Params.pEffect;
+    return nullptr;
+}
+
+int CDX9KelParticlesSystem::GetRenderTextureSlot()
+{
+    for (CDX9KelBasePSEmitter* e : m_vEmitters)
+        if (e && e->m_bEnabled && e->m_Params.pTexture) return e->m_Params.pTexture->m_iSlotIndex;
+    return -1;
+}
+
+void CDX9KelParticlesSystem::RenderUnit(IDirect3DDevice9* pDevice, float fTimeStep, bool bTextureChanged,
+                                        const D3DXMATRIX* pViewProj, UINT passes, UINT passCode)
+{
+    if (!pDevice) return;
+    CDX9KelGraphicResourceEffect* runEffect = GetRenderEffect();
+    std::vector<CDX9KelBasePSEmitter*> active;
+    CollectActiveEmitters(active);
+    for (CDX9KelBasePSEmitter* e : active) {
+        CDX9KelGraphicResourceEffect* effect = e->m_Params.pEffect;
+        if (!effect || !effect->m_pEffect) {
+            e->Render(pDevice, fTimeStep, true, 0);
+            continue;
+        }
+        // An emitter with another effect than the one the pass began is not
+        // drawn inside the wrong technique.
+        if (effect != runEffect) continue;
+        ID3DXEffect* fx = effect->m_pEffect;
+        IDirect3DBaseTexture9* texture = e->m_Params.pTexture ? e->m_Params.pTexture->m_pTexture : nullptr;
+        for (UINT p = 0; p < passes; ++p) {
+            if (FAILED(fx->BeginPass(p))) continue;
+            e->Render(pDevice, fTimeStep, false, 0);
+            if (texture) fx->SetTexture(KEL_PS_TEXTURE_PARAMETER, texture);
+            fx->CommitChanges();
+            if (e->m_bFilled && e->m_dwLiveCount > 0)
+                pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, e->m_dwVertexCount, 0, e->m_dwLiveCount * 2);
+            fx->EndPass();
+        }
+    }
 }
 
 void CDX9KelParticlesSystem::CollectActiveEmitters(std::vector<CDX9KelBasePSEmitter*>& list) const

@@ -5,13 +5,17 @@
 // systems manager's updates; the render system draws its emitters.
 #include <vector>
 
+#include "engine3/core/render/CDX9KelRenderSystem.h"
 #include "engine3/core/resources/CDX9KelBaseResource.h"
 #include "engine3/core/scene/CDX9KelSceneUnit.h"
 #include "engine3/world/particles/CDX9KelBasePSEmitter.h"
 
 namespace Vorna3D {
 
-class CDX9KelParticlesSystem : public CDX9KelBaseResource, public CDX9KelSceneUnit {
+// The effect parameter that receives an emitter's texture.
+constexpr const char* KEL_PS_TEXTURE_PARAMETER = "g_TextureParticle";
+
+class CDX9KelParticlesSystem : public CDX9KelBaseResource, public CDX9KelSceneUnit, public IDX9KelRenderUnit {
 public:
     CDX9KelParticlesSystem();
     ~CDX9KelParticlesSystem() override;
@@ -40,6 +44,14 @@ public:
     void StopParticles() override { Stop(); }
     // Appends every enabled emitter.
     void CollectActiveEmitters(std::vector<CDX9KelBasePSEmitter*>& list) const;
+    // The particle pass: the effect of the first enabled emitter that has
+    // one (the pass wraps the system in its technique), and its texture.
+    CDX9KelGraphicResourceEffect* GetRenderEffect() override;
+    int GetRenderTextureSlot() override;
+    // Draws every enabled emitter: those with the pass's effect once per
+    // effect pass, those without an effect through the fixed-function path.
+    void RenderUnit(IDirect3DDevice9* pDevice, float fTimeStep, bool bTextureChanged, const D3DXMATRIX* pViewProj,
+                    UINT passes, UINT passCode) override;
     // The emitter of that name, or null.
     CDX9KelBasePSEmitter* FindEmitter(const char* szName) const;
 
