@@ -454,7 +454,7 @@ bool CDX9KelScene::PickSceneObjectsAt(int x, int y) {
     for (CDXSceneTreeNode* leaf : tree->m_vFoundLeafs) {
         for (CDX9KelSceneObject* obj : leaf->m_vObjects) {
             if (!obj) continue;
-            const D3DXVECTOR3 centre = obj->m_vSphereCentre;
+            const D3DXVECTOR3 centre = *obj->GetPosition();
             if (obj->m_fRadius <= 0.0f || !D3DXSphereBoundProbe(&centre, obj->m_fRadius, &origin, &dir)) continue;
             // The object's first model decides.
             CDX9KelModel* model = nullptr;

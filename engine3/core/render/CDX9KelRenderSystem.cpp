@@ -624,6 +624,7 @@ void CDX9KelRenderSystem::Collect(CDX9KelBaseCamera* pCamera, bool bMain) {
             default: continue;
             }
             if (bMain) tree->m_dwVisibleFaces += u->m_dwFaces;
+            u->UpdateSphereCentre();
             u->m_fCameraDistance = GetSquaredDistance(&u->m_vSphereCentre, &eye);
             if (m_bWaterLevelSplit) {
                 u->m_bBelowWater = u->m_vSphereCentre.y - u->m_fRadius < m_fWaterLevel2;
