@@ -1,8 +1,8 @@
-#include "engine3/ui/localization/SafeXml.h"
+#include "engine3/core/SafeXml.h"
 
+#include "platform/os/Numbers.h"
 #include "platform/os/Paths.h"
 
-#include <charconv>
 #include <cstring>
 
 namespace Vorna3D {
@@ -69,34 +69,19 @@ bool LoadXmlFile(const std::string& path, TiXmlDocument& doc) {
     return ParseXmlText(text, doc);
 }
 
-static const char* SkipBlanks(const char* s) {
-    while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r') ++s;
-    return s;
-}
-
 bool ParseFloatC(const char* text, float& out) {
-    if (!text) return false;
-    const char* s = SkipBlanks(text);
-    if (*s == '+') ++s;
-    const char* end = s + std::strlen(s);
-    float v = 0.0f;
-    const auto r = std::from_chars(s, end, v);
-    if (r.ec != std::errc()) return false;
-    out = v;
+    const char* end = nullptr;
+    const double v = Platform::ParseDouble(text, &end);
+    if (!text || end == text) return false;
+    out = Platform::ToFloat(v);
     return true;
 }
 
 bool ParseIntC(const char* text, int& out) {
-    if (!text) return false;
-    const char* s = SkipBlanks(text);
-    if (*s == '+') ++s;
-    const char* end = s + std::strlen(s);
-    long long v = 0;
-    const auto r = std::from_chars(s, end, v);
-    if (r.ec != std::errc()) return false;
-    if (v > 2147483647LL) v = 2147483647LL;
-    if (v < -2147483647LL - 1) v = -2147483647LL - 1;
-    out = static_cast<int>(v);
+    const char* end = nullptr;
+    const int v = Platform::ParseInt(text, &end);
+    if (!text || end == text) return false;
+    out = v;
     return true;
 }
 

@@ -8,7 +8,7 @@
 
 namespace Vorna3D {
 
-// Largest XML data file the user-interface readers accept.
+// Largest XML data file the readers accept.
 constexpr size_t kMaxXmlFileBytes = 1u << 20;
 // Deepest element nesting accepted; real files use a handful of levels.
 constexpr int kMaxXmlDepth = 64;
