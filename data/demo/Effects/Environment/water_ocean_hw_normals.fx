@@ -40,17 +40,18 @@ uniform sampler2D SkyMap;        // sky panorama: u around, v = 0 overhead
 uniform sampler2D FresnelMap;    // reflectance by the cosine of the view angle
 uniform sampler2D ReflectionMap; // the scene mirrored in the sea plane
 uniform sampler2D RefractionMap; // the scene below the sea, on water colour
+in vec3 fWorld;
+in vec4 fClip;
+in vec3 fNormal;
+in vec2 fMapUV;
+out vec4 outColor;
+
 uniform sampler2D NormalMap;     // rendered each frame from the height map
 vec3 SurfaceNormal()
 {
     vec3 n = texture(NormalMap, fMapUV).xyz * 2.0 - 1.0;
     return dot(n, n) > 1e-6 ? normalize(n) : vec3(0.0, 1.0, 0.0);
 }
-in vec3 fWorld;
-in vec4 fClip;
-in vec3 fNormal;
-in vec2 fMapUV;
-out vec4 outColor;
 
 const float kPi = 3.14159265;
 
@@ -122,17 +123,18 @@ uniform sampler2D SkyMap;        // sky panorama: u around, v = 0 overhead
 uniform sampler2D FresnelMap;    // reflectance by the cosine of the view angle
 uniform sampler2D ReflectionMap; // the scene mirrored in the sea plane
 uniform sampler2D RefractionMap; // the scene below the sea, on water colour
+in vec3 fWorld;
+in vec4 fClip;
+in vec3 fNormal;
+in vec2 fMapUV;
+out vec4 outColor;
+
 uniform sampler2D NormalMap;     // rendered each frame from the height map
 vec3 SurfaceNormal()
 {
     vec3 n = texture(NormalMap, fMapUV).xyz * 2.0 - 1.0;
     return dot(n, n) > 1e-6 ? normalize(n) : vec3(0.0, 1.0, 0.0);
 }
-in vec3 fWorld;
-in vec4 fClip;
-in vec3 fNormal;
-in vec2 fMapUV;
-out vec4 outColor;
 
 const float kPi = 3.14159265;
 
@@ -204,17 +206,18 @@ uniform sampler2D SkyMap;        // sky panorama: u around, v = 0 overhead
 uniform sampler2D FresnelMap;    // reflectance by the cosine of the view angle
 uniform sampler2D ReflectionMap; // the scene mirrored in the sea plane
 uniform sampler2D RefractionMap; // the scene below the sea, on water colour
+in vec3 fWorld;
+in vec4 fClip;
+in vec3 fNormal;
+in vec2 fMapUV;
+out vec4 outColor;
+
 uniform sampler2D NormalMap;     // rendered each frame from the height map
 vec3 SurfaceNormal()
 {
     vec3 n = texture(NormalMap, fMapUV).xyz * 2.0 - 1.0;
     return dot(n, n) > 1e-6 ? normalize(n) : vec3(0.0, 1.0, 0.0);
 }
-in vec3 fWorld;
-in vec4 fClip;
-in vec3 fNormal;
-in vec2 fMapUV;
-out vec4 outColor;
 
 const float kPi = 3.14159265;
 

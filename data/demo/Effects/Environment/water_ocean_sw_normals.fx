@@ -39,6 +39,12 @@ uniform sampler2D SkyMap;        // sky panorama: u around, v = 0 overhead
 uniform sampler2D FresnelMap;    // reflectance by the cosine of the view angle
 uniform sampler2D ReflectionMap; // the scene mirrored in the sea plane
 uniform sampler2D RefractionMap; // the scene below the sea, on water colour
+in vec3 fWorld;
+in vec4 fClip;
+in vec3 fNormal;
+in vec2 fMapUV;
+out vec4 outColor;
+
 vec3 SurfaceNormal()
 {
     // Normals computed with the heights on the CPU; not normalised there.
@@ -46,11 +52,6 @@ vec3 SurfaceNormal()
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     return n.y < 0.0 ? -n : n;
 }
-in vec3 fWorld;
-in vec4 fClip;
-in vec3 fNormal;
-in vec2 fMapUV;
-out vec4 outColor;
 
 const float kPi = 3.14159265;
 
@@ -121,6 +122,12 @@ uniform sampler2D SkyMap;        // sky panorama: u around, v = 0 overhead
 uniform sampler2D FresnelMap;    // reflectance by the cosine of the view angle
 uniform sampler2D ReflectionMap; // the scene mirrored in the sea plane
 uniform sampler2D RefractionMap; // the scene below the sea, on water colour
+in vec3 fWorld;
+in vec4 fClip;
+in vec3 fNormal;
+in vec2 fMapUV;
+out vec4 outColor;
+
 vec3 SurfaceNormal()
 {
     // Normals computed with the heights on the CPU; not normalised there.
@@ -128,11 +135,6 @@ vec3 SurfaceNormal()
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     return n.y < 0.0 ? -n : n;
 }
-in vec3 fWorld;
-in vec4 fClip;
-in vec3 fNormal;
-in vec2 fMapUV;
-out vec4 outColor;
 
 const float kPi = 3.14159265;
 
@@ -203,6 +205,12 @@ uniform sampler2D SkyMap;        // sky panorama: u around, v = 0 overhead
 uniform sampler2D FresnelMap;    // reflectance by the cosine of the view angle
 uniform sampler2D ReflectionMap; // the scene mirrored in the sea plane
 uniform sampler2D RefractionMap; // the scene below the sea, on water colour
+in vec3 fWorld;
+in vec4 fClip;
+in vec3 fNormal;
+in vec2 fMapUV;
+out vec4 outColor;
+
 vec3 SurfaceNormal()
 {
     // Normals computed with the heights on the CPU; not normalised there.
@@ -210,11 +218,6 @@ vec3 SurfaceNormal()
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     return n.y < 0.0 ? -n : n;
 }
-in vec3 fWorld;
-in vec4 fClip;
-in vec3 fNormal;
-in vec2 fMapUV;
-out vec4 outColor;
 
 const float kPi = 3.14159265;
 
