@@ -310,7 +310,9 @@ TEST_F(RenderFrameTest, SortKeepsEachEffectInOneRunWithTexturesTogether) {
         if (i == 0 || k.iEffect != CDX9KelRenderSystem::SortKey(list[i - 1]).iEffect) {
             EXPECT_TRUE(seenEffects.insert(k.iEffect).second) << "effect " << k.iEffect << " split into two runs";
         }
-        if (i > 0) EXPECT_FALSE(RenderSortBefore(k, CDX9KelRenderSystem::SortKey(list[i - 1])));
+        if (i > 0) {
+            EXPECT_FALSE(RenderSortBefore(k, CDX9KelRenderSystem::SortKey(list[i - 1])));
+        }
     }
     EXPECT_EQ(seenEffects.size(), 4u);
 }

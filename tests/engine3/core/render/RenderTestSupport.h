@@ -2,6 +2,7 @@
 // A headless engine brought up to a device and a started engine scene, for
 // the render-system and engine-scene tests; with a manual clock so frame
 // steps and shader time repeat exactly.
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
