@@ -49,8 +49,10 @@ bool CDX9KelSGUIDialog::MoveTo(LONG x, LONG y) {
 bool CDX9KelSGUIDialog::LockInput() {
     if (!m_pManager || m_pManager->m_iExclusiveDialog != -1) return false;
     m_pManager->m_iExclusiveDialog = m_iIndex;
-    if (CDX9KelSGUIDialog* hover = m_pManager->GetDialog(m_pManager->m_iHoverDialog))
-        hover->m_bControlsNeedReset = true;
+    // Every other dialog stops taking input now: each returns its controls
+    // to rest once (a hovered button would otherwise keep its look).
+    for (CDX9KelSGUIDialog* d : m_pManager->m_vDialogs)
+        if (d && d != this) d->m_bControlsNeedReset = true;
     return true;
 }
 

@@ -39,7 +39,8 @@ public:
     void Update(float fElapsed);
     // Puts the top-left corner at (x, y); the controls (not parts) move along.
     bool MoveTo(LONG x, LONG y);
-    // Takes the manager's exclusive input when nobody holds it.
+    // Takes the manager's exclusive input when nobody holds it; the other
+    // dialogs then reset their controls once.
     bool LockInput();
     // Gives it back when this dialog holds it.
     bool UnlockInput();
