@@ -19,6 +19,7 @@ namespace {
 
 LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
 
+IDirect3D9* g_d3d = nullptr;
 IDirect3DDevice9* g_device = nullptr;
 CDX9KelGraphicsResManager* g_resources = nullptr;
 CDX9KelBaseCameraManager* g_cameras = nullptr;
@@ -42,7 +43,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     WriteTexture();
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    g_d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    IDirect3D9* d3d = g_d3d;
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Proc;
