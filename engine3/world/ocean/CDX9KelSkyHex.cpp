@@ -2,6 +2,7 @@
 
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/scene/Geometry.h"
+#include "engine3/world/ocean/CDX9KelOceanSurface.h"
 #include "platform/math/d3dx9math.h"
 
 #include <cmath>
@@ -20,8 +21,8 @@ constexpr float kRingTurn = 0.745f;
 bool Subdivisions(float rings, float segments, UINT* pRings, UINT* pSegments) {
     if (!(rings >= 1.0f && rings <= kMaxSubdivisions && segments >= 1.0f && segments <= kMaxSubdivisions))
         return false;
-    *pRings = static_cast<UINT>(rings);
-    *pSegments = static_cast<UINT>(segments);
+    *pRings = static_cast<UINT>(TruncToInt32(rings));
+    *pSegments = static_cast<UINT>(TruncToInt32(segments));
     return true;
 }
 } // namespace

@@ -174,6 +174,99 @@ TEST_P(OceanRenderTest, InitLogsItsStepsAndTheCapabilityAnswers) {
 INSTANTIATE_TEST_SUITE_P(NormalPaths, OceanRenderTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Software" : "Hardware"; });
 
+// After a device loss and restore the hardware path has its map surfaces
+// again, its clock restarts without a jump, and the sea is drawn as before.
+TEST_P(OceanRenderTest, DeviceLossAndRestoreKeepTheSea) {
+    CDX9KelOceanWater* water = m_scene->m_pWater;
+    ASSERT_TRUE(m_scene->Frame(nullptr));
+    ASSERT_NE(water->GetLastTick(), 0u);
+    const double time = water->GetTime();
+    m_scene->m_scene.OnLost();
+    EXPECT_EQ(water->GetLastTick(), 0u);
+    EXPECT_EQ(water->m_pHeightSurface, nullptr);
+    m_scene->m_scene.Restore();
+    EXPECT_EQ(water->m_pHeightSurface != nullptr, !GetParam());
+    EXPECT_EQ(water->m_pNormalSurface != nullptr, !GetParam());
+    Picture after;
+    ASSERT_TRUE(m_scene->Frame(&after));
+    EXPECT_LT(water->GetTime() - time, 1.0);
+    const BandColour sea = Band(after, kHeight - 30, kHeight);
+    EXPECT_GT(sea.b, sea.r);
+    EXPECT_LT(ClearShare(after, kHeight - 30, kHeight, m_scene->m_scene.m_ClearColor), 0.01);
+}
+
+// One map size for every map: a window wider than the base map height
+// doubles the base size once, however many seas were made before.
+TEST_P(OceanRenderTest, MapSizeDoesNotGrowWithEveryMap) {
+    CDX9KelBaseCameraManager* cameras = m_scene->m_scene.m_pCameraManager;
+    const HWND window = cameras->m_hWnd;
+    const int width = cameras->m_iWidth;
+    cameras->m_hWnd = nullptr;
+    cameras->m_iWidth = 1600;
+    const std::string bin = std::string(VORNA_BIN_DIR) + "/";
+    for (int map = 0; map < 3; ++map) {
+        CDX9KelOceanWater water;
+        water.m_pResManager = m_scene->m_scene.GetGraphicsResManager();
+        water.m_strTextureFolder = bin + "Textures/Environment/";
+        water.m_strEffectFolder = bin + "Effects/Environment/";
+        ASSERT_TRUE(water.Init(m_scene->m_scene.GetDevice(), m_scene->m_scene.m_pRenderSystem, GetParam()));
+        EXPECT_EQ(CDX9KelOceanWater::GetMapWidth(), 1024u) << "map " << map;
+        EXPECT_EQ(CDX9KelOceanWater::GetMapHeight(), 2048u) << "map " << map;
+    }
+    cameras->m_hWnd = window;
+    cameras->m_iWidth = width;
+}
+
+// The sky's texture is required; its effect is not: without it the arch is
+// drawn through the fixed-function path, and the fog state survives the draw.
+TEST(SkyArchDeviceTest, TextureRequiredEffectOptional) {
+    const auto dir = VornaTest::FreshFolder();
+    g_Log.Reset();
+    g_Log.Open((dir / "log.log").c_str());
+    {
+        VornaOcean::OceanScene scene;
+        ASSERT_TRUE(scene.Create(64, 48, true, dir.string() + "/", std::string(VORNA_BIN_DIR) + "/"))
+            << scene.m_strError;
+        const std::string bin = std::string(VORNA_BIN_DIR) + "/";
+        IDirect3DDevice9* device = scene.m_scene.GetDevice();
+        CDX9KelBaseCameraManager* cameras = scene.m_scene.m_pCameraManager;
+
+        CVR3SkyArch noManager;
+        EXPECT_FALSE(noManager.Init(cameras, device));
+
+        CVR3SkyArch noTexture;
+        noTexture.m_pResManager = scene.m_scene.GetGraphicsResManager();
+        noTexture.m_strTextureFolder = bin + "Textures/Environment/";
+        noTexture.m_strTextureFile = "no_such_sky.dds";
+        EXPECT_FALSE(noTexture.Init(cameras, device));
+        EXPECT_NE(VornaTest::ReadText(dir / "log.log").find("CVR3SkyArch::Init : Not create sky texture"),
+                  std::string::npos);
+
+        CVR3SkyArch noEffect;
+        noEffect.m_pResManager = scene.m_scene.GetGraphicsResManager();
+        noEffect.m_strTextureFolder = bin + "Textures/Environment/";
+        noEffect.m_strEffectFolder = bin + "Effects/Environment/";
+        noEffect.m_strEffectFile = "no_such_sky.fx";
+        ASSERT_TRUE(noEffect.Init(cameras, device));
+        EXPECT_EQ(noEffect.m_pSkyEffect, nullptr);
+        EXPECT_EQ(noEffect.GetRenderEffect(), nullptr);
+        EXPECT_NE(VornaTest::ReadText(dir / "log.log").find("CDX9KelRenderSystem::LoadEffects() : Not create sky effect"),
+                  std::string::npos);
+        EXPECT_EQ(noEffect.m_uVertexCount, 297u);
+        EXPECT_EQ(noEffect.m_uIndexCount, 1536u);
+        for (DWORD fog : {TRUE, FALSE}) {
+            device->SetRenderState(D3DRS_FOGENABLE, fog);
+            noEffect.Render(device, 1.0f, 0, 0);
+            DWORD after = 2;
+            device->GetRenderState(D3DRS_FOGENABLE, &after);
+            EXPECT_EQ(after, fog);
+        }
+        noEffect.Release();
+        EXPECT_EQ(noEffect.m_pVB, nullptr);
+    }
+    g_Log.Reset();
+}
+
 // The noise textures hold the height tables: level 0 the texture copy, each
 // further level the mean of the four signed values below it.
 TEST(OceanNoiseTextureTest, LevelsHoldTheTablesAndTheirMeans) {
