@@ -17,6 +17,12 @@ class CDX9KelSGUIText;
 class CDX9KelSGUIControlButton;
 class CDX9KelSGUIControlButtonCheck;
 class CDX9KelSGUIControlButtonState;
+class CDX9KelSGUIControlRadioList;
+class CDX9KelSGUIControlScrollCheckList;
+class CDX9KelSGUIControlScrollBar;
+class CDX9KelSGUIControlScrollBarHard;
+class CDX9KelSGUIControlEditBox;
+class CDX9KelSGUIControlListBox;
 
 // A texture for a control: a file relative to the program's folder and the
 // part of it the control shows.
@@ -75,6 +81,32 @@ public:
                                                   LONG left, LONG top, LONG right, LONG bottom,
                                                   const float imageColor[4], const float textRect[4],
                                                   const float textColor[4]);
+
+    // The composite controls (their files hold these too). Every one but the
+    // radio list passes the border test.
+    CDX9KelSGUIControlRadioList* AddRadioList(const char* szName, bool bMustSelect);
+    CDX9KelSGUIControlScrollCheckList* AddScrollCheckList(IDirect3DDevice9* pDevice, const char* szName, LONG left,
+                                                          LONG top, LONG right, LONG bottom, bool bHorizontal,
+                                                          bool bMustSelect);
+    CDX9KelSGUIControlScrollBar* AddScrollBar(IDirect3DDevice9* pDevice, const char* szName,
+                                              const SGUITextureDesc& bar, const float barColor[4],
+                                              const SGUITextureDesc& track, const float trackColor[4],
+                                              const SGUITextureDesc& arrow1, const float arrow1Color[4],
+                                              const SGUITextureDesc& arrow2, const float arrow2Color[4],
+                                              bool bVertical, LONG left, LONG top, LONG right, LONG bottom);
+    CDX9KelSGUIControlScrollBarHard* AddScrollBarHard(IDirect3DDevice9* pDevice, const char* szName,
+                                                      const SGUITextureDesc& track, const float trackColor[4],
+                                                      const SGUITextureDesc& work, const float workColor[4],
+                                                      const SGUITextureDesc& bar, const float barColor[4],
+                                                      bool bVertical, int mode, int align, LONG left, LONG top,
+                                                      LONG right, LONG bottom, LONG workLeft, LONG workTop,
+                                                      LONG workRight, LONG workBottom, LONG barWidth,
+                                                      LONG barHeight);
+    CDX9KelSGUIControlEditBox* AddEditBox(IDirect3DDevice9* pDevice, const char* szName, int iFont, LONG left,
+                                          LONG top, LONG right, LONG bottom, float r, float g, float b, float a);
+    CDX9KelSGUIControlListBox* AddListBox(const char* szName, int iFont, const char* szTextEffect, LONG left,
+                                          LONG top, LONG right, LONG bottom, const float normalColor[4],
+                                          const float selectedColor[4]);
 
     CDX9KelSGUIManager* GetManager() const { return m_pManager; }
     const std::string& GetName() const { return m_strName; }

@@ -6,7 +6,7 @@
 #include "engine3/core/CDX9KelInput.h"
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/resources/CDX9KelGraphicResources.h"
-#include "engine3/ui/localization/SafeXml.h"
+#include "engine3/core/SafeXml.h"
 #include "platform/os/Clock.h"
 #include "platform/window/Window.h"
 
