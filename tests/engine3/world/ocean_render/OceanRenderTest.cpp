@@ -164,6 +164,24 @@ TEST_P(OceanRenderTest, InitLogsItsStepsAndTheCapabilityAnswers) {
     // Only the hardware path has the maps and the noise textures.
     EXPECT_EQ(water->m_pHeightMap != nullptr, !GetParam());
     EXPECT_EQ(water->m_pNoise1 != nullptr, !GetParam());
+    // The amplitude reaches the normal-map effect doubled, the water colour
+    // the surface effect with alpha 1; a refused amplitude changes nothing.
+    ID3DXEffect* normals = water->m_pNormalEffect->m_pEffect;
+    float amplitude = 0.0f;
+    ASSERT_TRUE(water->SetAmplitude(3.0f));
+    ASSERT_EQ(normals->GetFloat("g_Amplitude", &amplitude), D3D_OK);
+    EXPECT_FLOAT_EQ(amplitude, 6.0f);
+    EXPECT_FALSE(water->SetAmplitude(5.01f));
+    normals->GetFloat("g_Amplitude", &amplitude);
+    EXPECT_FLOAT_EQ(amplitude, 6.0f);
+    EXPECT_FLOAT_EQ(water->GetAmplitude(), 3.0f);
+    water->m_vWaterColor = D3DXVECTOR3(0.2f, 0.4f, 0.6f);
+    water->ApplyWaterColor();
+    float colour[4] = {};
+    ASSERT_EQ(water->m_pWaterEffect->m_pEffect->GetValue("g_WaterColor", colour, sizeof(colour)), D3D_OK);
+    EXPECT_FLOAT_EQ(colour[0], 0.2f);
+    EXPECT_FLOAT_EQ(colour[2], 0.6f);
+    EXPECT_FLOAT_EQ(colour[3], 1.0f);
     // A second set of buffers is refused.
     EXPECT_FALSE(water->InitBuffers());
     EXPECT_NE(VornaTest::ReadText(m_dir / "log.log").find(
