@@ -858,16 +858,21 @@ void CDX9KelRenderSystem::MainPass(IDirect3DDevice9* pDevice, float fTimeStep) {
 }
 
 void CDX9KelRenderSystem::GraphicObjectPass(IDirect3DDevice9* pDevice, float fTimeStep) {
-    if (m_fnGraphicObjects) {
-        std::vector<CDX9KelSceneUnit*> extra;
-        m_fnGraphicObjects(extra);
-        CDX9KelBaseCamera* cam = ActiveCamera();
-        for (CDX9KelSceneUnit* u : extra) {
-            if (!u || u->m_dwInList || !u->m_bPasses[0]) continue;
-            if (cam) u->m_fCameraDistance = GetSquaredDistance(&u->m_vSphereCentre, &cam->m_vEye);
-            u->m_dwInList = 1;
-            m_vGraphicObjects.push_back(u);
-        }
+    // The graphic objects of the manager that are shown and not yet listed
+    // (the sky and the sea need not stand in the octree).
+    CDX9KelGraphicObjectsManager* gm = m_pGraphicsResManager ? m_pGraphicsResManager->m_pGraphObjectManager : nullptr;
+    CDX9KelBaseCamera* cam = ActiveCamera();
+    std::vector<CDX9KelSceneUnit*> extra;
+    if (gm)
+        for (CDX9KelBaseResource* r : gm->m_vResources)
+            if (auto* u = dynamic_cast<CDX9KelSceneUnit*>(r)) extra.push_back(u);
+    if (m_fnGraphicObjects) m_fnGraphicObjects(extra);
+    for (CDX9KelSceneUnit* u : extra) {
+        if (!u || u->m_dwInList || !u->m_bPasses[0]) continue;
+        u->UpdateSphereCentre();
+        if (cam) u->m_fCameraDistance = GetSquaredDistance(&u->m_vSphereCentre, &cam->m_vEye);
+        u->m_dwInList = 1;
+        m_vGraphicObjects.push_back(u);
     }
     if (m_vGraphicObjects.empty()) return;
     SortUnits(m_vGraphicObjects);

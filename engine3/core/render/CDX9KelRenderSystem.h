@@ -181,8 +181,8 @@ public:
     bool HasScreenshot() const { return !m_strScreenshotFile.empty(); }
     bool SaveScreenshot();
 
-    // Graphic objects beyond the octree's (e.g. the sky): the graphic-object
-    // pass appends those that are visible and not yet listed.
+    // Further graphic objects for the graphic-object pass, beside those of
+    // the graphic-objects manager (for callers that keep their own).
     std::function<void(std::vector<CDX9KelSceneUnit*>&)> m_fnGraphicObjects;
 
     // --- Lent objects ------------------------------------------------------
