@@ -37,6 +37,7 @@ protected:
     // Press and release at a point, one frame each.
     void Click(LONG x, LONG y) {
         FreeTimer();
+        m_world.Frame(x, y, false); // buttons are pressed from their hover look
         m_world.Frame(x, y, true);
         m_world.Frame(x, y, false);
     }
