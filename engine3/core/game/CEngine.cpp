@@ -1,7 +1,12 @@
-#include "engine3/core/CEngine.h"
+#include "engine3/core/game/CEngine.h"
 
 #include "engine3/core/CDX9KelLog.h"
-#include "engine3/core/CDX9KelScene.h"
+#include "engine3/core/game/CScene.h"
+#include "engine3/core/game/SGUISceneSlot.h"
+#include "engine3/ui/gui3d/CVR3GUI3DManager.h"
+#include "engine3/ui/screens/CVR3CIIScreenManager.h"
+#include "engine3/ui/sound/CVR3SOUNDManager.h"
+#include "engine3/world/particles/ParticlesSceneSlot.h"
 #include "platform/window/Window.h"
 
 #include <new>
@@ -12,16 +17,9 @@ namespace {
 
 constexpr int kIconResource = 129;
 
-CEngine::SoundThreadHooks& Hooks() {
-    static CEngine::SoundThreadHooks hooks;
-    return hooks;
-}
-
 } // namespace
 
 CEngine g_Engine;
-
-void CEngine::SetSoundThreadHooks(const SoundThreadHooks& hooks) { Hooks() = hooks; }
 
 CEngine::CEngine() {
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kIconResource));
@@ -31,10 +29,16 @@ CEngine::CEngine() {
 
 CEngine::~CEngine() = default;
 
+void CEngine::RegisterSceneManagers() {
+    CDX9KelScene::RegisterManager(KEL_SCENE_SGUI_MANAGER, &SGUISceneSlot::Create);
+    RegisterParticlesSceneSlot();
+    CDX9KelScene::RegisterManager(KEL_SCENE_SCREEN_MANAGER, &CVR3CIIScreenManager::Create);
+    CDX9KelScene::RegisterManager(KEL_SCENE_GUI3D_MANAGER, &CVR3GUI3DManager::Create);
+}
+
 bool CEngine::InitInterfaces() {
-    // The game scene takes this place once it exists; until then the engine
-    // scene stands as the program's scene.
-    CDX9KelScene* scene = new (std::nothrow) CDX9KelScene();
+    RegisterSceneManagers();
+    CDX9KelScene* scene = new (std::nothrow) CScene();
     if (!scene) return false;
     if (m_pScene && m_pScene != scene) {
         delete scene;
@@ -42,10 +46,8 @@ bool CEngine::InitInterfaces() {
     }
     m_pScene = scene;
 
-    if (Hooks().create) {
-        m_hSoundThread = Hooks().create(&m_dwSoundThreadId);
-        if (!m_hSoundThread) g_Log.Write(LOG_ERROR, "SOUND THREAD not creating\n");
-    }
+    m_hSoundThread = CVR3SOUNDManager::CreateGlobalSoundThread(&m_dwSoundThreadId);
+    if (!m_hSoundThread) g_Log.Write(LOG_ERROR, "SOUND THREAD not creating\n");
     return CDX9KelEngine::InitInterfaces();
 }
 
@@ -56,11 +58,8 @@ bool CEngine::InitInput() {
 }
 
 void CEngine::Release() {
-    // Without a thread the stop acts on a null handle and returns at once.
-    if (Hooks().stop)
-        Hooks().stop(m_hSoundThread);
-    else if (m_hSoundThread)
-        CloseHandle(m_hSoundThread);
+    // Without a thread the stop only sets the stop flag.
+    CVR3SOUNDManager::StopGlobalSoundThread(m_hSoundThread);
     m_hSoundThread = nullptr;
     m_dwSoundThreadId = 0;
     g_Log.Write(LOG_INFO, "CEngine::Release() : Close sound thread\n");

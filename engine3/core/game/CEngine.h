@@ -1,5 +1,8 @@
 #pragma once
-// The game's engine object: installs the game scene and runs the sound thread.
+// The game's engine object: installs the game scene with the managers of the
+// screens, the screen GUI, the particle systems and the 3D GUI, and runs the
+// sound manager's thread (created suspended, resumed once input is ready,
+// stopped and joined before the scene is released).
 #include "engine3/core/CDX9KelEngine.h"
 #include "platform/os/Threads.h"
 
@@ -7,19 +10,11 @@ namespace Vorna3D {
 
 class CEngine : public CDX9KelEngine {
 public:
-    // The sound thread belongs to the sound system, which sits above the
-    // engine core; it installs these before Run. `create` makes the thread
-    // suspended (null on failure), `stop` sets its stop flag, waits for it
-    // without limit and closes the handle. Without hooks there is no sound
-    // thread.
-    struct SoundThreadHooks {
-        HANDLE (*create)(DWORD* threadId) = nullptr;
-        void (*stop)(HANDLE thread) = nullptr;
-    };
-    static void SetSoundThreadHooks(const SoundThreadHooks& hooks);
-
     CEngine();
     ~CEngine() override;
+
+    // Fills the scene's manager slots for every scene made afterwards.
+    static void RegisterSceneManagers();
 
     bool InitInterfaces() override;
     bool InitInput() override;

@@ -1,0 +1,36 @@
+#pragma once
+// The built demo data set (beside the programs) laid into another program
+// folder as links, so a test program or a copied seabattle starts on it.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace VornaTest {
+
+// Headless video and silent sound, whatever the runner passes on.
+inline const bool g_HeadlessEnvironment = [] {
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ::setenv("ALSOFT_DRIVERS", "null", 0);
+    return true;
+}();
+
+inline void LinkDemoData(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    const fs::path bin(VORNA_BIN_DIR);
+    std::error_code ec;
+    for (const fs::directory_entry& e : fs::directory_iterator(bin, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0) continue;
+        if (name == "Screenshots" || name == "folders.ini" || name == "engine.ini") continue;
+        // Programs stay where they are.
+        if (e.is_regular_file() && (e.status().permissions() & fs::perms::owner_exec) != fs::perms::none) continue;
+        const fs::path link = folder / name;
+        if (fs::exists(fs::symlink_status(link))) continue;
+        fs::create_symlink(e.path(), link, ec);
+    }
+    // The two settings files are copied: the programs may write them.
+    for (const char* f : {"folders.ini", "engine.ini"})
+        if (!fs::exists(folder / f)) fs::copy_file(bin / f, folder / f, ec);
+}
+
+} // namespace VornaTest
