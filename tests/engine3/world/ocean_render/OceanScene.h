@@ -2,8 +2,8 @@
 // The battle sea and sky in the engine scene, headless: a window and device,
 // the engine scene with an octree holding one model (a red beacon tower
 // standing in the sea, written as a text ".x" file with its own effect), the
-// ocean water and the sky arch registered as graphic objects and listed for
-// the render system's graphic-object pass. Shared by the render tests and
+// ocean water and the sky arch registered as graphic objects, which the
+// render system's graphic-object pass draws. Shared by the render tests and
 // the render benchmark.
 #include <cstdio>
 #include <cstring>
@@ -70,13 +70,10 @@ public:
             return Fail("sky Init failed");
         m_pWater = water.get();
         m_pSky = sky.get();
-        // The graphic-objects manager owns them from here.
+        // The graphic-objects manager owns them from here; the render
+        // system's graphic-object pass draws what it holds.
         if (!grm->AddGraphicObject(water.release()) || !grm->AddGraphicObject(sky.release()))
             return Fail("graphic objects refused");
-        rs->m_fnGraphicObjects = [this](std::vector<CDX9KelSceneUnit*>& list) {
-            list.push_back(m_pSky);
-            list.push_back(m_pWater);
-        };
         // A low view over the hulls, so sky and sea share the picture.
         if (auto* main = dynamic_cast<CDX9KelGlobalCamera*>(m_scene.m_pCameraManager->m_pActiveCamera)) {
             main->m_fMinPitch = 0.0f;
