@@ -192,8 +192,9 @@ void main() {
     o << "<?xml version=\"1.0\"?>\n<!-- Model effect: one lit, textured pass per technique. -->\n<Effect>\n";
     for (const char* t : {"Hight", "Middle", "Low", "HightShadow", "MiddleShadow", "LowShadow", "Reflection",
                           "Refraction", "Shadow"}) {
+        // The pass leaves the cull mode to the render system, which flips it
+        // for the mirrored reflection camera.
         o << " <Technique name=\"" << t << "\">\n  <Pass name=\"P0\">\n"
-          << "   <RenderState name=\"CULLMODE\" value=\"3\"/>\n"
           << "   <Sampler name=\"g_TextureLayer1\" MinFilter=\"2\" MagFilter=\"2\" MipFilter=\"2\" AddressU=\"1\" "
              "AddressV=\"1\"/>\n"
           << "   <VertexShader><![CDATA[" << vs << "]]></VertexShader>\n"
