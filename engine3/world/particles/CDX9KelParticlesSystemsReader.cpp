@@ -4,6 +4,7 @@
 
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelUtils.h"
+#include "engine3/core/SafeXml.h"
 #include "engine3/core/XMLReaders.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/world/particles/CDX9KelParticlesSystemsManager.h"
@@ -12,45 +13,6 @@
 namespace Vorna3D {
 
 namespace {
-
-// True when no element of `text` is nested deeper than `maxDepth`, so the
-// recursive parser cannot run out of stack on a hostile file.
-bool DepthWithin(const std::string& text, int maxDepth)
-{
-    int depth = 0;
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        if (text[i] != '<') continue;
-        const char next = text[i + 1];
-        if (next == '!') {
-            const std::size_t end = text.compare(i, 4, "<!--") == 0 ? text.find("-->", i + 4) : text.find('>', i);
-            if (end == std::string::npos) return true;
-            i = end;
-            continue;
-        }
-        if (next == '?') continue;
-        if (next == '/') {
-            if (depth > 0) --depth;
-            continue;
-        }
-        std::size_t end = i + 1;
-        char quote = 0;
-        for (; end < n; ++end) {
-            const char c = text[end];
-            if (quote) {
-                if (c == quote) quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
-        if (end >= n) return true;
-        if (text[end - 1] != '/' && ++depth > maxDepth) return false;
-        i = end;
-    }
-    return true;
-}
 
 bool IsComment(const TiXmlNode* n) { return n->Type() == TiXmlNode::TINYXML_COMMENT; }
 
@@ -93,7 +55,7 @@ DWORD ReadCapped(const TiXmlElement* e, DWORD cap)
 bool ParseParticlesXml(const std::string& text, TiXmlDocument& doc)
 {
     if (std::memchr(text.data(), '\0', text.size())) return false;
-    if (!DepthWithin(text, KEL_PS_MAX_XML_DEPTH)) return false;
+    if (!XmlDepthWithin(text, KEL_PS_MAX_XML_DEPTH)) return false;
     doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
     return !doc.Error();
 }
