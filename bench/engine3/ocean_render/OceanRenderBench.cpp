@@ -61,8 +61,9 @@ int main(int argc, char** argv) {
     int failures = 0;
     for (int waterType = 0; waterType <= 1; ++waterType)
         for (int level = 2; level >= 0; --level) {
-            const double ms = MedianFrameMs(waterType, level, frames,
-                                            root / ("w" + std::to_string(waterType) + "_s" + std::to_string(level)));
+            char name[32];
+            std::snprintf(name, sizeof name, "w%d_s%d", waterType, level);
+            const double ms = MedianFrameMs(waterType, level, frames, root / name);
             if (ms < 0) {
                 ++failures;
                 continue;
