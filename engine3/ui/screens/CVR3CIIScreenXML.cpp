@@ -202,7 +202,16 @@ CDX9KelSGUIControlButton* CreateAnyButton(const ButtonKind& kind, CDX9KelSGUIDia
     const TiXmlElement* colorsNode = e->FirstChildElement("StatesTextColors");
     ReadStates(rectsNode, false, rects);
     ReadStates(colorsNode, true, colors);
-    if (rectsNode || colorsNode) button->SetStates(rectsNode ? &rects : nullptr, colorsNode ? &colors : nullptr);
+    // The tables give the button its resting look at once.
+    if ((rectsNode || colorsNode) &&
+        button->SetStates(rectsNode ? &rects : nullptr, colorsNode ? &colors : nullptr)) {
+        if (auto* state = dynamic_cast<CDX9KelSGUIControlButtonState*>(button)) {
+            state->RequestOwnState(SGUI_STATE_NORMAL);
+            state->ApplyOwnState();
+        } else {
+            button->ResetState();
+        }
+    }
     if (const TiXmlElement* v = e->FirstChildElement("Visible")) button->SetVisible(ReadXMLBool(v));
     if (const TiXmlElement* p = e->FirstChildElement("Proc")) button->m_bEnabled = ReadXMLBool(p);
     if (const TiXmlElement* s = e->FirstChildElement("Shift")) button->SetShift(ReadXMLBool(s));

@@ -1,0 +1,252 @@
+// The game's engine with the game scene on the demo data set, driven headless
+// with injected mouse and keys on a manual clock: the demo screens load, the
+// menus switch and toggle their dialogs, the quit button posts the quit
+// message, the menu music starts on the sound thread, F4 and F5 work, and one
+// picture per screen is kept in "<test folder>/Screenshots/screen_<name>.jpg".
+#include "engine3/core/CDX9KelApp.h"
+#include "engine3/core/CDX9KelInput.h"
+#include "engine3/core/CDX9KelLog.h"
+#include "engine3/core/game/CEngine.h"
+#include "engine3/core/game/CScene.h"
+#include "engine3/ui/screens/CVR3CIIScreenManager.h"
+#include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
+#include "engine3/ui/sound/CVR3SOUNDManager.h"
+#include "platform/os/Clock.h"
+#include "platform/os/Paths.h"
+#include "platform/window/Window.h"
+
+#include "DemoData.h"
+#include "TestFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace Vorna3D;
+
+namespace {
+
+constexpr DWORD kFrameMs = 16;
+// More than the screen manager's switch gate.
+constexpr DWORD kPastSwitchGate = 600;
+
+class GameSceneTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { VornaTest::LinkDemoData(Platform::ProgramFolder()); }
+
+    void SetUp() override {
+        Platform::SetClock(&m_clock);
+        Platform::FlushMessages();
+        m_dir = VornaTest::FreshFolder();
+        fs::copy_file(fs::path(VORNA_BIN_DIR) / "engine.ini", m_dir / "engine.ini");
+        g_Log.Reset();
+        g_Log.Open((m_dir / "Vorna3Log.log").c_str());
+        m_engine.SetDataFolder(m_dir.string() + "/");
+        ASSERT_TRUE(m_engine.InitInterfaces());
+        ASSERT_TRUE(m_engine.InitDevice());
+        ASSERT_TRUE(m_engine.InitInput()) << Log();
+        m_pScene = dynamic_cast<CScene*>(m_engine.m_pScene);
+        ASSERT_NE(m_pScene, nullptr);
+        m_pScreens = m_pScene->GetScreenManager();
+        ASSERT_NE(m_pScreens, nullptr);
+        m_hWnd = m_engine.m_pApp->m_hWnd;
+        Frame();
+    }
+    void TearDown() override {
+        m_engine.Release();
+        Platform::FlushMessages();
+        Platform::SetClock(nullptr);
+        g_Log.Reset();
+    }
+
+    std::string Log() { return VornaTest::ReadText(m_dir / "Vorna3Log.log"); }
+
+    // One pass of the main loop: the waiting messages, then a frame.
+    void Frame() {
+        MSG msg = {};
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                m_bQuit = true;
+                m_iQuitCode = static_cast<int>(msg.wParam);
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        m_engine.Process();
+        m_engine.Render();
+        g_Input.m_fWheel = 0.0f;
+        m_clock.Advance(kFrameMs);
+    }
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i) Frame();
+    }
+
+    std::string Current() {
+        CVR3CIIScreen* s = m_pScreens->GetCurrentScreen();
+        return s ? s->GetName() : std::string("(none)");
+    }
+    CDX9KelSGUIDialog* Dialog(const char* screen, const char* dialog) {
+        CVR3CIIScreenDialogEntry* e = CVR3CIIScreen::FindDialogEntry(m_pScreens->FindScreen(screen), dialog);
+        return e ? e->pDialog : nullptr;
+    }
+    // A left click in the middle of a control of the current screen.
+    void Click(const char* dialog, const char* control) {
+        CDX9KelSGUIDialog* d = Dialog(Current().c_str(), dialog);
+        ASSERT_NE(d, nullptr) << dialog;
+        CDX9KelSGUIBaseControl* c = d->FindControl(control);
+        ASSERT_NE(c, nullptr) << control;
+        const RECT r = c->GetRect();
+        const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+        Platform::InjectMouseMove(m_hWnd, x, y);
+        Frames(2);
+        Platform::InjectMouseButton(m_hWnd, 0, true, x, y);
+        Frames(2);
+        Platform::InjectMouseButton(m_hWnd, 0, false, x, y);
+        Frames(2);
+        // Away from every control, so nothing stays hovered.
+        Platform::InjectMouseMove(m_hWnd, 2, 2);
+        Frame();
+        m_clock.Advance(kPastSwitchGate);
+    }
+    void PressKey(BYTE dik) {
+        Platform::InjectKey(m_hWnd, dik, true);
+        Frames(2);
+        Platform::InjectKey(m_hWnd, dik, false);
+        Frames(2);
+    }
+    std::vector<std::string> Screenshots(const char* prefix) {
+        std::vector<std::string> found;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(m_dir / "Screenshots", ec))
+            if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path().filename().string());
+        return found;
+    }
+
+    Platform::ManualClock m_clock;
+    fs::path m_dir;
+    CEngine m_engine;
+    CScene* m_pScene = nullptr;
+    CVR3CIIScreenManager* m_pScreens = nullptr;
+    HWND m_hWnd = nullptr;
+    bool m_bQuit = false;
+    int m_iQuitCode = -1;
+};
+
+TEST_F(GameSceneTest, StartsOnTheMainMenuWithEveryDemoScreenLoadedAndTheMenuMusicPlaying) {
+    const std::string log = Log();
+    EXPECT_NE(log.find("CScene::Init() : End\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("CVR3CIIScreenManager::LoadScreens() : End\n"), std::string::npos);
+    EXPECT_TRUE(g_Log.GetErrorLines().empty()) << log;
+    EXPECT_FALSE(m_pScene->m_bDebugKeys);
+    EXPECT_FALSE(m_pScene->m_bShowStatistics);
+
+    const char* screens[] = {"main_menu",    "options",      "controls",     "loading",
+                             "save_game",    "load_game",    "battle_menu",  "battle_results",
+                             "scenario_end", "duel_results", "duel_end"};
+    ASSERT_EQ(m_pScreens->GetScreenCount(), std::size(screens));
+    for (size_t i = 0; i < std::size(screens); ++i) EXPECT_EQ(m_pScreens->FindScreenIndex(screens[i]), int(i));
+    EXPECT_EQ(Current(), "main_menu");
+    ASSERT_NE(Dialog("main_menu", "MainMenuDialog"), nullptr);
+    EXPECT_TRUE(Dialog("main_menu", "MainMenuDialog")->IsVisible());
+    EXPECT_FALSE(Dialog("main_menu", "HelpDialog")->IsVisible());
+    EXPECT_FALSE(Dialog("options", "OptionsDialog")->IsVisible());
+
+    // The sound line of the main menu: its two pieces become the line's list
+    // and the first plays, all on the sound thread.
+    CVR3SOUNDLine* line = CVR3SOUNDManager::Get().FindSoundLine("MenuMusic");
+    ASSERT_NE(line, nullptr);
+    bool playing = false;
+    for (int i = 0; i < 500 && !playing; ++i) {
+        Frame();
+        CVR3SOUNDSource* item = line->GetCurrentItem();
+        playing = line->GetCurrentCount() == 2 && line->GetCurrentIndex() == 0 && item &&
+                  item->m_iState == CVR3SOUNDSource::STATE_PLAYING;
+        if (!playing) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(playing) << "count " << line->GetCurrentCount() << " index " << line->GetCurrentIndex();
+}
+
+TEST_F(GameSceneTest, ButtonsSwitchScreensToggleDialogsAndQuit) {
+    Click("MainMenuDialog", "OptionsButton");
+    EXPECT_EQ(Current(), "options");
+    EXPECT_TRUE(Dialog("options", "OptionsDialog")->IsVisible());
+    EXPECT_FALSE(Dialog("main_menu", "MainMenuDialog")->IsVisible());
+
+    Click("OptionsDialog", "OptionsBackButton");
+    EXPECT_EQ(Current(), "main_menu");
+    EXPECT_FALSE(Dialog("options", "OptionsDialog")->IsVisible());
+
+    Click("MainMenuDialog", "HelpButton");
+    EXPECT_TRUE(Dialog("main_menu", "HelpDialog")->IsVisible());
+    Click("MainMenuDialog", "HelpButton");
+    EXPECT_FALSE(Dialog("main_menu", "HelpDialog")->IsVisible());
+
+    // The info note shows while its check button is checked.
+    Click("MainMenuDialog", "InfoCheck");
+    Frames(3);
+    EXPECT_TRUE(Dialog("main_menu", "InfoDialog")->IsVisible());
+    Click("MainMenuDialog", "InfoCheck");
+    Frames(3);
+    EXPECT_FALSE(Dialog("main_menu", "InfoDialog")->IsVisible());
+
+    Click("MainMenuDialog", "ControlsButton");
+    EXPECT_EQ(Current(), "controls");
+    Click("ControlsDialog", "ControlsBackButton");
+    EXPECT_EQ(Current(), "main_menu");
+
+    EXPECT_FALSE(m_bQuit);
+    Click("MainMenuDialog", "QuitButton");
+    EXPECT_TRUE(m_bQuit);
+    EXPECT_EQ(m_iQuitCode, 0);
+    EXPECT_EQ(Current(), "main_menu");
+}
+
+TEST_F(GameSceneTest, F4HidesTheInterfaceAndF5TakesAScreenshot) {
+    PressKey(DIK_F4);
+    EXPECT_FALSE(m_pScene->m_bGUIVisible);
+    EXPECT_FALSE(m_pScene->m_bGUIInput);
+    m_clock.Advance(400);
+    Frame();
+    PressKey(DIK_F4);
+    EXPECT_TRUE(m_pScene->m_bGUIVisible);
+    // The keys share one stamp, which a held key frees once its own interval
+    // (F5: 1000 ms) has passed since the last key acted.
+    m_clock.Advance(1100);
+
+    EXPECT_TRUE(Screenshots("Vorna3Engine ").empty());
+    PressKey(DIK_F5);
+    Frame();
+    const std::vector<std::string> shots = Screenshots("Vorna3Engine ");
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_EQ(shots[0].find(':'), std::string::npos) << shots[0];
+    EXPECT_GT(fs::file_size(m_dir / "Screenshots" / shots[0]), 1000u);
+}
+
+TEST_F(GameSceneTest, EveryScreenIsDrawnIntoAPictureToLookAt) {
+    for (size_t i = 0; i < m_pScreens->GetScreenCount(); ++i) {
+        const std::string name = m_pScreens->GetScreen(i)->GetName();
+        m_clock.Advance(kPastSwitchGate);
+        ASSERT_TRUE(m_pScreens->SetScreen(name.c_str()));
+        Frames(3);
+        ASSERT_TRUE(m_pScene->MakeScreenshot(("screen_" + name).c_str()));
+        Frame();
+        const fs::path shot = m_dir / "Screenshots" / ("screen_" + name + ".jpg");
+        ASSERT_TRUE(fs::exists(shot)) << shot;
+        EXPECT_GT(fs::file_size(shot), 1000u);
+        // Only this screen's dialogs are shown.
+        for (size_t k = 0; k < m_pScreens->GetScreenCount(); ++k) {
+            if (k == i) continue;
+            for (CVR3CIIScreenDialogEntry* e : m_pScreens->GetScreen(k)->GetDialogEntries())
+                EXPECT_FALSE(e->pDialog->IsVisible()) << e->pDialog->GetName() << " on " << name;
+        }
+    }
+    std::printf("Pictures of the screens: %s/screen_*.jpg\n", (m_dir / "Screenshots").c_str());
+}
+
+} // namespace
