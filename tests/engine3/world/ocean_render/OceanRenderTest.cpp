@@ -1,6 +1,6 @@
-// The battle sea and sky on a real device, on both normal paths: sky above
-// the horizon, sea below it, a model mirrored in the sea, and the pictures
-// saved for a person to look at.
+// The render demo with the battle sea and sky on a real device, on both
+// normal paths: sky above the horizon, sea below it, the ships mirrored in
+// the sea, and the pictures saved for a person to look at.
 #include "OceanScene.h"
 
 #include "engine3/core/CDX9KelLog.h"
@@ -74,7 +74,7 @@ protected:
     std::unique_ptr<VornaOcean::OceanScene> m_scene;
 };
 
-TEST_P(OceanRenderTest, SkyAboveTheHorizonSeaBelowAndTheModelMirrored) {
+TEST_P(OceanRenderTest, SkyAboveTheHorizonSeaBelowAndTheShipsMirrored) {
     CDX9KelOceanWater* water = m_scene->m_pWater;
     EXPECT_EQ(water->IsSoftware(), GetParam());
     // Two frames to settle the clock and the maps, then a still sea so the
@@ -118,12 +118,12 @@ TEST_P(OceanRenderTest, SkyAboveTheHorizonSeaBelowAndTheModelMirrored) {
     EXPECT_TRUE(m_scene->SaveFrame(file)) << file;
     EXPECT_TRUE(std::filesystem::exists(file));
 
-    // The same still frame with the beacon left out of the reflection pass:
-    // the sea under it changes, the sky does not.
-    m_scene->SetBeaconReflected(false);
+    // The same still frame with the ships left out of the reflection pass:
+    // the sea under them changes, the sky does not.
+    m_scene->SetShipsReflected(false);
     Picture plain;
     ASSERT_TRUE(m_scene->Frame(&plain));
-    m_scene->SetBeaconReflected(true);
+    m_scene->SetShipsReflected(true);
     size_t seaChanged = 0, skyChanged = 0;
     for (UINT y = 0; y < plain.height; ++y)
         for (UINT x = 0; x < plain.width; ++x) {
@@ -134,7 +134,7 @@ TEST_P(OceanRenderTest, SkyAboveTheHorizonSeaBelowAndTheModelMirrored) {
             if (d > 0.1f)
                 ++(y < skyEnd ? skyChanged : seaChanged);
         }
-    EXPECT_GT(seaChanged, 150u) << "no reflection of the beacon in the sea";
+    EXPECT_GT(seaChanged, 150u) << "no reflection of the ships in the sea";
     EXPECT_EQ(skyChanged, 0u);
 
 }

@@ -1,13 +1,10 @@
 #pragma once
-// The battle sea and sky in the engine scene, headless: a window and device,
-// the engine scene with an octree holding one model (a red beacon tower
-// standing in the sea, written as a text ".x" file with its own effect), the
-// ocean water and the sky arch registered as graphic objects, which the
-// render system's graphic-object pass draws. Shared by the render tests and
-// the render benchmark.
-#include <cstdio>
+// The render demo with the battle sea and sky, headless: a window and device,
+// the engine scene with the demo's hulls and flag (its flat sea model
+// hidden), the ocean water and the sky arch registered as graphic objects,
+// which the render system's graphic-object pass draws. Shared by the render
+// tests and the render benchmark.
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,9 +15,10 @@
 #include "engine3/core/render/CDX9KelGlobalCamera.h"
 #include "engine3/core/render/CDX9KelRender.h"
 #include "engine3/core/render/CDX9KelRenderSystem.h"
+#include "engine3/core/render/DemoScene.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
-#include "engine3/core/resources/CDX9KelModel.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "engine3/core/scene/CDXSceneTree.h"
 #include "engine3/world/ocean/CDX9KelOceanWater.h"
 #include "engine3/world/ocean/CVR3SkyArch.h"
 
@@ -54,8 +52,14 @@ public:
         m_scene.m_bShowStatistics = false;
         if (!m_scene.Init())
             return Fail("scene Init failed");
-        if (!AddBeacon(dataFolder))
-            return false;
+        const VornaDemo::DemoScene demo = VornaDemo::LoadDemoScene(m_scene, bin);
+        if (!demo.error.empty())
+            return Fail(demo.error);
+        // The sea is ours: the demo's flat stand-in for it goes out of view.
+        ForEachUnit([](Vorna3D::CDX9KelSceneObject* obj, Vorna3D::CDX9KelSceneUnit* u) {
+            if (obj->m_strName == kFlatSea)
+                u->m_bPasses[0] = false;
+        });
 
         CDX9KelGraphicsResManager* grm = m_scene.GetGraphicsResManager();
         CDX9KelRenderSystem* rs = m_scene.m_pRenderSystem;
@@ -124,10 +128,13 @@ public:
         return ok;
     }
 
-    // The beacon in or out of the reflection pass.
-    void SetBeaconReflected(bool on) {
-        if (m_pBeacon)
-            m_pBeacon->m_bPasses[2] = on;
+    // The demo's ships (every model but the flat sea) in or out of the
+    // reflection pass.
+    void SetShipsReflected(bool on) {
+        ForEachUnit([on](Vorna3D::CDX9KelSceneObject* obj, Vorna3D::CDX9KelSceneUnit* u) {
+            if (obj->m_strName != kFlatSea)
+                u->m_bPasses[2] = on;
+        });
     }
 
     // Where a world point lands in the picture; false behind the camera.
@@ -144,11 +151,9 @@ public:
 
     ~OceanScene() { m_scene.Release(); }
 
-    static constexpr float kBeaconSide = 3.0f;
-    static constexpr float kBeaconHeight = 4.0f;
+    static constexpr const char* kFlatSea = "sea_plane.x";
 
     Vorna3D::CDX9KelOceanWater* m_pWater = nullptr;
-    Vorna3D::CDX9KelModel* m_pBeacon = nullptr;
     Vorna3D::CVR3SkyArch* m_pSky = nullptr;
     Vorna3D::CDX9KelApp m_app;
     Vorna3D::CDX9KelRender m_render;
@@ -161,98 +166,18 @@ private:
         return false;
     }
 
-    // A tower of kBeaconSide x kBeaconHeight x kBeaconSide on the sea at
-    // the origin: 24 vertices (four per side) and six quads.
-    static std::string BeaconMesh() {
-        const float h = kBeaconSide * 0.5f;
-        struct Face {
-            float n[3];
-            float c[4][3];
-        } faces[6] = {
-            {{0, 0, -1}, {{-h, 0, -h}, {-h, kBeaconHeight, -h}, {h, kBeaconHeight, -h}, {h, 0, -h}}},
-            {{0, 0, 1}, {{h, 0, h}, {h, kBeaconHeight, h}, {-h, kBeaconHeight, h}, {-h, 0, h}}},
-            {{-1, 0, 0}, {{-h, 0, h}, {-h, kBeaconHeight, h}, {-h, kBeaconHeight, -h}, {-h, 0, -h}}},
-            {{1, 0, 0}, {{h, 0, -h}, {h, kBeaconHeight, -h}, {h, kBeaconHeight, h}, {h, 0, h}}},
-            {{0, 1, 0}, {{-h, kBeaconHeight, -h}, {-h, kBeaconHeight, h}, {h, kBeaconHeight, h}, {h, kBeaconHeight, -h}}},
-            {{0, -1, 0}, {{-h, 0, h}, {-h, 0, -h}, {h, 0, -h}, {h, 0, h}}}};
-        std::string x = "xof 0303txt 0032\n\nFrame Beacon {\n FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n"
-                        " Mesh BeaconMesh {\n  24;\n";
-        char line[128];
-        for (int f = 0; f < 6; ++f)
-            for (int v = 0; v < 4; ++v) {
-                std::snprintf(line, sizeof line, "  %f;%f;%f;%s\n", faces[f].c[v][0], faces[f].c[v][1],
-                              faces[f].c[v][2], f == 5 && v == 3 ? ";" : ",");
-                x += line;
-            }
-        x += "  6;\n";
-        for (int f = 0; f < 6; ++f) {
-            std::snprintf(line, sizeof line, "  4;%d,%d,%d,%d;%s\n", 4 * f, 4 * f + 1, 4 * f + 2, 4 * f + 3,
-                          f == 5 ? ";" : ",");
-            x += line;
+    template <class F> void ForEachUnit(F f) {
+        Vorna3D::CDXSceneTree* tree = m_scene.m_pActiveSceneTree;
+        if (!tree)
+            return;
+        for (Vorna3D::CDX9KelSceneObject* obj : tree->m_vObjects) {
+            if (!obj)
+                continue;
+            for (auto& lod : obj->m_vLODs)
+                for (Vorna3D::CDX9KelSceneUnit* u : lod.m_vUnits)
+                    if (u)
+                        f(obj, u);
         }
-        x += "  MeshNormals {\n   24;\n";
-        for (int f = 0; f < 6; ++f)
-            for (int v = 0; v < 4; ++v) {
-                std::snprintf(line, sizeof line, "   %f;%f;%f;%s\n", faces[f].n[0], faces[f].n[1], faces[f].n[2],
-                              f == 5 && v == 3 ? ";" : ",");
-                x += line;
-            }
-        x += "   6;\n";
-        for (int f = 0; f < 6; ++f) {
-            std::snprintf(line, sizeof line, "   4;%d,%d,%d,%d;%s\n", 4 * f, 4 * f + 1, 4 * f + 2, 4 * f + 3,
-                          f == 5 ? ";" : ",");
-            x += line;
-        }
-        x += "  }\n  MeshTextureCoords {\n   24;\n";
-        for (int i = 0; i < 24; ++i)
-            x += std::string("   0.0;0.0;") + (i == 23 ? ";" : ",") + "\n";
-        x += "  }\n  MeshMaterialList {\n   1;\n   6;\n   0,\n   0,\n   0,\n   0,\n   0,\n   0;\n"
-             "   Material Red {\n    0.850000;0.150000;0.100000;1.000000;;\n    8.000000;\n"
-             "    0.000000;0.000000;0.000000;;\n    0.000000;0.000000;0.000000;;\n   }\n  }\n }\n}\n";
-        return x;
-    }
-
-    // Flat red, lit a little from above, in every technique the passes ask for.
-    static std::string BeaconEffect() {
-        std::string pass =
-            "<Pass name=\"P0\"><RenderState name=\"CULLMODE\" value=\"1\"/>"
-            "<VertexShader><![CDATA[\nuniform mat4 g_MatrixWorldViewProj;\nin vec3 vPosition;\nin vec3 vNormal;\n"
-            "out float fLight;\nvoid main() { fLight = 0.7 + 0.3 * max(vNormal.y, 0.0);\n"
-            "gl_Position = vorna_Clip(g_MatrixWorldViewProj * vec4(vPosition, 1.0)); }\n]]></VertexShader>"
-            "<FragmentShader><![CDATA[\nin float fLight;\nout vec4 outColor;\n"
-            "void main() { outColor = vec4(vec3(0.9, 0.12, 0.08) * fLight, 1.0); }\n]]></FragmentShader></Pass>";
-        std::string fx = "<?xml version=\"1.0\"?>\n<Effect>\n";
-        for (const char* t : {"Hight", "Middle", "Low", "Reflection", "Refraction"})
-            fx += std::string("<Technique name=\"") + t + "\">" + pass + "</Technique>\n";
-        return fx + "</Effect>\n";
-    }
-
-    bool AddBeacon(const std::string& folder) {
-        using namespace Vorna3D;
-        std::ofstream(folder + "beacon.x") << BeaconMesh();
-        std::ofstream(folder + "beacon.fx") << BeaconEffect();
-        const D3DXVECTOR3 mn(-400, -40, -400), mx(400, 60, 400);
-        if (!m_scene.CreateSceneTree("Sea", &mn, &mx, false, 100.0f) ||
-            !m_scene.SetActiveSceneTree(static_cast<int>(m_scene.m_vSceneTrees.size()) - 1))
-            return Fail("no scene tree");
-        CDX9KelModel* model = m_scene.GetGraphicsResManager()->CreateModelFromFile(folder.c_str(), "beacon.x",
-                                                                                   folder.c_str(), "beacon.fx");
-        if (!model || !model->m_pEffect)
-            return Fail("the beacon model or its effect did not load");
-        auto* obj = new CDX9KelSceneObject();
-        D3DXMATRIX identity;
-        D3DXMatrixIdentity(&identity);
-        obj->AddSceneUnit(model, &identity, 0);
-        obj->m_strName = "beacon";
-        obj->SetTransform(&identity);
-        obj->UpdateBoundingRadius();
-        if (!m_scene.AddSceneObjectInActiveTree(obj)) {
-            obj->DetachUnits();
-            delete obj;
-            return Fail("the beacon was not filed");
-        }
-        m_pBeacon = model;
-        return true;
     }
 
     static bool ReadBackBuffer(IDirect3DDevice9* device, Picture* out) {
