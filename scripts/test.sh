@@ -15,6 +15,10 @@ esac
 bash scripts/build.sh "$dir" "${args[@]}"
 
 export SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null NO_AT_BRIDGE=1
+# Sanitizer reports end the test that finds them; system libraries that the
+# sanitizers cannot see into are named in scripts/sanitizers/.
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS="second_deadlock_stack=1:suppressions=$PWD/scripts/sanitizers/tsan.supp"
 # The dialog tools' tests need an X server; everything else runs without one.
 xvfb-run -a -s "-screen 0 1280x1024x24" \
   ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" --timeout 300 "${filter[@]}"
