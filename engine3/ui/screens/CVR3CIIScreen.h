@@ -24,6 +24,12 @@ class CDX9KelSGUIBaseControl;
 class CDX9KelSGUIControlButton;
 class CDX9KelSGUIControlImage;
 class CDX9KelSGUIText;
+class CDX9KelSGUIControlRadioList;
+class CDX9KelSGUIControlScrollCheckList;
+class CDX9KelSGUIControlScrollBar;
+class CDX9KelSGUIControlScrollBarHard;
+class CDX9KelSGUIControlListBox;
+class CDX9KelSGUIControlEditBox;
 
 // What a button does when pressed.
 enum EScreenActionType : int {
@@ -78,6 +84,20 @@ public:
                                                           CVR3CIIScreen* pScreen);
     static CDX9KelSGUIControlButton* CreateStateButtonXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
                                                           CVR3CIIScreen* pScreen);
+    static CDX9KelSGUIControlRadioList* CreateRadioListXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                                           CVR3CIIScreen* pScreen);
+    static CDX9KelSGUIControlScrollCheckList* CreateScrollCheckListXML(CDX9KelSGUIDialog* pDialog,
+                                                                       const TiXmlElement* pElement,
+                                                                       CVR3CIIScreen* pScreen);
+    static CDX9KelSGUIControlScrollBar* CreateScrollBarXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                                           CVR3CIIScreen* pScreen);
+    static CDX9KelSGUIControlScrollBarHard* CreateScrollBarHardXML(CDX9KelSGUIDialog* pDialog,
+                                                                   const TiXmlElement* pElement,
+                                                                   CVR3CIIScreen* pScreen);
+    static CDX9KelSGUIControlListBox* CreateListBoxXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                                       CVR3CIIScreen* pScreen);
+    static CDX9KelSGUIControlEditBox* CreateEditBoxXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                                       CVR3CIIScreen* pScreen);
     static bool CreateButtonPopUp(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement, CVR3CIIScreen* pScreen,
                                   CDX9KelSGUIControlButton* pButton);
     static bool CreateImagePopUp(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement, CVR3CIIScreen* pScreen,

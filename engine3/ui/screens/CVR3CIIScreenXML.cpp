@@ -17,7 +17,13 @@
 #include "engine3/ui/sgui/CDX9KelSGUIControlButton.h"
 #include "engine3/ui/sgui/CDX9KelSGUIControlButtonCheck.h"
 #include "engine3/ui/sgui/CDX9KelSGUIControlButtonState.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlEditBox.h"
 #include "engine3/ui/sgui/CDX9KelSGUIControlImage.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlListBox.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlRadioList.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlScrollBar.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlScrollBarHard.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlScrollCheckList.h"
 #include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
 #include "engine3/ui/sgui/CDX9KelSGUIManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIText.h"
@@ -33,8 +39,8 @@ constexpr size_t kMaxActionObjects = 64;
 
 bool Is(const TiXmlElement* e, const char* name) { return e && e->Value() && std::strcmp(e->Value(), name) == 0; }
 
-void LogWarning(const char* a, const char* b = "", const char* c = "") {
-    g_Log.Write(LOG_WARNING, "%s%s%s", a, b, c);
+void LogWarning(const char* a, const char* b = "", const char* c = "", const char* d = "") {
+    g_Log.Write(LOG_WARNING, "%s%s%s%s", a, b, c, d);
 }
 
 // The control's name: "Name" (localised), else the element's own name.
@@ -377,8 +383,18 @@ bool CVR3CIIScreen::CreateDialogFromXML(CVR3CIIScreen* pScreen, const TiXmlEleme
                 CreateCheckButtonXML(dialog, c, pScreen);
             else if (Is(c, "StateButton"))
                 CreateStateButtonXML(dialog, c, pScreen);
-            // The composite controls (radio and scrolling lists, scroll bars,
-            // list and edit boxes) are read here once the screen GUI has them;
+            else if (Is(c, "RadioList"))
+                CreateRadioListXML(dialog, c, pScreen);
+            else if (Is(c, "ScrollCheckList"))
+                CreateScrollCheckListXML(dialog, c, pScreen);
+            else if (Is(c, "ScrollBar"))
+                CreateScrollBarXML(dialog, c, pScreen);
+            else if (Is(c, "ScrollBarHard"))
+                CreateScrollBarHardXML(dialog, c, pScreen);
+            else if (Is(c, "ListBox"))
+                CreateListBoxXML(dialog, c, pScreen);
+            else if (Is(c, "EditBox"))
+                CreateEditBoxXML(dialog, c, pScreen);
             // "ScrollText" and unknown names are skipped.
         }
     }
@@ -536,6 +552,226 @@ bool CVR3CIIScreen::CreateAction(CDX9KelSGUIDialog* pDialog, const TiXmlElement*
     }
     pScreen->m_stdvDialogs.back()->stdvActions.push_back(action);
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Composite controls.
+
+namespace {
+
+bool ReadFlag(const TiXmlElement* e, const char* name) {
+    const TiXmlElement* f = e->FirstChildElement(name);
+    return f ? ReadXMLBool(f) : false;
+}
+
+// A texture element under the user-interface folder with its optional
+// rectangle element; false when the texture is missing.
+bool ReadTextureDesc(const TiXmlElement* e, const char* texture, const char* rect, const CVR3CIIScreen* screen,
+                     SGUITextureDesc& out) {
+    if (!ReadTexture(e, texture, screen, out.strFile)) return false;
+    if (rect) ReadTexRect(e->FirstChildElement(rect), out.rect);
+    return true;
+}
+
+// The check buttons of a list element, each made as a "CheckButton" control.
+template <class List>
+void AddCheckItems(CDX9KelSGUIDialog* dialog, const TiXmlElement* e, CVR3CIIScreen* screen, List* list) {
+    for (const TiXmlElement* c = e->FirstChildElement("CheckButton"); c; c = c->NextSiblingElement("CheckButton"))
+        if (auto* check = dynamic_cast<CDX9KelSGUIControlButtonCheck*>(
+                CVR3CIIScreen::CreateCheckButtonXML(dialog, c, screen)))
+            list->AddItem(check);
+}
+
+} // namespace
+
+CDX9KelSGUIControlRadioList* CVR3CIIScreen::CreateRadioListXML(CDX9KelSGUIDialog* pDialog,
+                                                               const TiXmlElement* pElement, CVR3CIIScreen* pScreen) {
+    if (!pDialog || !pElement || !pScreen) return nullptr;
+    const std::string name = ControlName(pElement);
+    CDX9KelSGUIControlRadioList* list = pDialog->AddRadioList(name.c_str(), ReadFlag(pElement, "OneButtonAlwaysDown"));
+    if (!list) {
+        LogWarning("CVR3CIIScreen::CreateRadioListXML() : dialog AddRadioList() failed\n");
+        return nullptr;
+    }
+    AddCheckItems(pDialog, pElement, pScreen, list);
+    return list;
+}
+
+CDX9KelSGUIControlScrollCheckList* CVR3CIIScreen::CreateScrollCheckListXML(CDX9KelSGUIDialog* pDialog,
+                                                                           const TiXmlElement* pElement,
+                                                                           CVR3CIIScreen* pScreen) {
+    if (!pDialog || !pElement || !pScreen || !pScreen->m_pManager) return nullptr;
+    const char* reader = "CVR3CIIScreen::CreateScrollCheckListXML() : ";
+    const std::string name = ControlName(pElement);
+    RECT rc;
+    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
+        LogWarning(reader, "not load 'Borders' node from XML\n");
+        return nullptr;
+    }
+    const TiXmlElement* b1 = pElement->FirstChildElement("ScrollButton1");
+    const TiXmlElement* b2 = pElement->FirstChildElement("ScrollButton2");
+    if (!b1 || !b2) {
+        LogWarning(reader, b1 ? "not load 'ScrollButton2' node from XML\n" : "not load 'ScrollButton1' node from XML\n");
+        return nullptr;
+    }
+    CDX9KelSGUIControlScrollCheckList* list = pDialog->AddScrollCheckList(
+        pScreen->m_pManager->GetDevice(), name.c_str(), rc.left, rc.top, rc.right, rc.bottom,
+        ReadFlag(pElement, "Horizontal"), ReadFlag(pElement, "OneButtonAlwaysDown"));
+    if (!list) {
+        LogWarning(reader, "dialog AddScrollCheckList() failed\n");
+        return nullptr;
+    }
+    if (const TiXmlElement* gap = pElement->FirstChildElement("ButtonsDistance")) list->m_iGap = ReadXMLInt(gap);
+    CDX9KelSGUIControlButton* back = CreateButtonXML(pDialog, b1, pScreen);
+    CDX9KelSGUIControlButton* forward = CreateButtonXML(pDialog, b2, pScreen);
+    if (back && forward) list->SetScrollButtons(back, forward);
+    AddCheckItems(pDialog, pElement, pScreen, list);
+    return list;
+}
+
+CDX9KelSGUIControlScrollBar* CVR3CIIScreen::CreateScrollBarXML(CDX9KelSGUIDialog* pDialog,
+                                                               const TiXmlElement* pElement, CVR3CIIScreen* pScreen) {
+    if (!pDialog || !pElement || !pScreen || !pScreen->m_pManager) return nullptr;
+    const char* reader = "CVR3CIIScreen::CreateScrollBarXML() : ";
+    const std::string name = ControlName(pElement);
+    RECT rc;
+    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
+        LogWarning(reader, "not load 'Borders' node from XML\n");
+        return nullptr;
+    }
+    SGUITextureDesc bar, track, arrow1, arrow2;
+    if (!ReadTextureDesc(pElement, "BarTexture", "BarTextureCoordinates", pScreen, bar) ||
+        !ReadTextureDesc(pElement, "TrackTexture", "TrackTextureCoordinates", pScreen, track) ||
+        !ReadTextureDesc(pElement, "Arrow1Texture", "Arrow1TextureCoordinates", pScreen, arrow1) ||
+        !ReadTextureDesc(pElement, "Arrow2Texture", "Arrow2TextureCoordinates", pScreen, arrow2)) {
+        LogWarning(reader, "not load texture node from XML\n");
+        return nullptr;
+    }
+    float barColor[4] = {1, 1, 1, 1}, trackColor[4] = {1, 1, 1, 1}, arrowColor[4] = {1, 1, 1, 1};
+    ReadColor(pElement->FirstChildElement("BarColor"), barColor);
+    ReadColor(pElement->FirstChildElement("TrackColor"), trackColor);
+    ReadColor(pElement->FirstChildElement("Arrow1Color"), arrowColor);
+    CDX9KelSGUIControlScrollBar* scroll = pDialog->AddScrollBar(
+        pScreen->m_pManager->GetDevice(), name.c_str(), bar, barColor, track, trackColor, arrow1, arrowColor, arrow2,
+        arrowColor, ReadFlag(pElement, "Vertical"), rc.left, rc.top, rc.right, rc.bottom);
+    if (!scroll) {
+        LogWarning(reader, "dialog AddScrollBar() failed\n");
+        return nullptr;
+    }
+    ApplyVisibleProc(pElement, scroll);
+    return scroll;
+}
+
+CDX9KelSGUIControlScrollBarHard* CVR3CIIScreen::CreateScrollBarHardXML(CDX9KelSGUIDialog* pDialog,
+                                                                       const TiXmlElement* pElement,
+                                                                       CVR3CIIScreen* pScreen) {
+    if (!pDialog || !pElement || !pScreen || !pScreen->m_pManager) return nullptr;
+    const char* reader = "CVR3CIIScreen::CreateScrollBarHardXML() : ";
+    const std::string name = ControlName(pElement);
+    RECT rc;
+    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
+        LogWarning(reader, "not load 'Borders' node from XML\n");
+        return nullptr;
+    }
+    const TiXmlElement* sliderSize = pElement->FirstChildElement("SliderSize");
+    SGUITextureDesc bar, work, track;
+    if (!sliderSize || !ReadTextureDesc(pElement, "BarTexture", nullptr, pScreen, bar) ||
+        !ReadTextureDesc(pElement, "WorkTexture", "WorkTextureCoord", pScreen, work)) {
+        LogWarning(reader, "not load 'SliderSize', 'BarTexture' or 'WorkTexture' node from XML\n");
+        return nullptr;
+    }
+    ReadTextureDesc(pElement, "TrackTexture", "TrackTextureCoord", pScreen, track);
+    float barColor[4] = {1, 1, 1, 1}, trackColor[4] = {1, 1, 1, 1}, workColor[4] = {1, 1, 1, 1};
+    ReadColor(pElement->FirstChildElement("SliderColor"), barColor);
+    ReadColor(pElement->FirstChildElement("TrackColor"), trackColor);
+    ReadColor(pElement->FirstChildElement("WorkColor"), workColor);
+    // The work area lies in the control's own rectangle; without one it is
+    // the whole control.
+    RECT workRect = rc;
+    ReadRect(pElement, rc, workRect, "Work");
+    const TiXmlElement* mode = pElement->FirstChildElement("ProcType");
+    const TiXmlElement* align = pElement->FirstChildElement("SliderAlign");
+    CDX9KelSGUIControlScrollBarHard* scroll = pDialog->AddScrollBarHard(
+        pScreen->m_pManager->GetDevice(), name.c_str(), track, trackColor, work, workColor, bar, barColor,
+        ReadFlag(pElement, "Vertical"), mode ? ReadXMLInt(mode) : 0, align ? ReadXMLInt(align) : 0, rc.left, rc.top,
+        rc.right, rc.bottom, workRect.left, workRect.top, workRect.right, workRect.bottom,
+        ReadXMLAttributeInt(sliderSize, "x"), ReadXMLAttributeInt(sliderSize, "y"));
+    if (!scroll) {
+        LogWarning(reader, "dialog AddScrollBarHard() failed\n");
+        return nullptr;
+    }
+    ApplyVisibleProc(pElement, scroll);
+    if (const TiXmlElement* popup = pElement->FirstChildElement("PopUp")) {
+        PopupValues v;
+        if (!ReadPopup(pDialog, popup, pScreen, v) ||
+            !scroll->InitPopup(pScreen->m_pManager->GetDevice(), v.texture, v.font, v.format, v.text.c_str(),
+                               v.rect.left, v.rect.top, v.rect.right, v.rect.bottom, v.textRect, v.textColor))
+            LogWarning(reader, "CreateScrollBarHardPopUp() failed for control :", name.c_str(), "\n");
+        else if (v.delay >= 0)
+            scroll->m_Popup.m_dwDelay = static_cast<DWORD>(v.delay);
+    }
+    return scroll;
+}
+
+CDX9KelSGUIControlListBox* CVR3CIIScreen::CreateListBoxXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                                           CVR3CIIScreen* pScreen) {
+    if (!pDialog || !pElement || !pScreen || !pScreen->m_pManager) return nullptr;
+    const char* reader = "CVR3CIIScreen::CreateListBoxXML() : ";
+    const std::string name = ControlName(pElement);
+    RECT rc;
+    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
+        LogWarning(reader, "not load 'Borders' node from XML\n");
+        return nullptr;
+    }
+    const std::string fontName = ReadText(pElement, "Font");
+    const CVR3CIIScreenFont* font = pScreen->m_pManager->GetFont(fontName.c_str());
+    if (!font) {
+        LogWarning(reader, "not found default font : ", fontName.c_str(), "\n");
+        return nullptr;
+    }
+    float normal[4] = {font->color[0], font->color[1], font->color[2], font->color[3]};
+    float active[4] = {1, 1, 1, 1};
+    ReadColor(pElement->FirstChildElement("NormalTextColor"), normal);
+    ReadColor(pElement->FirstChildElement("ActiveTextColor"), active);
+    const std::string effect = ReadText(pElement, "TextEffectPathAfterExeFolder");
+    CDX9KelSGUIControlListBox* list = pDialog->AddListBox(name.c_str(), font->iFont,
+                                                          effect.empty() ? nullptr : effect.c_str(), rc.left, rc.top,
+                                                          rc.right, rc.bottom, normal, active);
+    if (!list) {
+        LogWarning(reader, "dialog AddListBox() failed\n");
+        return nullptr;
+    }
+    if (const TiXmlElement* bar = pElement->FirstChildElement("ScrollBar"))
+        if (CDX9KelSGUIControlScrollBar* scroll = CreateScrollBarXML(pDialog, bar, pScreen)) list->SetScrollBar(scroll);
+    return list;
+}
+
+CDX9KelSGUIControlEditBox* CVR3CIIScreen::CreateEditBoxXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                                           CVR3CIIScreen* pScreen) {
+    if (!pDialog || !pElement || !pScreen || !pScreen->m_pManager) return nullptr;
+    const char* reader = "CVR3CIIScreen::CreateEditBoxXML() : ";
+    const std::string name = ControlName(pElement);
+    RECT rc;
+    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
+        LogWarning(reader, "not load 'Borders' node from XML\n");
+        return nullptr;
+    }
+    const std::string fontName = ReadText(pElement, "Font");
+    const CVR3CIIScreenFont* font = pScreen->m_pManager->GetFont(fontName.c_str());
+    if (!font) {
+        LogWarning(reader, "not found default font : ", fontName.c_str(), "\n");
+        return nullptr;
+    }
+    CDX9KelSGUIControlEditBox* edit =
+        pDialog->AddEditBox(pScreen->m_pManager->GetDevice(), name.c_str(), font->iFont, rc.left, rc.top, rc.right,
+                            rc.bottom, font->color[0], font->color[1], font->color[2], font->color[3]);
+    if (!edit) {
+        LogWarning(reader, "dialog AddEditBox() failed\n");
+        return nullptr;
+    }
+    const std::string text = ReadText(pElement, "Text");
+    if (!text.empty()) edit->SetText(text.c_str());
+    return edit;
 }
 
 } // namespace Vorna3D
