@@ -181,6 +181,9 @@ TEST_F(ScreensTest, BadControlsAndActionsAreDroppedAndTheRestLoads) {
         R"(<Text><BordersLocal l="0" t="0" r="50" b="20"/><Font>Missing</Font><Text>a</Text></Text>)"
         R"(<Text><Font>Normal</Font><Text>a</Text></Text>)"
         R"(<Widget><Name>Odd</Name></Widget><ScrollText/>)"
+        R"(<ListBox><Name>NoBox</Name><Font>Normal</Font></ListBox>)"
+        R"(<ScrollCheckList><Name>NoArrows</Name><BordersLocal l="0" t="0" r="90" b="20"/></ScrollCheckList>)"
+        R"(<EditBox><Name>Edit</Name><BordersLocal l="0" t="50" r="90" b="70"/><Font>Normal</Font><Text>abc</Text></EditBox>)"
         R"(<Image><Name>Pic</Name><BordersPercent l="0" t="0" r="50" b="50"/><Texture>Textures\panel.png</Texture></Image>)" +
         Button("GoNowhere", Action(0, "")) + Button("WrongKind", Action(2, "<Objects><X/></Objects>")) +
         Button("NoType", "<Action><Objects>main</Objects></Action>") +
@@ -195,6 +198,9 @@ TEST_F(ScreensTest, BadControlsAndActionsAreDroppedAndTheRestLoads) {
     const std::string log = Log();
     EXPECT_NE(log.find("CVR3CIIScreen::CreateTextXML() : not found default font : Missing\n"), std::string::npos);
     EXPECT_NE(log.find("CVR3CIIScreen::CreateTextXML() : not load Borders node from XML\n"), std::string::npos);
+    EXPECT_NE(log.find("CVR3CIIScreen::CreateListBoxXML() : not load 'Borders' node from XML\n"), std::string::npos);
+    EXPECT_NE(log.find("CVR3CIIScreen::CreateScrollCheckListXML() : not load 'ScrollButton1' node from XML\n"),
+              std::string::npos);
     EXPECT_NE(log.find("CVR3CIIScreen::CreateButtonXML() : CreateAction() failed for control :GoNowhere\n"),
               std::string::npos);
     EXPECT_NE(log.find("CVR3CIIScreen::CreateButtonXML() : CreateAction() failed for control :WrongKind\n"),
@@ -209,6 +215,9 @@ TEST_F(ScreensTest, BadControlsAndActionsAreDroppedAndTheRestLoads) {
 
     CDX9KelSGUIDialog* d = screen->GetDialogEntries()[0]->pDialog;
     EXPECT_NE(d->FindControl("Pic"), nullptr);
+    EXPECT_NE(d->FindControl("Edit"), nullptr);
+    EXPECT_EQ(d->FindControl("NoBox"), nullptr);
+    EXPECT_EQ(d->FindControl("NoArrows"), nullptr);
     for (const char* name : {"GoNowhere", "WrongKind", "NoType", "Go", "Toggle", "Check"})
         EXPECT_NE(d->FindControl(name), nullptr) << name;
     const auto& actions = screen->GetDialogEntries()[0]->stdvActions;
