@@ -7,6 +7,7 @@
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "engine3/world/particles/ParticlesSceneSlot.h"
+#include "engine3/world/physics/PhysicsSceneSlot.h"
 #include "platform/window/Window.h"
 
 #include <new>
@@ -32,6 +33,7 @@ CEngine::~CEngine() = default;
 void CEngine::RegisterSceneManagers() {
     CDX9KelScene::RegisterManager(KEL_SCENE_SGUI_MANAGER, &SGUISceneSlot::Create);
     RegisterParticlesSceneSlot();
+    RegisterPhysicsSceneSlot();
     CDX9KelScene::RegisterManager(KEL_SCENE_SCREEN_MANAGER, &CVR3CIIScreenManager::Create);
     CDX9KelScene::RegisterManager(KEL_SCENE_GUI3D_MANAGER, &CVR3GUI3DManager::Create);
 }

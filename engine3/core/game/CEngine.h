@@ -1,6 +1,6 @@
 #pragma once
 // The game's engine object: installs the game scene with the managers of the
-// screens, the screen GUI, the particle systems and the 3D GUI, and runs the
+// screens, the screen GUI, the particle systems, the physics and the 3D GUI, and runs the
 // sound manager's thread (created suspended, resumed once input is ready,
 // stopped and joined before the scene is released).
 #include "engine3/core/CDX9KelEngine.h"
