@@ -37,11 +37,11 @@ function(vorna_library)
   target_link_libraries(${A_NAME} PUBLIC ${A_DEPS})
 endfunction()
 
-# vorna_gtest(NAME <target> [DEPS <targets>...])
+# vorna_gtest(NAME <target> [RESOURCE_LOCK <name>] [DEPS <targets>...])
 # One test program of every .cpp in the current folder. Tests run headless:
 # SDL's offscreen driver, OpenAL's null backend, and a private documents folder.
 function(vorna_gtest)
-  cmake_parse_arguments(A "" "NAME" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "NAME;RESOURCE_LOCK" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     message(STATUS "${A_NAME}: no test sources yet")
@@ -69,8 +69,13 @@ function(vorna_gtest)
   file(WRITE ${env_script}
     "if(${A_NAME}_TESTS)\n"
     "  set_tests_properties(\${${A_NAME}_TESTS} PROPERTIES ENVIRONMENT \"${env}\"\n"
-    "    ENVIRONMENT_MODIFICATION \"ASAN_OPTIONS=string_prepend:detect_leaks=0:\")\n"
-    "endif()\n")
+    "    ENVIRONMENT_MODIFICATION \"ASAN_OPTIONS=string_prepend:detect_leaks=0:\")\n")
+  # Tests that share one resource (the X server's pointer) run one at a time.
+  if(A_RESOURCE_LOCK)
+    file(APPEND ${env_script}
+      "  set_tests_properties(\${${A_NAME}_TESTS} PROPERTIES RESOURCE_LOCK ${A_RESOURCE_LOCK})\n")
+  endif()
+  file(APPEND ${env_script} "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_script})
 endfunction()
 

@@ -15,10 +15,14 @@
 #include "platform/os/Paths.h"
 #include "platform/window/Window.h"
 
+#include <string>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -99,7 +103,11 @@ inline std::string FixtureTexture()
     static const std::filesystem::path folder = std::filesystem::path(VORNA_TEST_TMP) / "particle-fixtures";
     static bool written = false;
     if (!written) {
-        WriteTga(folder / "tex256x128.tga", 256, 128, 0xFFFFFFFFu);
+        // Test programs run in parallel and share this file: each writes its
+        // own copy and renames it into place, so no reader sees a half file.
+        const std::filesystem::path tmp = folder / ("tex256x128.tga." + std::to_string(::getpid()));
+        WriteTga(tmp, 256, 128, 0xFFFFFFFFu);
+        std::filesystem::rename(tmp, folder / "tex256x128.tga");
         written = true;
     }
     const std::filesystem::path rel =
