@@ -4,10 +4,13 @@
 #include "engine3/core/CDX9KelEngine.h"
 
 #include "engine3/core/CDX9KelApp.h"
+#include "engine3/core/CDX9KelInput.h"
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/render/CDX9KelRender.h"
 #include "platform/gfx/d3d9.h"
+#include "platform/window/DirectInputCodes.h"
+#include "platform/window/Window.h"
 
 #include "TestFolder.h"
 
@@ -40,6 +43,7 @@ public:
         ++frames;
         CDX9KelScene::RenderFrame();
     }
+    void Process() override { calls.push_back("Process"); }
 };
 
 // A default-pool object that keeps the device from resetting while alive.
@@ -190,4 +194,35 @@ TEST_F(EngineTest, AResetAskedWithoutALossStillReleasesTheSceneFirst) {
     EXPECT_EQ(m_pScene->frames, 2);
 }
 
+// Escape quits only while the scene lets the debug keys work; the game's
+// scene turns them off, so there Escape does nothing.
+TEST_F(EngineTest, EscapeQuitsOnlyWhileTheDebugKeysAreOn) {
+    StartDevice(kSmallWindow);
+    const HWND hWnd = m_engine.m_pApp->m_hWnd;
+    ASSERT_TRUE(SUCCEEDED(g_Input.InputInit()));
+    ASSERT_TRUE(g_Input.KeyboardInit(hWnd));
+    Platform::FlushMessages();
+    auto quitPosted = [] {
+        MSG msg = {};
+        bool quit = false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) quit = true;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        return quit;
+    };
+
+    Platform::InjectKey(hWnd, DIK_ESCAPE, true);
+    EXPECT_FALSE(quitPosted()); // the key reaches the input state
+    m_pScene->m_bDebugKeys = false;
+    m_engine.Process();
+    EXPECT_FALSE(quitPosted());
+    m_pScene->m_bDebugKeys = true;
+    m_engine.Process();
+    EXPECT_TRUE(quitPosted());
+    EXPECT_EQ(Count(m_pScene->calls, "Process"), 2u);
+}
+
 } // namespace
+
