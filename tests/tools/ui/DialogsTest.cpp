@@ -57,7 +57,7 @@ TEST_F(Dialogs, GfxconfigOkWritesBothPages) {
         VornaTest::Choose(video, CPropPageVideo::IDC_QUALITY, 2);
         dynamic_cast<wxRadioButton*>(video->FindWindow(CPropPageVideo::IDC_FULLSCREEN))->SetValue(true);
         VornaTest::SaveScreenshot(dlg, "gfxconfig-video");
-        dlg->GetBookCtrl()->SetSelection(1);
+        VornaTest::ClickTab(dlg->GetBookCtrl(), 1);
         EXPECT_EQ(dlg->GetBookCtrl()->GetSelection(), 1);
         // The page is drawn by the dialog's own loop; carry on from there.
         VornaTest::WhenShown<CGfxconfigDlg>([&](CGfxconfigDlg* dlg) {

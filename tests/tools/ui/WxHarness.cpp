@@ -110,6 +110,30 @@ void Slide(wxWindow* parent, int id, int value) {
     slider->GetEventHandler()->ProcessEvent(e);
 }
 
+bool ClickTab(wxBookCtrlBase* book, size_t page) {
+    // Find a point on the page's tab along the tab strip, then click it as a
+    // person would; pages switched from code are not always repainted.
+    for (int y = 4; y < 40; y += 4) {
+        for (int x = 4; x < book->GetClientSize().GetWidth(); x += 4) {
+            long flags = 0;
+            if (book->HitTest(wxPoint(x, y), &flags) != static_cast<int>(page)) continue;
+            wxGetTopLevelParent(book)->Raise();
+            Settle();
+            wxUIActionSimulator sim;
+            const wxPoint p = book->ClientToScreen(wxPoint(x + 8, y));
+            sim.MouseMove(p.x, p.y);
+            Settle();
+            sim.MouseClick();
+            Settle();
+            if (book->GetSelection() == static_cast<int>(page)) return true;
+        }
+    }
+    std::fprintf(stderr, "tab %zu not hit; the page is selected from code instead\n", page);
+    book->SetSelection(page);
+    Settle();
+    return false;
+}
+
 bool SaveScreenshot(wxWindow* window, const std::string& name) {
     Settle();
     std::filesystem::create_directories(VORNA_SCREENSHOT_DIR);

@@ -2,6 +2,7 @@
 // Runs real dialogs inside the test program: one wx application for the
 // whole run, a way to act on a modal dialog once it is on screen, clicks
 // through the UI simulator, and screenshots.
+#include <wx/bookctrl.h>
 #include <wx/wx.h>
 
 #include <functional>
@@ -23,6 +24,9 @@ void Settle();
 // Clicks the window's centre with the UI simulator. When the click does not
 // reach it, its command event is sent instead; returns whether the click worked.
 bool ClickButton(wxWindow* dialog, int id);
+// Clicks the tab of `page` with the UI simulator; false (and the page chosen
+// from code) when no tab could be hit.
+bool ClickTab(wxBookCtrlBase* book, size_t page);
 
 // Picks a list entry or moves a slider as the user would, with the events
 // the controls send.
