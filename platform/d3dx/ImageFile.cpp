@@ -190,6 +190,36 @@ bool ReadDds(const BYTE* data, size_t size, Image& out, std::string& error, bool
     return true;
 }
 
+namespace {
+
+// The fewest bytes a BMP or TGA file of w x h pixels can hold. The decoder
+// fills a short file's missing pixels instead of failing, so without this a
+// header of a few bytes could stand for an image of hundreds of megabytes.
+// Other formats fail on missing data by themselves; they get 0.
+size_t LeastImageFileBytes(const BYTE* data, size_t size, int w, int h, D3DXIMAGE_FILEFORMAT ff) {
+    const size_t pixels = size_t(w) * size_t(h);
+    if (ff == D3DXIFF_TGA) {
+        if (size < 18)
+            return 18;
+        const size_t pixelBytes = std::max<size_t>(1, (size_t(data[16]) + 7) / 8);
+        const BYTE type = data[2];
+        if (type >= 9 && type <= 11) // run-length packets of at most 128 pixels
+            return 18 + (pixels + 127) / 128 * (1 + pixelBytes);
+        return 18 + pixels * pixelBytes;
+    }
+    if (ff == D3DXIFF_BMP) {
+        const size_t headerBytes = size < 18 ? 0 : Read32(data + 14);
+        if (size < (headerBytes == 12 ? 26u : 30u))
+            return 30;
+        const BYTE* bits = data + (headerBytes == 12 ? 24 : 28);
+        const size_t bpp = std::max<size_t>(1, size_t(bits[0]) | size_t(bits[1]) << 8);
+        return 14 + headerBytes + size_t(w) * bpp / 8 * size_t(h);
+    }
+    return 0;
+}
+
+} // namespace
+
 bool ReadImage(const BYTE* data, size_t size, Image& out, std::string& error, bool infoOnly) {
     out = Image{};
     if (size >= 4 && Read32(data) == kDdsMagic)
@@ -219,6 +249,10 @@ bool ReadImage(const BYTE* data, size_t size, Image& out, std::string& error, bo
         ff = D3DXIFF_BMP;
     else
         ff = D3DXIFF_TGA;
+    if (size < LeastImageFileBytes(data, size, w, h, ff)) {
+        error = "image file too short for its size";
+        return false;
+    }
     out.info.Width = static_cast<UINT>(w);
     out.info.Height = static_cast<UINT>(h);
     out.info.Depth = 1;

@@ -140,6 +140,81 @@ TEST(ImageTest, ColourKeyAndMips) {
     EXPECT_EQ(img.levels[2].width, 1u);
 }
 
+// A TGA of w x h pixels at 32 bits: uncompressed (type 2) or run-length
+// (type 10, one run per row), with `cut` bytes taken off the end.
+std::vector<BYTE> MakeTga(int w, int h, bool rle, size_t cut = 0) {
+    std::vector<BYTE> b(18, 0);
+    b[2] = rle ? 10 : 2;
+    b[12] = BYTE(w), b[13] = BYTE(w >> 8), b[14] = BYTE(h), b[15] = BYTE(h >> 8);
+    b[16] = 32;
+    b[17] = 8;
+    for (int y = 0; y < h; ++y) {
+        if (rle) {
+            b.push_back(BYTE(0x80 | (w - 1)));
+            b.insert(b.end(), {0x10, 0x20, 0x30, 0xFF});
+        } else {
+            for (int x = 0; x < w; ++x) b.insert(b.end(), {0x10, 0x20, 0x30, 0xFF});
+        }
+    }
+    b.resize(b.size() - cut);
+    return b;
+}
+
+// A 24-bit BMP of w x h pixels with `cut` bytes taken off the end.
+std::vector<BYTE> MakeBmp(int w, int h, size_t cut = 0) {
+    const size_t row = (size_t(w) * 3 + 3) / 4 * 4;
+    std::vector<BYTE> b(54, 0);
+    b.resize(54 + row * h, 0x40);
+    auto put32 = [&](size_t at, DWORD v) { std::memcpy(&b[at], &v, 4); };
+    b[0] = 'B', b[1] = 'M';
+    put32(2, DWORD(b.size()));
+    put32(6, 0);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, DWORD(w));
+    put32(22, DWORD(h));
+    b[26] = 1, b[27] = 0, b[28] = 24, b[29] = 0;
+    put32(30, 0);
+    put32(34, DWORD(row * h));
+    b.resize(b.size() - cut);
+    return b;
+}
+
+TEST(ImageTest, BmpAndTgaReadWholeAndShortFilesAreRefused) {
+    struct Case {
+        const char* name;
+        std::vector<BYTE> bytes;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"tga", MakeTga(4, 3, false), true},
+        {"run-length tga", MakeTga(4, 3, true), true},
+        {"bmp", MakeBmp(5, 3), true},
+        {"tga a row short", MakeTga(4, 3, false, 16), false},
+        {"bmp a row short", MakeBmp(5, 3, 16), false},
+        // Twenty bytes claiming 14906 x 4932 run-length pixels.
+        {"tga header alone", {0x00, 0x00, 0x0a, 0x02, 0xc9, 0x0a, 0x3a, 0x3a, 0x3a, 0x3a,
+                              0x3a, 0x3a, 0x3a, 0x3a, 0x44, 0x13, 0x20, 0xc9, 0x0a, 0x43}, false},
+        // Seventeen bytes: not even the whole header, yet 14906 x 2618 pixels.
+        {"tga header cut", {0x00, 0x00, 0x0a, 0x02, 0xc9, 0x0a, 0x32, 0x3a, 0x3a, 0x3a,
+                            0x44, 0x0a, 0x3a, 0x3a, 0x3a, 0x20, 0x20}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Platform::Image img;
+        std::string err;
+        EXPECT_EQ(Platform::ReadImage(c.bytes.data(), c.bytes.size(), img, err), c.ok) << err;
+        if (c.ok) {
+            ASSERT_EQ(img.levels.size(), 1u);
+            EXPECT_EQ(img.levels[0].bytes.size(), size_t(img.info.Width) * img.info.Height * 4);
+            EXPECT_EQ(img.levels[0].bytes[3], 0xFF);
+        } else {
+            EXPECT_FALSE(err.empty());
+            EXPECT_TRUE(img.levels.empty());
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // ".x" text.
 const char* kHeader = "xof 0303txt 0032\n";
