@@ -20,6 +20,10 @@ fi
 if [ $# -gt 0 ]; then targets=("$@"); else mapfile -t targets < <(grep -v '^$' "$dir/fuzz-targets.txt"); fi
 
 export ASAN_OPTIONS=detect_leaks=1 SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null
+# FUZZ_SEED fixes libFuzzer's random sequence, so a short run (CI's) explores
+# the same inputs every time.
+seed_args=()
+[ -n "${FUZZ_SEED:-}" ] && seed_args=(-seed="$FUZZ_SEED")
 summary=(); failed=0
 for t in "${targets[@]}"; do
   if ! cmake --build "$dir" --parallel "$(nproc)" --target "$t" >"$dir/build-$t.log" 2>&1; then
@@ -33,7 +37,7 @@ for t in "${targets[@]}"; do
   [ -d "fuzz/seeds/$t" ] && seeds=("fuzz/seeds/$t")
   echo "fuzz: $t for ${secs}s"
   "$dir/fuzz/$t" -max_total_time="$secs" -rss_limit_mb=2048 -malloc_limit_mb=512 -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}" >"$dir/run-$t.log" 2>&1
+    -print_final_stats=1 -artifact_prefix="$artifacts/" "${seed_args[@]}" "$corpus" "${seeds[@]}" >"$dir/run-$t.log" 2>&1
   rc=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/run-$t.log" | tail -n 1)
   if [ $rc -eq 0 ]; then
