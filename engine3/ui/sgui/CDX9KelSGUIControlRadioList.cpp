@@ -15,9 +15,7 @@ bool CDX9KelSGUIControlRadioList::Init(CDX9KelSGUIDialog* pDialog, bool bMustSel
 }
 
 CDX9KelSGUIControlButtonCheck* CDX9KelSGUIControlRadioList::Selected() const {
-    if (m_iSelected < 0 || static_cast<size_t>(m_iSelected) >= m_vItems.size())
-        return nullptr;
-    return m_vItems[static_cast<size_t>(m_iSelected)];
+    return SGUISelectedItem(m_vItems, m_iSelected);
 }
 
 int CDX9KelSGUIControlRadioList::AddItem(CDX9KelSGUIControlButtonCheck* pButton) {
@@ -32,26 +30,10 @@ int CDX9KelSGUIControlRadioList::AddItem(CDX9KelSGUIControlButtonCheck* pButton)
     return static_cast<int>(m_vItems.size()) - 1;
 }
 
-bool CDX9KelSGUIControlRadioList::SetSelected(int index) {
-    if (m_vItems.empty() || index < -1 || index >= static_cast<int>(m_vItems.size()))
-        return false;
-    SGUIApplyRequest(Selected(), SGUI_BUTTON_NORMAL);
-    if (index >= 0)
-        SGUIApplyRequest(m_vItems[static_cast<size_t>(index)], SGUI_BUTTON_PRESSED);
-    m_iSelected = index;
-    return true;
-}
+bool CDX9KelSGUIControlRadioList::SetSelected(int index) { return SGUISelectItem(m_vItems, m_iSelected, index); }
 
 bool CDX9KelSGUIControlRadioList::SetItemLocked(int index, bool bLocked) {
-    if (index < 0 || index >= static_cast<int>(m_vItems.size()))
-        return false;
-    if (bLocked && index == m_iSelected) {
-        if (m_bMustSelect)
-            return false;
-        m_iSelected = -1;
-    }
-    SGUIApplyRequest(m_vItems[static_cast<size_t>(index)], bLocked ? SGUI_BUTTON_LOCKED : SGUI_BUTTON_NORMAL);
-    return true;
+    return SGUILockItem(m_vItems, m_iSelected, m_bMustSelect, index, bLocked);
 }
 
 void CDX9KelSGUIControlRadioList::UpdateMouse(float fElapsed) {

@@ -23,9 +23,7 @@ bool CDX9KelSGUIControlScrollCheckList::Init(IDirect3DDevice9* pDevice, CDX9KelS
 // The selection as an item; an index left past the end after a removal
 // counts as none.
 CDX9KelSGUIControlButtonCheck* CDX9KelSGUIControlScrollCheckList::Selected() const {
-    if (m_iSelected < 0 || static_cast<size_t>(m_iSelected) >= m_vItems.size())
-        return nullptr;
-    return m_vItems[static_cast<size_t>(m_iSelected)];
+    return SGUISelectedItem(m_vItems, m_iSelected);
 }
 
 int CDX9KelSGUIControlScrollCheckList::GetSelected() const { return Selected() ? m_iSelected : -1; }
@@ -82,26 +80,10 @@ bool CDX9KelSGUIControlScrollCheckList::Clear() {
     return true;
 }
 
-bool CDX9KelSGUIControlScrollCheckList::SetSelected(int index) {
-    if (m_vItems.empty() || index < -1 || index >= static_cast<int>(m_vItems.size()))
-        return false;
-    SGUIApplyRequest(Selected(), SGUI_BUTTON_NORMAL);
-    if (index >= 0)
-        SGUIApplyRequest(m_vItems[static_cast<size_t>(index)], SGUI_BUTTON_PRESSED);
-    m_iSelected = index;
-    return true;
-}
+bool CDX9KelSGUIControlScrollCheckList::SetSelected(int index) { return SGUISelectItem(m_vItems, m_iSelected, index); }
 
 bool CDX9KelSGUIControlScrollCheckList::SetItemLocked(int index, bool bLocked) {
-    if (index < 0 || index >= static_cast<int>(m_vItems.size()))
-        return false;
-    if (bLocked && index == m_iSelected) {
-        if (m_bMustSelect)
-            return false;
-        m_iSelected = -1;
-    }
-    SGUIApplyRequest(m_vItems[static_cast<size_t>(index)], bLocked ? SGUI_BUTTON_LOCKED : SGUI_BUTTON_NORMAL);
-    return true;
+    return SGUILockItem(m_vItems, m_iSelected, m_bMustSelect, index, bLocked);
 }
 
 bool CDX9KelSGUIControlScrollCheckList::Layout() {
