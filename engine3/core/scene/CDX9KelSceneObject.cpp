@@ -18,6 +18,13 @@ CDX9KelSceneObject::CDX9KelSceneObject()
     D3DXMatrixIdentity(&m_mWorld);
 }
 
+CDX9KelSceneObject::PhysicalObjectDetach CDX9KelSceneObject::s_pfnPhysicalObjectDetach = nullptr;
+
+CDX9KelSceneObject::~CDX9KelSceneObject()
+{
+    if (m_pPhysicalObject && s_pfnPhysicalObjectDetach) s_pfnPhysicalObjectDetach(m_pPhysicalObject);
+}
+
 template <class F> void CDX9KelSceneObject::ForEachUnit(F f)
 {
     for (SKelSceneLOD& lod : m_vLODs)

@@ -34,7 +34,13 @@ public:
     CDX9KelSceneObject(const CDX9KelSceneObject&) = delete;
     CDX9KelSceneObject& operator=(const CDX9KelSceneObject&) = delete;
     // Frees the object's own records; the units belong to their managers.
-    ~CDX9KelSceneObject() = default;
+    // A physical object that still moves this object is told it is gone.
+    ~CDX9KelSceneObject();
+
+    // What tells a physical object that its scene object is gone; the
+    // physics installs it, the scene knows no more of physical objects.
+    using PhysicalObjectDetach = void (*)(CDX9KelBasePhysicalObject* pObject);
+    static void SetPhysicalObjectDetach(PhysicalObjectDetach detach) { s_pfnPhysicalObjectDetach = detach; }
 
     // Grows the LOD list to n records; false when n is below the count.
     bool SetLODCount(int n);
@@ -102,6 +108,8 @@ public:
 private:
     template <class F> void ForEachUnit(F f);
     bool Rotate(int axisRow, float angle);
+
+    static PhysicalObjectDetach s_pfnPhysicalObjectDetach;
 };
 
 } // namespace Vorna3D

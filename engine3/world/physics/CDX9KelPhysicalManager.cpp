@@ -15,9 +15,21 @@
 
 namespace Vorna3D {
 
+namespace {
+// A scene object that goes away leaves its physical object without one; the
+// manager then drops that object at its next step instead of reading the
+// freed scene object.
+void ForgetSceneObject(CDX9KelBasePhysicalObject* pObject) {
+    if (pObject) pObject->DetachSceneObject();
+}
+} // namespace
+
 CDX9KelPhysicalManager::CDX9KelPhysicalManager() {
     m_stdvQueryResults.reserve(10);
     m_stdvPoints.reserve(10);
+    // Every physical object belongs to a manager, so one exists before any
+    // scene object can be linked to a physical object.
+    CDX9KelSceneObject::SetPhysicalObjectDetach(&ForgetSceneObject);
 }
 
 CDX9KelPhysicalManager::~CDX9KelPhysicalManager() { Release(); }

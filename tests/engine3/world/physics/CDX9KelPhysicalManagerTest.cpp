@@ -141,6 +141,31 @@ TEST(PhysicalManager, PoolGrowsAndObjectSlotsAreReused) {
     EXPECT_EQ(w.m_manager.GetFreeForceCount(), pool);
 }
 
+TEST(PhysicalManager, AShipWhoseSceneObjectIsDeletedIsDroppedAtTheNextStep) {
+    VornaTest::ShipWorld w;
+    auto* a = w.AddShip(D3DXVECTOR3(0, 0, 0));
+    auto* b = w.AddShip(D3DXVECTOR3(0, 0, 41));
+    ASSERT_TRUE(a && b);
+    w.Frame(60);
+    // The tree owns b's scene object and deletes it when it is released, as
+    // a battle's tree does; a's stays with the test.
+    CDX9KelSceneObject* gone = b->GetSceneObject();
+    for (auto it = w.m_objects.begin(); it != w.m_objects.end(); ++it)
+        if (it->get() == gone) {
+            (void)it->release();
+            w.m_objects.erase(it);
+            break;
+        }
+    gone->m_bNotOwned = false;
+    w.m_tree.Release();
+    EXPECT_EQ(b->GetSceneObject(), nullptr);
+    EXPECT_EQ(a->GetSceneObject()->m_pPhysicalObject, a);
+    w.Frame(60);
+    ASSERT_EQ(w.m_manager.GetObjects().size(), 2u);
+    EXPECT_EQ(w.m_manager.GetObjects()[0], a);
+    EXPECT_EQ(w.m_manager.GetObjects()[1], nullptr);
+}
+
 TEST(PhysicalManager, ShipsDrivenTogetherTouchArePushedApartAndNeverInterpenetrate) {
     // Bow into stern along z, and side into side along x.
     struct Case {
