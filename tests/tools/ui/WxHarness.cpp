@@ -1,12 +1,15 @@
 #include "WxHarness.h"
 
-#include <wx/dcscreen.h>
 #include <wx/uiaction.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+// Last: Xlib defines short macro names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace VornaTest {
 
@@ -138,14 +141,41 @@ bool SaveScreenshot(wxWindow* window, const std::string& name) {
     Settle();
     std::filesystem::create_directories(VORNA_SCREENSHOT_DIR);
     const std::string path = std::string(VORNA_SCREENSHOT_DIR) + "/" + name + ".png";
-    const wxRect r = window->GetScreenRect();
-    wxBitmap bmp(r.GetWidth(), r.GetHeight(), 24);
-    {
-        wxScreenDC screen;
-        wxMemoryDC mem(bmp);
-        mem.Blit(0, 0, r.GetWidth(), r.GetHeight(), &screen, r.GetLeft(), r.GetTop());
+    // wx's screen DC keeps the first picture it took of the screen for the
+    // rest of the process, so later shots showed stale pages. A connection of
+    // our own reads what the X server shows now.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    const wxRect screen(0, 0, DisplayWidth(display, DefaultScreen(display)),
+                        DisplayHeight(display, DefaultScreen(display)));
+    const wxRect r = window->GetScreenRect().Intersect(screen); // a part off screen cannot be read
+    XImage* shot = r.IsEmpty() ? nullptr
+                               : XGetImage(display, DefaultRootWindow(display), r.GetLeft(), r.GetTop(),
+                                           static_cast<unsigned>(r.GetWidth()), static_cast<unsigned>(r.GetHeight()),
+                                           AllPlanes, ZPixmap);
+    bool saved = false;
+    if (shot) {
+        auto channel = [](unsigned long pixel, unsigned long mask) {
+            if (mask == 0) return static_cast<unsigned char>(0);
+            int shift = 0;
+            while (!(mask & 1)) {
+                mask >>= 1;
+                ++shift;
+            }
+            return static_cast<unsigned char>(((pixel >> shift) & mask) * 255 / mask);
+        };
+        wxImage image(r.GetWidth(), r.GetHeight());
+        for (int y = 0; y < r.GetHeight(); ++y)
+            for (int x = 0; x < r.GetWidth(); ++x) {
+                const unsigned long p = XGetPixel(shot, x, y);
+                image.SetRGB(x, y, channel(p, shot->red_mask), channel(p, shot->green_mask),
+                             channel(p, shot->blue_mask));
+            }
+        XDestroyImage(shot);
+        saved = image.SaveFile(path, wxBITMAP_TYPE_PNG);
     }
-    return bmp.SaveFile(path, wxBITMAP_TYPE_PNG);
+    XCloseDisplay(display);
+    return saved;
 }
 
 } // namespace VornaTest
