@@ -54,8 +54,9 @@ bool FindEngineLog(const std::string& folder, std::string& foundName) {
 bool CopyEngineLog(const std::string& folder, const std::string& target) {
     if (target.empty()) return false;
     std::string data;
-    // The exact name: a log of another case is not the battle program's.
-    const std::string source = Platform::ToSlashes(folder) + kLogFile;
+    // The folder as the search found it; the exact file name, since a log of
+    // another case is not the battle program's.
+    const std::string source = Platform::WithTrailingSeparator(Platform::NativePath(folder)) + kLogFile;
     FILE* f = std::fopen(source.c_str(), "rb");
     if (!f) return false;
     std::fclose(f);

@@ -67,6 +67,15 @@ TEST(EngineLog, CopyReplacesTheTargetAndReportsFailure) {
     EXPECT_FALSE(CopyEngineLog(other.string() + "/", (dir / "out" / "two.log").string()));
     EXPECT_FALSE(fs::exists(dir / "out" / "two.log"));
 
+    // A configured folder written with other separators and case than on
+    // disk: found and copied alike.
+    VornaTest::WriteText(dir / "My Games" / "Vorna3Log.log", "mine\n");
+    const std::string configured = dir.string() + "/MY GAMES\\";
+    std::string name;
+    ASSERT_TRUE(FindEngineLog(configured, name));
+    EXPECT_TRUE(CopyEngineLog(configured, (dir / "out" / "three.log").string()));
+    EXPECT_EQ(VornaTest::ReadText(dir / "out" / "three.log"), "mine\n");
+
     EXPECT_EQ(LogCopiedMessage("/t/a.log", true), "The Log file ''/t/a.log'' is successfully copied in specified directory.");
     EXPECT_EQ(LogCopiedMessage("/t/a.log", false), "The Log file ''/t/a.log'' is not copied in specified directory.");
     EXPECT_EQ(LogNotFoundMessage("/d/"), "The Log file is not found in local folder of game ''Wexmoor Brinehold'' : "
