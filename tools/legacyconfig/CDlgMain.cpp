@@ -54,7 +54,7 @@ CDlgMain::CDlgMain(wxWindow* parent, const LegacySettings& settings)
     top->Add(sound, 0, wxEXPAND | wxALL, 6);
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    auto* save = new wxButton(this, wxID_OK, "Save");
+    auto* save = new wxButton(this, IDC_SAVE, "Save");
     save->SetDefault();
     buttons->Add(save, 0, wxRIGHT, 6);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
@@ -64,6 +64,12 @@ CDlgMain::CDlgMain(wxWindow* parent, const LegacySettings& settings)
     SetSizerAndFit(top);
     Centre();
     Bind(wxEVT_SLIDER, &CDlgMain::OnSlider, this);
+    Bind(wxEVT_BUTTON, &CDlgMain::OnSave, this, IDC_SAVE);
+}
+
+// "Save" takes the controls' values and closes the dialog with OK.
+void CDlgMain::OnSave(wxCommandEvent&) {
+    if (Validate() && TransferDataFromWindow()) EndModal(wxID_OK);
 }
 
 void CDlgMain::OnSlider(wxCommandEvent& event) {

@@ -16,6 +16,7 @@ public:
         IDC_WINDOW = 1000,
         IDC_FULLSCREEN = 1001,
         IDC_RESOLUTION = 1002,
+        IDC_SAVE = 1003,
         IDC_REFRESH = 1004,
         IDC_MUSIC = 1005,
         IDC_EFFECTS = 1006,
@@ -33,6 +34,7 @@ public:
 
 private:
     void OnSlider(wxCommandEvent& event);
+    void OnSave(wxCommandEvent& event);
 
     wxRadioButton* m_pWindow = nullptr;
     wxRadioButton* m_pFullScreen = nullptr;

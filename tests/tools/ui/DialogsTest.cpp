@@ -141,7 +141,7 @@ TEST_F(Dialogs, LegacyconfigSavesSixKeys) {
         VornaTest::Slide(dlg, CDlgMain::IDC_EFFECTS, 70);
         effectsLabel = dlg->FindWindow(CDlgMain::IDC_EFFECTS_LABEL)->GetLabel().utf8_string();
         VornaTest::SaveScreenshot(dlg, "legacyconfig");
-        VornaTest::ClickButton(dlg, wxID_OK);
+        VornaTest::ClickButton(dlg, CDlgMain::IDC_SAVE);
     });
     EXPECT_EQ(RunLegacyconfig(ini, d.Backend()), 0);
     EXPECT_EQ(effectsLabel, "70%");
@@ -159,7 +159,7 @@ TEST_F(Dialogs, LegacyconfigCancelAndMissingPath) {
     // No display: told once, the dialog still opens, and nothing is lost.
     VornaTest::FakeDisplay none;
     none.modesOk = false;
-    VornaTest::WhenShown<CDlgMain>([&](CDlgMain* dlg) { VornaTest::ClickButton(dlg, wxID_OK); });
+    VornaTest::WhenShown<CDlgMain>([&](CDlgMain* dlg) { VornaTest::ClickButton(dlg, CDlgMain::IDC_SAVE); });
     EXPECT_EQ(RunLegacyconfig(ini, none.Backend()), 0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(ReadIniInt(ini, kGraficSection, kKeyWidth, -1), 1024);
@@ -169,7 +169,7 @@ TEST_F(Dialogs, LegacyconfigCancelAndMissingPath) {
     // No path: told, and Save writes nowhere.
     messages.clear();
     fs::current_path(dir);
-    VornaTest::WhenShown<CDlgMain>([&](CDlgMain* dlg) { VornaTest::ClickButton(dlg, wxID_OK); });
+    VornaTest::WhenShown<CDlgMain>([&](CDlgMain* dlg) { VornaTest::ClickButton(dlg, CDlgMain::IDC_SAVE); });
     EXPECT_EQ(RunLegacyconfig("", ThreeModes().Backend()), 1);
     EXPECT_EQ(messages, (std::vector<std::string>{"Not find path to file"}));
     EXPECT_EQ(VornaTest::ReadText(ini), afterSave);
