@@ -9,6 +9,7 @@
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/render/CDX9KelRender.h"
 #include "platform/gfx/d3d9.h"
+#include "platform/os/Paths.h"
 #include "platform/window/DirectInputCodes.h"
 #include "platform/window/Window.h"
 
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -222,6 +224,54 @@ TEST_F(EngineTest, EscapeQuitsOnlyWhileTheDebugKeysAreOn) {
     m_engine.Process();
     EXPECT_TRUE(quitPosted());
     EXPECT_EQ(Count(m_pScene->calls, "Process"), 2u);
+}
+
+// An engine whose start-up steps only record themselves; the named one fails.
+class FailingStartEngine : public CDX9KelEngine {
+public:
+    explicit FailingStartEngine(std::string failing) : m_failing(std::move(failing)) {}
+    bool InitInterfaces() override { return Step("InitInterfaces"); }
+    bool InitDevice() override { return Step("InitDevice"); }
+    bool InitInput() override { return Step("InitInput"); }
+    void Process() override { calls.push_back("Process"); }
+    void Render() override { calls.push_back("Render"); }
+    void Release() override { calls.push_back("Release"); }
+    std::vector<std::string> calls;
+
+private:
+    bool Step(const char* name) {
+        calls.push_back(name);
+        return m_failing != name;
+    }
+    std::string m_failing;
+};
+
+// A failed start-up step ends Run at once: no later step, no frame, no
+// release and no further log line.
+TEST(EngineStartUpTest, AFailedStepEndsRunAtOnce) {
+    using Calls = std::vector<std::string>;
+    const struct {
+        const char* failing;
+        Calls calls;
+    } cases[] = {
+        {"InitInterfaces", Calls{"InitInterfaces"}},
+        {"InitDevice", Calls{"InitInterfaces", "InitDevice"}},
+        {"InitInput", Calls{"InitInterfaces", "InitDevice", "InitInput"}},
+    };
+    // Without a "folders.ini" beside the test program the log goes there.
+    const std::string logPath = Platform::ProgramFolder() + CDX9KelEngine::kLogFileName;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
+        g_Log.Reset();
+        FailingStartEngine engine(c.failing);
+        EXPECT_FALSE(engine.Run());
+        EXPECT_EQ(engine.calls, c.calls);
+        EXPECT_EQ(engine.GetDataFolder(), Platform::ProgramFolder());
+        const std::string log = VornaTest::ReadText(logPath);
+        EXPECT_NE(log.find("Begin\n"), std::string::npos) << log;
+        EXPECT_TRUE(log.ends_with("|         | CDX9KelEngine::Run()\n")) << log;
+    }
+    g_Log.Reset();
 }
 
 } // namespace

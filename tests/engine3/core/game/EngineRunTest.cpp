@@ -1,6 +1,7 @@
 // The game's engine run whole: start-up through the game scene, frames and a
 // clean release, in-process and as the seabattle program.
 #include "engine3/core/CDX9KelApp.h"
+#include "engine3/core/CDX9KelInput.h"
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/game/CEngine.h"
 #include "platform/os/Paths.h"
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace Vorna3D;
@@ -21,12 +23,21 @@ using namespace Vorna3D;
 namespace {
 
 // The game's engine, closed by a window-close request after a few frames.
+// After the second frame a burst of three wheel messages arrives.
 class ClosingEngine : public CEngine {
 public:
     int frames = 0;
+    std::vector<float> wheelAtProcess; // the wheel each frame found
+    void Process() override {
+        wheelAtProcess.push_back(g_Input.m_fWheel);
+        CEngine::Process();
+    }
     void Render() override {
         CEngine::Render();
-        if (++frames == 5) Platform::InjectClose(m_pApp->m_hWnd);
+        ++frames;
+        if (frames == 2)
+            for (int notches : {1, 2, 3}) Platform::InjectWheel(m_pApp->m_hWnd, notches);
+        if (frames == 5) Platform::InjectClose(m_pApp->m_hWnd);
     }
 };
 
@@ -39,6 +50,9 @@ TEST(EngineRunTest, RunsFromStartUpThroughFramesToACleanRelease) {
         ClosingEngine engine;
         EXPECT_TRUE(engine.Run());
         EXPECT_EQ(engine.frames, 5);
+        // The whole burst is taken before the third frame (the last message
+        // counts), and the wheel is back at 0 after that frame.
+        EXPECT_EQ(engine.wheelAtProcess, (std::vector<float>{0.0f, 0.0f, 360.0f, 0.0f, 0.0f}));
         EXPECT_EQ(engine.m_pScene, nullptr);
         EXPECT_EQ(engine.m_pRender, nullptr);
         EXPECT_EQ(engine.m_pApp, nullptr);
