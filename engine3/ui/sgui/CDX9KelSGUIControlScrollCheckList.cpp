@@ -96,8 +96,10 @@ bool CDX9KelSGUIControlScrollCheckList::Layout() {
         return false;
     const int visible = static_cast<int>((available - size) / slot + 1);
     const int count = static_cast<int>(m_vItems.size());
-    if (count >= visible && m_iFirstVisible > count - visible)
-        m_iFirstVisible = count - visible;
+    // The window never starts past the last full one; a list that fits
+    // whole shows from its first item.
+    if (m_iFirstVisible > count - visible)
+        m_iFirstVisible = std::max(count - visible, 0);
     m_iFirstVisible = std::max(m_iFirstVisible, 0);
     LONG x = m_Rect.left, y = m_Rect.top;
     bool anyHidden = false;

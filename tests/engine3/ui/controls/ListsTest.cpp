@@ -225,6 +225,22 @@ TEST_F(CheckListTest, FourOfSixShowAndTheButtonsScroll) {
     EXPECT_EQ(m_list->m_iFirstVisible, 1);
 }
 
+TEST_F(CheckListTest, AListThatShrinksBelowItsWindowShowsEveryItem) {
+    for (int i = 0; i < 6; ++i) AddShip(i);
+    m_list->m_iFirstVisible = 2;
+    ASSERT_TRUE(m_list->Layout());
+    ASSERT_EQ(FirstShown(), 2);
+    // Three go: the three left fit and show from the first, without scrolling.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(m_list->RemoveItem(m_list->m_vItems[0]));
+    EXPECT_EQ(m_list->m_iFirstVisible, 0);
+    for (size_t i = 0; i < m_list->m_vItems.size(); ++i) {
+        EXPECT_TRUE(m_list->m_vItems[i]->IsVisible()) << i;
+        EXPECT_EQ(m_list->m_vItems[i]->GetRect().left, 10 + static_cast<LONG>(i) * 65) << i;
+    }
+    EXPECT_FALSE(m_back->IsVisible());
+    EXPECT_FALSE(m_forward->IsVisible());
+}
+
 TEST_F(CheckListTest, OneCheckedItemAndRemovalsAroundIt) {
     for (int i = 0; i < 4; ++i) AddShip(i);
     Click(10 + 65 + 30, 120); // item 1
