@@ -55,6 +55,22 @@ CVR3CIIScreenManager* CScene::GetScreenManager() const {
     return dynamic_cast<CVR3CIIScreenManager*>(GetManager(KEL_SCENE_SCREEN_MANAGER));
 }
 
+bool CScene::InitBaseCameraManager() {
+    g_Log.Write(LOG_INFO, "CDX9KelScene::InitCameraManager(): ");
+    if (!m_pCameraManager) {
+        if (!m_pRender) return false;
+        auto* cameras = new (std::nothrow) CDX9KelCameraManager();
+        if (!cameras) return false;
+        m_pCameraManager = cameras;
+        cameras->m_bFullScreen = m_pRender->m_iFullScreen != 0;
+        if (!cameras->SetWindow(static_cast<int>(m_pRender->GetBackBufferWidth()),
+                                static_cast<int>(m_pRender->GetBackBufferHeight()), GetHWND()))
+            return false;
+    }
+    g_Log.Write(LOG_TEXT, "OK\n");
+    return true;
+}
+
 bool CScene::Init() {
     if (!CDX9KelScene::Init()) return false;
     if (m_pRender) {
@@ -126,6 +142,9 @@ void CScene::Process() {
         if (CDX9KelSGUIManager* gui = GetSGUIManager(this)) gui->SetInput(g_Input);
     if (m_pCIIModuleManager) m_pCIIModuleManager->ProcModules();
     CDX9KelScene::Process();
+    // The sound thread hears from where the camera now is, and sources that
+    // follow an object take its new place.
+    if (m_bSoundStarted) CVR3SOUNDManager::Get().UpdateFrame();
     ProcessFunctionKeys();
     if (m_bReportMode) {
         const DWORD now = timeGetTime();

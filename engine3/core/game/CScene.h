@@ -22,6 +22,8 @@ public:
     CScene();
     ~CScene() override;
 
+    // The game's camera manager (the camera "Main" for the back buffer).
+    bool InitBaseCameraManager() override;
     void DrawStatistics() override;
     bool Init() override;
     void OnLost() override;

@@ -572,6 +572,15 @@ void CVR3SOUNDManager::UpdateFrame() {
     UpdateOwnerTransforms();
 }
 
+bool CVR3SOUNDManager::GetPostedListener(D3DXVECTOR3& eye, D3DXVECTOR3& target, D3DXVECTOR3& up) {
+    SoundLock lock(m_sourceLock);
+    if (!m_bListenerPosted) return false;
+    eye = m_vPostedEye;
+    target = m_vPostedTarget;
+    up = m_vPostedUp;
+    return true;
+}
+
 size_t CVR3SOUNDManager::GetFreeChannelCount() {
     SoundLock lock(m_sourceLock);
     return m_stdvFreeChannels.size();

@@ -140,6 +140,8 @@ public:
     // Both of the above, the listener taken from the camera manager's active
     // camera (none: the listener stays where it was).
     void UpdateFrame();
+    // The listener as last posted for the sound thread; false when none was.
+    bool GetPostedListener(D3DXVECTOR3& eye, D3DXVECTOR3& target, D3DXVECTOR3& up);
 
     // Sound lines (main thread).
     CVR3SOUNDLine* CreateSoundLine(const std::string& name, int mode);

@@ -8,6 +8,9 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/game/CEngine.h"
 #include "engine3/core/game/CScene.h"
+#include "engine3/core/render/CDX9KelBaseCamera.h"
+#include "engine3/core/render/CDX9KelBaseCameraManager.h"
+#include "engine3/core/render/CDX9KelRenderSystem.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
@@ -66,8 +69,9 @@ protected:
 
     std::string Log() { return VornaTest::ReadText(m_dir / "Vorna3Log.log"); }
 
-    // One pass of the main loop: the waiting messages, then a frame.
-    void Frame() {
+    // One pass of the main loop: the waiting messages, then a frame. True when
+    // the frame's processing asked for a screenshot.
+    bool Frame() {
         MSG msg = {};
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -79,9 +83,11 @@ protected:
             DispatchMessageA(&msg);
         }
         m_engine.Process();
+        const bool shot = m_pScene && m_pScene->m_pRenderSystem && m_pScene->m_pRenderSystem->HasScreenshot();
         m_engine.Render();
         g_Input.m_fWheel = 0.0f;
         m_clock.Advance(kFrameMs);
+        return shot;
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i) Frame();
@@ -226,6 +232,64 @@ TEST_F(GameSceneTest, F4HidesTheInterfaceAndF5TakesAScreenshot) {
     ASSERT_EQ(shots.size(), 1u);
     EXPECT_EQ(shots[0].find(':'), std::string::npos) << shots[0];
     EXPECT_GT(fs::file_size(m_dir / "Screenshots" / shots[0]), 1000u);
+}
+
+TEST_F(GameSceneTest, FunctionKeysShareOneStampAndTheReportModeShootsAtOnceThenEveryMinute) {
+    // F1-F3 are debug keys, off in the game.
+    PressKey(DIK_F3);
+    EXPECT_FALSE(m_pScene->m_bShowStatistics);
+
+    // F4 and F5 held in the same frames: F4 acts, and its stamp holds F5 back.
+    m_clock.Advance(1100);
+    Platform::InjectKey(m_hWnd, DIK_F4, true);
+    Platform::InjectKey(m_hWnd, DIK_F5, true);
+    bool shot = false;
+    for (int i = 0; i < 3; ++i) shot = Frame() || shot;
+    Platform::InjectKey(m_hWnd, DIK_F4, false);
+    Platform::InjectKey(m_hWnd, DIK_F5, false);
+    shot = Frame() || shot;
+    EXPECT_FALSE(m_pScene->m_bGUIVisible);
+    EXPECT_FALSE(shot);
+
+    // F6: the first report is taken in the frame the mode goes on (the held
+    // key first frees the stamp F4 left armed), the next once 60 s passed.
+    m_clock.Advance(1100);
+    Platform::InjectKey(m_hWnd, DIK_F6, true);
+    shot = false;
+    for (int i = 0; i < 4 && !m_pScene->IsReportMode(); ++i) shot = Frame();
+    Platform::InjectKey(m_hWnd, DIK_F6, false);
+    ASSERT_TRUE(m_pScene->IsReportMode());
+    EXPECT_TRUE(shot);
+    EXPECT_FALSE(Frame());
+    m_clock.Advance(30000);
+    EXPECT_FALSE(Frame());
+    m_clock.Advance(30000);
+    EXPECT_TRUE(Frame());
+    EXPECT_FALSE(Frame());
+    Frame();
+    EXPECT_FALSE(Screenshots("Vorna3Engine_SHR_").empty());
+}
+
+TEST_F(GameSceneTest, TheSoundListenerFollowsTheCameraEveryFrame) {
+    EXPECT_NE(Log().find("CDX9KelScene::InitCameraManager(): "), std::string::npos);
+    ASSERT_NE(m_pScene->m_pCameraManager, nullptr);
+    CDX9KelBaseCamera* camera = m_pScene->m_pCameraManager->m_pActiveCamera;
+    ASSERT_NE(camera, nullptr);
+    CVR3SOUNDManager& sound = CVR3SOUNDManager::Get();
+    const D3DXVECTOR3 places[][2] = {{{10.0f, 20.0f, -30.0f}, {0.0f, 0.0f, 0.0f}},
+                                     {{-50.0f, 5.0f, 40.0f}, {100.0f, 0.0f, 40.0f}}};
+    D3DXVECTOR3 previous(0.0f, 0.0f, 0.0f);
+    for (const auto& place : places) {
+        ASSERT_TRUE(camera->SetPosition(&place[0], &place[1]));
+        Frame();
+        D3DXVECTOR3 eye, target, up;
+        ASSERT_TRUE(sound.GetPostedListener(eye, target, up));
+        EXPECT_NE(eye, previous);
+        previous = eye;
+        EXPECT_EQ(eye, camera->m_vEye);
+        EXPECT_EQ(target, camera->m_vTarget);
+        EXPECT_EQ(up, camera->m_vUp);
+    }
 }
 
 TEST_F(GameSceneTest, EveryScreenIsDrawnIntoAPictureToLookAt) {
