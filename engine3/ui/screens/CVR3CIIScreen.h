@@ -102,6 +102,8 @@ public:
                                   CDX9KelSGUIControlButton* pButton);
     static bool CreateImagePopUp(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement, CVR3CIIScreen* pScreen,
                                  CDX9KelSGUIControlImage* pImage);
+    static bool CreateScrollBarHardPopUp(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                         CVR3CIIScreen* pScreen, CDX9KelSGUIControlScrollBarHard* pScrollBar);
     static bool CreateAction(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement, CVR3CIIScreen* pScreen,
                              CDX9KelSGUIControlButton* pButton);
     // The first entry whose dialog has this name (exact), or null.

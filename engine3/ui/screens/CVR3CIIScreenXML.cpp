@@ -701,16 +701,21 @@ CDX9KelSGUIControlScrollBarHard* CVR3CIIScreen::CreateScrollBarHardXML(CDX9KelSG
         return nullptr;
     }
     ApplyVisibleProc(pElement, scroll);
-    if (const TiXmlElement* popup = pElement->FirstChildElement("PopUp")) {
-        PopupValues v;
-        if (!ReadPopup(pDialog, popup, pScreen, v) ||
-            !scroll->InitPopup(pScreen->m_pManager->GetDevice(), v.texture, v.font, v.format, v.text.c_str(),
-                               v.rect.left, v.rect.top, v.rect.right, v.rect.bottom, v.textRect, v.textColor))
+    if (const TiXmlElement* popup = pElement->FirstChildElement("PopUp"))
+        if (!CreateScrollBarHardPopUp(pDialog, popup, pScreen, scroll))
             LogWarning(reader, "CreateScrollBarHardPopUp() failed for control :", name.c_str(), "\n");
-        else if (v.delay >= 0)
-            scroll->m_Popup.m_dwDelay = static_cast<DWORD>(v.delay);
-    }
     return scroll;
+}
+
+bool CVR3CIIScreen::CreateScrollBarHardPopUp(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
+                                             CVR3CIIScreen* pScreen, CDX9KelSGUIControlScrollBarHard* pScrollBar) {
+    PopupValues v;
+    if (!pScrollBar || !ReadPopup(pDialog, pElement, pScreen, v)) return false;
+    if (!pScrollBar->InitPopup(pScreen->m_pManager->GetDevice(), v.texture, v.font, v.format, v.text.c_str(),
+                               v.rect.left, v.rect.top, v.rect.right, v.rect.bottom, v.textRect, v.textColor))
+        return false;
+    if (v.delay >= 0) pScrollBar->m_Popup.m_dwDelay = static_cast<DWORD>(v.delay);
+    return true;
 }
 
 CDX9KelSGUIControlListBox* CVR3CIIScreen::CreateListBoxXML(CDX9KelSGUIDialog* pDialog, const TiXmlElement* pElement,
