@@ -391,13 +391,17 @@ void CDXSceneTree::Release()
     ReleaseBuffers();
     for (CDX9KelSceneObject*& p : m_vObjects) {
         if (!p) continue;
-        p->DetachUnits();
         for (const SKelLeafEntry& e : p->m_vLeafEntries)
             if (e.pLeaf) e.pLeaf->RemoveEntry(e.dwEntry);
         p->m_vLeafEntries.clear();
         p->m_iTreeIndex = -1;
         p->m_strTreeName.clear();
-        if (!p->m_bNotOwned) delete p;
+        // An object the tree does not own lives on with its units (a 3D GUI
+        // dialog, for one); only an object about to go lets its units go.
+        if (!p->m_bNotOwned) {
+            p->DetachUnits();
+            delete p;
+        }
         p = nullptr;
     }
     m_vObjects.clear();

@@ -231,14 +231,19 @@ TEST_F(SceneTree, LeafQueriesAndRelease)
     auto kept = Object(25, 25, 5);
     auto* owned = Object(75, 75, 5).release();
     owned->m_bNotOwned = false;
-    CDX9KelSceneUnit unit;
+    CDX9KelSceneUnit unit, keptUnit;
     D3DXMATRIX id;
     D3DXMatrixIdentity(&id);
     owned->AddSceneUnit(&unit, &id, 0);
+    kept->AddSceneUnit(&keptUnit, &id, 0);
     ASSERT_TRUE(tree.AddSceneObject(kept.get()));
     ASSERT_TRUE(tree.AddSceneObject(owned));
     tree.Release(); // deletes `owned`, detaching its unit first
     EXPECT_EQ(unit.m_pOwner, nullptr);
+    EXPECT_EQ(unit.m_iLODSlot, -1);
+    // The object the tree does not own keeps its unit.
+    EXPECT_EQ(keptUnit.m_pOwner, kept.get());
+    EXPECT_EQ(keptUnit.m_iLODSlot, 0);
     EXPECT_EQ(kept->m_iTreeIndex, -1);
     EXPECT_TRUE(tree.m_vObjects.empty());
     ASSERT_TRUE(tree.AddSceneObject(kept.get()));
