@@ -329,4 +329,28 @@ bool CDX9KelGraphicObjectsManager::ReleaseGraphicObject(CDX9KelBaseResource* pOb
     return ReleaseResource(pObject);
 }
 
+void CDX9KelGraphicObjectsManager::ReleaseAll() {
+    for (std::size_t i = 0; i < m_vResources.size(); ++i) {
+        CDX9KelBaseResource* p = m_vResources[i];
+        if (!p)
+            continue;
+        p->m_dwRefCount = 0;
+        if (!ReleaseGraphicObject(p)) {
+            // Without the manager references the object still goes.
+            p->Release();
+            delete p;
+            FreeSlot(static_cast<DWORD>(i));
+        }
+    }
+}
+
+bool CDX9KelGraphicObjectsManager::ReleaseByFolder(const char* szFolder) {
+    if (!szFolder || !*szFolder)
+        return false;
+    for (CDX9KelBaseResource* p : m_vResources)
+        if (p && p->m_strFolder == szFolder)
+            ReleaseGraphicObject(p);
+    return true;
+}
+
 } // namespace Vorna3D

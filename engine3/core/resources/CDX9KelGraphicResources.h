@@ -130,6 +130,11 @@ class CDX9KelGraphicObjectsManager : public CDX9KelBaseResourceManager {
 public:
     // As ReleaseResource, refused while either manager reference is unset.
     bool ReleaseGraphicObject(CDX9KelBaseResource* pObject);
+    // Every graphic object goes whatever its count; the slots stay, all of
+    // them free.
+    void ReleaseAll() override;
+    // One ReleaseGraphicObject for every object loaded from `szFolder`.
+    bool ReleaseByFolder(const char* szFolder);
     CDX9KelTextureManager* m_pTextureManager = nullptr;
     CDX9KelEffectManager* m_pEffectManager = nullptr;
 };

@@ -238,9 +238,11 @@ CDX9KelGraphicOffscreenSurface* CDX9KelGraphicsResManager::CreateOffscreenSurfac
 void CDX9KelGraphicsResManager::ReleaseByFolder(const char* szFolder) {
     for (CDX9KelBaseResourceManager* m :
          std::initializer_list<CDX9KelBaseResourceManager*>{m_pModelManager, m_pFrameManager, m_pTextureManager,
-                                                            m_pEffectManager, m_pGraphObjectManager})
+                                                            m_pEffectManager})
         if (m)
             m->ReleaseByFolder(szFolder);
+    if (m_pGraphObjectManager)
+        m_pGraphObjectManager->ReleaseByFolder(szFolder);
 }
 
 } // namespace Vorna3D

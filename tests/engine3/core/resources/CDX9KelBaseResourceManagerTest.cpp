@@ -1,4 +1,5 @@
 #include "engine3/core/resources/CDX9KelBaseResourceManager.h"
+#include "engine3/core/resources/CDX9KelGraphicResources.h"
 
 #include <gtest/gtest.h>
 
@@ -165,6 +166,43 @@ TEST_F(ResourceManager, FansOutEventsAndReleasesAllWhateverTheCounts)
     EXPECT_TRUE(mgr.m_vResources.empty());
     EXPECT_TRUE(mgr.m_vFreeSlots.empty());
     EXPECT_EQ(Make("D")->m_iSlotIndex, 0);
+}
+
+TEST(GraphicObjectsManager, ReleasesWhateverTheCountsAndKeepsTheSlots)
+{
+    Journal journal;
+    CDX9KelTextureManager textures;
+    CDX9KelEffectManager effects;
+    CDX9KelGraphicObjectsManager objects;
+    objects.Init(KEL_RESOURCE_GRAPHIC_OBJECT, 10);
+    auto add = [&](const char* name, DWORD count, const char* folder) {
+        auto* r = new SpyResource(journal, name, KEL_RESOURCE_GRAPHIC_OBJECT);
+        r->m_strFolder = folder;
+        EXPECT_TRUE(objects.AddResource(r));
+        r->m_dwRefCount = count;
+        return r;
+    };
+    SpyResource* sea = add("Sea", 1, "Maps/");
+    SpyResource* sky = add("Sky", 3, "Maps/");
+    add("Smoke", 2, "Effects/");
+
+    // Without its texture and effect managers the manager lets nothing go.
+    EXPECT_FALSE(objects.ReleaseGraphicObject(sea));
+    objects.m_pTextureManager = &textures;
+    objects.m_pEffectManager = &effects;
+
+    EXPECT_FALSE(objects.ReleaseByFolder(""));
+    EXPECT_TRUE(objects.ReleaseByFolder("Maps/"));
+    EXPECT_EQ(objects.m_vResources[0], nullptr);
+    EXPECT_EQ(objects.m_vResources[1], sky);
+    EXPECT_EQ(sky->m_dwRefCount, 2u);
+    EXPECT_EQ(journal.events, (std::vector<std::string>{"release Sea", "delete Sea"}));
+
+    journal.events.clear();
+    objects.ReleaseAll();
+    EXPECT_EQ(journal.events, (std::vector<std::string>{"release Sky", "delete Sky", "release Smoke", "delete Smoke"}));
+    EXPECT_EQ(objects.m_vResources, (std::vector<CDX9KelBaseResource*>{nullptr, nullptr, nullptr}));
+    EXPECT_EQ(objects.m_vFreeSlots, (std::vector<DWORD>{0, 1, 2}));
 }
 
 } // namespace
