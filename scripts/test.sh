@@ -10,7 +10,7 @@ bash scripts/setup.sh
 dir=build; args=(); filter=()
 case "${1:-}" in
   --asan) dir=build-asan; args=(-DVORNA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
-  --tsan) dir=build-tsan; args=(-DVORNA_TSAN=ON -DVORNA_TOOLS=OFF -DCMAKE_BUILD_TYPE=Debug); filter=(-R "${TSAN_TESTS:-Sound}") ;;
+  --tsan) dir=build-tsan; args=(-DVORNA_TSAN=ON -DVORNA_TOOLS=OFF -DCMAKE_BUILD_TYPE=Debug); filter=(-R "${TSAN_TESTS:-^Sound}") ;;
 esac
 bash scripts/build.sh "$dir" "${args[@]}"
 
