@@ -573,6 +573,22 @@ bool ReadTextureDesc(const TiXmlElement* e, const char* texture, const char* rec
     return true;
 }
 
+// The control's "Borders" within its dialog; the reader's message when missing.
+bool ReadBorders(const char* reader, const TiXmlElement* e, CDX9KelSGUIDialog* dialog, RECT& rc) {
+    if (ReadRect(e, dialog->GetRect(), rc)) return true;
+    LogWarning(reader, "not load 'Borders' node from XML\n");
+    return false;
+}
+
+// The screen font named by the element's "Font"; the reader's message when
+// no such font was loaded.
+const CVR3CIIScreenFont* ReadFont(const char* reader, const TiXmlElement* e, CVR3CIIScreen* screen) {
+    const std::string fontName = ReadText(e, "Font");
+    const CVR3CIIScreenFont* font = screen->m_pManager->GetFont(fontName.c_str());
+    if (!font) LogWarning(reader, "not found default font : ", fontName.c_str(), "\n");
+    return font;
+}
+
 // The check buttons of a list element, each made as a "CheckButton" control.
 template <class List>
 void AddCheckItems(CDX9KelSGUIDialog* dialog, const TiXmlElement* e, CVR3CIIScreen* screen, List* list) {
@@ -604,10 +620,7 @@ CDX9KelSGUIControlScrollCheckList* CVR3CIIScreen::CreateScrollCheckListXML(CDX9K
     const char* reader = "CVR3CIIScreen::CreateScrollCheckListXML() : ";
     const std::string name = ControlName(pElement);
     RECT rc;
-    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
-        LogWarning(reader, "not load 'Borders' node from XML\n");
-        return nullptr;
-    }
+    if (!ReadBorders(reader, pElement, pDialog, rc)) return nullptr;
     const TiXmlElement* b1 = pElement->FirstChildElement("ScrollButton1");
     const TiXmlElement* b2 = pElement->FirstChildElement("ScrollButton2");
     if (!b1 || !b2) {
@@ -635,10 +648,7 @@ CDX9KelSGUIControlScrollBar* CVR3CIIScreen::CreateScrollBarXML(CDX9KelSGUIDialog
     const char* reader = "CVR3CIIScreen::CreateScrollBarXML() : ";
     const std::string name = ControlName(pElement);
     RECT rc;
-    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
-        LogWarning(reader, "not load 'Borders' node from XML\n");
-        return nullptr;
-    }
+    if (!ReadBorders(reader, pElement, pDialog, rc)) return nullptr;
     SGUITextureDesc bar, track, arrow1, arrow2;
     if (!ReadTextureDesc(pElement, "BarTexture", "BarTextureCoordinates", pScreen, bar) ||
         !ReadTextureDesc(pElement, "TrackTexture", "TrackTextureCoordinates", pScreen, track) ||
@@ -669,10 +679,7 @@ CDX9KelSGUIControlScrollBarHard* CVR3CIIScreen::CreateScrollBarHardXML(CDX9KelSG
     const char* reader = "CVR3CIIScreen::CreateScrollBarHardXML() : ";
     const std::string name = ControlName(pElement);
     RECT rc;
-    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
-        LogWarning(reader, "not load 'Borders' node from XML\n");
-        return nullptr;
-    }
+    if (!ReadBorders(reader, pElement, pDialog, rc)) return nullptr;
     const TiXmlElement* sliderSize = pElement->FirstChildElement("SliderSize");
     SGUITextureDesc bar, work, track;
     if (!sliderSize || !ReadTextureDesc(pElement, "BarTexture", nullptr, pScreen, bar) ||
@@ -724,16 +731,9 @@ CDX9KelSGUIControlListBox* CVR3CIIScreen::CreateListBoxXML(CDX9KelSGUIDialog* pD
     const char* reader = "CVR3CIIScreen::CreateListBoxXML() : ";
     const std::string name = ControlName(pElement);
     RECT rc;
-    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
-        LogWarning(reader, "not load 'Borders' node from XML\n");
-        return nullptr;
-    }
-    const std::string fontName = ReadText(pElement, "Font");
-    const CVR3CIIScreenFont* font = pScreen->m_pManager->GetFont(fontName.c_str());
-    if (!font) {
-        LogWarning(reader, "not found default font : ", fontName.c_str(), "\n");
-        return nullptr;
-    }
+    if (!ReadBorders(reader, pElement, pDialog, rc)) return nullptr;
+    const CVR3CIIScreenFont* font = ReadFont(reader, pElement, pScreen);
+    if (!font) return nullptr;
     float normal[4] = {font->color[0], font->color[1], font->color[2], font->color[3]};
     float active[4] = {1, 1, 1, 1};
     ReadColor(pElement->FirstChildElement("NormalTextColor"), normal);
@@ -757,16 +757,9 @@ CDX9KelSGUIControlEditBox* CVR3CIIScreen::CreateEditBoxXML(CDX9KelSGUIDialog* pD
     const char* reader = "CVR3CIIScreen::CreateEditBoxXML() : ";
     const std::string name = ControlName(pElement);
     RECT rc;
-    if (!ReadRect(pElement, pDialog->GetRect(), rc)) {
-        LogWarning(reader, "not load 'Borders' node from XML\n");
-        return nullptr;
-    }
-    const std::string fontName = ReadText(pElement, "Font");
-    const CVR3CIIScreenFont* font = pScreen->m_pManager->GetFont(fontName.c_str());
-    if (!font) {
-        LogWarning(reader, "not found default font : ", fontName.c_str(), "\n");
-        return nullptr;
-    }
+    if (!ReadBorders(reader, pElement, pDialog, rc)) return nullptr;
+    const CVR3CIIScreenFont* font = ReadFont(reader, pElement, pScreen);
+    if (!font) return nullptr;
     CDX9KelSGUIControlEditBox* edit =
         pDialog->AddEditBox(pScreen->m_pManager->GetDevice(), name.c_str(), font->iFont, rc.left, rc.top, rc.right,
                             rc.bottom, font->color[0], font->color[1], font->color[2], font->color[3]);
