@@ -98,6 +98,15 @@ bool CDX9KelBaseResourceManager::ReleaseResource(CDX9KelBaseResource* pResource)
     return true;
 }
 
+CDX9KelBaseResource* CDX9KelBaseResourceManager::ShareByNameAndFolder(const char* szName, const char* szFolder)
+{
+    const int found = FindByNameAndFolder(szName, szFolder);
+    if (found < 0) return nullptr;
+    CDX9KelBaseResource* resource = m_vResources[static_cast<size_t>(found)];
+    ++resource->m_dwRefCount;
+    return resource;
+}
+
 int CDX9KelBaseResourceManager::FindByNameAndFolder(const char* szName, const char* szFolder) const
 {
     if (!szName || !szFolder) return -1;

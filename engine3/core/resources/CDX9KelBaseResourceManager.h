@@ -36,6 +36,9 @@ public:
     // Slot index of the first resource with exactly this file name and
     // folder; -1 when there is none or an argument is missing.
     int FindByNameAndFolder(const char* szName, const char* szFolder) const;
+    // The resource already loaded from this file, with one more reference;
+    // null when none is loaded. Files are shared this way by every manager.
+    CDX9KelBaseResource* ShareByNameAndFolder(const char* szName, const char* szFolder);
     // One ReleaseResource for every resource loaded from `szFolder`.
     bool ReleaseByFolder(const char* szFolder);
 

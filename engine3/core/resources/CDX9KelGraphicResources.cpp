@@ -80,12 +80,8 @@ CDX9KelGraphicResourceTexture* CDX9KelTextureManager::CreateTextureFromFile(cons
                                                                            bool bPlainLoad, D3DCOLOR colorKey) {
     if (!szFolder || !szFileName || !*szFolder || !*szFileName)
         return nullptr;
-    int found = FindByNameAndFolder(szFileName, szFolder);
-    if (found >= 0) {
-        auto* t = static_cast<CDX9KelGraphicResourceTexture*>(m_vResources[found]);
-        ++t->m_dwRefCount;
-        return t;
-    }
+    if (CDX9KelBaseResource* shared = ShareByNameAndFolder(szFileName, szFolder))
+        return static_cast<CDX9KelGraphicResourceTexture*>(shared);
     if (!pDevice) {
         g_Log.Write(3, "CDX9KelTextureManager::CreateTextureFromFile : pD3DDevice == NULL \n");
         return nullptr;
@@ -197,12 +193,8 @@ CDX9KelGraphicResourceEffect* CDX9KelEffectManager::CreateEffectFromFile(const c
                                                                         IDirect3DDevice9* pDevice) {
     if (!szFolder || !szFileName || !*szFolder || !*szFileName)
         return nullptr;
-    int found = FindByNameAndFolder(szFileName, szFolder);
-    if (found >= 0) {
-        auto* e = static_cast<CDX9KelGraphicResourceEffect*>(m_vResources[found]);
-        ++e->m_dwRefCount;
-        return e;
-    }
+    if (CDX9KelBaseResource* shared = ShareByNameAndFolder(szFileName, szFolder))
+        return static_cast<CDX9KelGraphicResourceEffect*>(shared);
     if (!pDevice) {
         g_Log.Write(3, "Error : CDX9KelEffectManager::CreateEffectFromFile : pD3DDevice == NULL \n");
         return nullptr;
@@ -245,10 +237,8 @@ bool CDX9KelFrameManager::CreateFrameFromFile(CDX9KelGraphicResourceFrame** ppFr
         return false;
     *ppFrame = nullptr;
     *ppController = nullptr;
-    int found = FindByNameAndFolder(szFileName, szFolder);
-    if (found >= 0) {
-        auto* f = static_cast<CDX9KelGraphicResourceFrame*>(m_vResources[found]);
-        ++f->m_dwRefCount;
+    if (CDX9KelBaseResource* shared = ShareByNameAndFolder(szFileName, szFolder)) {
+        auto* f = static_cast<CDX9KelGraphicResourceFrame*>(shared);
         if (f->m_pAnimController) {
             ID3DXAnimationController* c = f->m_pAnimController;
             c->CloneAnimationController(c->GetMaxNumAnimationOutputs(), c->GetMaxNumAnimationSets(),
