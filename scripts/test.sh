@@ -7,10 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
-dir=build; args=(); filter=()
+# Tests on (and the tools unless a case turns them off), whatever an earlier
+# run of scripts/run.sh left in the build folder's cache.
+dir=build; args=(-DVORNA_TESTS=ON -DVORNA_TOOLS=ON); filter=()
 case "${1:-}" in
-  --asan) dir=build-asan; args=(-DVORNA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
-  --tsan) dir=build-tsan; args=(-DVORNA_TSAN=ON -DVORNA_TOOLS=OFF -DCMAKE_BUILD_TYPE=Debug); filter=(-R "${TSAN_TESTS:-^Sound}") ;;
+  --asan) dir=build-asan; args+=(-DVORNA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug) ;;
+  --tsan) dir=build-tsan; args+=(-DVORNA_TSAN=ON -DVORNA_TOOLS=OFF -DCMAKE_BUILD_TYPE=Debug); filter=(-R "${TSAN_TESTS:-^Sound}") ;;
 esac
 bash scripts/build.sh "$dir" "${args[@]}"
 
