@@ -27,6 +27,14 @@ void CDX9KelBasePhysicalObject::Release() {
     m_pCollisionModel = nullptr;
 }
 
+void CDX9KelBasePhysicalObject::DetachSceneObject() {
+    if (m_pSceneObject && m_pSceneObject->m_pPhysicalObject == this) {
+        m_pSceneObject->m_pPhysicalObject = nullptr;
+        m_pSceneObject->m_bHasPhysicalObject = false;
+    }
+    m_pSceneObject = nullptr;
+}
+
 float CDX9KelBasePhysicalObject::GetCollisionLength() const {
     return m_pCollisionModel ? m_pCollisionModel->GetLength() : -1.0f;
 }

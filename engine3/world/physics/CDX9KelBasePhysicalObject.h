@@ -64,9 +64,11 @@ public:
     void SetIndex(int index) { m_iIndex = index; }
     CDX9KelPhysicalManager* GetManager() const { return m_pManager; }
     CDX9KelSceneObject* GetSceneObject() const { return m_pSceneObject; }
-    // The scene object calls this when it goes away; the manager then drops
-    // this object at its next step.
-    void DetachSceneObject() { m_pSceneObject = nullptr; }
+    // Leaves the scene object (the scene object calls this when it goes
+    // away; the manager then drops this object at its next step) and takes
+    // the scene object's link to this object with it, so neither side is
+    // left pointing at the other.
+    void DetachSceneObject();
     CDX9KelCollisionModel* GetCollisionModel() const { return m_pCollisionModel; }
     int GetType() const { return m_iType; }
     bool IsActive() const { return m_bActive; }

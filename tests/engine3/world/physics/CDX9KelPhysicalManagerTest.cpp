@@ -127,7 +127,13 @@ TEST(PhysicalManager, PoolGrowsAndObjectSlotsAreReused) {
     auto* a = w.AddShip(D3DXVECTOR3(0, 0, 0));
     auto* b = w.AddShip(D3DXVECTOR3(300, 0, 0));
     ASSERT_TRUE(a && b);
+    Vorna3D::CDX9KelSceneObject* bScene = b->GetSceneObject();
+    ASSERT_NE(bScene, nullptr);
     b->DetachSceneObject(); // its scene object is gone
+    // Neither side keeps a link: the ship is deleted at the next step while
+    // its scene object lives on.
+    EXPECT_EQ(bScene->m_pPhysicalObject, nullptr);
+    EXPECT_FALSE(bScene->m_bHasPhysicalObject);
     w.Frame(60);
     ASSERT_EQ(w.m_manager.GetObjects().size(), 2u);
     EXPECT_EQ(w.m_manager.GetObjects()[1], nullptr);
