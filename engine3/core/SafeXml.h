@@ -6,6 +6,8 @@
 #include <string>
 #include <tinyxml.h>
 
+#include "platform/os/XmlText.h"
+
 namespace Vorna3D {
 
 // Largest XML data file the readers accept.
@@ -14,7 +16,7 @@ constexpr size_t kMaxXmlFileBytes = 1u << 20;
 constexpr int kMaxXmlDepth = 64;
 
 // True when no element in `text` is nested deeper than `maxDepth`.
-bool XmlDepthWithin(const std::string& text, int maxDepth);
+inline bool XmlDepthWithin(const std::string& text, int maxDepth) { return Platform::XmlDepthWithin(text, maxDepth); }
 
 // Reads and parses `path` into `doc`; false when the file is missing, too
 // large, nested too deeply or not well-formed XML.

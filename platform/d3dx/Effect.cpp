@@ -36,10 +36,13 @@
 #include "platform/gfx/FixedFunction.h"
 #include "platform/gfx/GLResources.h"
 #include "platform/os/Paths.h"
+#include "platform/os/XmlText.h"
 
 namespace {
 
 constexpr size_t kMaxEffectBytes = 4u << 20;
+// Effects nest a few levels (effect, technique, pass, state).
+constexpr int kMaxEffectDepth = 32;
 
 const char* kVertexPrologue =
     "#version 330 core\n"
@@ -123,6 +126,10 @@ public:
 
     bool Build(const char* text, size_t size, std::string& log) {
         std::string source(text, size);
+        if (!Platform::XmlDepthWithin(source, kMaxEffectDepth)) {
+            log = "effect XML: elements nested too deeply";
+            return false;
+        }
         TiXmlDocument doc;
         doc.Parse(source.c_str());
         if (doc.Error()) {

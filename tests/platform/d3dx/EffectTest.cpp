@@ -119,6 +119,12 @@ TEST(EffectTest, BrokenShaderAndBadXmlGiveAnErrorText) {
         {"no pass", "<Effect><Technique name=\"A\"/></Effect>", "no pass"},
         {"unknown state", "<Effect><Technique name=\"A\"><Pass><RenderState name=\"NOPE\" value=\"1\"/></Pass>"
                           "</Technique></Effect>", "render state"},
+        // Nesting deep enough to exhaust the recursive parser's stack.
+        {"deep", "<Effect>" + [] {
+             std::string deep;
+             for (int i = 0; i < 200000; ++i) deep += "<a>";
+             return deep;
+         }() + "</Effect>", "nested too deeply"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
