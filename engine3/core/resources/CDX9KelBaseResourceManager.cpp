@@ -98,6 +98,18 @@ bool CDX9KelBaseResourceManager::ReleaseResource(CDX9KelBaseResource* pResource)
     return true;
 }
 
+bool CDX9KelBaseResourceManager::AddNewResource(CDX9KelBaseResource* pResource)
+{
+    if (!pResource) return false;
+    if (!AddResource(pResource)) {
+        pResource->Release();
+        delete pResource;
+        return false;
+    }
+    pResource->m_dwRefCount = 1;
+    return true;
+}
+
 CDX9KelBaseResource* CDX9KelBaseResourceManager::ShareByNameAndFolder(const char* szName, const char* szFolder)
 {
     const int found = FindByNameAndFolder(szName, szFolder);

@@ -36,6 +36,10 @@ public:
     // Slot index of the first resource with exactly this file name and
     // folder; -1 when there is none or an argument is missing.
     int FindByNameAndFolder(const char* szName, const char* szFolder) const;
+    // Registers a freshly made resource with its first reference. When the
+    // manager refuses it, the resource is released and deleted (false), so a
+    // caller never holds an unregistered resource.
+    bool AddNewResource(CDX9KelBaseResource* pResource);
     // The resource already loaded from this file, with one more reference;
     // null when none is loaded. Files are shared this way by every manager.
     CDX9KelBaseResource* ShareByNameAndFolder(const char* szName, const char* szFolder);

@@ -150,12 +150,8 @@ CDX9KelGraphicResourceTexture* CDX9KelTextureManager::CreateTextureFromFile(cons
     res->m_dwUsage = 0;
     res->m_strFileName = szFileName;
     res->m_strFolder = szFolder;
-    if (!AddResource(res)) {
-        res->Release();
-        delete res;
+    if (!AddNewResource(res))
         return nullptr;
-    }
-    res->m_dwRefCount = 1;
     return res;
 }
 
@@ -179,12 +175,8 @@ CDX9KelGraphicResourceTexture* CDX9KelTextureManager::CreateDinamicTexture(const
     res->m_dwUsage = usage;
     res->m_dwFormat = format;
     res->m_dwResourceType = D3DRTYPE_TEXTURE;
-    if (!AddResource(res)) {
-        res->Release();
-        delete res;
+    if (!AddNewResource(res))
         return nullptr;
-    }
-    res->m_dwRefCount = 1;
     return res;
 }
 
@@ -220,12 +212,8 @@ CDX9KelGraphicResourceEffect* CDX9KelEffectManager::CreateEffectFromFile(const c
     res->m_pEffect = effect;
     res->m_strFileName = szFileName;
     res->m_strFolder = szFolder;
-    if (!AddResource(res)) {
-        res->Release();
-        delete res;
+    if (!AddNewResource(res))
         return nullptr;
-    }
-    res->m_dwRefCount = 1;
     m_vNewEffects.push_back(res);
     return res;
 }
@@ -304,12 +292,13 @@ CDX9KelModel* CDX9KelModelManager::CreateModelFromFile(CDX9KelGraphicsResManager
     model->m_pFrame = frame;
     model->m_pAnimController = controller;
     model->m_pEffect = effect;
-    if (!model->Init() || !AddResource(model)) {
+    if (!model->Init()) {
         model->Release();
         delete model;
         return nullptr;
     }
-    model->m_dwRefCount = 1;
+    if (!AddNewResource(model))
+        return nullptr;
     return model;
 }
 

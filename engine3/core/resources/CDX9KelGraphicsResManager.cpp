@@ -196,12 +196,8 @@ CDX9KelGraphicResourceDepthStencil* CDX9KelGraphicsResManager::CreateDepthStenci
     r->m_dwHeight = height;
     r->m_bDiscard = TRUE;
     // Registered like every other resource, so ReleaseResource finds it.
-    if (!m_pDepthStencilManager->AddResource(r)) {
-        r->Release();
-        delete r;
+    if (!m_pDepthStencilManager->AddNewResource(r))
         return nullptr;
-    }
-    r->m_dwRefCount = 1;
     return r;
 }
 
@@ -226,12 +222,8 @@ CDX9KelGraphicOffscreenSurface* CDX9KelGraphicsResManager::CreateOffscreenSurfac
     r->m_strName = szName ? szName : "";
     r->m_dwWidth = width;
     r->m_dwHeight = height;
-    if (!m_pOffsreenSurfaceManager->AddResource(r)) {
-        r->Release();
-        delete r;
+    if (!m_pOffsreenSurfaceManager->AddNewResource(r))
         return nullptr;
-    }
-    r->m_dwRefCount = 1;
     return r;
 }
 
