@@ -11,7 +11,7 @@
 
 #include "GameIOTestSupport.h"
 #include "TestFolder.h"
-#include "engine3/core/game/DemoData.h"
+#include "common/DemoData.h"
 #include "engine3/core/resources/CDX9KelModel.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
 #include "platform/os/Paths.h"
