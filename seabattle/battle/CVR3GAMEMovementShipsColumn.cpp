@@ -109,10 +109,12 @@ void CVR3GAMEMovementShipsColumn::ProcSpeedSteps(float dt) {
             m_fStepTimer += dt;
         } else {
             m_fStepTimer = -1.0f;
+            // The leader gets the next step, but never more than the order:
+            // the last step above the ordered speed stops at it.
             const float s = NextSpeedStep(m_fOrderedSpeed);
             if (s < 0.0f) return;
-            if (l->m_iCurrentOrder == ORDER_NONE) l->SetOrderedSpeed(m_fStepTarget);
-            else l->SetRouteSpeed(m_fStepTarget);
+            if (l->m_iCurrentOrder == ORDER_NONE) l->SetOrderedSpeed(s);
+            else l->SetRouteSpeed(s);
         }
     }
     if (m_fStepTarget - TurningAllowance() <= l->m_fSpeed && m_fStepTimer == -1.0f) m_fStepTimer = 0.0f;

@@ -132,7 +132,9 @@ bool CVR3GAMEMovementSteering::AddAvoidShip(Vorna3D::CDX9KelPhysicalObjectShip* 
 
 float CVR3GAMEMovementSteering::TurnRate() const {
     if (!m_pShip) return 0.0f;
-    const float w = std::fabs(m_pShip->m_fTurnLimit);
+    // A ship that no column has limited yet turns at its own turning value.
+    float w = std::fabs(m_pShip->m_fTurnLimit);
+    if (!(w > 0.0f) || !std::isfinite(w)) w = std::fabs(m_pShip->m_fMaxRotAngle);
     return std::isfinite(w) ? w : 0.0f;
 }
 

@@ -144,7 +144,8 @@ private:
     // -1 failed, 0 planned, 1 close enough.
     int PlanFollow(const D3DXMATRIX& m);
     void KeepStation();
-    // The turn rate of the ship's turn limit, never 0.
+    // The turn rate of the ship's turn limit (its turning value while it has
+    // none); 0 only for a ship that cannot turn.
     float TurnRate() const;
 };
 
