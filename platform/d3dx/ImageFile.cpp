@@ -235,6 +235,10 @@ bool ReadImage(const BYTE* data, size_t size, Image& out, std::string& error, bo
         error = std::string("unreadable image: ") + stbi_failure_reason();
         return false;
     }
+    // A BMP with a negative height stores its rows top down; the decoder
+    // reads it, but its header query passes the sign on.
+    if (h < 0 && h > -static_cast<int>(kMaxImageSide) - 1 && size >= 2 && data[0] == 'B' && data[1] == 'M')
+        h = -h;
     if (w <= 0 || h <= 0 || static_cast<UINT>(w) > kMaxImageSide || static_cast<UINT>(h) > kMaxImageSide ||
         size_t(w) * size_t(h) * 4 > kMaxImageBytes) {
         error = "image size out of range";
