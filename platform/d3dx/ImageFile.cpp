@@ -11,6 +11,7 @@ namespace Platform {
 namespace {
 
 constexpr DWORD kDdsMagic = 0x20534444u; // "DDS "
+constexpr DWORD kDx10 = 0x30315844u;     // "DX10": a second header follows
 constexpr size_t kDdsHeaderBytes = 4 + 124;
 
 constexpr DWORD DDSD_MIPMAPCOUNT = 0x20000u;
@@ -104,6 +105,10 @@ bool ReadDds(const BYTE* data, size_t size, Image& out, std::string& error, bool
     }
 
     D3DFORMAT format = D3DFMT_UNKNOWN;
+    if ((pfFlags & DDPF_FOURCC) && fourCC == kDx10) {
+        error = "DX10 header not supported";
+        return false;
+    }
     if (pfFlags & DDPF_FOURCC) {
         if (fourCC == D3DFMT_DXT1 || fourCC == D3DFMT_DXT3 || fourCC == D3DFMT_DXT5)
             format = static_cast<D3DFORMAT>(fourCC);

@@ -116,6 +116,12 @@ TEST(DdsTest, RefusesTruncatedOversizedAndInconsistentFiles) {
         EXPECT_FALSE(err.empty());
         EXPECT_TRUE(img.levels.empty());
     }
+    // Files with the second (DX10) header say so.
+    auto dx10 = MakeDds({8, 8, 1, 1, 0x30315844u, 0, false, false, false, false});
+    Platform::Image img;
+    std::string err;
+    EXPECT_FALSE(Platform::ReadDds(dx10.data(), dx10.size(), img, err));
+    EXPECT_EQ(err, "DX10 header not supported");
 }
 
 TEST(ImageTest, ColourKeyAndMips) {

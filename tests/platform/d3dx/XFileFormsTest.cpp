@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "data/generators/xfile/XFileWriter.h"
+#include "data/generators/fuzzseeds/XFileWriter.h"
 #include "engine3/core/resources/GfxTestDevice.h"
 #include "platform/d3dx/XFileReader.h"
 #include "platform/d3dx/d3dx9.h"
