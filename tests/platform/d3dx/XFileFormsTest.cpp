@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/OffscreenDevice.h"
 #include "data/generators/fuzzseeds/XFileWriter.h"
-#include "engine3/core/resources/GfxTestDevice.h"
 #include "platform/d3dx/XFileReader.h"
 #include "platform/d3dx/d3dx9.h"
 
@@ -352,7 +352,7 @@ TEST(XFileFormsTest, SplitVerticesKeepTheFacesAdjacentAndTheSkinSized) {
 // light: its two visible faces must each be one flat colour, different from
 // each other. With one normal per position the faces would shade across.
 TEST(XFileFormsTest, HardEdgedCubeIsDrawnWithFlatFaces) {
-    VornaTest::GfxDevice gfx;
+    VornaTest::OffscreenDevice gfx;
     if (!gfx.Create())
         GTEST_SKIP() << "no GL context";
     IDirect3DDevice9* dev = gfx.m_pDevice;
