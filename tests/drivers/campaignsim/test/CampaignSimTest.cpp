@@ -135,9 +135,24 @@ TEST_F(CampaignSimTest, PictureShowsTheClearColour) {
     stbi_image_free(pixels);
 }
 
+TEST_F(CampaignSimTest, EscapeEndsTheEngineSceneThroughTheDeveloperKeys) {
+    // Pressed after frame 1: frame 2 reads it and posts the quit message.
+    const RunResult r = Run("frames --frames 50 --key 1:ESCAPE --dump");
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("frames 2\n"), std::string::npos) << r.out;
+    EXPECT_NE(Log().find(" CDX9KelEngine::Run() : Release\n"), std::string::npos);
+    // Released again before it is read: the run goes on to its end.
+    const RunResult held = Run("frames --frames 5 --key 1:NUMPAD6 --key 2:NUMPAD6:up --wheel 3:2 --dump");
+    ASSERT_EQ(held.exitCode, 0);
+    EXPECT_NE(held.out.find("frames 5\n"), std::string::npos) << held.out;
+}
+
 TEST_F(CampaignSimTest, BadArguments) {
     EXPECT_EQ(Run("").exitCode, 2);
     EXPECT_EQ(Run("nosuchcommand").exitCode, 2);
     EXPECT_EQ(Run("frames --frames 0").exitCode, 2);
     EXPECT_EQ(Run("frames --frames x").exitCode, 2);
+    EXPECT_EQ(Run("frames --key 1:NOSUCHKEY").exitCode, 2);
+    EXPECT_EQ(Run("frames --key x:ESCAPE").exitCode, 2);
+    EXPECT_EQ(Run("frames --wheel 1:many").exitCode, 2);
 }
