@@ -68,7 +68,6 @@ struct State {
     struct FrameChanges {
         bool keys[256] = {};
         bool buttons[4] = {};
-        bool motion = false;
         bool wheel = false;
         bool text = false;
     } changed;
@@ -256,10 +255,9 @@ int ButtonIndex(const SDL_MouseButtonEvent& b) {
 
 // Whether an event must wait for the next frame, so that every change the
 // frame before it would otherwise never see is seen by one frame: a key or
-// button that already went down (or up) since the last frame, a press after
-// the pointer moved (a control shows the pointer over it before it takes a
-// press), a second wheel turn, and after a typed character anything that
-// becomes a message (the character stands until the next message).
+// button that already went down (or up) since the last frame, a second wheel
+// turn, and after a typed character anything that becomes a message (the
+// character stands until the next message).
 bool WaitsForNextFrame(const SDL_Event& e) {
     const auto& in = Platform::Detail::Input();
     const auto& changed = S().changed;
@@ -276,7 +274,6 @@ bool WaitsForNextFrame(const SDL_Event& e) {
         const int index = ButtonIndex(e.button);
         if (index < 0) return false;
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        if (down && changed.motion) return true;
         return changed.buttons[index] && (in.buttons[index] != 0) != down;
     }
     case SDL_MOUSEWHEEL: return changed.wheel || changed.text;
@@ -299,7 +296,6 @@ void NoteChange(const SDL_Event& e) {
     case SDL_MOUSEBUTTONUP:
         if (const int index = ButtonIndex(e.button); index >= 0) changed.buttons[index] = true;
         break;
-    case SDL_MOUSEMOTION: changed.motion = true; break;
     case SDL_MOUSEWHEEL: changed.wheel = true; break;
     default: break;
     }
