@@ -708,11 +708,13 @@ void CDX9KelRenderSystem::DrawRuns(IDirect3DDevice9* pDevice, float fTimeStep, s
         for (size_t k = i; k < end && !any; ++k) any = filter(list[k]);
         if (!eff || !tech || !any) {
             // Models without any effect draw with the fixed-function path in
-            // the main pass; nothing else draws without its effect.
-            if (!eff && any && pass == KEL_PASS_MAIN) {
+            // the main pass, particle systems whose emitters name no effect in
+            // the particle passes; nothing else draws without its effect.
+            if (!eff && any && (pass == KEL_PASS_MAIN || pass == KEL_PASS_PARTICLES)) {
                 int lastTexture = -2;
                 for (size_t k = i; k < end; ++k) {
-                    if (!filter(list[k]) || !dynamic_cast<CDX9KelModel*>(list[k])) continue;
+                    if (!filter(list[k]) || (pass == KEL_PASS_MAIN && !dynamic_cast<CDX9KelModel*>(list[k])))
+                        continue;
                     const int tex = SortKey(list[k]).iTexture;
                     DrawUnit(pDevice, list[k], fTimeStep, tex != lastTexture, viewProj, 0, pass);
                     lastTexture = tex;
