@@ -154,7 +154,7 @@ int CDX9KelSGUIManager::LoadBitmapFontFromFile(const char* szXmlPath, const char
         return -1;
     }
     auto* font = new CDX9KelSGUIBitmapFont();
-    if (!font->LoadFontFromFile(root, szFontFolder, m_pGraphicsResManager)) {
+    if (!font->LoadFontFromFile(root, szFontFolder, m_pGraphicsResManager, szXmlPath)) {
         g_Log.Write(LOG_ERROR, "CDX9KelGUIManager::LoadBitmapFontFromFile: pFont->LoadFontFromFile: %s\n",
                     szFontFolder);
         delete font;
