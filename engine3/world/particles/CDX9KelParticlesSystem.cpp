@@ -184,17 +184,23 @@ void CDX9KelParticlesSystem::RenderUnit(IDirect3DDevice9* pDevice, float fTimeSt
             RenderWithOwnEffect(pDevice, fTimeStep, e, runEffect);
             continue;
         }
-        ID3DXEffect* fx = effect->m_pEffect;
-        IDirect3DBaseTexture9* texture = e->m_Params.pTexture ? e->m_Params.pTexture->m_pTexture : nullptr;
-        for (UINT p = 0; p < passes; ++p) {
-            if (FAILED(fx->BeginPass(p))) continue;
-            e->Render(pDevice, fTimeStep, false, 0);
-            if (texture) fx->SetTexture(KEL_PS_TEXTURE_PARAMETER, texture);
-            fx->CommitChanges();
-            if (e->m_bFilled && e->m_dwLiveCount > 0)
-                pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, e->m_dwVertexCount, 0, e->m_dwLiveCount * 2);
-            fx->EndPass();
-        }
+        DrawEmitterPasses(pDevice, fTimeStep, e, passes);
+    }
+}
+
+void CDX9KelParticlesSystem::DrawEmitterPasses(IDirect3DDevice9* pDevice, float fTimeStep, CDX9KelBasePSEmitter* e,
+                                               UINT passes)
+{
+    ID3DXEffect* fx = e->m_Params.pEffect->m_pEffect;
+    IDirect3DBaseTexture9* texture = e->m_Params.pTexture ? e->m_Params.pTexture->m_pTexture : nullptr;
+    for (UINT p = 0; p < passes; ++p) {
+        if (FAILED(fx->BeginPass(p))) continue;
+        e->Render(pDevice, fTimeStep, false, 0);
+        if (texture) fx->SetTexture(KEL_PS_TEXTURE_PARAMETER, texture);
+        fx->CommitChanges();
+        if (e->m_bFilled && e->m_dwLiveCount > 0)
+            pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, e->m_dwVertexCount, 0, e->m_dwLiveCount * 2);
+        fx->EndPass();
     }
 }
 
@@ -212,16 +218,7 @@ void CDX9KelParticlesSystem::RenderWithOwnEffect(IDirect3DDevice9* pDevice, floa
     if (!technique) technique = effect->m_hHandles[KEL_H_TECH_LOW];
     UINT passes = 0;
     if (!technique || FAILED(fx->SetTechnique(technique)) || FAILED(fx->Begin(&passes, 0))) return;
-    IDirect3DBaseTexture9* texture = e->m_Params.pTexture ? e->m_Params.pTexture->m_pTexture : nullptr;
-    for (UINT p = 0; p < passes; ++p) {
-        if (FAILED(fx->BeginPass(p))) continue;
-        e->Render(pDevice, fTimeStep, false, 0);
-        if (texture) fx->SetTexture(KEL_PS_TEXTURE_PARAMETER, texture);
-        fx->CommitChanges();
-        if (e->m_bFilled && e->m_dwLiveCount > 0)
-            pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, e->m_dwVertexCount, 0, e->m_dwLiveCount * 2);
-        fx->EndPass();
-    }
+    DrawEmitterPasses(pDevice, fTimeStep, e, passes);
     fx->End();
 }
 

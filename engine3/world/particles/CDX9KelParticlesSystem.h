@@ -43,6 +43,8 @@ public:
     void StartParticles() override { Start(); }
     void StopParticles() override { Stop(); }
     // Appends every enabled emitter.
+    // Draws an emitter through the begun technique of its effect, pass by pass.
+    static void DrawEmitterPasses(IDirect3DDevice9* pDevice, float fTimeStep, CDX9KelBasePSEmitter* e, UINT passes);
     // Draws an emitter whose effect is not the run's in a Begin/End of its
     // own effect.
     static void RenderWithOwnEffect(IDirect3DDevice9* pDevice, float fTimeStep, CDX9KelBasePSEmitter* e,
