@@ -1,6 +1,7 @@
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
 
 #include "engine3/core/CDX9KelLog.h"
+#include "seabattle/battle/CVR3GAMEBattleMapAnimationSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
@@ -26,11 +27,21 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pMovementSystem = new CVR3GAMEBattleMapMovementSystem failed\n");
         return false;
     }
+    delete m_pAnimationSystem;
+    m_pAnimationSystem = new (std::nothrow) CVR3GAMEBattleMapAnimationSystem;
+    if (!m_pAnimationSystem) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem = new CVR3GAMEBattleMapMovementSystem failed\n");
+        return false;
+    }
     if (!pPlayer || pPlayer->m_pDirector) return false;
     m_pPlayer = pPlayer;
     pPlayer->m_pDirector = this;
     if (!m_pMovementSystem->Init(&pPlayer->m_stdvColumns, pTimer)) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pMovementSystem->Init() failed\n");
+        return false;
+    }
+    if (!m_pAnimationSystem->Init(&pPlayer->m_stdvBattleShips, pTimer)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem->Init() failed\n");
         return false;
     }
     if (pPlayer->m_stdvColumns.empty() &&
@@ -43,11 +54,14 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
 
 void CVR3GAMEBattleMapPlayerDirector::Proc() {
     if (m_pMovementSystem) m_pMovementSystem->Proc();
+    if (m_pAnimationSystem) m_pAnimationSystem->Proc();
 }
 
 void CVR3GAMEBattleMapPlayerDirector::Release() {
     delete m_pMovementSystem;
     m_pMovementSystem = nullptr;
+    delete m_pAnimationSystem;
+    m_pAnimationSystem = nullptr;
     if (m_pPlayer && m_pPlayer->m_pDirector == this) m_pPlayer->m_pDirector = nullptr;
     m_pPlayer = nullptr;
 }

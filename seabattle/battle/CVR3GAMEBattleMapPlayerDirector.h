@@ -17,6 +17,7 @@ namespace SeaBattle {
 
 class CVR3GAMEBattleMapPlayer;
 class CVR3GAMEBattleMapMovementSystem;
+class CVR3GAMEBattleMapAnimationSystem;
 
 enum EDirectorKind : int32_t { DIRECTOR_HUMAN = -1, DIRECTOR_COMPUTER = 1 };
 
@@ -56,6 +57,7 @@ public:
     CVR3GAMEBattleMapPlayer* m_pPlayer = nullptr;
     std::vector<CVR3GAMEBattleMapPlayer*> m_stdvEnemies;
     CVR3GAMEBattleMapMovementSystem* m_pMovementSystem = nullptr;
+    CVR3GAMEBattleMapAnimationSystem* m_pAnimationSystem = nullptr;
 };
 
 class CVR3GAMEBattleMapPlayerDirectorComputer : public CVR3GAMEBattleMapPlayerDirector {

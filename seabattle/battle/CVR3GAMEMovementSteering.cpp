@@ -1,7 +1,11 @@
 #include "seabattle/battle/CVR3GAMEMovementSteering.h"
 
+#include "engine3/core/scene/CDX9KelSceneObject.h"
 #include "engine3/core/scene/Geometry.h"
+#include "engine3/world/physics/CDX9KelPhysicalManager.h"
+#include "engine3/world/physics/CDX9KelPhysicalObjectShip.h"
 #include "seabattle/battle/CVR3GAMEMovementShip.h"
+#include "seabattle/battle/CVR3GAMEMovementShipsColumn.h"
 
 #include <algorithm>
 #include <cmath>
@@ -290,16 +294,16 @@ bool CVR3GAMEMovementSteering::PlanCourse(const D3DXMATRIX& m) {
     if (std::fabs(a) <= 0.01f) {
         CVR3GAMESteeringSegment* seg = MakeStraight(m, s, e, kHorizon);
         if (!seg) return false;
-        Append(seg);
+        AppendChecked(seg);
         return true;
     }
     CVR3GAMESteeringSegment* arc = MakeArcByAngle(m, s, e, a);
     if (!arc) return false;
     arc->m_fDuration = std::min(arc->m_fDuration, kHorizon);
-    Append(arc);
+    if (!AppendChecked(arc)) return true;
     if (arc->m_fDuration < kHorizon)
         if (CVR3GAMESteeringSegment* rest = MakeStraight(arc->m_mEnd, e, e, kHorizon - arc->m_fDuration))
-            Append(rest);
+            AppendChecked(rest);
     return true;
 }
 
@@ -320,14 +324,14 @@ bool CVR3GAMEMovementSteering::PlanPoint(const D3DXMATRIX& m, float px, float pz
     const D3DXMATRIX* from = &m;
     if (arc) {
         arc->m_fDuration = std::min(arc->m_fDuration, kHorizon);
-        Append(arc);
+        if (!AppendChecked(arc)) return true;
         if (arc->m_fDuration >= kHorizon) return true;
         used = arc->m_fDuration;
         from = &arc->m_mEnd;
     }
     CVR3GAMESteeringSegment* straight = MakeStraightToPoint(*from, s, route, kHorizon - used, px, pz);
     if (!straight) return arc != nullptr;
-    Append(straight);
+    AppendChecked(straight);
     return true;
 }
 
@@ -406,6 +410,304 @@ void CVR3GAMEMovementSteering::KeepStation() {
     }
     m_pShip->m_fOrderedRudderAngle = std::fabs(angle) <= 0.001f ? 0.0f : m_pShip->GetRudderForTurn(angle);
     m_fFollowMarker = a->m_fSpeed;
+}
+
+// ---- obstacles ----
+
+int CVR3GAMEMovementSteering::SectorOf(float angle) {
+    if (!std::isfinite(angle)) return kSectorAhead;
+    const float steps = std::round(std::fabs(angle) / kSectorWidth);
+    const int k = steps > 24.0f ? 24 : static_cast<int>(steps);
+    const int sector = angle >= 0.0f ? kSectorAhead + k : kSectorAhead - k;
+    return std::clamp(sector, 0, kSectorCount - 1);
+}
+
+void CVR3GAMEMovementSteering::ResetSectors() {
+    for (int k = 0; k < kSectorCount; ++k) {
+        m_aSectors[k].m_fAngle = -kPi + static_cast<float>(k) * kSectorWidth;
+        m_aSectors[k].m_fCost = 0.0f;
+    }
+}
+
+namespace {
+constexpr float kMaxMark = 12.0f;
+float ClampAngle(float a) { return std::isfinite(a) ? std::clamp(a, -kPi, kPi) : 0.0f; }
+} // namespace
+
+void CVR3GAMEMovementSteering::MarkSectorRange(float from, float to, float cost) {
+    const int a = SectorOf(ClampAngle(std::min(from, to))), b = SectorOf(ClampAngle(std::max(from, to)));
+    for (int k = a; k <= b; ++k)
+        m_aSectors[k].m_fCost = std::max(m_aSectors[k].m_fCost, std::min(cost, kMaxMark));
+}
+
+void CVR3GAMEMovementSteering::AddRangeCost(float from, float to, float cost) {
+    const int a = SectorOf(ClampAngle(std::min(from, to))), b = SectorOf(ClampAngle(std::max(from, to)));
+    for (int k = a; k <= b; ++k) m_aSectors[k].m_fCost += cost;
+}
+
+void CVR3GAMEMovementSteering::AddSectorCost(float angle, float cost) {
+    m_aSectors[SectorOf(ClampAngle(angle))].m_fCost += cost;
+}
+
+float CVR3GAMEMovementSteering::TimeWindow(float meanSpeed) const {
+    float behind = 1.0f;
+    if (m_pShip && m_pShip->m_pColumn && m_pShip->m_iColumnIndex >= 0) {
+        const std::size_t n = m_pShip->m_pColumn->m_stdvShips.size();
+        const std::size_t at = static_cast<std::size_t>(m_pShip->m_iColumnIndex);
+        behind = at < n ? static_cast<float>(n - at) : 1.0f;
+    } else {
+        behind = 1.0f;
+    }
+    // The time to cover 12 units per ship from this one to the rear at the
+    // mean speed, and half as much again.
+    if (!(meanSpeed > 0.001f)) return 0.0f;
+    return (behind + 1.5f) * 222.0f / meanSpeed;
+}
+
+namespace {
+
+// Where a ray from `o` along unit `d` meets a circle; the nearer crossing
+// ahead first. Returns how many (0-2).
+int RayCircle(const D3DXVECTOR2& o, const D3DXVECTOR2& d, const D3DXVECTOR2& c, float r, D3DXVECTOR2* out) {
+    if (!(r > 0.0f)) return 0;
+    return Vorna3D::IntersectRayCircle2D(&o, &d, &c, r, out);
+}
+
+// The angle swept along a circle from `from` to `to` turning the way `sign`
+// says (+1 clockwise seen from above, as a turn to starboard), in [0, 2 pi).
+float SweptAngle(const D3DXVECTOR2& centre, const D3DXVECTOR2& from, const D3DXVECTOR2& to, float sign) {
+    const float a0 = std::atan2(from.x - centre.x, from.y - centre.y);
+    const float a1 = std::atan2(to.x - centre.x, to.y - centre.y);
+    float d = (a1 - a0) * (sign >= 0.0f ? 1.0f : -1.0f);
+    while (d < 0.0f) d += 2.0f * kPi;
+    while (d >= 2.0f * kPi) d -= 2.0f * kPi;
+    return d;
+}
+
+} // namespace
+
+bool CVR3GAMEMovementSteering::TestBody(CVR3GAMESteeringSegment* seg, const Vorna3D::CDX9KelPhysicalObjectShip* body) {
+    const D3DXMATRIX* own = m_pShip->GetWorldMatrix();
+    const Vorna3D::CDX9KelSceneObject* so = body->GetSceneObject();
+    if (!own || !so) return false;
+    const D3DXVECTOR2 start(seg->m_mStart._41, seg->m_mStart._43);
+    D3DXVECTOR3 h3;
+    if (!HorizontalAxis(seg->m_mStart, 2, &h3)) return false;
+    const D3DXVECTOR2 heading(h3.x, h3.z);
+    const bool arc = std::fabs(seg->m_fTurn) > 0.0001f;
+    const D3DXVECTOR2 arcCentre(seg->m_vCheckCentre.x, seg->m_vCheckCentre.z);
+    const float turnSign = seg->m_fTurn >= 0.0f ? 1.0f : -1.0f;
+    const float w = std::fabs(seg->m_fTurn);
+    const float vm = (seg->m_fStartSpeed + seg->m_fEndSpeed) * 0.5f;
+    const D3DXVECTOR2 pos(so->m_mWorld._41, so->m_mWorld._43);
+
+    // The other body's motion over its last step.
+    Vorna3D::CDX9KelPhysicalManager* mgr = body->GetManager();
+    const float stepTime = mgr ? mgr->GetStepTime() : 0.0f;
+    const D3DXVECTOR3& ws = body->GetWorldStep();
+    D3DXVECTOR2 vel(0.0f, 0.0f);
+    if (stepTime > 0.0f) vel = D3DXVECTOR2(ws.x / stepTime, ws.z / stepTime);
+    const float unitsPerSecond = D3DXVec2Length(&vel);
+    const float speed = unitsPerSecond * kMetresPerUnit; // m/s
+    const bool atRest = !(unitsPerSecond > 0.0001f) || !std::isfinite(unitsPerSecond);
+
+    bool blocked = false;
+    D3DXVECTOR2 conflict(0.0f, 0.0f);
+    float conflictCourse = 0.0f; // the body's course against the ship's heading
+    if (atRest) {
+        const float r = so->m_fRadius;
+        if (arc) {
+            // The hull's circle meets the turning circle.
+            const float d = Vorna3D::GetDistance2D(&pos, &arcCentre);
+            blocked = d <= seg->m_fRadius + r && d >= seg->m_fRadius - r;
+        } else {
+            D3DXVECTOR2 p[2];
+            const int n = RayCircle(start, heading, pos, r, p);
+            // Only within the segment's length (and a body's radius more).
+            if (n > 0) {
+                const D3DXVECTOR2 d = p[0] - start;
+                blocked = D3DXVec2Length(&d) <= seg->m_fPathLength + r;
+            }
+            if (!blocked && Vorna3D::IsPointInCircle2D(&start, &pos, r)) blocked = true;
+        }
+        conflict = pos;
+        conflictCourse = kPi / 2; // a body at rest is crossed
+    } else {
+        const D3DXVECTOR2 dir = vel / unitsPerSecond;
+        const float yaw = body->GetYawRate();
+        const float window = TimeWindow(vm);
+        D3DXVECTOR2 points[2];
+        int n = 0;
+        const bool turning = std::fabs(yaw) > 0.0001f && std::isfinite(yaw);
+        D3DXVECTOR2 bodyCentre(0.0f, 0.0f);
+        float bodyRadius = 0.0f;
+        if (turning) {
+            bodyRadius = std::fabs(unitsPerSecond / yaw);
+            // Beside it, square to its velocity, on the side it turns to (positive yaw: starboard).
+            const D3DXVECTOR2 right(dir.y, -dir.x);
+            bodyCentre = pos + right * (yaw > 0.0f ? bodyRadius : -bodyRadius);
+            if (arc)
+                n = Vorna3D::IntersectCircles2D(&arcCentre, seg->m_fRadius, &bodyCentre, bodyRadius, points);
+            else
+                n = RayCircle(start, heading, bodyCentre, bodyRadius, points);
+        } else {
+            if (arc) {
+                n = RayCircle(pos, dir, arcCentre, seg->m_fRadius, points);
+            } else if (Vorna3D::IntersectRays2D(&start, &heading, &pos, &dir, &points[0])) {
+                n = 1;
+            }
+        }
+        for (int i = 0; i < n && !blocked; ++i) {
+            const D3DXVECTOR2& x = points[i];
+            float shipTime = -1.0f;
+            if (arc) {
+                shipTime = w > 0.0f ? SweptAngle(arcCentre, start, x, turnSign) / w : -1.0f;
+                if (shipTime > seg->m_fDuration) continue; // beyond this segment
+            } else {
+                const D3DXVECTOR2 d = x - start;
+                if (D3DXVec2Length(&d) > seg->m_fPathLength) continue;
+                shipTime = vm > 0.0f ? D3DXVec2Length(&d) * kMetresPerUnit / vm : -1.0f;
+            }
+            float bodyTime = -1.0f;
+            if (turning) {
+                bodyTime = SweptAngle(bodyCentre, pos, x, yaw > 0.0f ? 1.0f : -1.0f) / std::fabs(yaw);
+            } else {
+                const D3DXVECTOR2 d = x - pos;
+                bodyTime = speed > 0.0f ? D3DXVec2Length(&d) * kMetresPerUnit / speed : -1.0f;
+            }
+            if (shipTime < 0.0f || bodyTime < 0.0f) continue;
+            if (std::fabs(shipTime - bodyTime) <= window) {
+                blocked = true;
+                conflict = x;
+            }
+        }
+        const D3DXVECTOR2 side(h3.z, -h3.x);
+        conflictCourse = Vorna3D::GetSignedAngle2D(&heading, &dir, &side);
+    }
+    if (!blocked) return false;
+
+    // Mark the sectors the body blocks, seen from the ship.
+    const D3DXVECTOR3 cp(conflict.x, 0.0f, conflict.y);
+    const float bearing = Vorna3D::GetHeadingAngleToPoint(own, &cp);
+    const D3DXVECTOR2 here(own->_41, own->_43);
+    const float dist = Vorna3D::GetDistance2D(&here, &conflict);
+    const float deg = kPi / 180.0f;
+    if (std::fabs(bearing) <= 45.0f * deg) {
+        const float b = std::fabs(conflictCourse);
+        if (b < 15.0f * deg) {
+            MarkSectorRange(bearing - 15.0f * deg, bearing + 15.0f * deg, 8.0f);
+        } else if (b > 160.0f * deg) {
+            MarkSectorRange(bearing - 15.0f * deg, bearing + 15.0f * deg, 8.0f);
+            MarkSectorRange(160.0f * deg, kPi, 8.0f);
+            MarkSectorRange(-kPi, -160.0f * deg, 8.0f);
+        } else {
+            MarkSectorRange(bearing - 15.0f * deg, bearing + 15.0f * deg, 4.0f);
+            AddSectorCost(bearing - 15.0f * deg, 2.0f);
+            AddSectorCost(bearing + 15.0f * deg, 3.0f);
+        }
+    }
+    // Nearer crossings close a wider fan and cost more.
+    float half = 15.0f * deg, cost = 4.0f;
+    if (dist <= 12.0f) {
+        half = 40.0f * deg;
+        cost = 12.0f;
+    } else if (dist <= 24.0f) {
+        half = 30.0f * deg;
+        cost = 8.0f;
+    }
+    if (atRest) cost = std::max(cost, 8.0f); // a hull in the way is never a mild cost
+    MarkSectorRange(bearing - half, bearing + half, cost);
+    return true;
+}
+
+bool CVR3GAMEMovementSteering::IsSegmentBlocked(CVR3GAMESteeringSegment* seg) {
+    ResetSectors();
+    if (!seg || !m_pShip || !m_pManager || !m_pShip->m_pColumn) return false;
+    const bool arc = std::fabs(seg->m_fTurn) > 0.0001f;
+    const float radius = arc ? seg->m_fPathLength + seg->m_fRadius : seg->m_fPathLength;
+    seg->m_fTimeWindow = TimeWindow((seg->m_fStartSpeed + seg->m_fEndSpeed) * 0.5f);
+    if (!(radius > 0.0f) || !m_pManager->FindObjectsInSphere(&seg->m_vCheckCentre, radius)) return false;
+    const D3DXMATRIX* own = m_pShip->GetWorldMatrix();
+    if (!own) return false;
+    bool blocked = false;
+    // A copy: the query list is the manager's and another check may run inside.
+    const std::vector<Vorna3D::CDX9KelBasePhysicalObject*> found = m_pManager->GetQueryResults();
+    for (Vorna3D::CDX9KelBasePhysicalObject* o : found) {
+        if (!o || o == m_pShip->m_pPhysicalObject || !o->IsActive() ||
+            o->GetType() != Vorna3D::CDX9KelBasePhysicalObject::kTypeShip || !o->GetSceneObject())
+            continue;
+        auto* body = static_cast<Vorna3D::CDX9KelPhysicalObjectShip*>(o);
+        const D3DXMATRIX& other = o->GetSceneObject()->m_mWorld;
+        bool ownColumn = false;
+        for (const CVR3GAMEMovementShip* s : m_pShip->m_pColumn->m_stdvShips)
+            if (s && s->m_pPhysicalObject == body) ownColumn = true;
+        if (ownColumn) {
+            const float angle = std::fabs(Vorna3D::GetHeadingAngleToMatrix(own, &other));
+            if (angle > kPi / 2 || Vorna3D::GetSquaredDistanceBetweenMatrices(own, &other) > 576.0f) continue;
+        }
+        bool skip = false;
+        for (const CVR3GAMEAvoidShip& a : m_stdvAvoid)
+            if (a.m_pBody == body && Vorna3D::GetSquaredDistanceBetweenMatrices(own, &other) > a.m_fSquaredDistance)
+                skip = true;
+        if (skip) continue;
+        if (TestBody(seg, body)) blocked = true;
+    }
+    return blocked;
+}
+
+float CVR3GAMEMovementSteering::FindEscapeAngle(float reference) const {
+    if (!std::isfinite(reference) || std::fabs(reference) > kPi) return kNoEscape;
+    const int r = SectorOf(reference);
+    // The nearest acceptable sector; on equal distance the lower one.
+    for (int d = 0; d < kSectorCount; ++d) {
+        for (int k : {r - d, r + d}) {
+            if (k < 0 || k >= kSectorCount) continue;
+            const float c = m_aSectors[k].m_fCost;
+            if (c >= 0.0f && c <= 4.0f) return m_aSectors[k].m_fAngle;
+        }
+    }
+    // Else the cheapest below 50, the nearest of equals.
+    int best = -1;
+    for (int d = 0; d < kSectorCount; ++d)
+        for (int k : {r - d, r + d}) {
+            if (k < 0 || k >= kSectorCount) continue;
+            const float c = m_aSectors[k].m_fCost;
+            if (c < 50.0f && (best < 0 || c < m_aSectors[best].m_fCost)) best = k;
+        }
+    return best < 0 ? kNoEscape : m_aSectors[best].m_fAngle;
+}
+
+bool CVR3GAMEMovementSteering::Detour(CVR3GAMESteeringSegment* blocked) {
+    const float escape = FindEscapeAngle(blocked->m_fTurnAngle);
+    const D3DXMATRIX start = blocked->m_mStart;
+    const float s = blocked->m_fStartSpeed, e = blocked->m_fEndSpeed, total = blocked->m_fDuration;
+    FreeSegment(blocked);
+    ClearPlan();
+    if (escape == kNoEscape) return false;
+    float used = 0.0f;
+    const D3DXMATRIX* from = &start;
+    CVR3GAMESteeringSegment* arc = nullptr;
+    if (std::fabs(escape) > 0.01f) {
+        arc = MakeArcByAngle(start, s, e, escape);
+        if (arc) {
+            arc->m_fDuration = std::min(arc->m_fDuration, total);
+            Append(arc);
+            used = arc->m_fDuration;
+            from = &arc->m_mEnd;
+        }
+    }
+    if (total - used > 0.0f)
+        if (CVR3GAMESteeringSegment* rest = MakeStraight(*from, arc ? e : s, e, total - used)) Append(rest);
+    return true;
+}
+
+bool CVR3GAMEMovementSteering::AppendChecked(CVR3GAMESteeringSegment* seg) {
+    if (!IsSegmentBlocked(seg)) {
+        Append(seg);
+        return true;
+    }
+    Detour(seg);
+    return false;
 }
 
 } // namespace SeaBattle

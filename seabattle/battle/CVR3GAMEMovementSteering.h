@@ -98,7 +98,43 @@ public:
     float m_fFollowMarker = kFollowMarkerNone;
     float m_fFollowClock = kFollowClockNone;
 
+    // The polar table of an obstacle check: 25 sectors of 15 degrees, entry
+    // 12 dead ahead; each with its angle and cost.
+    static constexpr int kSectorCount = 25;
+    static constexpr int kSectorAhead = 12;
+    static constexpr float kSectorWidth = 0.261799f;
+    static constexpr float kNoEscape = 6.2831853f;
+    struct Sector {
+        float m_fAngle = 0.0f;
+        float m_fCost = 0.0f;
+    };
+    // The sector of an angle, clamped to the table (an angle that is not a
+    // number counts as dead ahead).
+    static int SectorOf(float angle);
+    // Whether the segment runs into another body (the sector table is
+    // marked with what blocks it).
+    bool IsSegmentBlocked(CVR3GAMESteeringSegment* seg);
+    // The escape angle round the reference angle, or kNoEscape.
+    float FindEscapeAngle(float reference) const;
+    const Sector* GetSectors() const { return m_aSectors; }
+    // Seconds within which two arrivals at one crossing conflict.
+    float TimeWindow(float meanSpeed) const;
+
 private:
+    void ResetSectors();
+    void MarkSectorRange(float from, float to, float cost);
+    void AddRangeCost(float from, float to, float cost);
+    void AddSectorCost(float angle, float cost);
+    // Checks a segment before it joins the plan: free, it is appended (true);
+    // blocked, the plan is rebuilt as a detour from its start (false, also
+    // when no detour is found). Planning stops after a blocked segment.
+    bool AppendChecked(CVR3GAMESteeringSegment* seg);
+    bool Detour(CVR3GAMESteeringSegment* blocked);
+    // One body against the segment; true when it blocks (sectors marked).
+    bool TestBody(CVR3GAMESteeringSegment* seg, const Vorna3D::CDX9KelPhysicalObjectShip* body);
+
+    Sector m_aSectors[kSectorCount];
+
     CVR3GAMESteeringSegment* TakeSegment();
     void Append(CVR3GAMESteeringSegment* seg);
     void StartSegment(CVR3GAMESteeringSegment* seg);
