@@ -14,9 +14,15 @@
 #include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "seabattle/battle/CVR3GAMEMovementShip.h"
+#include "seabattle/game/CVR3GAMEInformationShip.h"
+#include "engine3/core/scene/CDX9KelSceneObject.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -304,8 +310,32 @@ TEST_F(BattleMapTest, PlayersAndDirectors) {
 TEST_F(BattleMapTest, DirectorsCountLossesOnlyForAValidLevelCount) {
     const std::string red = "Red";
     CVR3GAMEBattleMapPlayer* r = map.CreatePlayer(&red);
+    // Ships of levels 5, 4, -1 (sunk), and 2 (afloat), each 100 apart.
+    std::vector<std::unique_ptr<Vorna3D::CDX9KelSceneObject>> objects;
+    struct Spec {
+        int32_t level;
+        bool sunk;
+    } const specs[] = {{5, true}, {4, true}, {-1, true}, {2, false}};
+    for (const Spec& spec : specs) {
+        objects.push_back(std::make_unique<Vorna3D::CDX9KelSceneObject>());
+        D3DXMATRIX m;
+        D3DXMatrixTranslation(&m, 100.0f * static_cast<float>(objects.size()), 0, 0);
+        objects.back()->SetWorldMatrix(&m);
+        auto* ship = new CVR3GAMEBattleMapShip;
+        ship->m_pSceneObject = objects.back().get();
+        ship->m_pMovementShip = new CVR3GAMEMovementShip;
+        ship->m_pInfoShip = new CVR3GAMEInformationShip;
+        ship->m_pInfoShip->ShipTypeLevel = spec.level;
+        ship->m_pInfoShip->DisplUnitCost = 3;
+        ship->m_pBattleShip = new CVR3GAMEBattleSystemShip;
+        ship->m_pBattleShip->Displacement = 1000;
+        ship->m_pBattleShip->TotalDurability = 250.0f;
+        ship->m_bSunk = spec.sunk;
+        ASSERT_TRUE(r->AddBattleMapShip(ship));
+    }
     CVR3GAMEBattleMapPlayerDirector* d = map.CreateComputer(&red);
     ASSERT_NE(d, nullptr);
+    EXPECT_EQ(r->m_stdvColumns.size(), 4u);
     for (uint32_t n : {0u, 101u}) {
         EXPECT_FALSE(map.PrepareDataForHarbour(n)) << n;
         EXPECT_TRUE(r->m_stdvLossesByLevel.empty());
@@ -313,7 +343,12 @@ TEST_F(BattleMapTest, DirectorsCountLossesOnlyForAValidLevelCount) {
     map.StartGameTimer();
     clock.Advance(3000);
     EXPECT_TRUE(map.PrepareDataForHarbour(6));
-    EXPECT_EQ(r->m_stdvLossesByLevel.size(), 6u);
+    // Level 5 of 6 is counted as a loss but not listed; level -1 neither.
+    EXPECT_EQ(r->m_stdvLossesByLevel, (std::vector<uint32_t>{0, 0, 0, 0, 1, 0}));
+    EXPECT_EQ(r->m_uLostShips, 3u);
+    EXPECT_EQ(r->m_uSurvivingShips, 1u);
+    EXPECT_EQ(r->m_uLostValue, 9000u);
+    EXPECT_FLOAT_EQ(r->m_fLostDurability, 750.0f);
     EXPECT_EQ(map.m_GameTimer.m_dwGameTime, 0u);
     EXPECT_EQ(map.m_GameTimer.m_dwRunning, 0u);
     EXPECT_FLOAT_EQ(map.m_GameTimer.m_fSpeed, 1.0f);
