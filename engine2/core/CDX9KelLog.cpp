@@ -1,6 +1,7 @@
 #include "engine2/core/CDX9KelLog.h"
 
 #include "platform/os/Clock.h"
+#include "engine2/core/CDX9KelUtils.h"
 #include "platform/os/Paths.h"
 
 namespace Vorna2 {
@@ -9,7 +10,11 @@ CDX9KelLog g_Log;
 
 CDX9KelLog::~CDX9KelLog() { Close(); }
 
-void CDX9KelLog::Open() { Open(Platform::ProgramFolder() + "VornaLog.log"); }
+void CDX9KelLog::Open() {
+    std::string path;
+    CDX9KelUtils::GetExeFolderPath(path, "VornaLog.log");
+    Open(path);
+}
 
 void CDX9KelLog::Open(const std::string& path) {
     std::lock_guard<std::mutex> guard(m_lock);

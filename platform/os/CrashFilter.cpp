@@ -24,6 +24,7 @@ constexpr std::size_t kAltStackSize = 64 * 1024;
 // Written before the handlers are installed and read only inside them.
 char g_logPath[kPathCapacity];
 std::atomic<Platform::CrashLineCounterFn> g_lineCounter{nullptr};
+std::atomic<bool> g_plainLines{false};
 std::atomic<long> g_utcOffsetSeconds{0};
 volatile sig_atomic_t g_inHandler = 0;
 
@@ -68,6 +69,18 @@ void CrashHandler(int signalNumber, siginfo_t* info, void* context) {
     ProgramCounterAndStack(context, pc, sp);
     const auto faultAddress = reinterpret_cast<std::uintptr_t>(info ? info->si_addr : nullptr);
     const bool overflow = signalNumber == SIGSEGV && sp != 0 && IsStackOverflow(faultAddress, sp);
+    if (g_plainLines.load()) {
+        if (g_logPath[0] && (overflow || Platform::PlainCrashLogged(signalNumber, info ? info->si_code : 0))) {
+            char line[64];
+            const std::size_t n = Platform::FormatPlainCrashLine(line, sizeof line, pc);
+            const int fd = ::open(g_logPath, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+            if (fd >= 0) {
+                WriteAll(fd, line, n);
+                ::close(fd);
+            }
+        }
+        _exit(128 + signalNumber);
+    }
     const char* text = Platform::CrashExceptionText(signalNumber, info ? info->si_code : 0, overflow);
     if (text && g_logPath[0]) {
         DWORD number = 0;
@@ -188,7 +201,28 @@ std::size_t FormatCrashLine(char* out, std::size_t size, DWORD lineNumber, long 
     return pos;
 }
 
+bool PlainCrashLogged(int signalNumber, int signalCode) {
+    switch (signalNumber) {
+    case SIGSEGV: return true;
+    case SIGBUS: return signalCode != BUS_ADRALN;
+    case SIGFPE: return signalCode == FPE_INTDIV;
+    default: return false;
+    }
+}
+
+std::size_t FormatPlainCrashLine(char* out, std::size_t size, std::uintptr_t address) {
+    std::size_t pos = Put(out, size, 0, "EXCEPTION : 0x ");
+    pos = PutUnsigned(out, size, pos, address, 16, 1, '0');
+    return Put(out, size, pos, "\n");
+}
+
+void InstallPlainCrashFilter(const char* logPath) {
+    InstallCrashFilter(logPath, nullptr);
+    g_plainLines.store(true);
+}
+
 void InstallCrashFilter(const char* logPath, CrashLineCounterFn lineCounter) {
+    g_plainLines.store(false);
     // Block the handlers while the path changes.
     sigset_t fatal, old;
     sigemptyset(&fatal);

@@ -33,6 +33,16 @@ using CrashLineCounterFn = DWORD (*)();
 // signal number). Installing again replaces the path and the source. Also
 // gives the calling thread an alternate signal stack.
 void InstallCrashFilter(const char* logPath, CrashLineCounterFn lineCounter);
+// The campaign engine's form of the filter: only an invalid memory access, an
+// in-page error (SIGBUS other than misalignment), an integer division by zero
+// and a stack overflow write a line, "EXCEPTION : 0x " <pc in lower-case hex>
+// "\n", appended to `logPath` (same rules as above); every fatal fault ends
+// the process with _exit(128 + signal number).
+void InstallPlainCrashFilter(const char* logPath);
+// Whether the plain form writes a line for a fatal signal and its si_code.
+bool PlainCrashLogged(int signalNumber, int signalCode);
+// Formats the plain line; returns its length. Async-signal-safe.
+std::size_t FormatPlainCrashLine(char* out, std::size_t size, std::uintptr_t address);
 // Restores the default actions of the fatal signals.
 void RemoveCrashFilter();
 

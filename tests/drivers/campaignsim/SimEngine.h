@@ -1,0 +1,62 @@
+#pragma once
+// The campaign's engine as the driver runs it: a virtual clock that moves a
+// fixed step per frame, a seeded random source, drawing only when a picture
+// is asked for, and the window closed (as by the user) after the asked
+// number of frames.
+#include "campaign/CEngine.h"
+#include "platform/os/Clock.h"
+#include "platform/os/Crt.h"
+
+#include <cstdint>
+#include <string>
+
+namespace CampaignSim {
+
+struct SimOptions {
+    int frames = 1;
+    DWORD frameMs = 10;
+    std::uint32_t seed = 1;
+    // A PNG of the last frame; empty: nothing is drawn.
+    std::string picture;
+};
+
+// xorshift32 from a seed: the same seed gives the same values.
+class SeededRandom : public Platform::IRandomSource {
+public:
+    explicit SeededRandom(std::uint32_t seed) : m_state(seed ? seed : 0x9E3779B9u) {}
+    std::uint32_t Next() override;
+
+private:
+    std::uint32_t m_state;
+};
+
+class SimEngine : public VornaCampaign::CEngine {
+public:
+    explicit SimEngine(const SimOptions& options);
+    ~SimEngine() override;
+
+    bool InitInterfaces() override;
+    void Process() override;
+    void Render() override;
+    // Takes the state dump, then releases as the engine does.
+    void Release() override;
+
+    int GetFramesRun() const { return m_framesRun; }
+    bool PictureSaved() const { return m_pictureSaved; }
+    const SimOptions& GetOptions() const { return m_options; }
+    // The state dump taken as the run ended, before anything was released.
+    const std::string& GetFinalDump() const { return m_finalDump; }
+    // The time of the virtual clock's first frame: the log's stamps read it.
+    static constexpr std::time_t kStartTime = 1765400000; // a fixed December day
+
+private:
+    SimOptions m_options;
+    Platform::ManualClock m_clock;
+    SeededRandom m_random;
+    int m_framesRun = 0;
+    bool m_closing = false;
+    bool m_pictureSaved = false;
+    std::string m_finalDump;
+};
+
+} // namespace CampaignSim
