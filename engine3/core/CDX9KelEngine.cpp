@@ -30,24 +30,33 @@ CDX9KelEngine::CDX9KelEngine() = default;
 
 CDX9KelEngine::~CDX9KelEngine() = default;
 
-std::string CDX9KelEngine::DetermineDataFolder(const std::string& programFolder,
-                                               const std::string& documentsFolder) {
+std::string CDX9KelEngine::DetermineDataFolder(const std::string& programFolder, const std::string& documentsFolder,
+                                               std::string* error) {
+    if (error) error->clear();
+    const std::string program = Platform::WithTrailingSeparator(programFolder);
     const std::string foldersIni = programFolder + kFoldersIni;
     const int useLocal =
         static_cast<int>(GetPrivateProfileIntA(kUserDataSection, "UseLocalDirectory", 0, foldersIni.c_str()));
-    if (useLocal == 0) return Platform::WithTrailingSeparator(programFolder);
+    if (useLocal == 0) return program;
 
     char value[MAX_PATH] = {};
     GetPrivateProfileStringA(kUserDataSection, "UserLocalDirectory", "", value, MAX_PATH, foldersIni.c_str());
-    // Without a documents folder the per-user folder cannot exist.
-    if (documentsFolder.empty()) return std::string();
-    std::string folder = Platform::WithTrailingSeparator(documentsFolder) + value;
+    std::string folder =
+        documentsFolder.empty() ? std::string(value) : Platform::WithTrailingSeparator(documentsFolder) + value;
     if (folder.size() > MAX_PATH - 1) folder.resize(MAX_PATH - 1);
     // File names are appended directly, so the folder must end with a separator.
     if (!EndsWithSeparator(folder)) folder += '/';
 
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() == ERROR_PATH_NOT_FOUND) return std::string();
-    return folder;
+    // A fresh account may have no documents folder yet: the whole chain is
+    // made. Without a documents folder, or when the chain cannot be made, the
+    // per-user files go beside the program rather than wherever the process
+    // happens to stand.
+    if (!documentsFolder.empty() && Platform::CreateFolderTree(folder)) return folder;
+    if (error)
+        *error = "CDX9KelEngine : the user data folder " +
+                 (documentsFolder.empty() ? folder + " (no $XDG_DATA_HOME or $HOME)" : folder) +
+                 " cannot be made; the program folder " + program + " is used\n";
+    return program;
 }
 
 CDX9KelEngine::GraficSettings CDX9KelEngine::ReadGraficSettings(const std::string& engineIniPath) {
@@ -67,10 +76,12 @@ CDX9KelEngine::GraficSettings CDX9KelEngine::ReadGraficSettings(const std::strin
 }
 
 bool CDX9KelEngine::Run() {
-    m_strDataFolder = DetermineDataFolder(Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    std::string folderError;
+    m_strDataFolder = DetermineDataFolder(Platform::ProgramFolder(), Platform::CommonDocumentsFolder(), &folderError);
     const std::string logPath = m_strDataFolder + m_strLogFileName;
     g_Log.Open(logPath.c_str());
     g_Log.RegisterExitSummary();
+    if (!folderError.empty()) g_Log.Write(LOG_ERROR, "%s", folderError.c_str());
     SetErrorMode(SEM_NOGPFAULTERRORBOX);
     // The crash line continues the log's numbering from a lock-free copy of
     // its counter.

@@ -54,9 +54,12 @@ public:
     // The per-user data folder: the program folder when "folders.ini"
     // [User Data] UseLocalDirectory is 0; otherwise the documents folder
     // joined with UserLocalDirectory (a separator is added when the value
-    // lacks one), created when missing, and empty when its parent does not
-    // exist (per-user files then land in the current folder).
-    static std::string DetermineDataFolder(const std::string& programFolder, const std::string& documentsFolder);
+    // lacks one), made with its missing parents when missing. When there is
+    // no documents folder or the folder cannot be made, the program folder;
+    // `error` (when given) then receives the log line that names both, else
+    // it is cleared.
+    static std::string DetermineDataFolder(const std::string& programFolder, const std::string& documentsFolder,
+                                           std::string* error = nullptr);
     // Reads the display settings from an "engine.ini"; missing values keep
     // their defaults.
     static GraficSettings ReadGraficSettings(const std::string& engineIniPath);

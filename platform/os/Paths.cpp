@@ -94,6 +94,19 @@ bool DirectoryExists(std::string_view path) {
     return !path.empty() && ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool CreateFolderTree(std::string_view path) {
+    if (path.empty()) return false;
+    const std::string native = NativePath(path);
+    // Each level in turn from the top; a level that exists (made by someone
+    // else meanwhile, too) is passed by.
+    for (size_t end = native.find('/', 1);; end = native.find('/', end + 1)) {
+        const std::string level = native.substr(0, end);
+        if (!level.empty() && ::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (end == std::string::npos) break;
+    }
+    return DirectoryExists(native);
+}
+
 bool ReadFile(std::string_view path, std::string& out, size_t maxBytes) {
     out.clear();
     FILE* f = OpenFile(path, "rb");

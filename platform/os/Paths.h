@@ -24,6 +24,10 @@ FILE* OpenFile(std::string_view path, const char* mode);
 
 bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);
+// Makes the folder and every missing folder above it, each new one readable
+// by its owner only (0700), as per-user data folders are. True when the path
+// is a folder afterwards, also when it already was one.
+bool CreateFolderTree(std::string_view path);
 
 // Reads a whole file. Fails (false) when it cannot be opened or is larger
 // than maxBytes, so a hostile file never sizes an allocation.

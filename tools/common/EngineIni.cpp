@@ -20,16 +20,15 @@ bool ResolveUserDataFolder(const std::string& programFolder, bool create, std::s
     char sub[260] = {};
     GetPrivateProfileStringA(kUserDataSection, "UserLocalDirectory", "", sub, sizeof sub, foldersIni.c_str());
     const std::string documents = Platform::CommonDocumentsFolder();
-    if (documents.empty()) return false;
     const std::string configured = documents + sub;
-    if (create && !Platform::DirectoryExists(configured)) {
-        if (!CreateDirectoryA(configured.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-            folder = configured;
-            return false;
-        }
+    if (create) {
+        folder = configured;
+        return !documents.empty() && Platform::CreateFolderTree(configured);
     }
-    folder = configured;
-    return true;
+    // The battle program writes into the program folder when it could not
+    // make the configured one, so a reader looks there too.
+    folder = !documents.empty() && Platform::DirectoryExists(configured) ? configured : programFolder;
+    return !folder.empty();
 }
 
 std::string UserSettingsPath(const std::string& programFolder, std::string* failedFolder) {

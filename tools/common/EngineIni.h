@@ -27,9 +27,11 @@ inline constexpr const char* kKeyEffectsVolume = "EffectsVolume";
 // [User Data] in programFolder's "folders.ini" not 0, the common documents
 // folder followed by "UserLocalDirectory"; otherwise programFolder. The file
 // names are appended directly, so a configured folder ends in a separator.
-// With `create`, a configured folder is made when missing (one level, as
-// configured). False when the folder cannot be found or made; `folder` then
-// holds what was configured (or "").
+// With `create`, a configured folder is made with its missing parents; false
+// when it cannot be made, `folder` then holding what was configured. Without
+// `create` (looking for what the battle program wrote), a configured folder
+// that does not exist gives programFolder, where the battle program writes
+// when it cannot make the folder.
 bool ResolveUserDataFolder(const std::string& programFolder, bool create, std::string& folder);
 
 // ResolveUserDataFolder(create) followed by "engine.ini"; "" when there is no

@@ -78,23 +78,27 @@ bool GfxVideoSettings::BuildLists(CDX9KelRender& render, std::vector<std::string
 bool GfxVideoSettings::Save(const std::string& path) const {
     if (path.empty()) return false;
     auto put = [&](const char* key, int value) { return WriteIniInt(path, kGraficSection, key, value); };
-    if (!put(kKeyFullScreen, fullScreen != 0 ? 1 : 0)) return false;
+    // The display lists come from the adapter: one without a selection keeps
+    // the value read, as the adapter's modes may simply not list it.
+    int w = width, h = height, rate = refreshRate, ms = multisample;
     if (resolution.HasSelection() && static_cast<size_t>(resolution.selection) < resolutionValues.size()) {
-        const auto& r = resolutionValues[static_cast<size_t>(resolution.selection)];
-        if (!put(kKeyWidth, static_cast<int>(r.first)) || !put(kKeyHeight, static_cast<int>(r.second))) return false;
+        w = static_cast<int>(resolutionValues[static_cast<size_t>(resolution.selection)].first);
+        h = static_cast<int>(resolutionValues[static_cast<size_t>(resolution.selection)].second);
     }
-    if (refresh.HasSelection() && static_cast<size_t>(refresh.selection) < refreshValues.size() &&
-        !put(kKeyRefreshRate, static_cast<int>(refreshValues[static_cast<size_t>(refresh.selection)])))
-        return false;
-    if (!put(kKeyVSync, vsync != 0 ? 1 : 0)) return false;
-    if (multisampleTypes.HasSelection() && static_cast<size_t>(multisampleTypes.selection) < multisampleValues.size() &&
-        !put(kKeyMultisample, multisampleValues[static_cast<size_t>(multisampleTypes.selection)]))
-        return false;
-    if (anisotropyLevels.HasSelection() && !put(kKeyAnisotropy, anisotropyLevels.selection + 1)) return false;
-    if (reflRefrSizes.HasSelection() && !put(kKeyReflRefr, reflRefrSizes.selection == 0 ? 512 : 1024)) return false;
-    if (quality.HasSelection() && !put(kKeyShadersLevel, quality.selection)) return false;
-    if (water.HasSelection() && !put(kKeyWaterType, water.selection)) return false;
-    return true;
+    if (refresh.HasSelection() && static_cast<size_t>(refresh.selection) < refreshValues.size())
+        rate = static_cast<int>(refreshValues[static_cast<size_t>(refresh.selection)]);
+    if (multisampleTypes.HasSelection() && static_cast<size_t>(multisampleTypes.selection) < multisampleValues.size())
+        ms = multisampleValues[static_cast<size_t>(multisampleTypes.selection)];
+    // The other lists write what their position says, also without one:
+    // "Anisotropy" 0, "ReflRefrTexture" 1024, "ShadersLevel" and "WaterType" -1.
+    const int anisotropyPos = anisotropyLevels.HasSelection() ? anisotropyLevels.selection : -1;
+    const int qualityPos = quality.HasSelection() ? quality.selection : -1;
+    const int waterPos = water.HasSelection() ? water.selection : -1;
+    const bool small = reflRefrSizes.HasSelection() && reflRefrSizes.selection == 0;
+    return put(kKeyFullScreen, fullScreen != 0 ? 1 : 0) && put(kKeyWidth, w) && put(kKeyHeight, h) &&
+           put(kKeyRefreshRate, rate) && put(kKeyVSync, vsync != 0 ? 1 : 0) && put(kKeyMultisample, ms) &&
+           put(kKeyAnisotropy, anisotropyPos + 1) && put(kKeyReflRefr, small ? 512 : 1024) &&
+           put(kKeyShadersLevel, qualityPos) && put(kKeyWaterType, waterPos);
 }
 
 void GfxSoundSettings::Read(const std::string& path) {

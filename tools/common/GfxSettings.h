@@ -47,9 +47,11 @@ public:
     // display cannot be asked: every list then stays empty. Warnings for the
     // user are appended to `warnings`.
     bool BuildLists(CDX9KelRender& render, std::vector<std::string>& warnings);
-    // Writes the ten keys in their order. A key whose list has nothing chosen
-    // keeps what the file holds. False, at the first key that cannot be
-    // written, or without a path.
+    // Writes the ten keys in their order. A display list (resolution, refresh
+    // rate, multisample type) with nothing chosen writes the value read; the
+    // other lists write their position's value: "Anisotropy" 0,
+    // "ReflRefrTexture" 1024, "ShadersLevel" and "WaterType" -1. False, at
+    // the first key that cannot be written, or without a path.
     bool Save(const std::string& path) const;
 };
 

@@ -1,7 +1,7 @@
 // Cost of the sea's height function per call and of one height-table update.
 #include "bench/engine3/ocean/BenchSea.h"
 
-#include <benchmark/benchmark.h>
+#include "bench/BenchReport.h"
 
 #include <cstdint>
 #include <memory>
@@ -46,4 +46,4 @@ BENCHMARK(BM_HeightTableUpdate)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+VORNA_BENCHMARK_MAIN()

@@ -1,11 +1,12 @@
 // Frame time of the battle sea and sky, headless at 1024 x 768, for every
 // "WaterType" and "ShadersLevel" of the graphics settings: the median of
-// measured frames after a few to warm up. "WaterType" 0 draws the sea on the
+// measured frames after a few to warm up, one line per setting. "WaterType" 0 draws the sea on the
 // hardware path (height and normal maps), any other value on the software
 // path (heights and normals of the grid on the CPU).
 //
 // Run: build with -DVORNA_BENCH=ON, then
 //   SDL_VIDEODRIVER=offscreen bench/bench_engine3_ocean_render [frames]
+#include "bench/BenchReport.h"
 #include "tests/engine3/world/ocean_render/OceanScene.h"
 
 #include "engine3/core/CDX9KelLog.h"
@@ -56,8 +57,6 @@ int main(int argc, char** argv) {
     const std::filesystem::path root = std::filesystem::temp_directory_path() / "vorna_bench_ocean_render";
     std::filesystem::create_directories(root);
     Vorna3D::g_Log.Open((root / "bench.log").c_str());
-    std::printf("Sea and sky at %d x %d, median of %d frames\n", kWidth, kHeight, frames);
-    std::printf("%-10s %-13s %-9s %s\n", "WaterType", "ShadersLevel", "path", "median frame (ms)");
     int failures = 0;
     for (int waterType = 0; waterType <= 1; ++waterType)
         for (int level = 2; level >= 0; --level) {
@@ -68,7 +67,10 @@ int main(int argc, char** argv) {
                 ++failures;
                 continue;
             }
-            std::printf("%-10d %-13d %-9s %.2f\n", waterType, level, waterType == 0 ? "hardware" : "software", ms);
+            char figure[96];
+            std::snprintf(figure, sizeof figure, "sea_sky/water%d_shaders%d_%s/%dx%d", waterType, level,
+                          waterType == 0 ? "hardware" : "software", kWidth, kHeight);
+            VornaBench::Figure(figure, ms, "ms");
         }
     Vorna3D::g_Log.Reset();
     return failures ? 1 : 0;

@@ -5,7 +5,7 @@
 // update.
 #include "engine3/world/particles/CDX9KelParticlesSystemsManager.h"
 
-#include <benchmark/benchmark.h>
+#include "bench/BenchReport.h"
 
 #include <memory>
 #include <vector>
@@ -78,4 +78,4 @@ void BM_UpdateAndFill(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_UpdateAndFill)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
-BENCHMARK_MAIN();
+VORNA_BENCHMARK_MAIN()

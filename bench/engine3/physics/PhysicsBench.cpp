@@ -4,7 +4,7 @@
 #include "bench/engine3/ocean/BenchSea.h"
 #include "tests/engine3/world/physics/ShipWorld.h"
 
-#include <benchmark/benchmark.h>
+#include "bench/BenchReport.h"
 
 #include <cstdint>
 #include <memory>
@@ -54,4 +54,4 @@ BENCHMARK(BM_ShipSteps)->Arg(2)->Arg(20)->Arg(60)->Unit(benchmark::kMillisecond)
 
 } // namespace
 
-BENCHMARK_MAIN();
+VORNA_BENCHMARK_MAIN()

@@ -1,5 +1,5 @@
 // Renders the demo scene headless at 1024x768 for a fixed number of frames
-// through the real engine scene and prints:
+// through the real engine scene and prints two figures:
 //   - the median frame time (processing, the render system's passes, present);
 //   - the CPU time the engine spends outside GL per frame: the parameter
 //     binding of the per-frame update, the collections for the reflection and
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "tests/engine3/core/render/DemoScene.h"
 #include "engine3/core/CDX9KelEngine.h"
 #include "engine3/core/CDX9KelLog.h"
@@ -104,11 +105,12 @@ int main(int argc, char** argv) {
     scene->Process();
     engine.Render();
 
-    std::printf("demo scene: %d objects, %d models, %ux%u, %d frames\n", demo.objects, demo.models,
-                engine.m_pRender->GetBackBufferWidth(), engine.m_pRender->GetBackBufferHeight(), frames);
-    std::printf("median frame time: %.3f ms\n", Median(frameMs));
-    std::printf("engine CPU outside GL per frame (update + collect + sort, 2 cameras): %.4f ms\n", Median(cpuMs));
-    std::printf("picture: %s\n", (dir / "render_demo.jpg").c_str());
+    char what[64];
+    std::snprintf(what, sizeof what, "%d objects, %d models, %ux%u", demo.objects, demo.models,
+                  engine.m_pRender->GetBackBufferWidth(), engine.m_pRender->GetBackBufferHeight());
+    VornaBench::Figure("render_demo/frame", Median(frameMs), "ms", what);
+    VornaBench::Figure("render_demo/engine_cpu_outside_gl", Median(cpuMs), "ms");
+    std::fprintf(stderr, "picture: %s\n", (dir / "render_demo.jpg").c_str());
     engine.Release();
     return 0;
 }

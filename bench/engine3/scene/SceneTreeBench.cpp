@@ -1,6 +1,6 @@
 // Octree frustum query and re-filing over a 10 km square, and the cost of
 // carrying a world matrix to a scene object's units.
-#include <benchmark/benchmark.h>
+#include "bench/BenchReport.h"
 
 #include <memory>
 #include <random>
@@ -94,4 +94,4 @@ BENCHMARK(BM_UpdateTransform)->Arg(1)->Arg(4);
 
 } // namespace
 
-BENCHMARK_MAIN();
+VORNA_BENCHMARK_MAIN()

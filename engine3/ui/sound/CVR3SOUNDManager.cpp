@@ -624,6 +624,9 @@ CVR3SOUNDLine* CVR3SOUNDManager::FindSoundLine(const std::string& name) {
 }
 
 bool CVR3SOUNDManager::LoadSoundLineSound(const std::string& lineName, const std::string& xmlPath) {
+    // Without a device the game runs silent: the line that said so at Init
+    // is all the log gets, not one error per sound the screens ask for.
+    if (!m_bRunning.load()) return false;
     CVR3SOUNDLine* line = FindSoundLine(lineName);
     if (!line) {
         g_Log.Write(LOG_ERROR, "%s%s%s", "CVR3SOUNDManager::LoadSoundLineSound : not found sound line : ",

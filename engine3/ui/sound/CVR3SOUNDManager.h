@@ -120,6 +120,8 @@ public:
     void Release();
 
     // Main thread: loading sounds. Each returns an empty handle on failure.
+    // While the manager is not running (no device) the loads of sounds and
+    // of sound-line items are skipped without a log line.
     // CreateSoundData gives the caller one reference on the data.
     CVR3SOUNDData* CreateSoundData(const std::string& path);
     SoundHandle CreateSoundB(const std::string& relativePath, int playMode);

@@ -1,6 +1,6 @@
 // The engine object: display settings into the device and the lost/reset
 // sequence through the real Render on a real device. The whole run of the
-// game's engine is tested with the game scene (tests/engine3/core/game).
+// game's engine is tested with the game scene (tests/seabattle/shell).
 #include "engine3/core/CDX9KelEngine.h"
 
 #include "engine3/core/CDX9KelApp.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine3/core/CDXFont.h"
-#include "engine3/core/resources/GfxTestDevice.h"
+#include "common/OffscreenDevice.h"
 #include "platform/os/Clock.h"
 
 using namespace Vorna3D;
@@ -29,7 +29,7 @@ TEST(TextHelperTest, MissingFontFailsAndKeepsThePosition) {
 }
 
 TEST(TextHelperTest, StatisticsTextDrawsAndMovesDown) {
-    VornaTest::GfxDevice gfx;
+    VornaTest::OffscreenDevice gfx;
     if (!gfx.Create())
         GTEST_SKIP() << "no GL context";
     CDXFont font;

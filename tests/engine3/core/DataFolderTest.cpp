@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -26,7 +27,11 @@ TEST(DataFolderTest, FollowsTheUserDataKeys) {
         {"existing folder", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=Existing\\\n", "Existing\\",
          true},
         {"new folder", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=Vorna\\\n", "Vorna\\", true},
-        {"missing parent", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=Missing/Vorna/\n", "", false},
+        // A fresh account: the parents are made too.
+        {"missing parent", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=Missing/Vorna/\n", "Missing/Vorna/",
+         true},
+        // A file stands where a folder should: the program folder serves.
+        {"cannot be made", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=File/Vorna/\n", "@program", false},
         // A value without a trailing separator still names a folder.
         {"no separator", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=SeaBattle\n", "SeaBattle/", true},
     };
@@ -37,13 +42,24 @@ TEST(DataFolderTest, FollowsTheUserDataKeys) {
         const fs::path documents = root / "documents";
         fs::create_directories(program);
         fs::create_directories(documents / "Existing");
+        VornaTest::WriteText(documents / "File", "not a folder");
         if (c.foldersIni) VornaTest::WriteText(program / "folders.ini", c.foldersIni);
 
-        const std::string folder = CDX9KelEngine::DetermineDataFolder(program.string() + "/", documents.string());
+        std::string error = "stale";
+        const std::string folder =
+            CDX9KelEngine::DetermineDataFolder(program.string() + "/", documents.string(), &error);
         const std::string expected = std::string(c.expected) == "@program" ? program.string() + "/"
                                      : *c.expected == '\0'                  ? std::string()
                                                                             : documents.string() + "/" + c.expected;
         EXPECT_EQ(folder, expected);
+        if (std::string(c.name) == "cannot be made") {
+            // One log line names both folders.
+            EXPECT_NE(error.find(documents.string() + "/File/Vorna/"), std::string::npos) << error;
+            EXPECT_NE(error.find(program.string() + "/"), std::string::npos) << error;
+            EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1);
+        } else {
+            EXPECT_EQ(error, "");
+        }
         if (c.createdDirectory) {
             std::string native = folder;
             for (char& ch : native)
@@ -51,14 +67,16 @@ TEST(DataFolderTest, FollowsTheUserDataKeys) {
             EXPECT_TRUE(fs::is_directory(native));
         }
     }
-    // The missing-parent case created nothing.
-    EXPECT_FALSE(fs::exists(VornaTest::FreshFolder() / "documents" / "Missing"));
 }
 
-TEST(DataFolderTest, NoDocumentsFolderGivesAnEmptyFolder) {
+// Neither $XDG_DATA_HOME nor $HOME: the program folder, and the log says why.
+TEST(DataFolderTest, NoDocumentsFolderGivesTheProgramFolder) {
     const fs::path program = VornaTest::FreshFolder();
     VornaTest::WriteText(program / "folders.ini", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=Vorna\\\n");
-    EXPECT_EQ(CDX9KelEngine::DetermineDataFolder(program.string() + "/", ""), "");
+    std::string error;
+    EXPECT_EQ(CDX9KelEngine::DetermineDataFolder(program.string() + "/", "", &error), program.string() + "/");
+    EXPECT_NE(error.find(program.string() + "/"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(fs::path("Vorna")));
 }
 
 TEST(GraficSettingsTest, DefaultsWithoutEngineIniAndValuesWithIt) {

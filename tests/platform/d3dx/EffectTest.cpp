@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine3/core/resources/GfxTestDevice.h"
+#include "common/OffscreenDevice.h"
 #include "platform/d3dx/d3dx9.h"
 
 namespace {
@@ -38,7 +38,7 @@ void main() { )" + fragmentBody + R"( }
 }
 
 TEST(EffectTest, ParametersTechniquesAndPassesDraw) {
-    VornaTest::GfxDevice gfx;
+    VornaTest::OffscreenDevice gfx;
     if (!gfx.Create())
         GTEST_SKIP() << "no GL context";
     IDirect3DDevice9* dev = gfx.m_pDevice;
@@ -106,7 +106,7 @@ TEST(EffectTest, ParametersTechniquesAndPassesDraw) {
 }
 
 TEST(EffectTest, BrokenShaderAndBadXmlGiveAnErrorText) {
-    VornaTest::GfxDevice gfx;
+    VornaTest::OffscreenDevice gfx;
     if (!gfx.Create())
         GTEST_SKIP() << "no GL context";
     struct Case {

@@ -85,16 +85,27 @@ TEST(FolderRule, ProgramFolderOrConfiguredFolderUnderDocuments) {
     EXPECT_TRUE(fs::is_directory(docs / "Vorna")); // made on the way
     EXPECT_EQ(UserSettingsPath(program), path);    // an existing folder is no failure
 
-    // A folder whose parent is missing cannot be made: no path, and the folder is named.
-    VornaTest::WriteText(program + "folders.ini", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=a\\b\\\n");
-    std::string failed;
-    EXPECT_EQ(UserSettingsPath(program, &failed), "");
-    EXPECT_EQ(failed, docs.string() + "/a\\b\\");
-
-    // Without creating (the information tool only looks), the configured folder is named.
+    // Without creating (the information tool only looks), an existing
+    // configured folder is named.
     std::string folder;
     EXPECT_TRUE(ResolveUserDataFolder(program, false, folder));
-    EXPECT_EQ(folder, docs.string() + "/a\\b\\");
+    EXPECT_EQ(folder, docs.string() + "/Vorna\\");
+
+    // A folder whose parents are missing is made with them.
+    VornaTest::WriteText(program + "folders.ini", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=a\\b\\\n");
+    EXPECT_EQ(UserSettingsPath(program), docs.string() + "/a\\b\\engine.ini");
+    EXPECT_TRUE(fs::is_directory(docs / "a" / "b"));
+
+    // A file in the way: no path, and the folder is named.
+    VornaTest::WriteText(docs / "file", "x");
+    VornaTest::WriteText(program + "folders.ini", "[User Data]\nUseLocalDirectory=1\nUserLocalDirectory=file\\b\\\n");
+    std::string failed;
+    EXPECT_EQ(UserSettingsPath(program, &failed), "");
+    EXPECT_EQ(failed, docs.string() + "/file\\b\\");
+    // The battle program then writes beside itself, and that is where the
+    // information tool looks.
+    EXPECT_TRUE(ResolveUserDataFolder(program, false, folder));
+    EXPECT_EQ(folder, program);
 }
 
 TEST(GfxSettings, PresetsFromStoredValues) {
@@ -174,25 +185,29 @@ TEST(GfxSettings, SaveWritesTheTwelveKeysInOrderAndKeepsTheRest) {
                                         "WaterType=0", "[Sound Settings]", "MusicVolume=35", "EffectsVolume=100"}));
 }
 
-TEST(GfxSettings, ListWithoutSelectionKeepsTheStoredValue) {
+// A display list without a selection keeps the value read; every other list
+// writes what its position gives, so all ten keys are written.
+TEST(GfxSettings, ListWithoutSelectionWritesItsRule) {
     const fs::path dir = VornaTest::FreshFolder();
     const std::string path = (dir / "engine.ini").string();
     VornaTest::WriteText(path, "[Grafic Settings]\nWidth=1600\nHeight=900\nRefreshRate=144\nReflRefrTexture=256\n"
-                               "ShadersLevel=2\nAnisotropy=32\n");
+                               "ShadersLevel=2\nAnisotropy=32\nMultisapleType=7\nWaterType=5\n");
     VornaTest::FakeDisplay d = ThreeModes();
-    d.adapter.glMajor = 2;
+    d.adapter.glMajor = 2; // pixel shaders 2.0: no "High" entry
+    d.adapter.glMinor = 0;
     CDX9KelRender r(d.Backend());
     GfxVideoSettings v;
     v.Read(path);
     std::vector<std::string> warnings;
     ASSERT_TRUE(v.BuildLists(r, warnings));
     ASSERT_TRUE(v.Save(path));
-    for (auto [key, value] : {std::pair{kKeyWidth, 1600}, {kKeyHeight, 900}, {kKeyRefreshRate, 144},
-                              {kKeyReflRefr, 256}, {kKeyShadersLevel, 2}, {kKeyAnisotropy, 32}})
-        EXPECT_EQ(ReadIniInt(path, kGraficSection, key, -99), value) << key;
+    EXPECT_EQ(KeyLines(path),
+              (std::vector<std::string>{"[Grafic Settings]", "Width=1600", "Height=900", "RefreshRate=144",
+                                        "ReflRefrTexture=1024", "ShadersLevel=-1", "Anisotropy=0",
+                                        "MultisapleType=7", "WaterType=-1", "FullScreen=0", "VSync=0"}));
 
-    // No display at all: every list is empty, the stored values stay, and
-    // the radio and check box keep what was read.
+    // No display at all: every list is empty; the display keys keep what was
+    // read (or the tool's defaults), the radio and check box what was read.
     VornaTest::FakeDisplay none;
     none.modesOk = false;
     CDX9KelRender r2(none.Backend());
@@ -202,7 +217,10 @@ TEST(GfxSettings, ListWithoutSelectionKeepsTheStoredValue) {
     EXPECT_FALSE(v.BuildLists(r2, warnings));
     EXPECT_TRUE(v.resolution.texts.empty() && v.anisotropyLevels.texts.empty() && v.quality.texts.empty());
     ASSERT_TRUE(v.Save(path));
-    EXPECT_EQ(KeyLines(path), (std::vector<std::string>{"[Grafic Settings]", "FullScreen=1", "VSync=1", "Width=1600"}));
+    EXPECT_EQ(KeyLines(path),
+              (std::vector<std::string>{"[Grafic Settings]", "FullScreen=1", "VSync=1", "Width=1600", "Height=768",
+                                        "RefreshRate=60", "MultisapleType=0", "Anisotropy=0", "ReflRefrTexture=1024",
+                                        "ShadersLevel=-1", "WaterType=-1"}));
 }
 
 TEST(GfxSettings, NoPathWritesNothing) {

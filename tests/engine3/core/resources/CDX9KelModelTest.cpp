@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "GfxTestDevice.h"
+#include "common/OffscreenDevice.h"
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/core/resources/CDX9KelModel.h"
@@ -46,7 +46,7 @@ protected:
         m_gfx.m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     }
 
-    VornaTest::GfxDevice m_gfx;
+    VornaTest::OffscreenDevice m_gfx;
     CDX9KelGraphicsResManager m_res;
 };
 

@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "../resources/GfxTestDevice.h"
+#include "common/OffscreenDevice.h"
 
 using namespace Vorna3D;
 
 namespace {
 
 TEST(SceneTreeDrawTest, LeafBoxesAreDrawnAsLines) {
-    VornaTest::GfxDevice gfx;
+    VornaTest::OffscreenDevice gfx;
     if (!gfx.Create(128, 128)) GTEST_SKIP() << "no GL context";
     IDirect3DDevice9* device = gfx.m_pDevice;
 

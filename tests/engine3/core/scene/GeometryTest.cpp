@@ -142,6 +142,46 @@ TEST(Geometry, OverlapsAndIntersections)
     EXPECT_EQ(IntersectRayCircle2D(&o, &rx, &centre, 0.0f, pts), -1);
 }
 
+// The scene tree's visible set rests on this test: a box that reaches into
+// the frustum by a single corner is in view whichever of its eight corners
+// that is and whichever plane it crosses (a ship at the screen's edge).
+TEST(Geometry, BoxInFrustumByAnyOneCorner)
+{
+    const D3DXVECTOR3 centre(3, -2, 7);
+    D3DXVECTOR3 corners[8];
+    for (int j = 0; j < 8; ++j)
+        corners[j] = centre + D3DXVECTOR3(j & 1 ? 1.0f : -1.0f, j & 2 ? 1.0f : -1.0f, j & 4 ? 1.0f : -1.0f);
+    // Planes far enough out to hold the whole box on their inner side.
+    const D3DXPLANE wide[6] = {{1, 0, 0, 100}, {-1, 0, 0, 100}, {0, 1, 0, 100},
+                               {0, -1, 0, 100}, {0, 0, 1, 100}, {0, 0, -1, 100}};
+    ASSERT_TRUE(IsBoxInFrustum(wide, corners));
+
+    for (int corner = 0; corner < 8; ++corner) {
+        // A slanted plane whose inner side faces away from the box: corner
+        // `corner` is the box's point nearest to it, every other corner lies
+        // at least 2/sqrt(3) further out.
+        const D3DXVECTOR3 out = corners[corner] - centre;
+        D3DXVECTOR3 n;
+        D3DXVec3Normalize(&n, &out);
+        for (int slot = 0; slot < 6; ++slot) {
+            for (float margin : {0.01f, -0.01f}) {
+                D3DXPLANE planes[6];
+                for (int p = 0; p < 6; ++p) planes[p] = wide[p];
+                planes[slot] = D3DXPLANE(n.x, n.y, n.z, margin - D3DXVec3Dot(&n, &corners[corner]));
+                EXPECT_EQ(IsBoxInFrustum(planes, corners), margin > 0)
+                    << "corner " << corner << ", plane " << slot << (margin > 0 ? ", just in" : ", just out");
+            }
+        }
+    }
+    // A corner on the plane itself is not inside.
+    D3DXPLANE planes[6];
+    for (int p = 0; p < 6; ++p) planes[p] = wide[p];
+    planes[0] = D3DXPLANE(1, 0, 0, -(centre.x + 1));
+    EXPECT_FALSE(IsBoxInFrustum(planes, corners));
+    EXPECT_FALSE(IsBoxInFrustum(nullptr, corners));
+    EXPECT_FALSE(IsBoxInFrustum(wide, nullptr));
+}
+
 TEST(Geometry, PickRayAndGroundPoint)
 {
     D3DXMATRIX world, view, proj;

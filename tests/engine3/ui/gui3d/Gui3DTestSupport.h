@@ -10,7 +10,7 @@
 #include "engine3/core/CDX9KelUtils.h"
 #include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
-#include "engine3/core/resources/GfxTestDevice.h"
+#include "common/OffscreenDevice.h"
 #include "engine3/ui/gui3d/CVR3GUI3DManager.h"
 #include "TestFolder.h"
 
@@ -70,7 +70,7 @@ protected:
     std::string Log() const { return ReadText(folder / "Vorna3Log.log"); }
 
     std::filesystem::path folder;
-    GfxDevice dev;
+    OffscreenDevice dev;
     Vorna3D::CDX9KelGraphicsResManager res;
     Vorna3D::CDX9KelBaseCameraManager cameras;
     Vorna3D::CDX9KelBaseCamera* camera = nullptr; // owned by the camera manager

@@ -10,13 +10,12 @@
 #include <vector>
 
 #include "TestFolder.h"
+#include "common/OffscreenDevice.h"
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelUtils.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIManager.h"
-#include "platform/gfx/d3d9.h"
 #include "platform/os/Clock.h"
-#include "platform/window/Window.h"
 
 namespace SguiTest {
 
@@ -70,36 +69,16 @@ inline std::string TestFontXml(const std::string& pageFile) {
 
 class GuiWorld {
 public:
-    static LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
-
     explicit GuiWorld(int width = 320, int height = 240) : m_iWidth(width), m_iHeight(height) {}
 
     // Window, device, resources and manager; false when no GL context can be had.
     bool Create() {
         Platform::SetClock(&m_Clock);
-        m_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
-        if (!m_pD3D) return false;
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.lpszClassName = "SguiTestClass";
-        RegisterClassExA(&wc);
-        m_hWnd = CreateWindowExA(0, "SguiTestClass", "sgui", WS_OVERLAPPED, 0, 0, m_iWidth, m_iHeight, nullptr,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
-        if (!m_hWnd) return false;
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        pp.hDeviceWindow = m_hWnd;
-        pp.BackBufferWidth = static_cast<UINT>(m_iWidth);
-        pp.BackBufferHeight = static_cast<UINT>(m_iHeight);
-        m_pp = pp;
-        if (m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_hWnd, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                 &m_pp, &m_pDevice) != D3D_OK)
-            return false;
+        if (!m_Device.Create(m_iWidth, m_iHeight)) return false;
+        m_pD3D = m_Device.m_pD3D;
+        m_pDevice = m_Device.m_pDevice;
+        m_hWnd = m_Device.m_hWnd;
+        m_pp = m_Device.m_pp;
         if (!m_Res.Init(m_pDevice)) return false;
         if (!m_Gui.Init(m_hWnd)) return false;
         m_Gui.SetGraphicsResManager(&m_Res);
@@ -110,10 +89,6 @@ public:
     ~GuiWorld() {
         m_Gui.Release();
         m_Res.Release();
-        SafeReleaseCom(m_pDevice);
-        SafeReleaseCom(m_pD3D);
-        if (m_hWnd) DestroyWindow(m_hWnd);
-        UnregisterClassA("SguiTestClass", GetModuleHandleA(nullptr));
         Platform::SetClock(nullptr);
     }
 
@@ -144,6 +119,8 @@ public:
 
     int m_iWidth, m_iHeight;
     Platform::ManualClock m_Clock;
+    // Made first and released last: everything below lives on its device.
+    VornaTest::OffscreenDevice m_Device;
     IDirect3D9* m_pD3D = nullptr;
     IDirect3DDevice9* m_pDevice = nullptr;
     HWND m_hWnd = nullptr;

@@ -5,18 +5,14 @@
 // under the build tree and named relative to the program's folder, as the
 // game's files are.
 #include "TestFolder.h"
+#include "common/OffscreenDevice.h"
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/world/particles/CDX9KelParticlesSystemsManager.h"
-#include "platform/gfx/d3d9.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Crt.h"
 #include "platform/os/Paths.h"
-#include "platform/window/Window.h"
-
-#include <string>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -30,11 +26,10 @@ namespace ParticlesTest {
 
 using namespace Vorna3D;
 
-inline LRESULT TestProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
-
-// The device and what lives on it, made once.
+// The device and what lives on it, made once and kept until the program
+// ends (never released, so no exit-time order matters).
 struct Gfx {
-    IDirect3D9* d3d = nullptr;
+    VornaTest::OffscreenDevice* offscreen = nullptr;
     IDirect3DDevice9* device = nullptr;
     HWND hWnd = nullptr;
     CDX9KelGraphicsResManager* resources = nullptr;
@@ -49,31 +44,12 @@ struct Gfx {
     }
     void Create()
     {
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        if (!d3d) return;
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = TestProc;
-        wc.lpszClassName = "ParticlesTestClass";
-        RegisterClassExA(&wc);
-        hWnd = CreateWindowExA(0, "ParticlesTestClass", "particles", WS_OVERLAPPED, 0, 0, width, height, nullptr,
-                               nullptr, GetModuleHandleA(nullptr), nullptr);
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        pp.BackBufferWidth = width;
-        pp.BackBufferHeight = height;
-        pp.hDeviceWindow = hWnd;
-        if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hWnd, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp,
-                              &device) != D3D_OK)
-            device = nullptr;
-        if (device) {
-            resources = new CDX9KelGraphicsResManager();
-            resources->Init(device);
-        }
+        if (!offscreen) offscreen = new VornaTest::OffscreenDevice();
+        if (!offscreen->Create(width, height, D3DFMT_D16)) return;
+        device = offscreen->m_pDevice;
+        hWnd = offscreen->m_hWnd;
+        resources = new CDX9KelGraphicsResManager();
+        resources->Init(device);
     }
 };
 

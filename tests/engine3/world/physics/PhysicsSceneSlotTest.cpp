@@ -2,7 +2,7 @@
 // model has the hull's extent, and a unit that is no model gives nothing.
 #include <gtest/gtest.h>
 
-#include "../../core/resources/GfxTestDevice.h"
+#include "common/OffscreenDevice.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/core/resources/CDX9KelModel.h"
 #include "engine3/world/physics/PhysicsSceneSlot.h"
@@ -12,7 +12,7 @@ using namespace Vorna3D;
 namespace {
 
 TEST(PhysicsSceneSlot, CollisionModelsReadTheMeshOfAModelResource) {
-    VornaTest::GfxDevice gfx;
+    VornaTest::OffscreenDevice gfx;
     if (!gfx.Create()) GTEST_SKIP() << "no GL context";
     CDX9KelGraphicsResManager res;
     ASSERT_TRUE(res.Init(gfx.m_pDevice));

@@ -10,11 +10,16 @@
 #include "platform/os/WinTypes.h"
 
 namespace Vorna3D {
-
 class CCIIModuleManager;
 class CVR3CIIScreenManager;
+} // namespace Vorna3D
 
-class CScene : public CDX9KelScene {
+namespace SeaBattle {
+
+using Vorna3D::CCIIModuleManager;
+using Vorna3D::CVR3CIIScreenManager;
+
+class CScene : public Vorna3D::CDX9KelScene {
 public:
     static constexpr DWORD kReportInterval = 60000;
     static constexpr D3DCOLOR kBlack = 0xFF000000u;
@@ -50,4 +55,4 @@ private:
     void Screenshot(const char* prefix);
 };
 
-} // namespace Vorna3D
+} // namespace SeaBattle

@@ -6,11 +6,15 @@
 #include "engine3/core/IDX9KelSceneManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIManager.h"
 
-namespace Vorna3D {
+namespace SeaBattle {
 
-class SGUISceneSlot : public IDX9KelSceneManager {
+using Vorna3D::CDX9KelScene;
+using Vorna3D::CDX9KelSGUIManager;
+
+
+class SGUISceneSlot : public Vorna3D::IDX9KelSceneManager {
 public:
-    static IDX9KelSceneManager* Create() { return new SGUISceneSlot(); }
+    static Vorna3D::IDX9KelSceneManager* Create() { return new SGUISceneSlot(); }
 
     bool Init(CDX9KelScene* pScene) override;
     void Process(float fFrameStep) override { m_Manager.Update(fFrameStep); }
@@ -27,4 +31,4 @@ public:
 // The scene's screen GUI manager; null when its slot holds none.
 CDX9KelSGUIManager* GetSGUIManager(const CDX9KelScene* pScene);
 
-} // namespace Vorna3D
+} // namespace SeaBattle

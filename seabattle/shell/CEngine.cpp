@@ -1,8 +1,8 @@
-#include "engine3/core/game/CEngine.h"
+#include "seabattle/shell/CEngine.h"
 
 #include "engine3/core/CDX9KelLog.h"
-#include "engine3/core/game/CScene.h"
-#include "engine3/core/game/SGUISceneSlot.h"
+#include "seabattle/shell/CScene.h"
+#include "seabattle/shell/SGUISceneSlot.h"
 #include "engine3/ui/gui3d/CVR3GUI3DManager.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
@@ -12,7 +12,9 @@
 
 #include <new>
 
-namespace Vorna3D {
+namespace SeaBattle {
+
+using namespace Vorna3D;
 
 namespace {
 
@@ -68,4 +70,4 @@ void CEngine::Release() {
     CDX9KelEngine::Release();
 }
 
-} // namespace Vorna3D
+} // namespace SeaBattle

@@ -3,11 +3,11 @@
 #include "engine3/core/CDX9KelApp.h"
 #include "engine3/core/CDX9KelInput.h"
 #include "engine3/core/CDX9KelLog.h"
-#include "engine3/core/game/CEngine.h"
+#include "seabattle/shell/CEngine.h"
 #include "platform/os/Paths.h"
 #include "platform/window/Window.h"
 
-#include "DemoData.h"
+#include "common/DemoData.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@
 
 namespace fs = std::filesystem;
 using namespace Vorna3D;
+using namespace SeaBattle;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine3/core/game/CScene.h"
+#include "seabattle/shell/CScene.h"
 
 #include <new>
 #include <string>
@@ -7,7 +7,7 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelUtils.h"
 #include "engine3/core/CDXFont.h"
-#include "engine3/core/game/SGUISceneSlot.h"
+#include "seabattle/shell/SGUISceneSlot.h"
 #include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/core/render/CDX9KelRender.h"
 #include "engine3/ui/gui3d/CVR3GUI3DManager.h"
@@ -21,7 +21,9 @@
 #include "platform/os/Profile.h"
 #include "platform/window/DirectInput.h"
 
-namespace Vorna3D {
+namespace SeaBattle {
+
+using namespace Vorna3D;
 
 namespace {
 
@@ -204,4 +206,4 @@ void CScene::Release() {
     }
 }
 
-} // namespace Vorna3D
+} // namespace SeaBattle

@@ -6,9 +6,9 @@
 #include "engine3/core/CDX9KelEngine.h"
 #include "platform/os/Threads.h"
 
-namespace Vorna3D {
+namespace SeaBattle {
 
-class CEngine : public CDX9KelEngine {
+class CEngine : public Vorna3D::CDX9KelEngine {
 public:
     CEngine();
     ~CEngine() override;
@@ -27,4 +27,4 @@ public:
 // The program's engine object.
 extern CEngine g_Engine;
 
-} // namespace Vorna3D
+} // namespace SeaBattle

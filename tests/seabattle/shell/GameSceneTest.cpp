@@ -6,8 +6,8 @@
 #include "engine3/core/CDX9KelApp.h"
 #include "engine3/core/CDX9KelInput.h"
 #include "engine3/core/CDX9KelLog.h"
-#include "engine3/core/game/CEngine.h"
-#include "engine3/core/game/CScene.h"
+#include "seabattle/shell/CEngine.h"
+#include "seabattle/shell/CScene.h"
 #include "engine3/core/render/CDX9KelBaseCamera.h"
 #include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/core/render/CDX9KelRenderSystem.h"
@@ -18,7 +18,7 @@
 #include "platform/os/Paths.h"
 #include "platform/window/Window.h"
 
-#include "DemoData.h"
+#include "common/DemoData.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +31,7 @@
 
 namespace fs = std::filesystem;
 using namespace Vorna3D;
+using namespace SeaBattle;
 
 namespace {
 

@@ -1,10 +1,12 @@
-#include "engine3/core/game/SGUISceneSlot.h"
+#include "seabattle/shell/SGUISceneSlot.h"
 
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/render/CDX9KelRender.h"
 #include "engine3/core/render/CDX9KelRenderSystem.h"
 
-namespace Vorna3D {
+namespace SeaBattle {
+
+using namespace Vorna3D;
 
 bool SGUISceneSlot::Init(CDX9KelScene* pScene) {
     if (!pScene) return false;
@@ -25,4 +27,4 @@ CDX9KelSGUIManager* GetSGUIManager(const CDX9KelScene* pScene) {
     return slot ? &slot->m_Manager : nullptr;
 }
 
-} // namespace Vorna3D
+} // namespace SeaBattle

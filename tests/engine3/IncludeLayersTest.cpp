@@ -1,0 +1,123 @@
+// The engine's includes point down only: nothing under engine3/ reaches the
+// games, the other engine, the tools or the tests (only engine3/ and
+// platform/), and engine3/core reaches neither engine3/world nor engine3/ui.
+// A source scan, so a new include in the wrong direction fails here before
+// it turns into a link-order puzzle.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Include {
+    std::string file;   // relative to the source root
+    int line = 0;
+    std::string target; // the include as written
+    std::string lands;  // where it resolves, relative to the source root
+};
+
+// Every #include of the C++ sources under `root`/`folder`, quoted or angled,
+// with where it lands: beside the including file when such a file exists,
+// else from the source root (the include path every library shares).
+std::vector<Include> ScanIncludes(const fs::path& root, const std::string& folder, size_t* files) {
+    static const std::regex include(R"(^\s*#\s*include\s*([<"])([^">]+)[">])");
+    std::vector<Include> found;
+    *files = 0;
+    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root / folder)) {
+        const std::string ext = e.path().extension().string();
+        if (!e.is_regular_file() || (ext != ".h" && ext != ".cpp" && ext != ".hpp" && ext != ".inl")) continue;
+        ++*files;
+        std::ifstream in(e.path());
+        std::string text;
+        int number = 0;
+        while (std::getline(in, text)) {
+            ++number;
+            std::smatch m;
+            if (!std::regex_search(text, m, include)) continue;
+            Include inc;
+            inc.file = fs::relative(e.path(), root).generic_string();
+            inc.line = number;
+            inc.target = m[2];
+            const fs::path beside = e.path().parent_path() / inc.target;
+            if (m[1] == "\"" && fs::exists(beside))
+                inc.lands = fs::relative(fs::weakly_canonical(beside), fs::weakly_canonical(root)).generic_string();
+            else if (fs::exists(root / inc.target))
+                inc.lands = fs::path(inc.target).lexically_normal().generic_string();
+            found.push_back(inc);
+        }
+    }
+    return found;
+}
+
+bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "/", 0) == 0; }
+
+// The includes that break the direction rules.
+std::vector<std::string> Violations(const fs::path& root, size_t* files) {
+    std::vector<std::string> bad;
+    for (const Include& inc : ScanIncludes(root, "engine3", files)) {
+        // System and library headers (<vector>, <gtest/...>) land nowhere in the tree.
+        if (inc.lands.empty()) continue;
+        const std::string where = inc.file + ":" + std::to_string(inc.line) + " includes \"" + inc.target + "\"";
+        if (!Under(inc.lands, "engine3") && !Under(inc.lands, "platform"))
+            bad.push_back(where + " above the engine (" + inc.lands + ")");
+        else if (Under(inc.file, "engine3/core") && (Under(inc.lands, "engine3/world") || Under(inc.lands, "engine3/ui")))
+            bad.push_back(where + " from the core into " + inc.lands);
+    }
+    return bad;
+}
+
+TEST(IncludeLayersTest, TheEngineIncludesOnlyItselfAndThePlatformAndItsCoreNeitherWorldNorUi) {
+    size_t files = 0;
+    const std::vector<std::string> bad = Violations(VORNA_SOURCE_DIR, &files);
+    // The scan saw the engine's sources, not an empty folder.
+    EXPECT_GT(files, 100u);
+    std::string list;
+    for (const std::string& b : bad) list += b + "\n";
+    EXPECT_TRUE(bad.empty()) << list;
+}
+
+TEST(IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
+    // A small tree with one include of each kind, good and bad.
+    const fs::path root = fs::path(VORNA_TEST_TMP) / "include-layers";
+    fs::remove_all(root);
+    const auto write = [&](const std::string& path, const std::string& text) {
+        fs::create_directories((root / path).parent_path());
+        std::ofstream(root / path) << text;
+    };
+    write("platform/os/Clock.h", "#pragma once\n");
+    write("seabattle/shell/CEngine.h", "#pragma once\n");
+    write("engine3/ui/sgui/Dialog.h", "#pragma once\n");
+    write("engine3/world/ocean/Ocean.h", "#pragma once\n");
+    write("engine3/core/Log.h", "#pragma once\n");
+    write("engine3/core/render/Render.cpp",
+          "#include \"engine3/core/Log.h\"\n"
+          "#include \"platform/os/Clock.h\"\n"
+          "#include <vector>\n"
+          "  #  include \"engine3/world/ocean/Ocean.h\"\n"
+          "#include \"../../ui/sgui/Dialog.h\"\n");
+    write("engine3/ui/sgui/Dialog.cpp",
+          "#include \"Dialog.h\"\n"
+          "#include \"engine3/world/ocean/Ocean.h\"\n"
+          "#include <seabattle/shell/CEngine.h>\n");
+    size_t files = 0;
+    const std::vector<std::string> bad = Violations(root, &files);
+    EXPECT_EQ(files, 5u); // only the engine's own files
+    ASSERT_EQ(bad.size(), 3u);
+    std::string all;
+    for (const std::string& b : bad) all += b + "\n";
+    EXPECT_NE(all.find("engine3/core/render/Render.cpp:4 includes \"engine3/world/ocean/Ocean.h\" from the core"),
+              std::string::npos) << all;
+    EXPECT_NE(all.find("engine3/core/render/Render.cpp:5 includes \"../../ui/sgui/Dialog.h\" from the core into "
+                       "engine3/ui/sgui/Dialog.h"),
+              std::string::npos) << all;
+    EXPECT_NE(all.find("engine3/ui/sgui/Dialog.cpp:3 includes \"seabattle/shell/CEngine.h\" above the engine"),
+              std::string::npos) << all;
+}
+
+} // namespace
