@@ -47,7 +47,9 @@ void CDX9KelLog::PutLocked(int level, const char* format, ...) {
 }
 
 std::string CDX9KelLog::TimeText() const {
-    return m_timeText ? m_timeText() : Platform::LocalTimeText();
+    if (m_timeText) return m_timeText();
+    char buffer[CDX9KelUtils::kDateTimeSize];
+    return CDX9KelUtils::GetDateTimeString(buffer);
 }
 
 void CDX9KelLog::WriteLocked(int level, const char* format, va_list args) {

@@ -106,7 +106,9 @@ bool CDX9KelUtils::ReplaceUnderscores(char* text) {
 }
 
 char* CDX9KelUtils::GetDateTimeString(char* buffer) {
-    const std::string text = Platform::LocalTimeText();
+    std::string text = Platform::LocalTimeText();
+    // The day of the month is written with two digits ("Dec 09").
+    if (text.size() > 8 && text[8] == ' ') text[8] = '0';
     std::snprintf(buffer, kDateTimeSize, "%s", text.c_str());
     return buffer;
 }

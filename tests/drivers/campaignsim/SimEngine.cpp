@@ -69,6 +69,24 @@ bool SimEngine::InitInterfaces() {
     return CEngine::InitInterfaces();
 }
 
+bool SimEngine::InitInput() {
+    if (!CEngine::InitInput()) return false;
+    InjectScript(0);
+    return true;
+}
+
+void SimEngine::InjectScript(int frame) {
+    if (!m_pApp || !m_pApp->m_hWnd) return;
+    for (const ScriptEvent& e : m_options.script) {
+        if (e.frame != frame) continue;
+        switch (e.kind) {
+        case ScriptEvent::KeyDown: Platform::InjectKey(m_pApp->m_hWnd, static_cast<BYTE>(e.value), true); break;
+        case ScriptEvent::KeyUp: Platform::InjectKey(m_pApp->m_hWnd, static_cast<BYTE>(e.value), false); break;
+        case ScriptEvent::Wheel: Platform::InjectWheel(m_pApp->m_hWnd, e.value); break;
+        }
+    }
+}
+
 void SimEngine::Release() {
     if (m_pScene && m_finalDump.empty()) m_finalDump = StateDump(*this);
     CEngine::Release();
@@ -93,6 +111,7 @@ void SimEngine::Render() {
         CEngine::Render();
         if (render) m_pictureSaved = m_pictureSaved || render->m_saved;
     }
+    if (!last) InjectScript(m_framesRun);
     if (last) {
         m_closing = true;
         if (m_pApp && m_pApp->m_hWnd)

@@ -9,8 +9,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace CampaignSim {
+
+// A key press or release, or wheel notches, given to the window after the
+// frame `frame` has been drawn (0: before the first frame), so the frames
+// after it see it.
+struct ScriptEvent {
+    int frame = 0;
+    enum Kind { KeyDown, KeyUp, Wheel } kind = KeyDown;
+    int value = 0; // the key's DIK code, or the notches
+};
 
 struct SimOptions {
     int frames = 1;
@@ -18,6 +28,7 @@ struct SimOptions {
     std::uint32_t seed = 1;
     // A PNG of the last frame; empty: nothing is drawn.
     std::string picture;
+    std::vector<ScriptEvent> script;
 };
 
 // xorshift32 from a seed: the same seed gives the same values.
@@ -36,6 +47,7 @@ public:
     ~SimEngine() override;
 
     bool InitInterfaces() override;
+    bool InitInput() override;
     void Process() override;
     void Render() override;
     // Takes the state dump, then releases as the engine does.
@@ -50,6 +62,9 @@ public:
     static constexpr std::time_t kStartTime = 1765400000; // a fixed December day
 
 private:
+    // Gives the window the script's events of the frame just finished.
+    void InjectScript(int frame);
+
     SimOptions m_options;
     Platform::ManualClock m_clock;
     SeededRandom m_random;
