@@ -71,7 +71,7 @@ Levels Measure(const std::string& bytes) {
     return levels;
 }
 
-class SoundWaveTest : public ::testing::Test {
+class CampaignSoundWaveTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(g_configured);
@@ -125,7 +125,7 @@ protected:
 };
 
 // The demo shot placed on the camera's right is heard, and heard on the right.
-TEST_F(SoundWaveTest, ADemoEffectOnTheRightIsHeardOnTheRight) {
+TEST_F(CampaignSoundWaveTest, ADemoEffectOnTheRightIsHeardOnTheRight) {
     D3DXMATRIX place;
     // Inside its reference distance, so it plays at full gain.
     D3DXMatrixTranslation(&place, 0, 0, -8);
@@ -146,7 +146,7 @@ TEST_F(SoundWaveTest, ADemoEffectOnTheRightIsHeardOnTheRight) {
 
 // The demo music, streamed through two buffers refilled as it plays, is
 // heard on both sides after its start delay.
-TEST_F(SoundWaveTest, TheStreamedDemoMusicIsHeard) {
+TEST_F(CampaignSoundWaveTest, TheStreamedDemoMusicIsHeard) {
     const int music = m_manager.CreateMusic(Demo("MainMenu.ogg").c_str());
     ASSERT_GE(music, 0) << VornaTest::ReadText(m_log);
     m_manager.PlaySound(music);
