@@ -37,39 +37,7 @@ const bool g_configured = [] {
     return true;
 }();
 
-struct Levels {
-    double left = 0.0;
-    double right = 0.0;
-    size_t frames = 0;
-};
-
-// Root-mean-square level of each channel of a 16-bit stereo wave file.
-Levels Measure(const std::string& bytes) {
-    Levels levels;
-    size_t pos = 12;
-    while (pos + 8 <= bytes.size()) {
-        uint32_t size = 0;
-        std::memcpy(&size, bytes.data() + pos + 4, 4);
-        if (bytes.compare(pos, 4, "data") == 0) {
-            const size_t end = std::min(bytes.size(), pos + 8 + static_cast<size_t>(size));
-            double l = 0.0, r = 0.0;
-            for (size_t p = pos + 8; p + 4 <= end; p += 4) {
-                int16_t s[2];
-                std::memcpy(s, bytes.data() + p, 4);
-                l += static_cast<double>(s[0]) * s[0];
-                r += static_cast<double>(s[1]) * s[1];
-                ++levels.frames;
-            }
-            if (levels.frames) {
-                levels.left = std::sqrt(l / static_cast<double>(levels.frames));
-                levels.right = std::sqrt(r / static_cast<double>(levels.frames));
-            }
-            break;
-        }
-        pos += 8 + size + (size & 1);
-    }
-    return levels;
-}
+using Levels = SoundFiles::WaveLevels;
 
 class CampaignSoundWaveTest : public ::testing::Test {
 protected:
@@ -111,7 +79,7 @@ protected:
         m_manager.ReleaseResources();
         m_manager.ReleaseSources();
         m_manager.CloseDevice();
-        return Measure(VornaTest::ReadText(WaveFile()));
+        return SoundFiles::MeasureWave(VornaTest::ReadText(WaveFile()));
     }
     std::string Demo(const char* name) const {
         return SoundTest::FromProgramFolder(std::filesystem::path(VORNA_BIN_DIR) / "Sounds" / name);
