@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libepoxy-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libopenal-dev libogg-dev libvorbis-dev
-  libtinyxml-dev libstb-dev libfreetype-dev fonts-dejavu-core
+  libtinyxml-dev libstb-dev libfreetype-dev zlib1g-dev fonts-dejavu-core
   libwxgtk3.2-dev libx11-dev
   xvfb xauth x11-apps locales
 )

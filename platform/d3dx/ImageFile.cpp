@@ -11,6 +11,7 @@ namespace Platform {
 namespace {
 
 constexpr DWORD kDdsMagic = 0x20534444u; // "DDS "
+constexpr DWORD kDx10 = 0x30315844u;     // "DX10": a second header follows
 constexpr size_t kDdsHeaderBytes = 4 + 124;
 
 constexpr DWORD DDSD_MIPMAPCOUNT = 0x20000u;
@@ -104,6 +105,10 @@ bool ReadDds(const BYTE* data, size_t size, Image& out, std::string& error, bool
     }
 
     D3DFORMAT format = D3DFMT_UNKNOWN;
+    if ((pfFlags & DDPF_FOURCC) && fourCC == kDx10) {
+        error = "DX10 header not supported";
+        return false;
+    }
     if (pfFlags & DDPF_FOURCC) {
         if (fourCC == D3DFMT_DXT1 || fourCC == D3DFMT_DXT3 || fourCC == D3DFMT_DXT5)
             format = static_cast<D3DFORMAT>(fourCC);
@@ -235,6 +240,10 @@ bool ReadImage(const BYTE* data, size_t size, Image& out, std::string& error, bo
         error = std::string("unreadable image: ") + stbi_failure_reason();
         return false;
     }
+    // A BMP with a negative height stores its rows top down; the decoder
+    // reads it, but its header query passes the sign on.
+    if (h < 0 && h > -static_cast<int>(kMaxImageSide) - 1 && size >= 2 && data[0] == 'B' && data[1] == 'M')
+        h = -h;
     if (w <= 0 || h <= 0 || static_cast<UINT>(w) > kMaxImageSide || static_cast<UINT>(h) > kMaxImageSide ||
         size_t(w) * size_t(h) * 4 > kMaxImageBytes) {
         error = "image size out of range";

@@ -1,8 +1,11 @@
 #pragma once
-// Reader of text ".x" mesh files ("xof 0303txt 0032"): frames with their
-// transforms, meshes with normals, texture coordinates, materials, texture
-// file names and skin weights, and animation sets with rotation, scale,
-// position and matrix keys.
+// Reader of ".x" mesh files in each of their forms: text ("txt "), binary
+// tokens ("bin ", floats of 32 or 64 bits) and both of these compressed
+// ("tzip", "bzip"). It reads frames with their transforms, meshes with
+// normals, texture coordinates, materials, texture file names and skin
+// weights, and animation sets with rotation, scale, position and matrix
+// keys. Templates are passed over: the data objects are read by their type
+// names.
 //
 // The file is untrusted: every count is checked against the values that are
 // actually present, nesting is capped, and a bad file gives false with a
@@ -37,7 +40,10 @@ struct Mesh {
     std::string name;
     std::vector<D3DXVECTOR3> positions;
     std::vector<std::array<DWORD, 3>> triangles;
-    std::vector<D3DXVECTOR3> normals;   // per vertex, empty without MeshNormals
+    // Per vertex, empty without MeshNormals. A position whose face corners
+    // carry different normals is split into one vertex per normal; the
+    // copies come after the file's vertices.
+    std::vector<D3DXVECTOR3> normals;
     std::vector<D3DXVECTOR2> texCoords; // per vertex, empty without MeshTextureCoords
     std::vector<DWORD> attributes;      // per triangle (material index), all 0 without a list
     std::vector<Material> materials;

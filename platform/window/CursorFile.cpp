@@ -55,9 +55,10 @@ HCURSOR LoadCursorFromMemory(const void* data, size_t size) {
     }
     const uint32_t hotX = U16(entry + 4), hotY = U16(entry + 6);
     const uint32_t bytes = U32(entry + 8), offset = U32(entry + 12);
-    if (offset > size || bytes > size - offset || bytes < 40) return Fail("cursor image lies outside the file");
+    if (offset > size || bytes > size - offset) return Fail("cursor image lies outside the file");
     const uint8_t* img = b + offset;
     if (bytes >= 8 && std::memcmp(img, "\x89PNG", 4) == 0) return Fail("PNG cursor images are not supported");
+    if (bytes < 40) return Fail("bad bitmap header in cursor image");
 
     const uint32_t headerSize = U32(img);
     const int32_t w = static_cast<int32_t>(U32(img + 4));

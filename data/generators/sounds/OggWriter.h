@@ -10,10 +10,17 @@
 
 namespace OggWriter {
 
+// How the file ends. Other encoders and taggers leave the end-of-stream flag
+// off the last page or append bytes after it (a tag); readers must cope.
+struct Ending {
+    bool endOfStreamFlag = true;
+    std::string trailer;  // written after the last page
+};
+
 // `samples` holds interleaved frames of `channels` samples in [-1, 1].
 // Returns false when the file cannot be written.
 inline bool WriteOgg(const std::string& path, const std::vector<float>& samples, int channels, int rate,
-                     float quality = 0.3f) {
+                     float quality = 0.3f, const Ending& ending = Ending()) {
     FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return false;
     vorbis_info vi;
@@ -67,13 +74,21 @@ inline bool WriteOgg(const std::string& path, const std::vector<float>& samples,
             while (vorbis_bitrate_flushpacket(&vd, &packet)) {
                 ogg_stream_packetin(&os, &packet);
                 while (!eos && ogg_stream_pageout(&os, &page) != 0) {
+                    if (ogg_page_eos(&page)) {
+                        eos = true;
+                        if (!ending.endOfStreamFlag) {
+                            page.header[5] = static_cast<unsigned char>(page.header[5] & ~0x04);
+                            ogg_page_checksum_set(&page);
+                        }
+                    }
                     ok &= std::fwrite(page.header, 1, page.header_len, out) == static_cast<size_t>(page.header_len);
                     ok &= std::fwrite(page.body, 1, page.body_len, out) == static_cast<size_t>(page.body_len);
-                    if (ogg_page_eos(&page)) eos = true;
                 }
             }
         }
     }
+    if (!ending.trailer.empty())
+        ok &= std::fwrite(ending.trailer.data(), 1, ending.trailer.size(), out) == ending.trailer.size();
     ogg_stream_clear(&os);
     vorbis_block_clear(&vb);
     vorbis_dsp_clear(&vd);

@@ -43,7 +43,11 @@ bool CDX9KelGlobalCamera::Init(const char* szName, int index, int width, int hei
     return true;
 }
 
-bool CDX9KelGlobalCamera::SetTarget(float x, float z) { return Orbit({x, 0.0f, z}, m_fPitch, m_fYaw, m_fDistance); }
+bool CDX9KelGlobalCamera::SetTarget(float x, float z) {
+    if (!Orbit({x, 0.0f, z}, m_fPitch, m_fYaw, m_fDistance)) return false;
+    m_bArrived = true;
+    return true;
+}
 
 bool CDX9KelGlobalCamera::SetTarget3D(float x, float y, float z)
 {

@@ -47,6 +47,10 @@ public:
     bool m_bPanEnabled = true;
     bool m_bRotateEnabled = true;
     bool m_bZoomEnabled = true;
+    // Set when the camera stands on its target: SetTarget places it at once.
+    bool m_bArrived = false;
+    // While not 0 the game leaves the camera's target to the player.
+    int m_iFreeMode = 0;
 
 private:
     // Places the eye around `target` and rebuilds the view; on refusal the

@@ -335,11 +335,17 @@ bool CDX9KelModel::BuildRecords(const D3DXFRAME* pFrame, CDX9KelFrameRecord** pp
 }
 
 void CDX9KelModel::UpdateFrameMatrices() {
+    // The frame hierarchy is shared by every model of the file. Only a model
+    // whose own controller runs takes its pose from it (the controller has
+    // just posed it for this model); any other model keeps the local
+    // matrices of its own records, so a frame that a caller turned (a
+    // turret, a rudder) stays turned for this model alone.
+    const bool posedByController = m_pAnimController && !m_bPause;
     std::function<void(CDX9KelFrameRecord*, const D3DXMATRIX&)> walk = [&](CDX9KelFrameRecord* r,
                                                                           const D3DXMATRIX& parent) {
         for (; r; r = r->m_pSibling) {
-            // The hierarchy's matrix may have been animated since Init.
-            r->m_mLocal = r->m_pFrame->TransformationMatrix;
+            if (posedByController)
+                r->m_mLocal = r->m_pFrame->TransformationMatrix;
             r->m_mCombined = r->m_mLocal * parent;
             r->m_mWorld = r->m_mCombined;
             D3DXMATRIX inv;

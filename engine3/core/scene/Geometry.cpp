@@ -166,7 +166,18 @@ float GetHeadingAngleToDirection2D(const D3DXMATRIX* m, const D3DXVECTOR2* d)
 // ---- rotations
 
 bool RotateVec3AroundX(D3DXVECTOR3* v, float angle) { return RotateVec(v, angle, D3DXMatrixRotationX); }
-bool RotateVec3AroundY(D3DXVECTOR3* v, float angle) { return RotateVec(v, angle, D3DXMatrixRotationY); }
+// About the vertical axis the battle's rule holds: x' = x cos a - z sin a,
+// z' = x sin a + z cos a, so a positive angle turns +z towards -x (a force
+// pushed that way at the stern swings the bow to starboard).
+bool RotateVec3AroundY(D3DXVECTOR3* v, float angle) {
+    if (!v || angle == 0.0f) return false;
+    const float a = GuardAngle(angle);
+    const float c = std::cos(a), s = std::sin(a);
+    const float x = v->x * c - v->z * s, z = v->x * s + v->z * c;
+    v->x = x;
+    v->z = z;
+    return true;
+}
 bool RotateVec3AroundZ(D3DXVECTOR3* v, float angle) { return RotateVec(v, angle, D3DXMatrixRotationZ); }
 
 bool RotateMatrixAroundAxis(D3DXMATRIX* m, const D3DXVECTOR3* pivot, const D3DXVECTOR3* axis, float angle)

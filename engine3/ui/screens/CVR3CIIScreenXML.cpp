@@ -27,6 +27,7 @@
 #include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
 #include "engine3/ui/sgui/CDX9KelSGUIManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIText.h"
+#include "engine3/ui/sgui/SGUIPopup.h"
 
 namespace Vorna3D {
 
@@ -138,6 +139,29 @@ void ApplyVisibleProc(const TiXmlElement* e, CDX9KelSGUIBaseControl* c) {
     if (const TiXmlElement* p = e->FirstChildElement("Proc")) c->m_bEnabled = ReadXMLBool(p);
 }
 
+// The effect a control or one of its parts is drawn with: the file named by
+// element `name` (localised, relative to the program folder). A file that
+// cannot be made is logged by the dialog; the part then draws without it.
+void ReadEffect(CDX9KelSGUIDialog* dialog, const TiXmlElement* e, const char* name, CDX9KelSGUIBaseControl* part) {
+    const std::string effect = ReadText(e, name);
+    if (!effect.empty() && part) dialog->SetControlEffect(part, effect.c_str());
+}
+
+// What a pop-up element gives beyond its parts' making: the image's colour
+// and the effects of both parts.
+void ApplyPopupLooks(CDX9KelSGUIDialog* dialog, const TiXmlElement* e, SGUIPopup& popup) {
+    if (CDX9KelSGUIControlImage* image = popup.m_pImage) {
+        if (const TiXmlElement* c = e->FirstChildElement("ImageColor")) {
+            float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+            ReadColor(c, color);
+            for (int i = 0; i < 4; ++i) image->m_BaseColor[i] = color[i];
+            image->SetColor(color[0], color[1], color[2], color[3]);
+        }
+        ReadEffect(dialog, e, "ImageEffectPathAfterExeFolder", image);
+    }
+    ReadEffect(dialog, e, "TextEffectPathAfterExeFolder", popup.m_pText);
+}
+
 struct ButtonKind {
     const char* reader;      // "CVR3CIIScreen::CreateButtonXML() : "
     const char* add;         // "dialog AddButton() failed\n"
@@ -202,6 +226,8 @@ CDX9KelSGUIControlButton* CreateAnyButton(const ButtonKind& kind, CDX9KelSGUIDia
         LogWarning(kind.reader, kind.add);
         return nullptr;
     }
+    ReadEffect(dialog, e, "ImageEffectPathAfterExeFolder", button->m_pImage);
+    ReadEffect(dialog, e, "TextEffectPathAfterExeFolder", button->m_pText);
 
     std::vector<SGUIStateRect> rects, colors;
     const TiXmlElement* rectsNode = e->FirstChildElement("StatesTextureCoordinates");
@@ -503,6 +529,7 @@ bool CVR3CIIScreen::CreateButtonPopUp(CDX9KelSGUIDialog* pDialog, const TiXmlEle
                             v.rect.left, v.rect.top, v.rect.right, v.rect.bottom, v.textRect, v.textColor))
         return false;
     if (v.delay >= 0) pButton->m_Popup.m_dwDelay = static_cast<DWORD>(v.delay);
+    ApplyPopupLooks(pDialog, pElement, pButton->m_Popup);
     return true;
 }
 
@@ -514,6 +541,7 @@ bool CVR3CIIScreen::CreateImagePopUp(CDX9KelSGUIDialog* pDialog, const TiXmlElem
                            v.rect.left, v.rect.top, v.rect.right, v.rect.bottom, v.textRect, v.textColor))
         return false;
     if (v.delay >= 0) pImage->m_Popup.m_dwDelay = static_cast<DWORD>(v.delay);
+    ApplyPopupLooks(pDialog, pElement, pImage->m_Popup);
     return true;
 }
 
@@ -559,10 +587,18 @@ bool CVR3CIIScreen::CreateAction(CDX9KelSGUIDialog* pDialog, const TiXmlElement*
 
 namespace {
 
-bool ReadFlag(const TiXmlElement* e, const char* name) {
+// A flag element; a missing one gives the control's own default.
+bool ReadFlag(const TiXmlElement* e, const char* name, bool missing) {
     const TiXmlElement* f = e->FirstChildElement(name);
-    return f ? ReadXMLBool(f) : false;
+    return f ? ReadXMLBool(f) : missing;
 }
+
+// Defaults of the flags where the controls have one; a flag without one
+// takes the element reader's (true).
+constexpr bool kScrollBarVertical = true;
+constexpr bool kCheckListHorizontal = true;
+constexpr bool kCheckListMustSelect = false;
+constexpr bool kNoDefault = true;
 
 // A texture element under the user-interface folder with its optional
 // rectangle element; false when the texture is missing.
@@ -604,7 +640,7 @@ CDX9KelSGUIControlRadioList* CVR3CIIScreen::CreateRadioListXML(CDX9KelSGUIDialog
                                                                const TiXmlElement* pElement, CVR3CIIScreen* pScreen) {
     if (!pDialog || !pElement || !pScreen) return nullptr;
     const std::string name = ControlName(pElement);
-    CDX9KelSGUIControlRadioList* list = pDialog->AddRadioList(name.c_str(), ReadFlag(pElement, "OneButtonAlwaysDown"));
+    CDX9KelSGUIControlRadioList* list = pDialog->AddRadioList(name.c_str(), ReadFlag(pElement, "OneButtonAlwaysDown", kNoDefault));
     if (!list) {
         LogWarning("CVR3CIIScreen::CreateRadioListXML() : dialog AddRadioList() failed\n");
         return nullptr;
@@ -629,7 +665,8 @@ CDX9KelSGUIControlScrollCheckList* CVR3CIIScreen::CreateScrollCheckListXML(CDX9K
     }
     CDX9KelSGUIControlScrollCheckList* list = pDialog->AddScrollCheckList(
         pScreen->m_pManager->GetDevice(), name.c_str(), rc.left, rc.top, rc.right, rc.bottom,
-        ReadFlag(pElement, "Horizontal"), ReadFlag(pElement, "OneButtonAlwaysDown"));
+        ReadFlag(pElement, "Horizontal", kCheckListHorizontal),
+        ReadFlag(pElement, "OneButtonAlwaysDown", kCheckListMustSelect));
     if (!list) {
         LogWarning(reader, "dialog AddScrollCheckList() failed\n");
         return nullptr;
@@ -663,11 +700,27 @@ CDX9KelSGUIControlScrollBar* CVR3CIIScreen::CreateScrollBarXML(CDX9KelSGUIDialog
     ReadColor(pElement->FirstChildElement("Arrow1Color"), arrowColor);
     CDX9KelSGUIControlScrollBar* scroll = pDialog->AddScrollBar(
         pScreen->m_pManager->GetDevice(), name.c_str(), bar, barColor, track, trackColor, arrow1, arrowColor, arrow2,
-        arrowColor, ReadFlag(pElement, "Vertical"), rc.left, rc.top, rc.right, rc.bottom);
+        arrowColor, ReadFlag(pElement, "Vertical", kScrollBarVertical), rc.left, rc.top, rc.right, rc.bottom);
     if (!scroll) {
         LogWarning(reader, "dialog AddScrollBar() failed\n");
         return nullptr;
     }
+    // "ProcType" is the bar's mode (0 or 1); "ArrowVerticalTypeSize" the
+    // arrows' length along the bar in pixels (0: square arrows).
+    const TiXmlElement* mode = pElement->FirstChildElement("ProcType");
+    const TiXmlElement* arrows = pElement->FirstChildElement("ArrowVerticalTypeSize");
+    if (mode || arrows) {
+        const int m = mode ? ReadXMLInt(mode) : 0;
+        const int length = arrows ? ReadXMLInt(arrows) : 0;
+        if (m == 0 || m == 1) scroll->m_iMode = m;
+        else LogWarning(reader, "not correct 'ProcType' value : ", name.c_str(), "\n");
+        scroll->m_iArrowLength = length > 0 ? length : 0;
+        if (!scroll->Layout()) LogWarning(reader, "'ArrowVerticalTypeSize' leaves no track : ", name.c_str(), "\n");
+    }
+    ReadEffect(pDialog, pElement, "BarEffect", scroll->m_pBar ? scroll->m_pBar->m_pImage : nullptr);
+    ReadEffect(pDialog, pElement, "TrackEffect", scroll->m_pTrack);
+    ReadEffect(pDialog, pElement, "Arrow1Effect", scroll->m_pArrow1 ? scroll->m_pArrow1->m_pImage : nullptr);
+    ReadEffect(pDialog, pElement, "Arrow2Effect", scroll->m_pArrow2 ? scroll->m_pArrow2->m_pImage : nullptr);
     ApplyVisibleProc(pElement, scroll);
     return scroll;
 }
@@ -694,19 +747,22 @@ CDX9KelSGUIControlScrollBarHard* CVR3CIIScreen::CreateScrollBarHardXML(CDX9KelSG
     ReadColor(pElement->FirstChildElement("WorkColor"), workColor);
     // The work area lies in the control's own rectangle; without one it is
     // the whole control.
-    RECT workRect = rc;
-    ReadRect(pElement, rc, workRect, "Work");
+    RECT workRect;
+    if (!ReadRect(pElement, rc, workRect, "Work")) workRect = rc;
     const TiXmlElement* mode = pElement->FirstChildElement("ProcType");
     const TiXmlElement* align = pElement->FirstChildElement("SliderAlign");
     CDX9KelSGUIControlScrollBarHard* scroll = pDialog->AddScrollBarHard(
         pScreen->m_pManager->GetDevice(), name.c_str(), track, trackColor, work, workColor, bar, barColor,
-        ReadFlag(pElement, "Vertical"), mode ? ReadXMLInt(mode) : 0, align ? ReadXMLInt(align) : 0, rc.left, rc.top,
+        ReadFlag(pElement, "Vertical", kNoDefault), mode ? ReadXMLInt(mode) : 0, align ? ReadXMLInt(align) : 0, rc.left, rc.top,
         rc.right, rc.bottom, workRect.left, workRect.top, workRect.right, workRect.bottom,
         ReadXMLAttributeInt(sliderSize, "x"), ReadXMLAttributeInt(sliderSize, "y"));
     if (!scroll) {
         LogWarning(reader, "dialog AddScrollBarHard() failed\n");
         return nullptr;
     }
+    ReadEffect(pDialog, pElement, "BarEffect", scroll->m_pBar ? scroll->m_pBar->m_pImage : nullptr);
+    ReadEffect(pDialog, pElement, "TrackEffect", scroll->m_pTrack);
+    ReadEffect(pDialog, pElement, "WorkEffect", scroll->m_pWork);
     ApplyVisibleProc(pElement, scroll);
     if (const TiXmlElement* popup = pElement->FirstChildElement("PopUp"))
         if (!CreateScrollBarHardPopUp(pDialog, popup, pScreen, scroll))
@@ -722,6 +778,7 @@ bool CVR3CIIScreen::CreateScrollBarHardPopUp(CDX9KelSGUIDialog* pDialog, const T
                                v.rect.left, v.rect.top, v.rect.right, v.rect.bottom, v.textRect, v.textColor))
         return false;
     if (v.delay >= 0) pScrollBar->m_Popup.m_dwDelay = static_cast<DWORD>(v.delay);
+    ApplyPopupLooks(pDialog, pElement, pScrollBar->m_Popup);
     return true;
 }
 
@@ -767,6 +824,7 @@ CDX9KelSGUIControlEditBox* CVR3CIIScreen::CreateEditBoxXML(CDX9KelSGUIDialog* pD
         LogWarning(reader, "dialog AddEditBox() failed\n");
         return nullptr;
     }
+    ReadEffect(pDialog, pElement, "TextEffectPathAfterExeFolder", edit->m_pText);
     const std::string text = ReadText(pElement, "Text");
     if (!text.empty()) edit->SetText(text.c_str());
     return edit;

@@ -204,15 +204,17 @@ void CDX9KelSGUIBaseControl::Render(IDirect3DDevice9* pDevice, float fElapsed, b
         pDevice->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
         pDevice->SetScissorRect(&m_ClipRect);
     }
+    // With an effect the screen-GUI pass has set transform and texture
+    // through it and draws the control inside each of its passes.
     if (!m_pEffect) {
         pDevice->SetTransform(D3DTS_WORLD, &m_mWorld);
         if (bBindTexture) pDevice->SetTexture(0, m_pTexture->m_pTexture);
-        if (m_pIB) {
-            pDevice->SetIndices(m_pIB);
-            pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_dwVertexCount, 0, m_dwIndexCount / 3);
-        } else {
-            pDevice->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, m_dwVertexCount / 2);
-        }
+    }
+    if (m_pIB) {
+        pDevice->SetIndices(m_pIB);
+        pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, m_dwVertexCount, 0, m_dwIndexCount / 3);
+    } else {
+        pDevice->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, m_dwVertexCount / 2);
     }
     if (clip) pDevice->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
 }

@@ -18,9 +18,10 @@ bool InRange(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
 } // namespace
 
-bool CDX9KelSGUIBitmapFont::ReadDescription(const TiXmlElement* pFont) {
+bool CDX9KelSGUIBitmapFont::ReadDescription(const TiXmlElement* pFont, const char* szSource) {
     m_vGlyphs.clear();
     if (!pFont) return false;
+    const char* source = szSource && *szSource ? szSource : "(font description)";
 
     const TiXmlElement* info = pFont->FirstChildElement("info");
     const char* face = Attribute(info, "face");
@@ -62,6 +63,17 @@ bool CDX9KelSGUIBitmapFont::ReadDescription(const TiXmlElement* pFont) {
         return false;
     }
     m_strPageFile = file;
+    // One page texture is drawn from; a font spread over more pages would
+    // show its later glyphs cut from the first page.
+    int pageCount = 0;
+    for (const TiXmlElement* p = page; p; p = p->NextSiblingElement("page")) ++pageCount;
+    const int declaredPages = common->Attribute("pages") ? ReadXMLAttributeInt(common, "pages") : 1;
+    if (pageCount > 1 || declaredPages > 1) {
+        g_Log.Write(LOG_ERROR,
+                    "CDX9KelSGUIBitmapFont::LoadFontFromFile : %s has %i pages, only fonts on one page are read\n",
+                    source, std::max(pageCount, declaredPages));
+        return false;
+    }
 
     const TiXmlElement* chars = pFont->FirstChildElement("chars");
     const int count = chars ? ReadXMLAttributeInt(chars, "count") : 0;
@@ -76,6 +88,14 @@ bool CDX9KelSGUIBitmapFont::ReadDescription(const TiXmlElement* pFont) {
         SGUIGlyph g;
         g.id = ReadXMLAttributeInt(child, "id");
         if (g.id < 0) continue;
+        const int onPage = ReadXMLAttributeInt(child, "page");
+        if (onPage != 0) {
+            g_Log.Write(LOG_ERROR,
+                        "CDX9KelSGUIBitmapFont::LoadFontFromFile : %s: char %i is on page %i, only page 0 is read\n",
+                        source, g.id, onPage);
+            m_vGlyphs.clear();
+            return false;
+        }
         g.x = ReadXMLAttributeInt(child, "x");
         g.y = ReadXMLAttributeInt(child, "y");
         g.width = ReadXMLAttributeInt(child, "width");
@@ -131,8 +151,8 @@ bool CDX9KelSGUIBitmapFont::ReadDescription(const TiXmlElement* pFont) {
 }
 
 bool CDX9KelSGUIBitmapFont::LoadFontFromFile(const TiXmlElement* pFont, const char* szFontFolder,
-                                             CDX9KelGraphicsResManager* pResManager) {
-    if (!ReadDescription(pFont)) return false;
+                                             CDX9KelGraphicsResManager* pResManager, const char* szSource) {
+    if (!ReadDescription(pFont, szSource)) return false;
     if (!pResManager || !szFontFolder) return false;
     m_pTexture = pResManager->CreateTextureFromFile(szFontFolder, m_strPageFile.c_str(), false, kColorKey);
     if (!m_pTexture) {

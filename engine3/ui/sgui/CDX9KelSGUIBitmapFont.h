@@ -47,10 +47,13 @@ public:
     // texture from the font folder (which ends with its separator) and the
     // page's file name. False, with a log line, for a description that lacks a
     // required part or whose numbers make no sense, or when the texture cannot
-    // be made; the font is then left empty.
-    bool LoadFontFromFile(const TiXmlElement* pFont, const char* szFontFolder, CDX9KelGraphicsResManager* pResManager);
+    // be made; the font is then left empty. Fonts spread over more than one
+    // page (or with a glyph on another page than 0) are refused with a log
+    // line that names szSource, the description's file.
+    bool LoadFontFromFile(const TiXmlElement* pFont, const char* szFontFolder, CDX9KelGraphicsResManager* pResManager,
+                          const char* szSource = nullptr);
     // The description alone (everything but the texture).
-    bool ReadDescription(const TiXmlElement* pFont);
+    bool ReadDescription(const TiXmlElement* pFont, const char* szSource = nullptr);
     // The glyph of a byte; a record with id -1 when the font has none.
     SGUIGlyph GetGlyph(int code) const;
 

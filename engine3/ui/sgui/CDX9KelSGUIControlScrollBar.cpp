@@ -81,18 +81,21 @@ bool CDX9KelSGUIControlScrollBar::Layout() {
     const LONG size = m_bVertical ? width : height;
     if (size <= 0)
         return false;
-    m_iArrowSize = size;
+    // Square arrows unless the screen file gives their length along the bar.
+    const LONG arrow = m_iArrowLength > 0 ? m_iArrowLength : size;
+    m_iArrowSize = arrow;
+    const LONG arrowW = m_bVertical ? size : arrow, arrowH = m_bVertical ? arrow : size;
     RECT track = m_Rect;
     if (m_pArrow1 && m_pArrow2) {
-        if (!m_pArrow1->SetRect(m_Rect.left, m_Rect.top, m_Rect.left + size, m_Rect.top + size) ||
-            !m_pArrow2->SetRect(m_Rect.right - size, m_Rect.bottom - size, m_Rect.right, m_Rect.bottom))
+        if (!m_pArrow1->SetRect(m_Rect.left, m_Rect.top, m_Rect.left + arrowW, m_Rect.top + arrowH) ||
+            !m_pArrow2->SetRect(m_Rect.right - arrowW, m_Rect.bottom - arrowH, m_Rect.right, m_Rect.bottom))
             return false;
         if (m_bVertical) {
-            track.top += size;
-            track.bottom -= size;
+            track.top += arrow;
+            track.bottom -= arrow;
         } else {
-            track.left += size;
-            track.right -= size;
+            track.left += arrow;
+            track.right -= arrow;
         }
     }
     // A track shorter than nothing (the arrows take the whole bar) is refused here.

@@ -47,7 +47,8 @@ public:
 
     int m_iMode = 0;
     bool m_bVertical = true;
-    LONG m_iArrowSize = 0;
+    LONG m_iArrowSize = 0;   // the arrows' length along the bar, as laid out
+    LONG m_iArrowLength = 0; // asked for by the screen file; 0: square arrows
     int m_iPosition = 0;
     int m_iCount = 0;    // number of positions (set by the owner)
     int m_iMaxCount = 0; // what the track can hold

@@ -197,6 +197,15 @@ bool CDX9KelSGUIDialog::LoadResources(const char* operation, const char* szName,
     return true;
 }
 
+bool CDX9KelSGUIDialog::SetControlEffect(CDX9KelSGUIBaseControl* pControl, const char* szEffect) {
+    if (!pControl || !szEffect || !*szEffect) return true;
+    CDX9KelGraphicResourceEffect* effect = nullptr;
+    if (!LoadResources("SetControlEffect", pControl->GetName().c_str(), nullptr, szEffect, nullptr, &effect))
+        return false;
+    pControl->m_pEffect = effect;
+    return true;
+}
+
 namespace {
 
 // Runs a control's Init and files it; a control that fails is deleted with

@@ -108,6 +108,13 @@ public:
                                           LONG top, LONG right, LONG bottom, const float normalColor[4],
                                           const float selectedColor[4]);
 
+    // Gives a control of this dialog (also a part a composite control made)
+    // the effect it is drawn with, a file relative to the program folder.
+    // True for no control or an empty path (nothing changes). False, with
+    // the "not create effect" line, when the effect cannot be made: the
+    // control then keeps drawing without one.
+    bool SetControlEffect(CDX9KelSGUIBaseControl* pControl, const char* szEffect);
+
     CDX9KelSGUIManager* GetManager() const { return m_pManager; }
     const std::string& GetName() const { return m_strName; }
     int GetIndex() const { return m_iIndex; }

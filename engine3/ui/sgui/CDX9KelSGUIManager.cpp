@@ -154,7 +154,7 @@ int CDX9KelSGUIManager::LoadBitmapFontFromFile(const char* szXmlPath, const char
         return -1;
     }
     auto* font = new CDX9KelSGUIBitmapFont();
-    if (!font->LoadFontFromFile(root, szFontFolder, m_pGraphicsResManager)) {
+    if (!font->LoadFontFromFile(root, szFontFolder, m_pGraphicsResManager, szXmlPath)) {
         g_Log.Write(LOG_ERROR, "CDX9KelGUIManager::LoadBitmapFontFromFile: pFont->LoadFontFromFile: %s\n",
                     szFontFolder);
         delete font;
@@ -202,14 +202,29 @@ void CDX9KelSGUIManager::Render(IDirect3DDevice9* pDevice, float fElapsed, int s
             ++i;
             continue;
         }
-        // Controls that share an effect are drawn inside one Begin/End.
+        // Controls that share an effect are drawn inside one Begin/End, with
+        // the technique of the render system's shader level. Each control
+        // gives the effect its transform and texture and is drawn once per
+        // pass.
         ID3DXEffect* fx = effect->m_pEffect;
-        const char* technique = shaderLevel == 1 ? "Hight" : shaderLevel == 2 ? "Middle" : "Low";
+        const char* technique = shaderLevel == 2 ? "Hight" : shaderLevel == 1 ? "Middle" : "Low";
         UINT passes = 0;
         const bool begun = fx && SUCCEEDED(fx->SetTechnique(fx->GetTechniqueByName(technique))) &&
                            SUCCEEDED(fx->Begin(&passes, 0));
-        for (; i < count && m_vRenderList[i] && m_vRenderList[i]->m_pEffect == effect; ++i)
-            m_vRenderList[i]->Render(pDevice, fElapsed, false, 0);
+        for (; i < count && m_vRenderList[i] && m_vRenderList[i]->m_pEffect == effect; ++i) {
+            CDX9KelSGUIBaseControl* c = m_vRenderList[i];
+            if (!begun || !c->m_bVisible || !c->m_pTexture || !c->m_pTexture->m_pTexture || !c->m_pVB) continue;
+            D3DXMATRIX transform;
+            D3DXMatrixMultiply(&transform, &c->m_mWorld, &projection);
+            fx->SetMatrix(kEffectMatrix, &transform);
+            fx->SetTexture(kEffectTexture, c->m_pTexture->m_pTexture);
+            for (UINT pass = 0; pass < passes; ++pass) {
+                if (FAILED(fx->BeginPass(pass))) continue;
+                fx->CommitChanges();
+                c->Render(pDevice, fElapsed, false, 0);
+                fx->EndPass();
+            }
+        }
         if (begun) fx->End();
         lastTexture = nullptr;
     }

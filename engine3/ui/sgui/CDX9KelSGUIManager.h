@@ -55,8 +55,13 @@ public:
     void SetInput(const CDX9KelInput& input);
     // The screen-GUI pass: every control of the render list in order over
     // whatever is drawn, in client pixels. Nothing when the list is empty.
-    // shaderLevel chooses the technique of controls with an effect.
+    // shaderLevel chooses the technique of controls with an effect, as the
+    // render system does: 2 "Hight", 1 "Middle", any other "Low". Such a
+    // control is drawn through its effect's passes with the parameters
+    // kEffectMatrix (its whole transform to clip space) and kEffectTexture.
     void Render(IDirect3DDevice9* pDevice, float fElapsed, int shaderLevel, DWORD maxAnisotropy);
+    static constexpr const char* kEffectMatrix = "g_MatrixWorldViewProj";
+    static constexpr const char* kEffectTexture = "g_TextureLayer1";
 
     // True while the key's byte in the keyboard state has its high bit set.
     bool IsKeyDown(int dik) const;

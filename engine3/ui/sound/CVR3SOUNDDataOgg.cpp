@@ -15,33 +15,6 @@ namespace {
 // A sane upper bound for the sampling rate a file may declare.
 constexpr long kMaxRate = 192000;
 
-// True when the file ends with a whole Ogg page that closes its stream. A file
-// cut short (a broken download, a full disk) fails here instead of playing a
-// stump. The file position is left at the start.
-bool EndsWithLastPage(FILE* file) {
-    constexpr long kMaxPage = 27 + 255 + 255 * 255;
-    if (::fseeko(file, 0, SEEK_END) != 0) return false;
-    const off_t size = ::ftello(file);
-    const long tailSize = static_cast<long>(std::min<off_t>(size, kMaxPage));
-    std::vector<unsigned char> tail(static_cast<size_t>(std::max(tailSize, 0L)));
-    bool complete = false;
-    if (tailSize >= 28 && ::fseeko(file, size - tailSize, SEEK_SET) == 0 &&
-        std::fread(tail.data(), 1, tail.size(), file) == tail.size()) {
-        // The last page is the one whose header and segments end exactly at
-        // the end of the file.
-        for (long p = tailSize - 27; p >= 0 && !complete; --p) {
-            if (tail[p] != 'O' || tail[p + 1] != 'g' || tail[p + 2] != 'g' || tail[p + 3] != 'S') continue;
-            const long segments = tail[p + 26];
-            if (p + 27 + segments > tailSize) continue;
-            long body = 0;
-            for (long i = 0; i < segments; ++i) body += tail[p + 27 + i];
-            if (p + 27 + segments + body == tailSize) complete = (tail[p + 5] & 0x04) != 0;
-        }
-    }
-    ::fseeko(file, 0, SEEK_SET);
-    return complete;
-}
-
 } // namespace
 
 CVR3SOUNDDataOgg::CVR3SOUNDDataOgg() = default;
@@ -63,7 +36,9 @@ bool CVR3SOUNDDataOgg::Open(const std::string& path, const std::string& name) {
     m_strName = name;
     m_strPath = path;
     const char* const kNotVorbis = "Error : CVR3SOUNDDataOgg::Open : can not convert sound file to vorbis OGG: ";
-    if (!EndsWithLastPage(m_pFile) || !m_decoder.Open(m_pFile)) {
+    // What the decoding library opens and decodes is played, whatever the
+    // encoder did at the file's end (no end-of-stream flag, a tag appended).
+    if (!m_decoder.Open(m_pFile)) {
         std::fclose(m_pFile);
         m_pFile = nullptr;
         g_Log.Write(LOG_ERROR, "%s%s%s", kNotVorbis, path.c_str(), "\n");

@@ -65,6 +65,9 @@ public:
     float GetStepTime() const { return m_fDt; }
     float GetTimeScale() const { return m_fTimeScale; }
     bool IsEnabled() const { return m_bEnabled; }
+    // Both flags are cleared at the start of each step's contact pass. The
+    // contact flag: two ships' hulls touched (the narrow test found points);
+    // the overlap flag: two bodies' bounding spheres met.
     bool IsContactFound() const { return m_bContactFound; }
     bool IsOverlapFound() const { return m_bOverlapFound; }
     DWORD GetLastStepTime() const { return m_dwLastStepTime; }

@@ -272,6 +272,36 @@ bool CDX9KelPhysicalObjectShip::SetSecondSideExtraMass(float mass) {
     return true;
 }
 
+bool CDX9KelPhysicalObjectShip::SetHullExtraMass(float mass) {
+    if (!m_pMainBody) return false;
+    m_pMainBody->m_fExtraMass = mass;
+    return true;
+}
+
+bool CDX9KelPhysicalObjectShip::SetBowExtraMass(float mass) {
+    if (!m_pBow) return false;
+    m_pBow->m_fExtraMass = mass;
+    return true;
+}
+
+bool CDX9KelPhysicalObjectShip::SetSternExtraMass(float mass) {
+    if (!m_pStern) return false;
+    m_pStern->m_fExtraMass = mass;
+    return true;
+}
+
+float CDX9KelPhysicalObjectShip::GetExtraMass(int body) const {
+    const CDX9KelPhysicalBody* b = body < 0 ? m_pMainBody : GetAuxBody(static_cast<std::size_t>(body));
+    return b ? b->m_fExtraMass : 0.0f;
+}
+
+float CDX9KelPhysicalObjectShip::GetYawRate() const {
+    const float dt = m_pManager ? m_pManager->GetStepTime() : 0.0f;
+    if (!(dt > 0.0f)) return 0.0f;
+    const float rate = m_vRotation.y / dt;
+    return std::isfinite(rate) ? rate : 0.0f;
+}
+
 void CDX9KelPhysicalObjectShip::ResetVelocities() {
     if (m_pMainBody) m_pMainBody->m_vVelocity = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     for (CDX9KelPhysicalBody* body : m_stdvAuxBodies)

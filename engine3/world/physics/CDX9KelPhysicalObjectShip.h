@@ -38,6 +38,14 @@ public:
     bool SetSideLimit(bool lower, float v);
     bool SetFirstSideExtraMass(float mass);
     bool SetSecondSideExtraMass(float mass);
+    // The extra-mass terms of the hull (main) body and of the bow and stern
+    // bodies (the damage model floods them); false without the body.
+    bool SetHullExtraMass(float mass);
+    bool SetBowExtraMass(float mass);
+    bool SetSternExtraMass(float mass);
+    // The extra-mass term of the main body (-1) or of an auxiliary body
+    // (BODY_BOW ... BODY_SECOND_SIDE); 0 without it.
+    float GetExtraMass(int body) const;
     void ResetVelocities();
     // Speed over the ground along the heading, negative when moving backwards;
     // -10.0 while the manager's step time is 0 or without a scene object.
@@ -49,6 +57,9 @@ public:
     const D3DXVECTOR3& GetRotation() const { return m_vRotation; }
     const D3DXVECTOR3& GetWorldStep() const { return m_vWorldStep; }
     float GetBowOffset() const { return m_fBowOffset; }
+    // The turn about the vertical axis over the last step, in radians per
+    // second (positive turns the bow to starboard); 0 before the first step.
+    float GetYawRate() const;
     float GetSideOffset() const { return m_fSideOffset; }
 
 private:

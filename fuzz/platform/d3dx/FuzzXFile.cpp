@@ -1,4 +1,5 @@
-// The text ".x" reader and the hierarchy built from it on untrusted bytes.
+// The ".x" reader (text, binary and compressed forms) and the hierarchy
+// built from it on untrusted bytes.
 #include <cstddef>
 #include <cstdint>
 

@@ -49,8 +49,9 @@ int KeyCode(const std::string& name) {
 bool SplitFrame(const std::string& text, int& frame, std::string& rest) {
     const size_t colon = text.find(':');
     if (colon == std::string::npos || colon == 0) return false;
+    const std::string number = text.substr(0, colon);
     char* end = nullptr;
-    const long value = std::strtol(text.substr(0, colon).c_str(), &end, 10);
+    const long value = std::strtol(number.c_str(), &end, 10);
     if (*end != '\0' || value < 0 || value > 100000000) return false;
     frame = static_cast<int>(value);
     rest = text.substr(colon + 1);

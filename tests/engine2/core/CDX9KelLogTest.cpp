@@ -10,7 +10,7 @@ namespace {
 
 std::string FixedTime() { return "Wed Dec 09 08:40:47 2026"; }
 
-class LogTest : public ::testing::Test {
+class Engine2LogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = VornaTest::FreshFolder();
@@ -39,7 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(LogTest, LevelsDecideStampAndCount) {
+TEST_F(Engine2LogTest, LevelsDecideStampAndCount) {
     struct Case {
         int level;
         bool stamped;
@@ -57,7 +57,7 @@ TEST_F(LogTest, LevelsDecideStampAndCount) {
     }
 }
 
-TEST_F(LogTest, CleanRunEndsWithEndOnly) {
+TEST_F(Engine2LogTest, CleanRunEndsWithEndOnly) {
     log.Open(path);
     log.Write(LOG_INFO, "%s", "CDX9KelScene::InitFPSCounter(): ");
     log.Write(LOG_CONTINUE, "%s", "OK\n");
@@ -70,7 +70,7 @@ TEST_F(LogTest, CleanRunEndsWithEndOnly) {
     EXPECT_EQ(File().find("late"), std::string::npos);
 }
 
-TEST_F(LogTest, ErrorsAreSummedAtClose) {
+TEST_F(Engine2LogTest, ErrorsAreSummedAtClose) {
     log.Open(path);
     for (int i = 0; i < 3; ++i) log.Write(LOG_ERROR, "%s", "Error : one\n");
     log.Write(10, "%s", "failed\n");
@@ -82,7 +82,7 @@ TEST_F(LogTest, ErrorsAreSummedAtClose) {
     EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
 }
 
-TEST_F(LogTest, OpenTruncatesAndResetsCount) {
+TEST_F(Engine2LogTest, OpenTruncatesAndResetsCount) {
     VornaTest::WriteText(path, "old content\n");
     log.Open(path);
     log.Write(LOG_ERROR, "%s", "x\n");
@@ -91,21 +91,21 @@ TEST_F(LogTest, OpenTruncatesAndResetsCount) {
     EXPECT_EQ(log.GetErrorCount(), 0);
 }
 
-TEST_F(LogTest, NothingBeforeOpen) {
+TEST_F(Engine2LogTest, NothingBeforeOpen) {
     log.Write(LOG_INFO, "%s", "before\n");
     log.Close();
     EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_EQ(Copy(), "");
 }
 
-TEST_F(LogTest, EveryMessageIsCopiedWithAStamp) {
+TEST_F(Engine2LogTest, EveryMessageIsCopiedWithAStamp) {
     log.Open(path);
     log.Write(LOG_CONTINUE, "%s", "OK\n");
     log.Write(LOG_ERROR, "%s%d\n", "Error : code ", 5);
     EXPECT_EQ(Copy(), FixedTime() + " Begin\n" + FixedTime() + " OK\n" + FixedTime() + " Error : code 5\n");
 }
 
-TEST_F(LogTest, UnwritableFolderWritesNothingAnywhere) {
+TEST_F(Engine2LogTest, UnwritableFolderWritesNothingAnywhere) {
     const std::string bad = (dir / "missing" / "VornaLog.log").string();
     log.Open(bad);
     log.Write(LOG_INFO, "%s", "x\n");
@@ -114,7 +114,7 @@ TEST_F(LogTest, UnwritableFolderWritesNothingAnywhere) {
     EXPECT_EQ(Copy(), "");
 }
 
-TEST_F(LogTest, DataWithPercentSignsIsWrittenAsIs) {
+TEST_F(Engine2LogTest, DataWithPercentSignsIsWrittenAsIs) {
     log.Open(path);
     const char* name = "Textures\\%s%n%x.dds";
     log.Write(LOG_ERROR, "%s%s\n", "Texture not found: ", name);

@@ -116,6 +116,12 @@ TEST(DdsTest, RefusesTruncatedOversizedAndInconsistentFiles) {
         EXPECT_FALSE(err.empty());
         EXPECT_TRUE(img.levels.empty());
     }
+    // Files with the second (DX10) header say so.
+    auto dx10 = MakeDds({8, 8, 1, 1, 0x30315844u, 0, false, false, false, false});
+    Platform::Image img;
+    std::string err;
+    EXPECT_FALSE(Platform::ReadDds(dx10.data(), dx10.size(), img, err));
+    EXPECT_EQ(err, "DX10 header not supported");
 }
 
 TEST(ImageTest, ColourKeyAndMips) {
@@ -160,8 +166,10 @@ std::vector<BYTE> MakeTga(int w, int h, bool rle, size_t cut = 0) {
     return b;
 }
 
-// A 24-bit BMP of w x h pixels with `cut` bytes taken off the end.
-std::vector<BYTE> MakeBmp(int w, int h, size_t cut = 0) {
+// A 24-bit BMP of w x h pixels with `cut` bytes taken off the end. Pixel
+// (x, y), y counted from the top, is blue x, green y, red 0x40. Rows are
+// stored bottom up, or top down (negative height) with topDown.
+std::vector<BYTE> MakeBmp(int w, int h, size_t cut = 0, bool topDown = false) {
     const size_t row = (size_t(w) * 3 + 3) / 4 * 4;
     std::vector<BYTE> b(54, 0);
     b.resize(54 + row * h, 0x40);
@@ -172,13 +180,28 @@ std::vector<BYTE> MakeBmp(int w, int h, size_t cut = 0) {
     put32(10, 54);
     put32(14, 40);
     put32(18, DWORD(w));
-    put32(22, DWORD(h));
+    put32(22, DWORD(topDown ? -h : h));
     b[26] = 1, b[27] = 0, b[28] = 24, b[29] = 0;
     put32(30, 0);
     put32(34, DWORD(row * h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            BYTE* p = &b[54 + row * size_t(topDown ? y : h - 1 - y) + size_t(x) * 3];
+            p[0] = BYTE(x), p[1] = BYTE(y), p[2] = 0x40;
+        }
     b.resize(b.size() - cut);
     return b;
 }
+
+// Pixels of a read image level as 0xAARRGGBB.
+struct ImageLevelView {
+    const Platform::ImageLevel& level;
+    DWORD At(UINT x, UINT y) const {
+        DWORD c;
+        std::memcpy(&c, &level.bytes[size_t(y) * level.pitch + x * 4], 4);
+        return c;
+    }
+};
 
 TEST(ImageTest, BmpAndTgaReadWholeAndShortFilesAreRefused) {
     struct Case {
@@ -190,8 +213,10 @@ TEST(ImageTest, BmpAndTgaReadWholeAndShortFilesAreRefused) {
         {"tga", MakeTga(4, 3, false), true},
         {"run-length tga", MakeTga(4, 3, true), true},
         {"bmp", MakeBmp(5, 3), true},
+        {"top-down bmp", MakeBmp(5, 3, 0, true), true},
         {"tga a row short", MakeTga(4, 3, false, 16), false},
         {"bmp a row short", MakeBmp(5, 3, 16), false},
+        {"top-down bmp a row short", MakeBmp(5, 3, 16, true), false},
         // Twenty bytes claiming 14906 x 4932 run-length pixels.
         {"tga header alone", {0x00, 0x00, 0x0a, 0x02, 0xc9, 0x0a, 0x3a, 0x3a, 0x3a, 0x3a,
                               0x3a, 0x3a, 0x3a, 0x3a, 0x44, 0x13, 0x20, 0xc9, 0x0a, 0x43}, false},
@@ -208,6 +233,13 @@ TEST(ImageTest, BmpAndTgaReadWholeAndShortFilesAreRefused) {
             ASSERT_EQ(img.levels.size(), 1u);
             EXPECT_EQ(img.levels[0].bytes.size(), size_t(img.info.Width) * img.info.Height * 4);
             EXPECT_EQ(img.levels[0].bytes[3], 0xFF);
+            if (c.bytes[0] == 'B') {
+                // Both row orders give the same picture, top row first.
+                const ImageLevelView v{img.levels[0]};
+                EXPECT_EQ(v.At(0, 0), 0xFF400000u);
+                EXPECT_EQ(v.At(4, 0), 0xFF400004u);
+                EXPECT_EQ(v.At(1, 2), 0xFF400201u);
+            }
         } else {
             EXPECT_FALSE(err.empty());
             EXPECT_TRUE(img.levels.empty());
@@ -246,8 +278,9 @@ TEST(XFileTest, ReadsValuesInFileOrderAndSplitsPolygons) {
     EXPECT_EQ(m.attributes[1], 1u);
     EXPECT_EQ(m.attributes[2], 0u);
     ASSERT_EQ(m.materials.size(), 2u);
-    EXPECT_FLOAT_EQ(m.materials[1].diffuse.g, 0.2f); // the reference comes after the inline one
-    EXPECT_EQ(m.materials[1].textureFile, "a.bmp");
+    EXPECT_FLOAT_EQ(m.materials[0].diffuse.g, 0.2f); // the reference comes first, as in the file
+    EXPECT_EQ(m.materials[0].textureFile, "a.bmp");
+    EXPECT_EQ(m.materials[1].textureFile, "");
 }
 
 TEST(XFileTest, BadFilesGiveAReason) {
@@ -255,7 +288,7 @@ TEST(XFileTest, BadFilesGiveAReason) {
         const char* what;
         std::string text;
     } cases[] = {
-        {"binary", "xof 0303bin 0032xxxx"},
+        {"binary garbage", "xof 0303bin 0032xxxx"},
         {"no header", "Frame A {}"},
         {"truncated", std::string(kHeader) + "Frame A { Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;;"},
         {"count above data", std::string(kHeader) + "Frame A { Mesh { 99; 0;0;0;, 1;0;0;; 1; 3;0,1,2;; } }"},

@@ -19,6 +19,7 @@
 #include "platform/window/Window.h"
 
 #include "common/DemoData.h"
+#include "common/GameSession.h"
 #include "TestFolder.h"
 
 #include <gtest/gtest.h>
@@ -44,64 +45,35 @@ protected:
     static void SetUpTestSuite() { VornaTest::LinkDemoData(Platform::ProgramFolder()); }
 
     void SetUp() override {
-        Platform::SetClock(&m_clock);
-        Platform::FlushMessages();
         m_dir = VornaTest::FreshFolder();
         fs::copy_file(fs::path(VORNA_BIN_DIR) / "engine.ini", m_dir / "engine.ini");
-        g_Log.Reset();
-        g_Log.Open((m_dir / "Vorna3Log.log").c_str());
-        m_engine.SetDataFolder(m_dir.string() + "/");
-        ASSERT_TRUE(m_engine.InitInterfaces());
-        ASSERT_TRUE(m_engine.InitDevice());
-        ASSERT_TRUE(m_engine.InitInput()) << Log();
-        m_pScene = dynamic_cast<CScene*>(m_engine.m_pScene);
-        ASSERT_NE(m_pScene, nullptr);
-        m_pScreens = m_pScene->GetScreenManager();
-        ASSERT_NE(m_pScreens, nullptr);
-        m_hWnd = m_engine.m_pApp->m_hWnd;
+        VornaTest::GameSession::Options options;
+        options.dataFolder = m_dir.string() + "/";
+        options.stepMs = kFrameMs;
+        ASSERT_TRUE(m_session.Start(options)) << Log();
+        m_pScene = m_session.Scene();
+        m_pScreens = m_session.Screens();
+        m_hWnd = m_session.Window();
         Frame();
     }
-    void TearDown() override {
-        m_engine.Release();
-        Platform::FlushMessages();
-        Platform::SetClock(nullptr);
-        g_Log.Reset();
-    }
+    void TearDown() override { m_session.Stop(); }
 
     std::string Log() { return VornaTest::ReadText(m_dir / "Vorna3Log.log"); }
 
-    // One pass of the main loop: the waiting messages, then a frame. True when
-    // the frame's processing asked for a screenshot.
+    // One pass of the main loop; true when the frame's processing asked for a
+    // screenshot.
     bool Frame() {
-        MSG msg = {};
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                m_bQuit = true;
-                m_iQuitCode = static_cast<int>(msg.wParam);
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        m_engine.Process();
-        const bool shot = m_pScene && m_pScene->m_pRenderSystem && m_pScene->m_pRenderSystem->HasScreenshot();
-        m_engine.Render();
-        g_Input.m_fWheel = 0.0f;
-        m_clock.Advance(kFrameMs);
+        const bool shot = m_session.Frame();
+        m_bQuit = m_session.QuitRequested();
+        m_iQuitCode = m_session.QuitCode();
         return shot;
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i) Frame();
     }
 
-    std::string Current() {
-        CVR3CIIScreen* s = m_pScreens->GetCurrentScreen();
-        return s ? s->GetName() : std::string("(none)");
-    }
-    CDX9KelSGUIDialog* Dialog(const char* screen, const char* dialog) {
-        CVR3CIIScreenDialogEntry* e = CVR3CIIScreen::FindDialogEntry(m_pScreens->FindScreen(screen), dialog);
-        return e ? e->pDialog : nullptr;
-    }
+    std::string Current() { return m_session.CurrentScreen(); }
+    CDX9KelSGUIDialog* Dialog(const char* screen, const char* dialog) { return m_session.Dialog(screen, dialog); }
     // A left click in the middle of a control of the current screen.
     void Click(const char* dialog, const char* control) {
         CDX9KelSGUIDialog* d = Dialog(Current().c_str(), dialog);
@@ -135,9 +107,9 @@ protected:
         return found;
     }
 
-    Platform::ManualClock m_clock;
+    VornaTest::GameSession m_session;
+    Platform::ManualClock& m_clock = m_session.Clock();
     fs::path m_dir;
-    CEngine m_engine;
     CScene* m_pScene = nullptr;
     CVR3CIIScreenManager* m_pScreens = nullptr;
     HWND m_hWnd = nullptr;

@@ -3,6 +3,7 @@
 // path at two animation times.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -138,6 +139,67 @@ TEST_F(ModelTest, SkinnedFlagAnimatesThroughTheFixedFunctionPath) {
     EXPECT_GT(Red(m_gfx.At(before, 64, 85)), 128);
     EXPECT_GT(Red(m_gfx.At(after, 64, 85)), 128);
     EXPECT_TRUE(m_res.m_pModelManager->ReleaseResource(flag));
+}
+
+// Models of one file share the frame hierarchy; a frame that one model
+// turns (a turret, a rudder) must show on that model alone and survive its
+// next update.
+TEST_F(ModelTest, AFrameTurnedOnOneModelShowsOnThatModelOnly) {
+    CDX9KelModel* turned = m_res.CreateModelFromFile(kModels.c_str(), "hull.x", "", "");
+    CDX9KelModel* still = m_res.CreateModelFromFile(kModels.c_str(), "hull.x", "", "");
+    ASSERT_NE(turned, nullptr);
+    ASSERT_NE(still, nullptr);
+    ASSERT_EQ(turned->m_pFrame, still->m_pFrame);
+    CDX9KelFrameRecord* frame = turned->GetFrameMatrixByName("Hull");
+    ASSERT_NE(frame, nullptr);
+    D3DXMATRIX quarter;
+    D3DXMatrixRotationY(&quarter, D3DX_PI / 2);
+    frame->m_mLocal = quarter;
+    *frame->m_pChanged = true;
+
+    turned->UpdateFrameMatrices();
+    still->UpdateFrameMatrices();
+    EXPECT_NEAR(frame->m_mWorld._11, quarter._11, 1e-6f);
+    EXPECT_NEAR(frame->m_mWorld._13, quarter._13, 1e-6f);
+    EXPECT_NEAR(still->GetFrameMatrixByName("Hull")->m_mWorld._11, 1.0f, 1e-6f);
+
+    // Seen from above: the hull lies along the picture's height, the turned
+    // one across it.
+    IDirect3DDevice9* dev = m_gfx.m_pDevice;
+    D3DXMATRIX view, proj;
+    D3DXVECTOR3 eye(0, 12, 0.5f), at(0, 0, 0.5f), up(0, 0, 1);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, 1.0f, 0.1f, 100.0f);
+    dev->SetTransform(D3DTS_VIEW, &view);
+    dev->SetTransform(D3DTS_PROJECTION, &proj);
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE);
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    auto extent = [&](CDX9KelModel* m, int* w, int* h) {
+        Clear();
+        m->Draw(dev, 0.0f, false, nullptr, 0);
+        auto px = m_gfx.Pixels();
+        int x0 = 1000, x1 = -1, y0 = 1000, y1 = -1;
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x)
+                if (!IsBlack(m_gfx.At(px, x, y))) {
+                    x0 = std::min(x0, x), x1 = std::max(x1, x);
+                    y0 = std::min(y0, y), y1 = std::max(y1, y);
+                }
+        *w = x1 - x0;
+        *h = y1 - y0;
+    };
+    int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
+    extent(still, &w1, &h1);
+    extent(turned, &w2, &h2);
+    // A second draw of the turned model keeps its own pose.
+    int w3 = 0, h3 = 0;
+    extent(turned, &w3, &h3);
+    EXPECT_GT(h1, 2 * w1);
+    EXPECT_GT(w2, 2 * h2);
+    EXPECT_EQ(w3, w2);
+    EXPECT_EQ(h3, h2);
+    EXPECT_TRUE(m_res.m_pModelManager->ReleaseResource(turned));
+    EXPECT_TRUE(m_res.m_pModelManager->ReleaseResource(still));
 }
 
 TEST_F(ModelTest, ScreenshotIsWrittenAsJpg) {

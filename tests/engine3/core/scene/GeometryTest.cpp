@@ -30,7 +30,9 @@ TEST(Geometry, AngleGuardAndRotations)
     D3DXVECTOR3 v(1, 0, 0);
     EXPECT_FALSE(RotateVec3AroundY(&v, 0.0f));
     ASSERT_TRUE(RotateVec3AroundY(&v, D3DX_PI / 2));
-    EXPECT_NEAR(v.z, -1.0f, 1e-6f);
+    EXPECT_NEAR(v.z, 1.0f, 1e-6f); // x' = x cos a - z sin a, z' = x sin a + z cos a
+    ASSERT_TRUE(RotateVec3AroundY(&v, D3DX_PI / 2));
+    EXPECT_NEAR(v.x, -1.0f, 1e-6f);
     EXPECT_FALSE(RotateVec3AroundX(nullptr, 1.0f));
 
     // Pivot rotation: (10, 0, 0) about the y axis through (5, 0, 0).

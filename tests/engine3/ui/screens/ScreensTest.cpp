@@ -5,6 +5,13 @@
 #include "engine3/ui/screens/CCIIModuleSoundLine.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIControlButton.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlEditBox.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlImage.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlRadioList.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlScrollBar.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlScrollBarHard.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlScrollCheckList.h"
+#include "engine3/ui/sgui/CDX9KelSGUIText.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "engine3/ui/sgui/GuiTestSupport.h"
 
@@ -365,6 +372,166 @@ TEST_F(ScreensTest, ModulesUnknownKindsAreIgnoredAndTheSoundLinePostsItsRequests
     ASSERT_TRUE(m_screens.SetScreen("one"));
     m_modules.ProcModules();
     EXPECT_EQ(line->GetRequestCount() - before, 8u);
+}
+
+// An effect for screen controls whose three techniques paint in one colour
+// each: "Hight" red, "Middle" green, "Low" blue.
+std::string TintEffect() {
+    std::string fx = "<Effect>";
+    for (auto [name, colour] : {std::pair{"Hight", "1.0, 0.0, 0.0"}, {"Middle", "0.0, 1.0, 0.0"},
+                                {"Low", "0.0, 0.0, 1.0"}}) {
+        fx += std::string("<Technique name=\"") + name + "\"><Pass name=\"P0\">"
+              "<RenderState name=\"ZENABLE\" value=\"0\"/><RenderState name=\"ALPHABLENDENABLE\" value=\"0\"/>"
+              "<RenderState name=\"ALPHATESTENABLE\" value=\"0\"/><RenderState name=\"CULLMODE\" value=\"1\"/>"
+              "<VertexShader><![CDATA[\nuniform mat4 g_MatrixWorldViewProj;\nin vec3 vPosition;\nin vec2 vTexCoord0;\n"
+              "out vec2 fUV;\nvoid main() { fUV = vTexCoord0; "
+              "gl_Position = vorna_Clip(g_MatrixWorldViewProj * vec4(vPosition, 1.0)); }\n]]></VertexShader>"
+              "<FragmentShader><![CDATA[\nuniform sampler2D g_TextureLayer1;\nin vec2 fUV;\nout vec4 outColor;\n"
+              "void main() { outColor = vec4(" + colour + ", 1.0) + 0.0 * texture(g_TextureLayer1, fUV); }\n"
+              "]]></FragmentShader></Pass></Technique>";
+    }
+    return fx + "</Effect>";
+}
+
+const char* const kScrollBarTextures =
+    R"(<BarTexture>Textures\button.png</BarTexture><TrackTexture>Textures\check.png</TrackTexture>)"
+    R"(<Arrow1Texture>Textures\button.png</Arrow1Texture><Arrow2Texture>Textures\button.png</Arrow2Texture>)";
+
+// Every child a control's Part names is read: the scroll bar's mode and
+// arrow length, the flags' own defaults when missing, the pop-up's image
+// colour, and the effects of buttons, edit boxes, pop-ups and scroll bars.
+TEST_F(ScreensTest, ScreenFilesReadWhatTheirControlsCanDo) {
+    VornaTest::WriteText(m_dir / "tint.fx", TintEffect());
+    const std::string fx = GuiWorld::FromExe(m_dir / "tint.fx");
+    const std::string check = R"(<CheckButton><Name>C1</Name><BordersLocal l="0" t="150" r="40" b="170"/>)"
+                              R"(<ImageTexture>Textures\check.png</ImageTexture></CheckButton>)";
+    const std::string controls =
+        R"(<Button><Name>Tinted</Name><BordersLocal l="10" t="10" r="110" b="40"/>)"
+        R"(<ImageTexture>Textures\button.png</ImageTexture><Font>Normal</Font><Text>Go</Text>)"
+        "<ImageEffectPathAfterExeFolder>" + fx + "</ImageEffectPathAfterExeFolder>"
+        "<TextEffectPathAfterExeFolder>" + fx + "</TextEffectPathAfterExeFolder>"
+        R"(<PopUp><BordersLocal l="0" t="0" r="60" b="20"/><ImageTexture>Textures\popup.png</ImageTexture>)"
+        R"(<ImageColor r="0.5" g="0.25" b="1" a="0.75"/><Font>Normal</Font><Text>Tip</Text>)"
+        "<ImageEffectPathAfterExeFolder>" + fx + "</ImageEffectPathAfterExeFolder>"
+        "<TextEffectPathAfterExeFolder>" + fx + "</TextEffectPathAfterExeFolder></PopUp></Button>"
+        R"(<Button><Name>Plain</Name><BordersLocal l="120" t="10" r="220" b="40"/>)"
+        R"(<ImageTexture>Textures\button.png</ImageTexture>)"
+        "<ImageEffectPathAfterExeFolder>missing.fx</ImageEffectPathAfterExeFolder></Button>"
+        R"(<EditBox><Name>Edit</Name><BordersLocal l="10" t="50" r="110" b="70"/><Font>Normal</Font>)"
+        "<TextEffectPathAfterExeFolder>" + fx + "</TextEffectPathAfterExeFolder></EditBox>"
+        R"(<ScrollBar><Name>Scroll</Name><BordersLocal l="270" t="10" r="290" b="190"/>)" + std::string(kScrollBarTextures) +
+        "<ProcType>1</ProcType><ArrowVerticalTypeSize>12</ArrowVerticalTypeSize>"
+        "<TrackEffect>" + fx + "</TrackEffect><BarEffect>" + fx + "</BarEffect>"
+        "<Arrow1Effect>" + fx + "</Arrow1Effect><Arrow2Effect>" + fx + "</Arrow2Effect></ScrollBar>"
+        R"(<ScrollBar><Name>Wide</Name><BordersLocal l="10" t="80" r="210" b="100"/><Vertical>0</Vertical>)" +
+        std::string(kScrollBarTextures) + "</ScrollBar>"
+        R"(<ScrollBarHard><Name>Slider</Name><BordersLocal l="230" t="10" r="254" b="190"/><SliderSize x="24" y="16"/>)"
+        R"(<BarTexture>Textures\button.png</BarTexture><WorkTexture>Textures\popup.png</WorkTexture>)"
+        R"(<TrackTexture>Textures\check.png</TrackTexture><WorkEffect>)" + fx + "</WorkEffect></ScrollBarHard>"
+        "<RadioList><Name>Radio</Name>" + check + "</RadioList>"
+        R"(<ScrollCheckList><Name>Checks</Name><BordersLocal l="10" t="110" r="210" b="140"/>)"
+        R"(<ScrollButton1><BordersLocal l="10" t="110" r="30" b="140"/><ImageTexture>Textures\button.png</ImageTexture></ScrollButton1>)"
+        R"(<ScrollButton2><BordersLocal l="190" t="110" r="210" b="140"/><ImageTexture>Textures\button.png</ImageTexture></ScrollButton2>)"
+        "</ScrollCheckList>";
+    WriteScreen("main.scrxml", Dialog("MainDialog", kCentre, controls));
+    WriteList("main.scrxml\n");
+    ASSERT_TRUE(m_screens.LoadScreens());
+    CDX9KelSGUIDialog* d = Find("MainDialog");
+    ASSERT_NE(d, nullptr);
+    const std::string log = Log();
+
+    auto* tinted = dynamic_cast<CDX9KelSGUIControlButton*>(d->FindControl("Tinted"));
+    ASSERT_NE(tinted, nullptr);
+    const CDX9KelGraphicResourceEffect* effect = tinted->m_pImage->m_pEffect;
+    ASSERT_NE(effect, nullptr) << log;
+    EXPECT_EQ(tinted->m_pText->m_pEffect, effect);
+    ASSERT_NE(tinted->m_Popup.m_pImage, nullptr);
+    EXPECT_EQ(tinted->m_Popup.m_pImage->m_pEffect, effect);
+    EXPECT_EQ(tinted->m_Popup.m_pText->m_pEffect, effect);
+    const float* c = tinted->m_Popup.m_pImage->m_Color;
+    EXPECT_TRUE(c[0] == 0.5f && c[1] == 0.25f && c[2] == 1.0f && c[3] == 0.75f);
+    // An effect that cannot be made is logged; the button stays and draws plainly.
+    auto* plain = dynamic_cast<CDX9KelSGUIControlButton*>(d->FindControl("Plain"));
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->m_pImage->m_pEffect, nullptr);
+    EXPECT_NE(log.find("not create effect. Dialog : "), std::string::npos) << log;
+
+    auto* edit = dynamic_cast<CDX9KelSGUIControlEditBox*>(d->FindControl("Edit"));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->m_pText->m_pEffect, effect);
+
+    // Mode 1 and 12-pixel arrows; "Vertical" missing reads as the scroll bar's own default.
+    auto* scroll = dynamic_cast<CDX9KelSGUIControlScrollBar*>(d->FindControl("Scroll"));
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_TRUE(scroll->m_bVertical);
+    EXPECT_EQ(scroll->m_iMode, 1);
+    const RECT& arrow = scroll->m_pArrow1->GetRect();
+    EXPECT_EQ(arrow.bottom - arrow.top, 12);
+    EXPECT_EQ(arrow.right - arrow.left, 20);
+    EXPECT_EQ(scroll->m_pTrack->GetRect().top, arrow.bottom);
+    for (const CDX9KelSGUIBaseControl* part : {static_cast<const CDX9KelSGUIBaseControl*>(scroll->m_pTrack),
+                                                static_cast<const CDX9KelSGUIBaseControl*>(scroll->m_pBar->m_pImage),
+                                                static_cast<const CDX9KelSGUIBaseControl*>(scroll->m_pArrow1->m_pImage),
+                                                static_cast<const CDX9KelSGUIBaseControl*>(scroll->m_pArrow2->m_pImage)})
+        EXPECT_EQ(part->m_pEffect, effect);
+    auto* wide = dynamic_cast<CDX9KelSGUIControlScrollBar*>(d->FindControl("Wide"));
+    ASSERT_NE(wide, nullptr);
+    EXPECT_FALSE(wide->m_bVertical);
+    EXPECT_EQ(wide->m_iMode, 0);
+
+    // Flags without a default of their control's take the element reader's (true).
+    auto* slider = dynamic_cast<CDX9KelSGUIControlScrollBarHard*>(d->FindControl("Slider"));
+    ASSERT_NE(slider, nullptr) << log;
+    EXPECT_TRUE(slider->m_bVertical);
+    EXPECT_EQ(slider->m_pWork->m_pEffect, effect);
+    auto* radio = dynamic_cast<CDX9KelSGUIControlRadioList*>(d->FindControl("Radio"));
+    ASSERT_NE(radio, nullptr);
+    EXPECT_TRUE(radio->m_bMustSelect);
+    auto* checks = dynamic_cast<CDX9KelSGUIControlScrollCheckList*>(d->FindControl("Checks"));
+    ASSERT_NE(checks, nullptr);
+    EXPECT_TRUE(checks->m_bHorizontal);
+    EXPECT_FALSE(checks->m_bMustSelect);
+}
+
+// A control with an effect is drawn through it, with the technique the
+// graphics settings' "ShadersLevel" selects for the whole render system.
+TEST_F(ScreensTest, ControlsWithAnEffectDrawThroughTheShaderLevelsTechnique) {
+    VornaTest::WriteText(m_dir / "tint.fx", TintEffect());
+    const std::string fx = GuiWorld::FromExe(m_dir / "tint.fx");
+    WriteScreen("main.scrxml",
+                Dialog("MainDialog", kCentre,
+                       R"(<Button><Name>Tinted</Name><BordersLocal l="10" t="10" r="110" b="40"/>)"
+                       R"(<ImageTexture>Textures\button.png</ImageTexture>)"
+                       "<ImageEffectPathAfterExeFolder>" + fx + "</ImageEffectPathAfterExeFolder></Button>"
+                       R"(<Image><Name>Pic</Name><BordersLocal l="120" t="10" r="220" b="40"/>)"
+                       R"(<Texture>Textures\panel.png</Texture><EffectPathAfterExeFolder>)" + fx +
+                       "</EffectPathAfterExeFolder></Image>"));
+    WriteList("main.scrxml\n");
+    ASSERT_TRUE(m_screens.LoadScreens());
+    CDX9KelSGUIDialog* d = Find("MainDialog");
+    ASSERT_NE(d, nullptr);
+    const RECT button = d->FindControl("Tinted")->GetRect(), image = d->FindControl("Pic")->GetRect();
+    m_world.Frame(0, 0, false); // the frame's update lists what is drawn
+    IDirect3DDevice9* dev = m_world.m_pDevice;
+    const int w = m_world.m_iWidth, h = m_world.m_iHeight;
+    struct Case {
+        int level;
+        DWORD colour;
+    } cases[] = {{2, 0xFFFF0000u}, {1, 0xFF00FF00u}, {0, 0xFF0000FFu}, {5, 0xFF0000FFu}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(dev->BeginScene(), D3D_OK);
+        m_world.m_Gui.Render(dev, 0.016f, c.level, 1);
+        dev->EndScene();
+        std::vector<DWORD> px(size_t(w) * h);
+        ASSERT_TRUE(Platform::ReadBackBuffer(dev, 0, 0, w, h, px.data()));
+        for (const RECT& r : {button, image}) {
+            EXPECT_EQ(px[size_t(r.top + 5) * w + r.left + 5] | 0xFF000000u, c.colour);
+            EXPECT_EQ(px[size_t(r.bottom - 5) * w + r.right - 5] | 0xFF000000u, c.colour);
+            EXPECT_EQ(px[size_t(r.bottom + 3) * w + r.left + 5] | 0xFF000000u, 0xFF000000u); // outside stays clear
+        }
+    }
 }
 
 } // namespace

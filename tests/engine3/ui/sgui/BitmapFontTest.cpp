@@ -111,6 +111,55 @@ TEST(BitmapFontTest, DescriptionsWithoutARequiredPartOrWithBadNumbersAreRefused)
 }
 
 namespace {
+// A font as bitmap-font tools write it when the glyphs overflow one
+// texture: two pages, glyphs on both.
+std::string TwoPageFont(const std::string& pagesAttribute = " pages=\"2\"", bool secondPageElement = true) {
+    return "<?xml version=\"1.0\"?>\n<font>\n  <info face=\"F\" size=\"16\" charset=\"ANSI\"/>\n"
+           "  <common lineHeight=\"19\" base=\"15\" scaleW=\"64\" scaleH=\"64\"" + pagesAttribute + "/>\n"
+           "  <pages>\n    <page id=\"0\" file=\"two_0.png\"/>\n" +
+           (secondPageElement ? "    <page id=\"1\" file=\"two_1.png\"/>\n" : "") +
+           "  </pages>\n  <chars count=\"3\">\n"
+           "    <char id=\"65\" x=\"1\" y=\"1\" width=\"9\" height=\"12\" xoffset=\"0\" yoffset=\"3\""
+           " xadvance=\"10\" page=\"0\"/>\n"
+           "    <char id=\"66\" x=\"11\" y=\"1\" width=\"9\" height=\"12\" xoffset=\"0\" yoffset=\"3\""
+           " xadvance=\"10\" page=\"0\"/>\n"
+           "    <char id=\"67\" x=\"1\" y=\"1\" width=\"9\" height=\"12\" xoffset=\"0\" yoffset=\"3\""
+           " xadvance=\"10\" page=\"1\"/>\n"
+           "  </chars>\n</font>\n";
+}
+} // namespace
+
+TEST(BitmapFontTest, FontsOnMoreThanOnePageAreRefusedNamingTheFile) {
+    const auto dir = VornaTest::FreshFolder();
+    LogCapture log(dir);
+    struct Case {
+        const char* what;
+        std::string xml;
+        const char* logged;
+    } cases[] = {
+        {"two pages", TwoPageFont(), "two.xml has 2 pages, only fonts on one page are read"},
+        {"two page elements, no count", TwoPageFont(""), "two.xml has 2 pages"},
+        {"a count of two, one element", TwoPageFont(" pages=\"2\"", false), "two.xml has 2 pages"},
+        {"a glyph on page 1", TwoPageFont(" pages=\"1\"", false), "two.xml: char 67 is on page 1, only page 0 is read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TiXmlDocument doc;
+        doc.Parse(c.xml.c_str());
+        CDX9KelSGUIBitmapFont font;
+        EXPECT_FALSE(font.ReadDescription(doc.FirstChildElement("font"), "fonts/two.xml"));
+        EXPECT_EQ(font.GetGlyph(65).id, -1);
+        EXPECT_NE(log.Text().find(c.logged), std::string::npos) << log.Text();
+    }
+    // The same font on one page is read.
+    std::string onePage = TwoPageFont(" pages=\"1\"", false);
+    onePage.replace(onePage.rfind("page=\"1\""), 8, "page=\"0\"");
+    CDX9KelSGUIBitmapFont font;
+    EXPECT_TRUE(Read(onePage, font));
+    EXPECT_EQ(font.GetGlyph(67).id, 67);
+}
+
+namespace {
 class Names : public ILocalizedNames {
 public:
     const char* GetLocalizedName(const char* key) const override {
@@ -150,6 +199,8 @@ TEST(BitmapFontTest, TheManagerLoadsFontsWithTheirTexturesAndRefusesBrokenOnes) 
     EXPECT_EQ(gui.LoadBitmapFontFromFile((dir / "missing.xml").c_str(), folder.c_str()), -1);
     VornaTest::WriteText(dir / "other.xml", "<notafont/>");
     EXPECT_EQ(gui.LoadBitmapFontFromFile((dir / "other.xml").c_str(), folder.c_str()), -1);
+    VornaTest::WriteText(dir / "two.xml", TwoPageFont());
+    EXPECT_EQ(gui.LoadBitmapFontFromFile((dir / "two.xml").c_str(), folder.c_str()), -1);
     VornaTest::WriteText(dir / "notex.xml", TestFontXml("absent.bmp"));
     EXPECT_EQ(gui.LoadBitmapFontFromFile((dir / "notex.xml").c_str(), folder.c_str()), -1);
     EXPECT_EQ(gui.m_vFonts.size(), 1u);
@@ -166,4 +217,5 @@ TEST(BitmapFontTest, TheManagerLoadsFontsWithTheirTexturesAndRefusesBrokenOnes) 
     EXPECT_NE(text.find("CDX9KelGUIManager::LoadBitmapFontFromFile: XML file is damaged:"), std::string::npos);
     EXPECT_NE(text.find("CDX9KelGUIManager::LoadBitmapFontFromFile: pFont->LoadFontFromFile: " + folder),
               std::string::npos);
+    EXPECT_NE(text.find((dir / "two.xml").string() + " has 2 pages"), std::string::npos);
 }

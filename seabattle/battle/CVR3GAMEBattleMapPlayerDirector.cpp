@@ -1,0 +1,102 @@
+#include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
+
+#include "engine3/core/CDX9KelLog.h"
+#include "seabattle/battle/CVR3GAMEBattleMapAnimationSystem.h"
+#include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+
+#include <algorithm>
+#include <new>
+
+using Vorna3D::g_Log;
+using Vorna3D::LOG_ERROR;
+
+namespace SeaBattle {
+
+CVR3GAMEBattleMapPlayerDirector::~CVR3GAMEBattleMapPlayerDirector() { Release(); }
+
+bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GAMEBattleMapPlayer* pPlayer,
+                                           int32_t /*sceneTreeIndex*/, Vorna3D::CDX9KelGameTimer* pTimer) {
+    if (!pScene) return false;
+    m_pScene = pScene;
+    m_pGameTimer = pTimer;
+    delete m_pMovementSystem;
+    m_pMovementSystem = new (std::nothrow) CVR3GAMEBattleMapMovementSystem;
+    if (!m_pMovementSystem) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pMovementSystem = new CVR3GAMEBattleMapMovementSystem failed\n");
+        return false;
+    }
+    delete m_pAnimationSystem;
+    m_pAnimationSystem = new (std::nothrow) CVR3GAMEBattleMapAnimationSystem;
+    if (!m_pAnimationSystem) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem = new CVR3GAMEBattleMapMovementSystem failed\n");
+        return false;
+    }
+    if (!pPlayer || pPlayer->m_pDirector) return false;
+    m_pPlayer = pPlayer;
+    pPlayer->m_pDirector = this;
+    if (!m_pMovementSystem->Init(&pPlayer->m_stdvColumns, pTimer)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pMovementSystem->Init() failed\n");
+        return false;
+    }
+    if (!m_pAnimationSystem->Init(&pPlayer->m_stdvBattleShips, pTimer)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem->Init() failed\n");
+        return false;
+    }
+    if (pPlayer->m_stdvColumns.empty() &&
+        !m_pMovementSystem->CreateShipsColumnsUsingPositions(&pPlayer->m_stdvBattleShips)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pMovementSystem->CreateShipsColumnsUsingPositions() failed\n");
+        return false;
+    }
+    return true;
+}
+
+void CVR3GAMEBattleMapPlayerDirector::Proc() {
+    if (m_pMovementSystem) m_pMovementSystem->Proc();
+    if (m_pAnimationSystem) m_pAnimationSystem->Proc();
+}
+
+void CVR3GAMEBattleMapPlayerDirector::Release() {
+    delete m_pMovementSystem;
+    m_pMovementSystem = nullptr;
+    delete m_pAnimationSystem;
+    m_pAnimationSystem = nullptr;
+    if (m_pPlayer && m_pPlayer->m_pDirector == this) m_pPlayer->m_pDirector = nullptr;
+    m_pPlayer = nullptr;
+}
+
+bool CVR3GAMEBattleMapPlayerDirector::SetEmeny(CVR3GAMEBattleMapPlayer* pPlayer) {
+    if (!m_pPlayer) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::SetEmeny() : main player not established yet\n");
+        return false;
+    }
+    if (!pPlayer) return false;
+    if (pPlayer == m_pPlayer) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::SetEmeny() : for itself not enemy\n");
+        return false;
+    }
+    if (std::find(m_stdvEnemies.begin(), m_stdvEnemies.end(), pPlayer) != m_stdvEnemies.end()) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::SetEmeny() : Player already enemy : %s\n",
+                    pPlayer->m_strPlayerName.c_str());
+        return false;
+    }
+    m_stdvEnemies.push_back(pPlayer);
+    return true;
+}
+
+bool CVR3GAMEBattleMapPlayerDirector::PrepareDataForHarbour(uint32_t n) {
+    if (!m_pPlayer || n == 0 || n > kMaxShipLevels) return false;
+    CVR3GAMEBattleMapPlayer& p = *m_pPlayer;
+    p.m_stdvLossesByLevel.resize(n, 0);
+    // The per-level, value and durability sums read the information and
+    // damage parts, which come with the ship's other aspects.
+    for (const CVR3GAMEBattleMapShip* s : p.m_stdvBattleShips) {
+        if (!s) continue;
+        if (!s->m_bSunk) ++p.m_uSurvivingShips;
+        else ++p.m_uLostShips;
+    }
+    return true;
+}
+
+} // namespace SeaBattle

@@ -1,0 +1,76 @@
+#pragma once
+// A player director drives one battle-map player: it owns the per-player
+// systems that move, animate and fire the player's ships, ticks them every
+// frame, keeps the player's enemies and counts the player's losses at the
+// end of a battle. The computer director adds a computer behaviour, the
+// human director the battle HUD.
+#include <cstdint>
+#include <vector>
+
+namespace Vorna3D {
+class CDX9KelScene;
+class CDX9KelGameTimer;
+class CDX9KelBaseCameraManager;
+} // namespace Vorna3D
+
+namespace SeaBattle {
+
+class CVR3GAMEBattleMapPlayer;
+class CVR3GAMEBattleMapMovementSystem;
+class CVR3GAMEBattleMapAnimationSystem;
+
+enum EDirectorKind : int32_t { DIRECTOR_HUMAN = -1, DIRECTOR_COMPUTER = 1 };
+
+class CVR3GAMEBattleMapPlayerDirector {
+public:
+    static constexpr uint32_t kMaxShipLevels = 100;
+
+    CVR3GAMEBattleMapPlayerDirector() = default;
+    virtual ~CVR3GAMEBattleMapPlayerDirector();
+    CVR3GAMEBattleMapPlayerDirector(const CVR3GAMEBattleMapPlayerDirector&) = delete;
+    CVR3GAMEBattleMapPlayerDirector& operator=(const CVR3GAMEBattleMapPlayerDirector&) = delete;
+
+    // Per frame: the movement system, then (once they exist) the artillery
+    // and animation systems.
+    virtual void Proc();
+    // Frees the systems and unlinks the player.
+    virtual void Release();
+    // Sets up the behaviour once the whole map is ready; the base has none.
+    virtual bool InitBehaviour() { return true; }
+    // Counts the player's survivors and losses after a battle (n is the
+    // number of ship levels, 1-100).
+    virtual bool PrepareDataForHarbour(uint32_t n);
+
+    // Creates the systems, links the player both ways and forms its columns
+    // from the ships' start positions when it has none. False (nothing kept)
+    // for a null scene, a null player or a player that already has a director.
+    bool Init(Vorna3D::CDX9KelScene* pScene, CVR3GAMEBattleMapPlayer* pPlayer, int32_t sceneTreeIndex,
+              Vorna3D::CDX9KelGameTimer* pTimer);
+    bool SetEmeny(CVR3GAMEBattleMapPlayer* pPlayer);
+
+    bool IsHuman() const { return m_iKind == DIRECTOR_HUMAN; }
+
+    Vorna3D::CDX9KelScene* m_pScene = nullptr;
+    Vorna3D::CDX9KelGameTimer* m_pGameTimer = nullptr;
+    int32_t m_iKind = DIRECTOR_COMPUTER;
+    bool m_bFinished = false;
+    CVR3GAMEBattleMapPlayer* m_pPlayer = nullptr;
+    std::vector<CVR3GAMEBattleMapPlayer*> m_stdvEnemies;
+    CVR3GAMEBattleMapMovementSystem* m_pMovementSystem = nullptr;
+    CVR3GAMEBattleMapAnimationSystem* m_pAnimationSystem = nullptr;
+};
+
+class CVR3GAMEBattleMapPlayerDirectorComputer : public CVR3GAMEBattleMapPlayerDirector {
+public:
+    CVR3GAMEBattleMapPlayerDirectorComputer() { m_iKind = DIRECTOR_COMPUTER; }
+};
+
+class CVR3GAMEBattleMapPlayerDirectorHuman : public CVR3GAMEBattleMapPlayerDirector {
+public:
+    CVR3GAMEBattleMapPlayerDirectorHuman() { m_iKind = DIRECTOR_HUMAN; }
+
+    // The scene's camera manager, which the HUD steers.
+    Vorna3D::CDX9KelBaseCameraManager* m_pCameraManager = nullptr;
+};
+
+} // namespace SeaBattle
