@@ -8,10 +8,12 @@
 
 #include "GameIOTestSupport.h"
 #include "common/DemoData.h"
+#include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/core/render/CDX9KelLightManager.h"
 #include "engine3/core/resources/CDX9KelGraphicResources.h"
 #include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/core/scene/CDXSceneTree.h"
+#include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "engine3/world/ocean/CDX9KelOceanWater.h"
 #include "engine3/world/ocean/CVR3SkyArch.h"
 #include "seabattle/game/CVR3GAMEBaseMap.h"
@@ -146,6 +148,38 @@ TEST_F(EnvironmentReader, RefusedEnvironmentsLeaveNothingBehind) {
     EXPECT_EQ(m_pIO->CreateMapEnvironmentFromFile("demo_sea.mapenv"), nullptr);
     EXPECT_NE(Log().find("CVR3GAMEIO::CreateMapEnvironmentFromFile() : file expansion parser not defined\n"),
               std::string::npos);
+}
+
+TEST_F(EnvironmentReader, TheSeaIsHeardFromASoundWhoseNameSaysSo) {
+    // The sound manager on OpenAL's null device.
+    CVR3SOUNDManager& sound = CVR3SOUNDManager::Get();
+    CDX9KelCameraManager listener;
+    ASSERT_TRUE(sound.Init(&listener, (m_dir / "engine.ini").c_str())) << Log();
+    const struct {
+        const char* name;
+        bool heard;
+    } cases[] = {{"deep sea waves", true}, {"Sea", false}, {"seagulls", true}, {"waves", false}};
+    for (const auto& c : cases) {
+        Put(CVR3GAMEIO::FOLDER_MAPS_ENVIRONMENTS, "s.mapenvxml",
+            Demo("name=\"open sea waves\"", std::string("name=\"") + c.name + "\""));
+        CVR3GAMEMapBaseEnvironment* env = m_pIO->CreateMapEnvironmentFromFile("s.mapenvxml");
+        ASSERT_NE(env, nullptr) << c.name;
+        EXPECT_EQ(static_cast<bool>(env->m_AmbientSound), c.heard) << c.name;
+        if (c.heard) {
+            EXPECT_TRUE(env->m_AmbientSound.Is3D());
+        }
+        env->m_AmbientSound.Delete();
+        env->Release();
+        delete env;
+    }
+    // A sound element without its distances makes no sound.
+    Put(CVR3GAMEIO::FOLDER_MAPS_ENVIRONMENTS, "s.mapenvxml", Demo("<MaxDistance>500</MaxDistance>", ""));
+    CVR3GAMEMapBaseEnvironment* env = m_pIO->CreateMapEnvironmentFromFile("s.mapenvxml");
+    ASSERT_NE(env, nullptr);
+    EXPECT_FALSE(static_cast<bool>(env->m_AmbientSound));
+    env->Release();
+    delete env;
+    sound.Release();
 }
 
 TEST_F(EnvironmentReader, BaseMapBlockFillsTheRecordAndDrawsAnEnvironment) {

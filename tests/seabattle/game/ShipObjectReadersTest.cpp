@@ -5,7 +5,9 @@
 #include <tinyxml.h>
 
 #include "GameIOTestSupport.h"
+#include "engine3/core/render/CDX9KelCameraManager.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEAnimatedShip.h"
 #include "seabattle/battle/CVR3GAMEArtilleryShip.h"
@@ -263,6 +265,41 @@ TEST_F(ShipObjectReaders, AnimatedPartsBindToFramesAndEffectsToLevels) {
     // Giving the aspect up takes its flash off the scene object again.
     m_pIO->DeleteAnimatedShip(ship);
     EXPECT_TRUE(m_pObject->m_vLODs[1].m_vUnits.empty() || !m_pObject->m_vLODs[1].m_vUnits[0]);
+}
+
+TEST_F(ShipObjectReaders, SoundsOfTheShipAndItsParts) {
+    CVR3SOUNDManager& sound = CVR3SOUNDManager::Get();
+    CDX9KelCameraManager listener;
+    ASSERT_TRUE(sound.Init(&listener, (m_dir / "engine.ini").c_str())) << Log();
+    // Sound sources name their Ogg file from the program's folder.
+    const std::string ogg = (std::filesystem::path(VORNA_BIN_DIR) / "Sound/Effects/engine_loop.ogg").string();
+    const std::string relative =
+        std::filesystem::relative(ogg, Platform::ProgramFolder()).string();
+    Put(SeaBattle::CVR3GAMEIO::FOLDER_SOURCES, "ok.xml",
+        "<SoundSource type3d=\"1\"><FilePathAfterExeFolder>" + relative +
+            "</FilePathAfterExeFolder><SoundType>2</SoundType><MinDistance>5</MinDistance>"
+            "<MaxDistance>100</MaxDistance></SoundSource>");
+    const size_t mark = Log().size();
+    CVR3GAMEAnimatedShip* ship =
+        Animated("<SoundFileFire>ok.xml</SoundFileFire><SoundFileFlooding>none.xml</SoundFileFlooding>"
+                 "<SoundFilesEngine><A>ok.xml</A><B>none.xml</B><C>ok.xml</C></SoundFilesEngine>"
+                 "<Platons><Turret><SoundFileRotation>ok.xml</SoundFileRotation><SoundFileShot>none.xml"
+                 "</SoundFileShot></Turret></Platons>");
+    ASSERT_NE(ship, nullptr) << Log();
+    EXPECT_TRUE(static_cast<bool>(ship->m_FireSound));
+    EXPECT_FALSE(static_cast<bool>(ship->m_FloodingSound));
+    // The engine list ends at its first failure.
+    EXPECT_EQ(ship->m_vEngineSounds.size(), 1u);
+    ASSERT_EQ(ship->m_vPlatformParts.size(), 1u);
+    EXPECT_TRUE(static_cast<bool>(ship->m_vPlatformParts[0]->m_RotationSound));
+    EXPECT_FALSE(static_cast<bool>(ship->m_vPlatformParts[0]->m_ShotSound));
+    const std::string added = Since(mark);
+    for (const char* line : {"not create flooding sound source", "not create engine sound source",
+                             "not create shot sound source"})
+        EXPECT_NE(added.find(line), std::string::npos) << line;
+    EXPECT_EQ(added.find("not create fire sound source"), std::string::npos);
+    m_pIO->DeleteAnimatedShip(ship);
+    sound.Release();
 }
 
 TEST_F(ShipObjectReaders, ArtilleryObjectMatchesPartsAndGunsByPosition) {
