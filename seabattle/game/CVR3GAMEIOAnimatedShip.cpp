@@ -162,6 +162,8 @@ bool CVR3GAMEIO::LoadAnimatedShipFromXML(const TiXmlDocument& doc, CVR3GAMEAnima
         CDX9KelSceneObject* flooding = CreateSceneObjectFromFile(file.c_str());
         if (!flooding)
             g_Log.Write(3, "CVR3GAMEIO::LoadAnimatedShipFromXML() : not create flooding scene object \n");
+        else
+            flooding->StopParticles(); // until the ship sinks
         pShip->m_pFloodingObject = flooding;
         pShip->m_vEffectObjects.push_back(flooding);
         if (flooding && bAddToScene && m_pScene)
@@ -315,6 +317,8 @@ bool CVR3GAMEIO::CreateAnimatedShipPartFromModel(std::vector<CVR3GAMEAnimatedPar
                 continue;
             }
             ps->CDX9KelSceneUnit::m_strName = unitName;
+            // Flashes and fires wait until a shot or the damage starts them.
+            ps->Stop();
             if (!object || !object->AddSceneUnit(ps, &local, k)) {
                 g_Log.Write(3, "%s", notAdded);
                 pm->ReleaseResource(ps);
@@ -358,6 +362,9 @@ bool CVR3GAMEIO::CreateAnimatedShipPartFromModel(std::vector<CVR3GAMEAnimatedPar
         CDX9KelSceneObject* o = CreateSceneObjectFromFile(file.c_str());
         if (!o)
             g_Log.Write(3, "%s", fx.notCreated);
+        // Hits and splashes wait until the battle places and starts them.
+        if (o)
+            o->StopParticles();
         *fx.target = o;
         pShip->m_vEffectObjects.push_back(o);
         if (o && bAddToScene && m_pScene)
