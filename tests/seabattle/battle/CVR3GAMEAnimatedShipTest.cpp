@@ -216,6 +216,42 @@ TEST_F(AnimatedShipTest, FunnelSmokeGetsTheWind) {
     EXPECT_EQ(wind->m_strName, "Wind");
     EXPECT_NEAR(wind->m_vMovement.z, -1.0f, 1e-6f);
     EXPECT_NEAR(wind->m_fVelocity, 0.1f, 1e-6f);
+
+    // A smoke file with a wind of its own gets the ship's wind in it, not a second one.
+    auto own = MakeUnit(false, 6, 10, 0.2f);
+    auto* fileWind = new CDX9KelPSEffectorCommonMovement();
+    fileWind->m_strName = "Wind";
+    fileWind->m_fVelocity = 3.0f;
+    own->m_vEmitters[0]->m_vEffectors.push_back(fileWind);
+    auto* l2 = new AnimatedModelLink();
+    ASSERT_TRUE(AnimatedModelLink::Bind(l2, own.get()));
+    CVR3GAMEAnimatedShip second;
+    second.m_vPipeSmokes.push_back(l2);
+    EXPECT_TRUE(second.Init(&manager, &move));
+    ASSERT_EQ(own->m_vEmitters[0]->m_vEffectors.size(), 1u);
+    EXPECT_NEAR(fileWind->m_fVelocity, 0.1f, 1e-6f);
+    EXPECT_NEAR(fileWind->m_vMovement.z, -1.0f, 1e-6f);
+}
+
+TEST_F(AnimatedShipTest, APlatformThatBurnsShowsItsFireOnce) {
+    Frame f;
+    CVR3GAMEAnimatedPart* platform = AddPart(ship.m_vPlatformParts, f);
+    auto fire = MakeUnit(false, 4, 10, 0.1f);
+    ASSERT_TRUE(fire->m_bRunning); // systems are made running
+    platform->m_vFireSystems.push_back(fire.get());
+    CDX9KelParticlesSystemsManager manager;
+    ASSERT_TRUE(ship.Init(&manager, &move));
+    EXPECT_FALSE(fire->m_bRunning); // waiting for a fire
+    Tick(0.05f);
+    EXPECT_FALSE(fire->m_bRunning);
+    platform->m_bBurning = true;
+    Tick(0.05f);
+    EXPECT_TRUE(fire->m_bRunning);
+    EXPECT_TRUE(fire->m_vEmitters[0]->m_bBirth);
+    platform->m_bBurning = false;
+    Tick(0.05f);
+    EXPECT_FALSE(fire->m_vEmitters[0]->m_bBirth); // the flames die out
+    EXPECT_TRUE(fire->m_bRunning);
 }
 
 TEST_F(AnimatedShipTest, EngineSoundIndexFollowsTheForceRatio) {
