@@ -125,12 +125,20 @@ bool CDX9KelDataIO::ReadGameMap(const char* path, MapDescriptionRecord* descript
                                 std::vector<D3DXMATRIX>* staticMatrices, std::vector<MapUnitRecord>* units,
                                 std::vector<D3DXMATRIX>* unitMatrices, std::vector<MapColumnRecord>* columns) {
     if (!path || !description || !staticMatrices) return false;
-    if (units && !unitMatrices) return false;
     std::string bytes;
     if (!Platform::ReadFile(path, bytes, kMaxMapFileBytes)) {
         MapError("file not read", path);
         return false;
     }
+    return ReadGameMapBytes(bytes, path, description, staticMatrices, units, unitMatrices, columns);
+}
+
+bool CDX9KelDataIO::ReadGameMapBytes(const std::string& bytes, const char* path, MapDescriptionRecord* description,
+                                     std::vector<D3DXMATRIX>* staticMatrices, std::vector<MapUnitRecord>* units,
+                                     std::vector<D3DXMATRIX>* unitMatrices, std::vector<MapColumnRecord>* columns) {
+    if (!path) path = "";
+    if (!description || !staticMatrices) return false;
+    if (units && !unitMatrices) return false;
     MapFileReader file(bytes);
 
     // Everything goes into these first; the caller's records change only
@@ -292,6 +300,12 @@ bool CDX9KelDataIO::LoadArtillery(const char* path, std::vector<GunType>* table)
         g_Log.Write(LOG_ERROR, "Error : CDX9KelDataIO::LoadArtillery : xml file not read : %s\n", path);
         return false;
     }
+    return LoadArtilleryDocument(doc, path, table);
+}
+
+bool CDX9KelDataIO::LoadArtilleryDocument(const TiXmlDocument& doc, const char* path, std::vector<GunType>* table) {
+    if (!path || !table) return false;
+    table->clear();
     const TiXmlElement* root = doc.RootElement();
     if (!root || std::strcmp(root->Value(), "Artillery") != 0) {
         g_Log.Write(LOG_ERROR, "Error : CDX9KelDataIO::LoadArtillery : no Artillery element : %s\n", path);
@@ -493,6 +507,12 @@ bool CDX9KelDataIO::LoadGameObjectXML(const char* path, GameObjectRecord* object
         g_Log.Write(LOG_ERROR, "Error : CDX9KelDataIO::LoadGameObjectXML : xml file not read : %s\n", path);
         return false;
     }
+    return LoadGameObjectDocument(doc, path, object, artillery);
+}
+
+bool CDX9KelDataIO::LoadGameObjectDocument(const TiXmlDocument& doc, const char* path, GameObjectRecord* object,
+                                           const std::vector<GunType>& artillery) {
+    if (!path || !object) return false;
     const TiXmlNode* first = doc.FirstChild();
     const TiXmlNode* root = first ? first->NextSibling() : nullptr;
     if (!root) {

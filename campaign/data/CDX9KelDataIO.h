@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class TiXmlDocument;
 class TiXmlNode;
 
 namespace VornaCampaign {
@@ -79,6 +80,10 @@ public:
     bool ReadGameMap(const char* path, MapDescriptionRecord* description, std::vector<D3DXMATRIX>* staticMatrices,
                      std::vector<MapUnitRecord>* units, std::vector<D3DXMATRIX>* unitMatrices,
                      std::vector<MapColumnRecord>* columns);
+    // The same on the file's bytes; `path` names the file in log lines.
+    bool ReadGameMapBytes(const std::string& bytes, const char* path, MapDescriptionRecord* description,
+                          std::vector<D3DXMATRIX>* staticMatrices, std::vector<MapUnitRecord>* units,
+                          std::vector<D3DXMATRIX>* unitMatrices, std::vector<MapColumnRecord>* columns);
     // The column section. An empty column is logged and kept. False when the
     // column list is missing or the section does not fit the file (`path`
     // names the file in that line).
@@ -88,11 +93,16 @@ public:
     // that lacks one of its six values, or a node that is no gun type, ends
     // the load with false; the entries before it stay.
     bool LoadArtillery(const char* path, std::vector<GunType>* table);
+    // The same on a parsed document; `path` names the file in log lines.
+    bool LoadArtilleryDocument(const TiXmlDocument& doc, const char* path, std::vector<GunType>* table);
 
     // Fills a unit's blocks from its description file (root "Ship", "Fort"
     // or "Mine"; any other root fills nothing and succeeds). Guns take
     // their values from the artillery list by name.
     bool LoadGameObjectXML(const char* path, GameObjectRecord* object, const std::vector<GunType>& artillery);
+    // The same on a parsed document; `path` names the file in log lines.
+    bool LoadGameObjectDocument(const TiXmlDocument& doc, const char* path, GameObjectRecord* object,
+                                const std::vector<GunType>& artillery);
 
 private:
     bool ReadMovementData(const TiXmlNode* section, GameObjectRecord* object, const char* path);

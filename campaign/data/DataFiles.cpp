@@ -3,6 +3,7 @@
 #include "platform/os/Paths.h"
 #include "platform/os/XmlText.h"
 
+#include <cstring>
 #include <tinyxml.h>
 
 namespace VornaCampaign {
@@ -27,7 +28,12 @@ bool IsSafeDataFileName(const char* name) {
 
 bool ParseXmlText(const std::string& text, TiXmlDocument& doc) {
     if (text.size() > kMaxXmlFileBytes || !Platform::XmlDepthWithin(text, kMaxXmlDepth)) return false;
-    doc.Parse(text.c_str());
+    // The parser stops at an embedded NUL; such a file is not text.
+    if (std::memchr(text.data(), '\0', text.size())) return false;
+    // Texts are single-byte (code page 1251): the parser must not take high
+    // bytes for the start of longer UTF-8 sequences, which could carry it past
+    // the end of the text.
+    doc.Parse(text.c_str(), nullptr, TIXML_ENCODING_LEGACY);
     return !doc.Error();
 }
 

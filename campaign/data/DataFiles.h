@@ -18,7 +18,8 @@ constexpr int kMaxXmlDepth = 64;
 bool IsSafeDataFileName(const char* name);
 
 // Reads and parses an XML file: false when it cannot be read, is larger than
-// kMaxXmlFileBytes, nests deeper than kMaxXmlDepth or does not parse.
+// kMaxXmlFileBytes, nests deeper than kMaxXmlDepth, holds a zero byte or does
+// not parse. Texts are taken as single bytes.
 bool LoadXmlFile(const std::string& path, TiXmlDocument& doc);
 // The same for a document held in memory.
 bool ParseXmlText(const std::string& text, TiXmlDocument& doc);
