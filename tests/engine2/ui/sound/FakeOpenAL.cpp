@@ -242,6 +242,8 @@ ALCdevice* alcOpenDevice(const ALCchar* name) {
     return kDevice;
 }
 
+const ALCchar* alcGetString(ALCdevice*, ALCenum) { return nullptr; }
+
 ALCboolean alcCloseDevice(ALCdevice* device) {
     if (device != kDevice) return ALC_FALSE;
     Get().deviceOpen = false;
