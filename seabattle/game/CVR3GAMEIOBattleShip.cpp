@@ -32,16 +32,11 @@ std::string ShipName(const TiXmlElement* element) {
     return element->Value();
 }
 
-// The ship element and the scene, for the ship creation below: the ship,
-// and whether its Init succeeded.
+// A ship as the creation made it, and whether its Init succeeded.
 struct BuiltShip {
     CVR3GAMEBattleMapShip* ship = nullptr;
     bool initialised = false;
 };
-
-} // namespace
-
-namespace {
 
 // Takes an object out of the active tree; false when another tree holds it
 // (it then goes with that tree).
