@@ -74,6 +74,9 @@ TEST_F(BattleShipCreation, DemoTypesBuildWholeAndCanFight) {
         CVR3GAMEBattleMapShip* ship = player.m_stdvBattleShips.back();
         EXPECT_EQ(ship->m_strName, std::string("Demo ") + (c.ram ? "Ram" : "Cruiser"));
         EXPECT_EQ(ship->m_iPlayerIndex, static_cast<int>(player.m_stdvBattleShips.size()) - 1);
+        // Placed by the element's "SceneObjectWorld".
+        EXPECT_FLOAT_EQ(ship->m_pSceneObject->m_mWorld._41, c.ram ? 0.0f : 6.0f);
+        EXPECT_FLOAT_EQ(ship->m_pSceneObject->m_mWorld._43, c.ram ? 0.0f : -4.0f);
         // Init made the body and filed the hull in the active tree.
         ASSERT_NE(ship->m_pPhysicalObject, nullptr);
         EXPECT_TRUE(m_pScene->m_pActiveSceneTree->Holds(ship->m_pSceneObject));
