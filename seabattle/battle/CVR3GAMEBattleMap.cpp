@@ -18,6 +18,8 @@
 #include "seabattle/battle/CVR3GAMEBattleLog.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 
 #include <cmath>
 #include <new>
@@ -176,6 +178,12 @@ bool CVR3GAMEBattleMap::InitDirectorsBehaviours() {
 bool CVR3GAMEBattleMap::PrepareDataForHarbour(uint32_t n) {
     for (CVR3GAMEBattleMapPlayerDirector* d : m_stdvDirectors)
         if (d && !d->PrepareDataForHarbour(n)) return false;
+    // The battle clock starts again from 0 next battle: the ships' damage
+    // clocks start afresh with it.
+    for (CVR3GAMEBattleMapPlayer* p : m_stdvPlayers)
+        if (p)
+            for (CVR3GAMEBattleMapShip* ship : p->m_stdvBattleShips)
+                if (ship && ship->m_pBattleShip) ship->m_pBattleShip->LastDamageTime = 0;
     SetTimeSpeed(0.0f);
     m_GameTimer.m_fSpeed = 1.0f;
     m_GameTimer.m_dwLastTick = m_GameTimer.m_dwGameTime = m_GameTimer.m_dwRunning = 0;

@@ -1,9 +1,12 @@
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
 
 #include "engine3/core/CDX9KelLog.h"
+#include "engine3/core/CDX9KelScene.h"
 #include "engine3/ui/screens/CVR3CIIScreen.h"
+#include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "seabattle/battle/CVR3GAMEBattleMapAnimationSystem.h"
+#include "seabattle/battle/CVR3GAMEBattleMapArtillerySystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
@@ -38,6 +41,12 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem = new CVR3GAMEBattleMapMovementSystem failed\n");
         return false;
     }
+    delete m_pArtillerySystem;
+    m_pArtillerySystem = new (std::nothrow) CVR3GAMEBattleMapArtillerySystem;
+    if (!m_pArtillerySystem) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pArtillerySystem = new CVR3GAMEBattleMapArtillerySystem failed\n");
+        return false;
+    }
     if (!pPlayer || pPlayer->m_pDirector) return false;
     m_pPlayer = pPlayer;
     pPlayer->m_pDirector = this;
@@ -49,6 +58,10 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem->Init() failed\n");
         return false;
     }
+    m_pArtillerySystem->Init(&pPlayer->m_stdvBattleShips, pTimer, pScene->m_pActiveSceneTree);
+    BattleProcessingState::Get().RegisterPlayer(pPlayer->m_strPlayerName, &pPlayer->m_stdvBattleShips);
+    for (CVR3GAMEBattleMapShip* ship : pPlayer->m_stdvBattleShips)
+        if (ship && ship->m_pBattleShip) ship->m_pBattleShip->LastDamageTime = 0;
     if (pPlayer->m_stdvColumns.empty() &&
         !m_pMovementSystem->CreateShipsColumnsUsingPositions(&pPlayer->m_stdvBattleShips)) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pMovementSystem->CreateShipsColumnsUsingPositions() failed\n");
@@ -59,6 +72,7 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
 
 void CVR3GAMEBattleMapPlayerDirector::Proc() {
     if (m_pMovementSystem) m_pMovementSystem->Proc();
+    if (m_pArtillerySystem) m_pArtillerySystem->Proc();
     if (m_pAnimationSystem) m_pAnimationSystem->Proc();
 }
 
@@ -67,6 +81,8 @@ void CVR3GAMEBattleMapPlayerDirector::Release() {
     m_pMovementSystem = nullptr;
     delete m_pAnimationSystem;
     m_pAnimationSystem = nullptr;
+    delete m_pArtillerySystem;
+    m_pArtillerySystem = nullptr;
     if (m_pPlayer && m_pPlayer->m_pDirector == this) m_pPlayer->m_pDirector = nullptr;
     m_pPlayer = nullptr;
 }

@@ -23,6 +23,7 @@ class CVR3GAMEBattleMapAnimationSystem;
 class CVR3GAMEComputerPlayerBaseBehaviour;
 class CVR3GAMEComputerPlayerBehaviourOne;
 class CVR3GAMEBattleMap;
+class CVR3GAMEBattleMapArtillerySystem;
 
 enum EDirectorKind : int32_t { DIRECTOR_HUMAN = -1, DIRECTOR_COMPUTER = 1 };
 
@@ -35,8 +36,7 @@ public:
     CVR3GAMEBattleMapPlayerDirector(const CVR3GAMEBattleMapPlayerDirector&) = delete;
     CVR3GAMEBattleMapPlayerDirector& operator=(const CVR3GAMEBattleMapPlayerDirector&) = delete;
 
-    // Per frame: the movement system, then (once they exist) the artillery
-    // and animation systems.
+    // Per frame: the movement, artillery and animation systems.
     virtual void Proc();
     // Frees the systems and unlinks the player.
     virtual void Release();
@@ -47,8 +47,11 @@ public:
     virtual bool PrepareDataForHarbour(uint32_t n);
 
     // Creates the systems, links the player both ways and forms its columns
-    // from the ships' start positions when it has none. False (nothing kept)
-    // for a null scene, a null player or a player that already has a director.
+    // from the ships' start positions when it has none. The player's name and
+    // ships are registered with the battle resolution (again, for a later
+    // battle of the same player), and its ships' damage clocks start afresh.
+    // False (nothing kept) for a null scene, a null player or a player that
+    // already has a director.
     bool Init(Vorna3D::CDX9KelScene* pScene, CVR3GAMEBattleMapPlayer* pPlayer, int32_t sceneTreeIndex,
               Vorna3D::CDX9KelGameTimer* pTimer);
     bool SetEmeny(CVR3GAMEBattleMapPlayer* pPlayer);
@@ -63,6 +66,7 @@ public:
     std::vector<CVR3GAMEBattleMapPlayer*> m_stdvEnemies;
     CVR3GAMEBattleMapMovementSystem* m_pMovementSystem = nullptr;
     CVR3GAMEBattleMapAnimationSystem* m_pAnimationSystem = nullptr;
+    CVR3GAMEBattleMapArtillerySystem* m_pArtillerySystem = nullptr;
 };
 
 class CVR3GAMEBattleMapPlayerDirectorComputer : public CVR3GAMEBattleMapPlayerDirector {
