@@ -163,8 +163,13 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
     if (!lostSide.empty()) {
         for (const SideTally& s : sides)
             if (s.name != lostSide) winner = s.name;
-    } else if (sides.size() == 2 && sides[0].lost != sides[1].lost) {
-        winner = sides[0].lost < sides[1].lost ? sides[0].name : sides[1].name;
+    } else if (sides.size() == 2) {
+        // Time up: the side with more ships still fighting, then the one
+        // that lost fewer ships.
+        const SideTally& a = sides[0];
+        const SideTally& b = sides[1];
+        if (a.afloat != b.afloat) winner = a.afloat > b.afloat ? a.name : b.name;
+        else if (a.sunk != b.sunk) winner = a.sunk < b.sunk ? a.name : b.name;
     }
     std::printf("result %s clock_ms %u\n", result, static_cast<unsigned>(clock));
     std::printf("winner %s\n", winner.c_str());
