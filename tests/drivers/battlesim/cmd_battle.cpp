@@ -58,7 +58,7 @@ int Fail(const std::string& message) {
 struct SideTally {
     std::string name;
     unsigned ships = 0, sunk = 0, left = 0, withdrawn = 0, afloat = 0;
-    unsigned lost = 0;
+    unsigned lost = 0, shots = 0;
     double damage = 0.0;
 };
 
@@ -75,6 +75,8 @@ SideTally Tally(const CVR3GAMEBattleMapPlayer* p) {
         if (s->m_pBattleShip) t.damage += s->m_pBattleShip->DamagePercent;
     }
     t.lost = p->m_uLostShips;
+    if (const CVR3GAMEBattleMapPlayerDirector* d = p->m_pDirector)
+        if (d->m_pArtillerySystem) t.shots = d->m_pArtillerySystem->m_uShotsFired;
     return t;
 }
 
@@ -174,8 +176,8 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
     std::printf("result %s clock_ms %u\n", result, static_cast<unsigned>(clock));
     std::printf("winner %s\n", winner.c_str());
     for (const SideTally& s : sides)
-        std::printf("side %s ships %u sunk %u left %u withdrawn %u afloat %u lost %u damage %.1f\n", s.name.c_str(),
-                    s.ships, s.sunk, s.left, s.withdrawn, s.afloat, s.lost, s.damage);
+        std::printf("side %s ships %u sunk %u left %u withdrawn %u afloat %u lost %u shots %u damage %.1f\n",
+                    s.name.c_str(), s.ships, s.sunk, s.left, s.withdrawn, s.afloat, s.lost, s.shots, s.damage);
     std::printf("shots_lost_ships %u\n", static_cast<unsigned>(BattleProcessingState::Get().m_dwLostShips));
     for (const CVR3GAMEBattleLogEntry& e : CVR3GAMEBattleLog::Get().GetEntries())
         std::printf("log %s | %d | %s | %s\n", e.m_strCategory.c_str(), e.m_iKind, e.m_strSubject.c_str(),
