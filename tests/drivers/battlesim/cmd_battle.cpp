@@ -121,6 +121,12 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
     // As the game does after a battle: the resolution forgets the players;
     // the directors register them again when they are made.
     BattleProcessingState::Get().ClearBattleProcessing(false);
+    // The battle screen is known before the map is read: a human director
+    // binds its HUD to it while the map's directors are made.
+    if (!manager.StartBattle(kBattleScreen)) {
+        std::fprintf(stderr, "battlesim battle: the battle screen is missing\n");
+        return false;
+    }
     if (!io.LoadBattleMapFromFile(mapFile.c_str(), false, nullptr)) {
         std::fprintf(stderr, "battlesim battle: the map did not load: %s\n", mapFile.c_str());
         return false;
