@@ -153,11 +153,18 @@ TEST_F(BehaviourTest, TargetsAreEnemiesWithinThreeBattleDistancesNearestFirst) {
     CVR3GAMEBattleMapShip* mate = Ship(own, "Mate", 5.0f, 0.0f);
     Column(own, {gunner});
     Column(own, {mate});
-    Ship(enemy, "Far", 0.0f, 20.0f, true);
-    Ship(enemy, "Near", 8.0f, 6.0f, true);
+    CVR3GAMEBattleMapShip* far = Ship(enemy, "Far", 0.0f, 20.0f, true);
+    CVR3GAMEBattleMapShip* near = Ship(enemy, "Near", 8.0f, 6.0f, true);
     CVR3GAMEBattleMapShip* fled = Ship(enemy, "Fled", -6.0f, 6.0f, true);
     fled->m_bWithdrawn = true;
-    Ship(enemy, "Beyond", 0.0f, 40.0f, true);
+    CVR3GAMEBattleMapShip* sunk = Ship(enemy, "Sunk", 4.0f, 4.0f, true);
+    sunk->m_bSunk = true;
+    Ship(enemy, "Gone", -4.0f, 4.0f, true); // in no column: it left the battle
+    CVR3GAMEBattleMapShip* beyond = Ship(enemy, "Beyond", 0.0f, 40.0f, true);
+    Column(enemy, {far, near});
+    Column(enemy, {fled});
+    Column(enemy, {sunk});
+    Column(enemy, {beyond});
     CVR3GAMEComputerPlayerBaseBehaviour b;
     b.m_pOwner = &director;
     b.CreateIntellColumnsPool();
@@ -280,6 +287,7 @@ TEST_F(BehaviourTest, WithdrawalSendsABeatenShipAloneToTheRunawayPointAndOffTheM
     EXPECT_EQ(hurt->m_pColumn, nullptr);
     EXPECT_FALSE(hurt->m_pSceneObject->m_bVisible);
     EXPECT_FALSE(hurt->m_pPhysicalObject->IsActive());
+    EXPECT_TRUE(hurt->m_pArtilleryShip->m_vTargets.empty());
     EXPECT_EQ(b.m_stdvWithdrawnColumns.size(), 1u);
     EXPECT_EQ(b.m_stdvFreeColumns.size(), pooled + 1);
 }
