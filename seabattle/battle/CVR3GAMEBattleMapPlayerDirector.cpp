@@ -193,6 +193,8 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::Release() {
 bool CVR3GAMEBattleMapPlayerDirectorHuman::InitBehaviour() {
     if (!m_pCurrentBehaviour) return false;
     m_pCurrentBehaviour->m_pOwner = this;
+    // A second set-up (a save read back) starts from fresh records.
+    m_pCurrentBehaviour->Release();
     m_pCurrentBehaviour->CreateIntellColumnsPool();
     m_pCurrentBehaviour->Init(m_pPlayer);
     return InitBattleMap();

@@ -517,6 +517,19 @@ TEST_F(BehaviourTest, DirectorsOwnTheirBehaviours) {
     EXPECT_FALSE(human.InitBehaviour());
     EXPECT_EQ(human.m_pCurrentBehaviour->m_pOwner, &human);
     EXPECT_FALSE(human.SetMapScreen(nullptr));
+    // Set up twice for a player of two columns: two records, not four.
+    CVR3GAMEBattleMapShip* a = Ship(own, "A", 0.0f, 0.0f);
+    CVR3GAMEBattleMapShip* b = Ship(own, "B", 30.0f, 0.0f);
+    Column(own, {a});
+    Column(own, {b});
+    director.m_pPlayer = nullptr;
+    own.m_pDirector = nullptr;
+    human.m_pPlayer = &own;
+    human.InitBehaviour();
+    human.InitBehaviour();
+    EXPECT_EQ(human.m_pCurrentBehaviour->m_stdvColumns.size(), 2u);
+    EXPECT_EQ(human.m_pCurrentBehaviour->m_stdvFreeColumns.size(), 13u);
+    human.m_pPlayer = nullptr;
 }
 
 } // namespace
