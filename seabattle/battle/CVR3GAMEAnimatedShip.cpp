@@ -75,11 +75,20 @@ void CVR3GAMEAnimatedPart::Delete(CVR3GAMEAnimatedPart* part) {
     for (CVR3GAMEAnimatedPart* s : part->m_vSubParts)
         Delete(s);
     part->m_vSubParts.clear();
+    // Its sounds follow the ship's matrices, which may go with it.
+    for (Vorna3D::SoundHandle* h : {&part->m_RotationSound, &part->m_ShotSound, &part->m_HitSound, &part->m_MissSound})
+        h->Delete();
     delete part;
 }
 
 // ---- the ship ----
 CVR3GAMEAnimatedShip::~CVR3GAMEAnimatedShip() {
+    // The ship's sounds follow its scene object, which its tree may delete
+    // next: they go with the ship.
+    m_FireSound.Delete();
+    m_FloodingSound.Delete();
+    for (Vorna3D::SoundHandle& h : m_vEngineSounds)
+        h.Delete();
     for (auto* list : {&m_vPlatformParts, &m_vPropellerParts, &m_vRudderParts}) {
         for (CVR3GAMEAnimatedPart* p : *list)
             CVR3GAMEAnimatedPart::Delete(p);

@@ -93,9 +93,22 @@ void CVR3GAMEBattleMap::UpdateBattle() {
     BattleProcessingState::Get().ProcessBattle();
     CheckTimeLimit();
     AutoSave();
-    // The human's HUD takes the player out of a battle whose time is up;
-    // without one the battle ends here.
-    if (IsTimeUp() && !HasHumanDirector()) m_bBattleOver = true;
+    // The human's HUD takes the player out of a battle whose time is up or
+    // whose side has lost all its ships; without one the battle ends here.
+    if (!HasHumanDirector() && (SideLostLogged() || IsTimeUp())) m_bBattleOver = true;
+}
+
+bool CVR3GAMEBattleMap::SideLostLogged() {
+    const std::vector<CVR3GAMEBattleLogEntry>& entries = CVR3GAMEBattleLog::Get().GetEntries();
+    if (m_uLogChecked > entries.size()) m_uLogChecked = 0;
+    for (; m_uLogChecked < entries.size(); ++m_uLogChecked) {
+        const CVR3GAMEBattleLogEntry& e = entries[m_uLogChecked];
+        if (e.m_iKind != BATTLE_LOG_SIDE_LOST) continue;
+        m_strLostSide = e.m_strCategory;
+        ++m_uLogChecked;
+        return true;
+    }
+    return false;
 }
 
 void CVR3GAMEBattleMap::CheckTimeLimit() {
@@ -337,6 +350,9 @@ void CVR3GAMEBattleMap::ResetClockAndLimits() {
     m_iTimeLimit = -1;
     m_uHumanDirectors = 0;
     m_bBattleOver = false;
+    // What an earlier battle wrote to the log does not end this one.
+    m_uLogChecked = CVR3GAMEBattleLog::Get().GetCount();
+    m_strLostSide.clear();
 }
 
 void CVR3GAMEBattleMap::Clear() {

@@ -121,7 +121,8 @@ bool SoundHandle::SetPriority(int priority) {
 }
 
 bool SoundHandle::Delete() {
-    VORNA_WITH_SOURCE(s->m_bDeleteRequested = true);
+    // The owner may go right after: the source follows it no more.
+    VORNA_WITH_SOURCE(s->m_bDeleteRequested = true; s->m_pOwnerMatrix = nullptr);
     return true;
 }
 
