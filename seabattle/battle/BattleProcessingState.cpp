@@ -2,6 +2,10 @@
 
 #include "engine3/core/CDX9KelGameTimer.h"
 #include "platform/os/Clock.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "engine3/world/physics/CDX9KelPhysicalObjectShip.h"
+
+#include <algorithm>
 
 namespace SeaBattle {
 
@@ -11,11 +15,19 @@ BattleProcessingState::BattleProcessingState() {
         m_stdvFreeRamSlots.push_back(i);
         m_stdvRamPool.push_back(new RamRecord);
     }
+    m_stdvActiveShots.assign(kShotPoolSize, nullptr);
+    for (unsigned i = 0; i < kShotPoolSize; ++i) {
+        m_stdvFreeShotSlots.push_back(i);
+        m_stdvShotPool.push_back(new ShotRecord);
+    }
+    D3DXMatrixIdentity(&m_mEffect);
 }
 
 BattleProcessingState::~BattleProcessingState() {
     for (RamRecord* r : m_stdvActiveRams) delete r;
     for (RamRecord* r : m_stdvRamPool) delete r;
+    for (ShotRecord* r : m_stdvActiveShots) delete r;
+    for (ShotRecord* r : m_stdvShotPool) delete r;
 }
 
 BattleProcessingState& BattleProcessingState::Get() {
@@ -35,6 +47,26 @@ bool BattleProcessingState::RegisterPlayer(const std::string& name, std::vector<
     m_stdvPlayerNames.push_back(name);
     m_stdvShipLists.push_back(ships);
     return true;
+}
+
+std::string BattleProcessingState::GetPlayerNameOf(const CVR3GAMEBattleMapShip* ship) const {
+    for (std::size_t i = 0; i < m_stdvShipLists.size(); ++i) {
+        const std::vector<CVR3GAMEBattleMapShip*>* list = m_stdvShipLists[i];
+        if (list && std::find(list->begin(), list->end(), ship) != list->end()) return m_stdvPlayerNames[i];
+    }
+    return std::string();
+}
+
+CVR3GAMEBattleMapShip* BattleProcessingState::FindShipByBody(const Vorna3D::CDX9KelBasePhysicalObject* body) const {
+    if (!body) return nullptr;
+    for (const std::vector<CVR3GAMEBattleMapShip*>* list : m_stdvShipLists) {
+        if (!list) continue;
+        for (CVR3GAMEBattleMapShip* ship : *list)
+            if (ship && ship->m_pPhysicalObject &&
+                static_cast<const Vorna3D::CDX9KelBasePhysicalObject*>(ship->m_pPhysicalObject) == body)
+                return ship;
+    }
+    return nullptr;
 }
 
 bool BattleProcessingState::AddRam(Vorna3D::CDX9KelBasePhysicalObject* attacker,
@@ -91,21 +123,22 @@ EBattleTask BattleProcessingState::ProcessBattle() {
     const DWORD gap = now - m_dwLastCallTime;
     m_dwLastGap = gap < kStallMs ? 0 : gap;
     m_dwLastCallTime = now;
-    // The damage pass, the reloads and the shots come with the damage model
-    // and the shot queue; the ram task hands its reports on and frees them.
-    if (task == BATTLE_TASK_RAMS) ProcessRams();
+    switch (task) {
+    case BATTLE_TASK_SHOTS: ProcessShots(now); break;
+    case BATTLE_TASK_RELOAD: UpdateGunReloads(now, m_dwLastGap); break;
+    case BATTLE_TASK_RAMS: ProcessRams(); break;
+    case BATTLE_TASK_DAMAGE: ProcessDamage(now, m_dwLastGap); break;
+    default: break;
+    }
     return task;
 }
 
-void BattleProcessingState::ProcessRams() {
-    for (std::size_t i = 0; i < m_stdvActiveRams.size(); ++i) {
-        RamRecord* r = m_stdvActiveRams[i];
-        if (!r) continue;
-        m_stdvActiveRams[i] = nullptr;
-        m_stdvFreeRamSlots.push_back(static_cast<unsigned>(i));
-        *r = RamRecord();
-        m_stdvRamPool.push_back(r);
-    }
+void BattleProcessingState::ReturnRam(std::size_t slot) {
+    RamRecord* r = m_stdvActiveRams[slot];
+    m_stdvActiveRams[slot] = nullptr;
+    m_stdvFreeRamSlots.push_back(static_cast<unsigned>(slot));
+    *r = RamRecord();
+    m_stdvRamPool.push_back(r);
 }
 
 void BattleProcessingState::ClearBattleProcessing(bool clearArtilleryList) {
@@ -113,7 +146,11 @@ void BattleProcessingState::ClearBattleProcessing(bool clearArtilleryList) {
         ArtilleryTypes.clear();
     m_stdvPlayerNames.clear();
     m_stdvShipLists.clear();
-    ProcessRams();
+    for (std::size_t i = 0; i < m_stdvActiveRams.size(); ++i)
+        if (m_stdvActiveRams[i]) ReturnRam(i);
+    for (std::size_t i = 0; i < m_stdvActiveShots.size(); ++i)
+        if (m_stdvActiveShots[i]) ReturnShot(i);
+    m_uDamageList = m_uDamageShip = 0;
     m_dwLastCallTime = 0;
     m_dwLastShotRun = m_dwLastReloadRun = m_dwLastDamageRun = m_dwLastRamRun = 0;
     m_dwLastGap = 0;

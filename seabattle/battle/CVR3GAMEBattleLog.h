@@ -13,6 +13,7 @@ namespace SeaBattle {
 // text shown unchanged.
 enum EBattleLogKind : int32_t {
     BATTLE_LOG_EMPTY = -1,
+    BATTLE_LOG_SHIP_DEATH = 0, // a ship sank, capsized or was destroyed; the category names its player
     BATTLE_LOG_SIDE_LOST = 9,
     BATTLE_LOG_TEXT = 10,
 };

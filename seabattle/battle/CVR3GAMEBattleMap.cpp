@@ -18,6 +18,8 @@
 #include "seabattle/battle/CVR3GAMEBattleLog.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 
 #include <cmath>
 #include <new>
@@ -91,9 +93,22 @@ void CVR3GAMEBattleMap::UpdateBattle() {
     BattleProcessingState::Get().ProcessBattle();
     CheckTimeLimit();
     AutoSave();
-    // The human's HUD takes the player out of a battle whose time is up;
-    // without one the battle ends here.
-    if (IsTimeUp() && !HasHumanDirector()) m_bBattleOver = true;
+    // The human's HUD takes the player out of a battle whose time is up or
+    // whose side has lost all its ships; without one the battle ends here.
+    if (!HasHumanDirector() && (SideLostLogged() || IsTimeUp())) m_bBattleOver = true;
+}
+
+bool CVR3GAMEBattleMap::SideLostLogged() {
+    const std::vector<CVR3GAMEBattleLogEntry>& entries = CVR3GAMEBattleLog::Get().GetEntries();
+    if (m_uLogChecked > entries.size()) m_uLogChecked = 0;
+    for (; m_uLogChecked < entries.size(); ++m_uLogChecked) {
+        const CVR3GAMEBattleLogEntry& e = entries[m_uLogChecked];
+        if (e.m_iKind != BATTLE_LOG_SIDE_LOST) continue;
+        m_strLostSide = e.m_strCategory;
+        ++m_uLogChecked;
+        return true;
+    }
+    return false;
 }
 
 void CVR3GAMEBattleMap::CheckTimeLimit() {
@@ -163,6 +178,12 @@ bool CVR3GAMEBattleMap::InitDirectorsBehaviours() {
 bool CVR3GAMEBattleMap::PrepareDataForHarbour(uint32_t n) {
     for (CVR3GAMEBattleMapPlayerDirector* d : m_stdvDirectors)
         if (d && !d->PrepareDataForHarbour(n)) return false;
+    // The battle clock starts again from 0 next battle: the ships' damage
+    // clocks start afresh with it.
+    for (CVR3GAMEBattleMapPlayer* p : m_stdvPlayers)
+        if (p)
+            for (CVR3GAMEBattleMapShip* ship : p->m_stdvBattleShips)
+                if (ship && ship->m_pBattleShip) ship->m_pBattleShip->LastDamageTime = 0;
     SetTimeSpeed(0.0f);
     m_GameTimer.m_fSpeed = 1.0f;
     m_GameTimer.m_dwLastTick = m_GameTimer.m_dwGameTime = m_GameTimer.m_dwRunning = 0;
@@ -329,6 +350,9 @@ void CVR3GAMEBattleMap::ResetClockAndLimits() {
     m_iTimeLimit = -1;
     m_uHumanDirectors = 0;
     m_bBattleOver = false;
+    // What an earlier battle wrote to the log does not end this one.
+    m_uLogChecked = CVR3GAMEBattleLog::Get().GetCount();
+    m_strLostSide.clear();
 }
 
 void CVR3GAMEBattleMap::Clear() {

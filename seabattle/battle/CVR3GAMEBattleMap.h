@@ -90,6 +90,9 @@ public:
     // there: the map stops ticking it and reports it over.
     bool IsTimeUp() const { return m_iTimeLimitStage >= 4; }
     bool IsBattleOver() const { return m_bBattleOver; }
+    // The player whose loss of all ships ended a battle without a human
+    // director; empty when none did.
+    const std::string& GetLostSide() const { return m_strLostSide; }
     bool HasHumanDirector() const;
 
     void SetAutoSaveHandler(AutoSaveHandler handler) { m_fnAutoSave = std::move(handler); }
@@ -131,6 +134,13 @@ private:
     std::vector<CVR3GAMEBattleMapPlayerDirector*> m_stdvDirectors;
     AutoSaveHandler m_fnAutoSave;
     bool m_bBattleOver = false;
+    // Log entries already looked at for a side's loss, and the side.
+    std::size_t m_uLogChecked = 0;
+    std::string m_strLostSide;
+
+    // Looks at the log entries added since the last look for a side that
+    // has lost all its ships.
+    bool SideLostLogged();
 };
 
 } // namespace SeaBattle

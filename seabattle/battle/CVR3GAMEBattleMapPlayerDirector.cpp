@@ -1,11 +1,17 @@
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
 
 #include "engine3/core/CDX9KelLog.h"
+#include "engine3/core/CDX9KelScene.h"
+#include "engine3/ui/screens/CVR3CIIScreen.h"
+#include "seabattle/battle/BattleProcessingState.h"
+#include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "seabattle/battle/CVR3GAMEBattleMapAnimationSystem.h"
+#include "seabattle/battle/CVR3GAMEBattleMapArtillerySystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "seabattle/battle/CVR3GAMEComputerPlayerBehaviourOne.h"
 #include "seabattle/game/CVR3GAMEInformationShip.h"
 
 #include <algorithm>
@@ -35,6 +41,12 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem = new CVR3GAMEBattleMapMovementSystem failed\n");
         return false;
     }
+    delete m_pArtillerySystem;
+    m_pArtillerySystem = new (std::nothrow) CVR3GAMEBattleMapArtillerySystem;
+    if (!m_pArtillerySystem) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pArtillerySystem = new CVR3GAMEBattleMapArtillerySystem failed\n");
+        return false;
+    }
     if (!pPlayer || pPlayer->m_pDirector) return false;
     m_pPlayer = pPlayer;
     pPlayer->m_pDirector = this;
@@ -46,6 +58,10 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem->Init() failed\n");
         return false;
     }
+    m_pArtillerySystem->Init(&pPlayer->m_stdvBattleShips, pTimer, pScene->m_pActiveSceneTree);
+    BattleProcessingState::Get().RegisterPlayer(pPlayer->m_strPlayerName, &pPlayer->m_stdvBattleShips);
+    for (CVR3GAMEBattleMapShip* ship : pPlayer->m_stdvBattleShips)
+        if (ship && ship->m_pBattleShip) ship->m_pBattleShip->LastDamageTime = 0;
     if (pPlayer->m_stdvColumns.empty() &&
         !m_pMovementSystem->CreateShipsColumnsUsingPositions(&pPlayer->m_stdvBattleShips)) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pMovementSystem->CreateShipsColumnsUsingPositions() failed\n");
@@ -56,6 +72,7 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
 
 void CVR3GAMEBattleMapPlayerDirector::Proc() {
     if (m_pMovementSystem) m_pMovementSystem->Proc();
+    if (m_pArtillerySystem) m_pArtillerySystem->Proc();
     if (m_pAnimationSystem) m_pAnimationSystem->Proc();
 }
 
@@ -64,6 +81,8 @@ void CVR3GAMEBattleMapPlayerDirector::Release() {
     m_pMovementSystem = nullptr;
     delete m_pAnimationSystem;
     m_pAnimationSystem = nullptr;
+    delete m_pArtillerySystem;
+    m_pArtillerySystem = nullptr;
     if (m_pPlayer && m_pPlayer->m_pDirector == this) m_pPlayer->m_pDirector = nullptr;
     m_pPlayer = nullptr;
 }
@@ -110,6 +129,105 @@ bool CVR3GAMEBattleMapPlayerDirector::PrepareDataForHarbour(uint32_t n) {
                                                     static_cast<int64_t>(s->m_pBattleShip->Displacement));
         if (s->m_pBattleShip) p.m_fLostDurability += s->m_pBattleShip->TotalDurability;
     }
+    return true;
+}
+
+// ---- the computer director ----
+
+CVR3GAMEBattleMapPlayerDirectorComputer::~CVR3GAMEBattleMapPlayerDirectorComputer() {
+    CVR3GAMEBattleMapPlayerDirectorComputer::Release();
+}
+
+void CVR3GAMEBattleMapPlayerDirectorComputer::Proc() {
+    CVR3GAMEBattleMapPlayerDirector::Proc();
+    if (m_pBehaviour) m_pBehaviour->Proc();
+}
+
+void CVR3GAMEBattleMapPlayerDirectorComputer::Release() {
+    if (m_pBehaviour) {
+        m_pBehaviour->Release();
+        delete m_pBehaviour;
+        m_pBehaviour = nullptr;
+    }
+    CVR3GAMEBattleMapPlayerDirector::Release();
+}
+
+bool CVR3GAMEBattleMapPlayerDirectorComputer::InitBehaviour() {
+    if (!m_pBehaviour) return false;
+    if (m_pBehaviour->m_iKind == CVR3GAMEComputerPlayerBehaviourOne::kKindOne) return m_pBehaviour->Init(this);
+    return true;
+}
+
+bool CVR3GAMEBattleMapPlayerDirectorComputer::CreateBehaviour() {
+    auto* behaviour = new (std::nothrow) CVR3GAMEComputerPlayerBehaviourOne;
+    if (!behaviour) return false;
+    behaviour->m_iKind = CVR3GAMEComputerPlayerBehaviourOne::kKindOne;
+    if (m_pBehaviour) {
+        m_pBehaviour->Release();
+        delete m_pBehaviour;
+    }
+    m_pBehaviour = behaviour;
+    return true;
+}
+
+// ---- the human director ----
+
+CVR3GAMEBattleMapPlayerDirectorHuman::~CVR3GAMEBattleMapPlayerDirectorHuman() {
+    CVR3GAMEBattleMapPlayerDirectorHuman::Release();
+}
+
+void CVR3GAMEBattleMapPlayerDirectorHuman::Proc() {
+    CVR3GAMEBattleMapPlayerDirector::Proc();
+    if (m_pCurrentBehaviour) m_pCurrentBehaviour->Proc();
+}
+
+void CVR3GAMEBattleMapPlayerDirectorHuman::Release() {
+    if (m_pCurrentBehaviour) {
+        m_pCurrentBehaviour->Release();
+        delete m_pCurrentBehaviour;
+        m_pCurrentBehaviour = nullptr;
+    }
+    CVR3GAMEBattleMapPlayerDirector::Release();
+}
+
+bool CVR3GAMEBattleMapPlayerDirectorHuman::InitBehaviour() {
+    if (!m_pCurrentBehaviour) return false;
+    m_pCurrentBehaviour->m_pOwner = this;
+    m_pCurrentBehaviour->CreateIntellColumnsPool();
+    m_pCurrentBehaviour->Init(m_pPlayer);
+    return InitBattleMap();
+}
+
+bool CVR3GAMEBattleMapPlayerDirectorHuman::CreateBehaviour() {
+    auto* behaviour = new (std::nothrow) CVR3GAMEComputerPlayerBaseBehaviour;
+    if (behaviour && m_pCurrentBehaviour) {
+        m_pCurrentBehaviour->Release();
+        delete m_pCurrentBehaviour;
+    }
+    if (behaviour) m_pCurrentBehaviour = behaviour;
+    return behaviour != nullptr;
+}
+
+bool CVR3GAMEBattleMapPlayerDirectorHuman::SetMapScreen(Vorna3D::CVR3CIIScreen* pScreen) {
+    if (!pScreen) return false;
+    if (pScreen->GetDialogEntries().empty()) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirectorHuman::SetMapScreen() : screen empty\n");
+        return false;
+    }
+    m_pMapScreen = pScreen;
+    return true;
+}
+
+bool CVR3GAMEBattleMapPlayerDirectorHuman::InitGUI(CVR3GAMEBattleMap* pMap, const std::string& guiFile) {
+    if (!pMap) return false;
+    m_pBattleMap = pMap;
+    m_strMapGUIFile = guiFile;
+    return true;
+}
+
+bool CVR3GAMEBattleMapPlayerDirectorHuman::InitBattleMap() {
+    if (!m_pBattleMap) return false;
+    m_pBattleMap->SetTimeSpeed(1.0f);
     return true;
 }
 

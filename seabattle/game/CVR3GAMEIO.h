@@ -245,6 +245,26 @@ public:
     // handle on failure.
     Vorna3D::SoundHandle CreateSound3DFromXML(const TiXmlElement* pElement, const D3DXMATRIX* pOwner);
 
+    // ---- battle maps ----
+    // Empties the battle map, then reads the map file from the battle maps
+    // folder: its base map (with the imposed environment file, when one is
+    // given and loads), borders, time limit, scenery, players and
+    // directors. With `playersExist` the players were made earlier (from a
+    // scenario) and the file only places them. A binary map reads nothing
+    // and succeeds. False when a required part of the map is missing.
+    bool LoadBattleMapFromFile(const char* fileName, bool playersExist, const char* imposedEnvironment);
+    bool LoadBattleMapFromXML(const TiXmlDocument& doc, bool playersExist, const char* imposedEnvironment);
+    // A new player from a player element, with its ships; null without a
+    // name or a runaway position.
+    CVR3GAMEBattleMapPlayer* CreateBattleMapPlayerFromXML(const TiXmlElement* pElement);
+    // Places the existing player the element names: runaway point, border
+    // copies and start positions (replaced, not appended).
+    void LoadBattleMapPlayerFromXML(const TiXmlElement* pElement);
+    // The directors: each creates its director on the battle map for the
+    // named player, with its behaviour and enemies.
+    bool CreateBattleMapPlayerDirectorHuman(const TiXmlElement* pElement);
+    bool CreateBattleMapPlayerDirectorComputer(const TiXmlElement* pElement);
+
     // ---- links (not owned; the game manager sets them) ----
     Vorna3D::CDX9KelScene* m_pScene = nullptr;
     CVR3GAMEBattleMap* m_pBattleMap = nullptr;

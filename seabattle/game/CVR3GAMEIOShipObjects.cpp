@@ -239,6 +239,9 @@ bool CVR3GAMEIO::CreateBattleSystemGunFromXML(const TiXmlNode* pGun, CBattleSyst
         g_Log.Write(2, "%s%s%s", "CVR3GAMEIO::CreateBattleSystemGunFromXML() : not found gun with teg: ", tag, "\n");
         return false;
     }
+    if (!(gun.BeginShellSpeed > 0.0f))
+        g_Log.Write(2, "%s%s%s", "CVR3GAMEIO::CreateBattleSystemGunFromXML() : gun without shell speed never fires: ",
+                    tag, "\n");
     ReadInt(element, "Shells", gun.Shells);
     ReadFloat(element, "Height", gun.Height);
     gun.CurrentRecharge = gun.RechargeSpeed;

@@ -1,0 +1,212 @@
+// battlesim battle <map file> [--seed S] [--minutes M] [--step-ms 20]
+//                  [--battles N] [--pictures DIR] [--out DIR] [--quiet-log]
+// A stand-alone battle map from its file, fought on the virtual clock the
+// way the game fights it: the demo gun list, the map read by the game IO
+// (base map, sea and sky, borders, players with their ships, directors),
+// the battle started on the demo's battle screen, the directors' behaviours
+// set up, then frame after frame until the battle map reports the battle
+// over (a side has lost all its ships, or the time is up). M minutes
+// replace the map's own time limit. Prints per battle the result, the
+// winner, each side's losses, the battle log and the state dump's hash;
+// with N > 1 the same map is fought again in the same process after the
+// map is emptied. --pictures saves the battle at its start and after five
+// minutes. Exit 0 when every battle ended and the log has no errors.
+#include "LogReport.h"
+#include "Options.h"
+#include "Registry.h"
+
+#include "common/GameSession.h"
+#include "engine3/core/CDX9KelEngine.h"
+#include "platform/os/Paths.h"
+#include "seabattle/battle/BattleProcessingState.h"
+#include "seabattle/battle/CVR3GAMEBattleLog.h"
+#include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "seabattle/game/CVR3GAMEIO.h"
+#include "seabattle/game/CVR3GAMEManager.h"
+#include "seabattle/shell/CScene.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace BattleSim {
+
+namespace {
+
+using namespace SeaBattle;
+
+constexpr const char* kBattleScreen = "battle_game";
+constexpr const char* kGunList = "demo_guns.artlstxml";
+// Ship levels counted by the end-of-battle tally.
+constexpr uint32_t kShipLevels = 4;
+constexpr DWORD kPictureAt = 5 * 60000;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "battlesim battle: %s\n", message.c_str());
+    return 2;
+}
+
+struct SideTally {
+    std::string name;
+    unsigned ships = 0, sunk = 0, left = 0, withdrawn = 0, afloat = 0;
+    unsigned lost = 0;
+    double damage = 0.0;
+};
+
+SideTally Tally(const CVR3GAMEBattleMapPlayer* p) {
+    SideTally t;
+    t.name = p->m_strPlayerName;
+    for (const CVR3GAMEBattleMapShip* s : p->m_stdvBattleShips) {
+        if (!s) continue;
+        ++t.ships;
+        if (s->m_bSunk) ++t.sunk;
+        else if (!s->m_pColumn) ++t.left;
+        else if (s->m_bWithdrawn) ++t.withdrawn;
+        else ++t.afloat;
+        if (s->m_pBattleShip) t.damage += s->m_pBattleShip->DamagePercent;
+    }
+    t.lost = p->m_uLostShips;
+    return t;
+}
+
+// One battle of the map: loaded, fought to its end, reported.
+bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::string& mapFile, long minutes,
+                 const std::string& pictures, int number, std::string& dumpText) {
+    CVR3GAMEManager& manager = CVR3GAMEManager::Get();
+    CVR3GAMEBattleMap* map = manager.GetBattleMap();
+    CVR3GAMEBattleLog::Get().Clear();
+    // A stand-alone map brings its own players: the previous battle's go.
+    map->Clear();
+    // As the game does after a battle: the resolution forgets the players;
+    // the directors register them again when they are made.
+    BattleProcessingState::Get().ClearBattleProcessing(false);
+    if (!io.LoadBattleMapFromFile(mapFile.c_str(), false, nullptr)) {
+        std::fprintf(stderr, "battlesim battle: the map did not load: %s\n", mapFile.c_str());
+        return false;
+    }
+    if (minutes > 0) map->m_iTimeLimit = static_cast<int32_t>(minutes);
+    if (!manager.StartBattle(kBattleScreen)) {
+        std::fprintf(stderr, "battlesim battle: the battle did not start on its screen\n");
+        return false;
+    }
+    if (!map->InitDirectorsBehaviours()) {
+        std::fprintf(stderr, "battlesim battle: the directors' behaviours did not set up\n");
+        return false;
+    }
+    std::printf("battle %d map %s players %zu directors %zu time_limit %d\n", number, mapFile.c_str(),
+                map->GetPlayers().size(), map->GetDirectors().size(), map->m_iTimeLimit);
+    const bool picture = !pictures.empty() && number == 1;
+    if (picture) {
+        session.TakePicture(pictures + "/battle_start.png");
+        session.Frame(true);
+    }
+    bool fifthMinute = false;
+    const long long limitMs = (static_cast<long long>(map->m_iTimeLimit < 0 ? 60 : map->m_iTimeLimit) + 2) * 60000;
+    while (!map->IsBattleOver() && map->m_GameTimer.m_dwGameTime < limitMs) {
+        if (picture && !fifthMinute && map->m_GameTimer.m_dwGameTime >= kPictureAt) {
+            fifthMinute = true;
+            session.TakePicture(pictures + "/battle_5min.png");
+            session.Frame(true);
+            continue;
+        }
+        session.Frame(false);
+    }
+    const DWORD clock = map->m_GameTimer.m_dwGameTime;
+    const std::string lostSide = map->GetLostSide();
+    // The state as the battle ended, before the tally stops the clock.
+    dumpText = StateDump(session);
+    // The game's own end-of-battle tally of survivors and losses.
+    map->PrepareDataForHarbour(kShipLevels);
+    std::vector<SideTally> sides;
+    for (const CVR3GAMEBattleMapPlayer* p : map->GetPlayers())
+        if (p) sides.push_back(Tally(p));
+    const char* result = !lostSide.empty() ? "side_lost" : map->IsTimeUp() ? "time_up" : "unfinished";
+    std::string winner = "none";
+    if (!lostSide.empty()) {
+        for (const SideTally& s : sides)
+            if (s.name != lostSide) winner = s.name;
+    } else if (sides.size() == 2 && sides[0].lost != sides[1].lost) {
+        winner = sides[0].lost < sides[1].lost ? sides[0].name : sides[1].name;
+    }
+    std::printf("result %s clock_ms %u\n", result, static_cast<unsigned>(clock));
+    std::printf("winner %s\n", winner.c_str());
+    for (const SideTally& s : sides)
+        std::printf("side %s ships %u sunk %u left %u withdrawn %u afloat %u lost %u damage %.1f\n", s.name.c_str(),
+                    s.ships, s.sunk, s.left, s.withdrawn, s.afloat, s.lost, s.damage);
+    std::printf("shots_lost_ships %u\n", static_cast<unsigned>(BattleProcessingState::Get().m_dwLostShips));
+    for (const CVR3GAMEBattleLogEntry& e : CVR3GAMEBattleLog::Get().GetEntries())
+        std::printf("log %s | %d | %s | %s\n", e.m_strCategory.c_str(), e.m_iKind, e.m_strSubject.c_str(),
+                    e.m_strMessage.c_str());
+    std::printf("battle %d hash %s\n", number, TextHash(dumpText).c_str());
+    return map->IsBattleOver();
+}
+
+int RunBattle(const std::vector<std::string>& words) {
+    if (words.empty() || words.front().rfind("--", 0) == 0) return Fail("the map file comes first");
+    const std::string mapFile = words.front();
+    const std::vector<std::string> args(words.begin() + 1, words.end());
+    Options options;
+    std::string error;
+    if (!options.Parse(args,
+                       {{"--seed", true},
+                        {"--minutes", true},
+                        {"--step-ms", true},
+                        {"--battles", true},
+                        {"--pictures", true},
+                        {"--out", true}},
+                       error))
+        return Fail(error);
+    long seed = 1, minutes = 0, step = 20, battles = 1;
+    if (!options.GetLong("--seed", 0, 0xFFFFFFFFL, 1, seed, error) ||
+        !options.GetLong("--minutes", 1, 600, 0, minutes, error) ||
+        !options.GetLong("--step-ms", 1, 60, 20, step, error) ||
+        !options.GetLong("--battles", 1, 5, 1, battles, error))
+        return Fail(error);
+
+    VornaTest::GameSession::Options start;
+    start.dataFolder = options.Has("--out") ? options.Get("--out")
+                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
+                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.stepMs = static_cast<DWORD>(step);
+    start.seed = static_cast<std::uint32_t>(seed);
+    VornaTest::GameSession session;
+    bool ok = session.Start(start);
+    if (!ok) error = "the game did not start";
+    std::string dump;
+    if (ok) {
+        CVR3GAMEIO io;
+        io.m_pScene = session.Scene();
+        io.m_pBattleMap = CVR3GAMEManager::Get().GetBattleMap();
+        io.InitFrom(Platform::ProgramFolder() + "folders.ini", Platform::ProgramFolder(), session.DataFolder());
+        if (!io.m_pBattleMap || !io.LoadBattleArtilleryList(kGunList)) {
+            ok = false;
+            error = "no battle map or no gun list";
+        }
+        for (long b = 1; ok && b <= battles; ++b)
+            if (!FightBattle(session, io, mapFile, minutes, options.Get("--pictures"), static_cast<int>(b), dump)) {
+                ok = false;
+                error = "battle " + std::to_string(b) + " did not end";
+            }
+        // The map's objects go before the game does.
+        if (CVR3GAMEBattleMap* map = CVR3GAMEManager::Get().GetBattleMap()) map->Clear();
+    }
+    const LogReport report = ReadLogReport();
+    session.Stop();
+    for (const std::string& line : report.lines) std::printf("%s\n", line.c_str());
+    if (!dump.empty()) std::printf("%shash %s\n", dump.c_str(), TextHash(dump).c_str());
+    std::fflush(stdout);
+    if (!ok) return Fail(error);
+    return report.errors ? 1 : 0;
+}
+
+const CommandRegistration kBattle("battle",
+                                  "<map file> [--seed S] [--minutes M] [--step-ms 20] [--battles N] [--pictures DIR] "
+                                  "[--out DIR]",
+                                  &RunBattle);
+
+} // namespace
+
+} // namespace BattleSim
