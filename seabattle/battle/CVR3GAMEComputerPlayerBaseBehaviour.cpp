@@ -219,16 +219,17 @@ bool CVR3GAMEComputerPlayerBaseBehaviour::WithdrawShip(CVR3GAMEBattleMapShip* pS
     if (!player || !pShip || !pShip->m_pColumn) return false;
     auto* column = new (std::nothrow) CVR3GAMEBattleMapShipsColumn;
     BehaviourColumnRecord* record = column ? GetFreeIntellColumn() : nullptr;
-    if (!column || !record) {
+    // The player owns the new column from here on; its movement system
+    // ticks it with the others.
+    if (!column || !record || !player->AddBattleMapShipsColumn(column)) {
         delete column;
+        ReturnToPool(record);
         return false;
     }
     Log(player, logKind, pShip);
     pShip->m_bWithdrawn = true;
     pShip->m_pColumn->RemoveShip(pShip);
-    column->AddShip(pShip, -1, false);
-    column->m_iPlayerIndex = pShip->m_iPlayerIndex;
-    player->AddBattleMapShipsColumn(column);
+    column->AddShip(pShip, -1, true);
     record->m_iKind = COLUMN_WITHDRAWN;
     record->m_pColumn = column;
     record->m_fColumnBattleDistance = m_fColumnBattleDistance;

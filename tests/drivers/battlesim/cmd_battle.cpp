@@ -1,5 +1,5 @@
 // battlesim battle <map file> [--seed S] [--minutes M] [--step-ms 20]
-//                  [--battles N] [--pictures DIR] [--out DIR] [--quiet-log]
+//                  [--battles N] [--pictures DIR] [--out DIR] [--trace]
 // A stand-alone battle map from its file, fought on the virtual clock the
 // way the game fights it: the demo gun list, the map read by the game IO
 // (base map, sea and sky, borders, players with their ships, directors),
@@ -22,13 +22,19 @@
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEBattleLog.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "seabattle/battle/CVR3GAMEArtilleryShip.h"
+#include "seabattle/battle/CVR3GAMEBattleMapArtillerySystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 #include "seabattle/game/CVR3GAMEIO.h"
 #include "seabattle/game/CVR3GAMEManager.h"
 #include "seabattle/shell/CScene.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -73,9 +79,36 @@ SideTally Tally(const CVR3GAMEBattleMapPlayer* p) {
     return t;
 }
 
+// A line a minute while --trace is given: the least distance between two
+// enemy ships, the ships with targets and the shots fired so far per side.
+void TraceMinute(const CVR3GAMEBattleMap* map) {
+    const auto& players = map->GetPlayers();
+    float least = 1e9f;
+    if (players.size() == 2 && players[0] && players[1])
+        for (const CVR3GAMEBattleMapShip* a : players[0]->m_stdvBattleShips)
+            for (const CVR3GAMEBattleMapShip* b : players[1]->m_stdvBattleShips) {
+                if (!a || !b || a->m_bSunk || b->m_bSunk || !a->m_pSceneObject || !b->m_pSceneObject) continue;
+                const D3DXMATRIX& p = a->m_pSceneObject->m_mWorld;
+                const D3DXMATRIX& q = b->m_pSceneObject->m_mWorld;
+                least = std::min(least, std::hypot(p._41 - q._41, p._43 - q._43));
+            }
+    std::printf("trace minute %u least_distance %.1f", static_cast<unsigned>(map->m_GameTimer.m_dwGameTime / 60000),
+                least);
+    for (const CVR3GAMEBattleMapPlayer* p : players) {
+        if (!p) continue;
+        unsigned targeting = 0;
+        for (const CVR3GAMEBattleMapShip* s : p->m_stdvBattleShips)
+            if (s && s->m_pArtilleryShip && !s->m_pArtilleryShip->m_vTargets.empty()) ++targeting;
+        const CVR3GAMEBattleMapPlayerDirector* d = p->m_pDirector;
+        const unsigned shots = d && d->m_pArtillerySystem ? d->m_pArtillerySystem->m_uShotsFired : 0;
+        std::printf(" | %s targeting %u shots %u", p->m_strPlayerName.c_str(), targeting, shots);
+    }
+    std::printf(" | shots_in_flight %zu\n", BattleProcessingState::Get().GetPendingShotCount());
+}
+
 // One battle of the map: loaded, fought to its end, reported.
 bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::string& mapFile, long minutes,
-                 const std::string& pictures, int number, std::string& dumpText) {
+                 const std::string& pictures, bool trace, int number, std::string& dumpText) {
     CVR3GAMEManager& manager = CVR3GAMEManager::Get();
     CVR3GAMEBattleMap* map = manager.GetBattleMap();
     CVR3GAMEBattleLog::Get().Clear();
@@ -113,7 +146,9 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
             session.Frame(true);
             continue;
         }
+        const DWORD before = map->m_GameTimer.m_dwGameTime;
         session.Frame(false);
+        if (trace && before / 60000 != map->m_GameTimer.m_dwGameTime / 60000) TraceMinute(map);
     }
     const DWORD clock = map->m_GameTimer.m_dwGameTime;
     const std::string lostSide = map->GetLostSide();
@@ -129,8 +164,13 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
     if (!lostSide.empty()) {
         for (const SideTally& s : sides)
             if (s.name != lostSide) winner = s.name;
-    } else if (sides.size() == 2 && sides[0].lost != sides[1].lost) {
-        winner = sides[0].lost < sides[1].lost ? sides[0].name : sides[1].name;
+    } else if (sides.size() == 2) {
+        // Time up: the side with more ships still fighting, then the one
+        // that lost fewer ships.
+        const SideTally& a = sides[0];
+        const SideTally& b = sides[1];
+        if (a.afloat != b.afloat) winner = a.afloat > b.afloat ? a.name : b.name;
+        else if (a.sunk != b.sunk) winner = a.sunk < b.sunk ? a.name : b.name;
     }
     std::printf("result %s clock_ms %u\n", result, static_cast<unsigned>(clock));
     std::printf("winner %s\n", winner.c_str());
@@ -159,7 +199,8 @@ int RunBattle(const std::vector<std::string>& words) {
                         {"--step-ms", true},
                         {"--battles", true},
                         {"--pictures", true},
-                        {"--out", true}},
+                        {"--out", true},
+                        {"--trace", false}},
                        error))
         return Fail(error);
     long seed = 1, minutes = 0, step = 20, battles = 1;
@@ -189,7 +230,8 @@ int RunBattle(const std::vector<std::string>& words) {
             error = "no battle map or no gun list";
         }
         for (long b = 1; ok && b <= battles; ++b)
-            if (!FightBattle(session, io, mapFile, minutes, options.Get("--pictures"), static_cast<int>(b), dump)) {
+            if (!FightBattle(session, io, mapFile, minutes, options.Get("--pictures"), options.Has("--trace"),
+                             static_cast<int>(b), dump)) {
                 ok = false;
                 error = "battle " + std::to_string(b) + " did not end";
             }
@@ -207,8 +249,8 @@ int RunBattle(const std::vector<std::string>& words) {
 
 const CommandRegistration kBattle("battle",
                                   "<map file> [--seed S] [--minutes M] [--step-ms 20] [--battles N] [--pictures DIR] "
-                                  "[--out DIR] | <map file> --script FILE [--frames N] [--report-every N] [--shot PNG] [--seed S] "
-                                  "[--minutes M] [--out DIR]",
+                                  "[--out DIR] [--trace] | <map file> --script FILE [--frames N] [--report-every N] "
+                                  "[--shot PNG] [--seed S] [--minutes M] [--out DIR]",
                                   &RunBattle);
 
 } // namespace
