@@ -219,6 +219,23 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::Set3DGUIInMapSceneTree() {
     return true;
 }
 
+void CVR3GAMEBattleMapPlayerDirectorHuman::ReleaseMapGUI() {
+    CDXSceneTree* tree = m_pScene ? m_pScene->m_pActiveSceneTree : nullptr;
+    std::vector<CVR3GUI3DDialog*> all = m_stdvPlayerActiveMarkers;
+    all.insert(all.end(), m_stdvPlayerPassiveMarkers.begin(), m_stdvPlayerPassiveMarkers.end());
+    for (const auto& v : m_stdvEnemyMarkers) all.insert(all.end(), v.begin(), v.end());
+    for (CVR3GUI3DDialog* marker : all) {
+        if (!marker) continue;
+        marker->Attach(nullptr, GUI3D_ATTACH_FIXED_HEIGHT, kMarkerOffset);
+        HideMarker(marker);
+        if (tree && tree->Holds(marker)) tree->RemoveSceneObject(marker);
+    }
+    m_stdmIcons.clear();
+    m_pPopUpShip = nullptr;
+    m_pCentreObject = nullptr;
+    m_iSelectedShip = m_iSelectedPage = m_iSelectedPosition = -1;
+}
+
 // ---- selection ----
 
 void CVR3GAMEBattleMapPlayerDirectorHuman::SelectAndShow(int32_t index, CVR3GAMEBattleMapShip* ship) {

@@ -183,6 +183,7 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::Proc() {
 }
 
 void CVR3GAMEBattleMapPlayerDirectorHuman::Release() {
+    ReleaseMapGUI();
     if (m_pCurrentBehaviour) {
         m_pCurrentBehaviour->Release();
         delete m_pCurrentBehaviour;

@@ -191,6 +191,9 @@ public:
     bool Create3DGUIPlayer(const TiXmlElement* pRoot);
     bool Create3DGUIEnemy(const TiXmlElement* pRoot);
     bool Set3DGUIInMapSceneTree();
+    // Lets the markers go of the ships they follow and takes them out of the
+    // map's scene tree (the ships go with the map); forgets the icons.
+    void ReleaseMapGUI();
     bool SelectShip(int32_t index, bool force);
     bool SelectByPage(int32_t page, int32_t position, bool force);
     bool SelectFirstShip();
