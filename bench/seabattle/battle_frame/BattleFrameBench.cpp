@@ -11,7 +11,9 @@
 //     passes by what a frame saves without them (reflection, refraction,
 //     screen and 3D GUI);
 //   - the battle's CPU time outside GL as a share of the frame.
-// usage: bench_seabattle_battle_frame [frames]   (default 600)
+// usage: bench_seabattle_battle_frame [frames] [water type]
+//   (default 600 frames and the demo settings; a water type sets "WaterType":
+//   0 the sea's hardware path, 1 its software path)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -68,6 +70,25 @@ int main(int argc, char** argv) {
     VornaTest::LinkDemoData(Platform::ProgramFolder());
     std::filesystem::copy_file(std::filesystem::path(VORNA_BIN_DIR) / "engine.ini", dir / "engine.ini",
                                std::filesystem::copy_options::overwrite_existing);
+    if (argc > 2) {
+        // The settings' own section gets the water type (the reader takes the first of a key).
+        std::string text;
+        if (FILE* f = std::fopen((dir / "engine.ini").c_str(), "rb")) {
+            char buf[4096];
+            size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+            std::fclose(f);
+        }
+        const std::string section = "[Grafic Settings]";
+        const size_t at = text.find(section);
+        const std::string line = "\nWaterType=" + std::to_string(std::atoi(argv[2]));
+        if (at == std::string::npos) text = section + line + "\n" + text;
+        else text.insert(at + section.size(), line);
+        if (FILE* f = std::fopen((dir / "engine.ini").c_str(), "wb")) {
+            std::fwrite(text.data(), 1, text.size(), f);
+            std::fclose(f);
+        }
+    }
     VornaTest::GameSession session;
     VornaTest::GameSession::Options options;
     options.dataFolder = dir.string() + "/";
