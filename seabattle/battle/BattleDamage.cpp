@@ -89,6 +89,7 @@ void BattleProcessingState::PumpPartWater(CVR3GAMEBattleSystemShip* d, CBattleSy
         part->Water -= amount;
         d->TotalWater -= amount;
     }
+    if (d->TotalWater < 0.0f) d->TotalWater = 0.0f; // rounding of the subtractions
 }
 
 void BattleProcessingState::FightPartFire(CVR3GAMEBattleSystemShip* d, CBattleSystemShipPart* part, float t) {

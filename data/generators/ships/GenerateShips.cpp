@@ -18,6 +18,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <functional>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -213,6 +214,39 @@ void SideFrames(Frame& hull, float W, float L) {
     }
 }
 
+// Moves every frame below `hull` up to be a direct child of it, its matrix
+// composed with those of the frames it sat in (row vectors: own x parent).
+// The animation turns a turret's guns and barrels itself, about the
+// turret's pivot in the hull's space, so none of them may sit inside a
+// frame that turns too.
+void Flatten(Frame& hull) {
+    std::vector<std::pair<Frame, std::vector<float>>> stack;
+    const std::vector<float> identity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    for (Frame& c : hull.children) stack.emplace_back(std::move(c), identity);
+    hull.children.clear();
+    std::vector<Frame> out;
+    // Depth first, in the original order.
+    std::function<void(Frame&, const float*)> visit = [&](Frame& f, const float* parent) {
+        float m[16];
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 4; ++c) {
+                float v = 0.0f;
+                for (int k = 0; k < 4; ++k) v += f.m[r * 4 + k] * parent[k * 4 + c];
+                m[r * 4 + c] = v;
+            }
+        std::vector<Frame> children = std::move(f.children);
+        f.children.clear();
+        std::copy(m, m + 16, f.m);
+        out.push_back(std::move(f));
+        const float* own = out.back().m;
+        float copy[16];
+        std::copy(own, own + 16, copy);
+        for (Frame& c : children) visit(c, copy);
+    };
+    for (auto& entry : stack) visit(entry.first, identity.data());
+    hull.children = std::move(out);
+}
+
 // The ram ship: two twin turrets on the centre line and a ram bow.
 Frame RamShip() {
     const float L = 3.5f, W = 0.8f, D = 0.5f, H = 0.6f;
@@ -232,6 +266,7 @@ Frame RamShip() {
     hull.Add(Propeller("Propeller1", {-0.35f, -0.3f, -L - 0.1f}));
     hull.Add(Propeller("Propeller2", {0.35f, -0.3f, -L - 0.1f}));
     hull.Add(Rudder({0.0f, -0.2f, -L - 0.25f}));
+    Flatten(hull);
     return root;
 }
 
@@ -263,6 +298,7 @@ Frame Cruiser() {
     hull.Add(Propeller("Propeller1", {-0.4f, -0.35f, -L - 0.1f}));
     hull.Add(Propeller("Propeller2", {0.4f, -0.35f, -L - 0.1f}));
     hull.Add(Rudder({0.0f, -0.25f, -L - 0.25f}));
+    Flatten(hull);
     return root;
 }
 

@@ -1,5 +1,5 @@
 // battlesim battle <map file> [--seed S] [--minutes M] [--step-ms 20]
-//                  [--battles N] [--pictures DIR] [--out DIR] [--trace]
+//                  [--battles N] [--pictures DIR] [--out DIR] [--trace] [--timing]
 // A stand-alone battle map from its file, fought on the virtual clock the
 // way the game fights it: the demo gun list, the map read by the game IO
 // (base map, sea and sky, borders, players with their ships, directors),
@@ -10,7 +10,8 @@
 // winner, each side's losses, the battle log and the state dump's hash;
 // with N > 1 the same map is fought again in the same process after the
 // map is emptied. --pictures saves the battle at its start and after five
-// minutes. Exit 0 when every battle ended and the log has no errors.
+// minutes; --timing times the battle's tick per frame and the whole battle
+// (game seconds per wall second). Exit 0 when every battle ended and the log has no errors.
 #include "HudBattle.h"
 #include "LogReport.h"
 #include "Options.h"
@@ -23,6 +24,7 @@
 #include "seabattle/battle/CVR3GAMEBattleLog.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "engine3/ui/screens/CVR3CIIScreen.h"
 #include "seabattle/battle/CVR3GAMEArtilleryShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapArtillerySystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
@@ -34,6 +36,7 @@
 #include "seabattle/shell/CScene.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -59,7 +62,7 @@ int Fail(const std::string& message) {
 struct SideTally {
     std::string name;
     unsigned ships = 0, sunk = 0, left = 0, withdrawn = 0, afloat = 0;
-    unsigned lost = 0;
+    unsigned lost = 0, shots = 0;
     double damage = 0.0;
 };
 
@@ -76,6 +79,8 @@ SideTally Tally(const CVR3GAMEBattleMapPlayer* p) {
         if (s->m_pBattleShip) t.damage += s->m_pBattleShip->DamagePercent;
     }
     t.lost = p->m_uLostShips;
+    if (const CVR3GAMEBattleMapPlayerDirector* d = p->m_pDirector)
+        if (d->m_pArtillerySystem) t.shots = d->m_pArtillerySystem->m_uShotsFired;
     return t;
 }
 
@@ -108,7 +113,7 @@ void TraceMinute(const CVR3GAMEBattleMap* map) {
 
 // One battle of the map: loaded, fought to its end, reported.
 bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::string& mapFile, long minutes,
-                 const std::string& pictures, bool trace, int number, std::string& dumpText) {
+                 const std::string& pictures, bool trace, bool timing, int number, std::string& dumpText) {
     CVR3GAMEManager& manager = CVR3GAMEManager::Get();
     CVR3GAMEBattleMap* map = manager.GetBattleMap();
     CVR3GAMEBattleLog::Get().Clear();
@@ -117,6 +122,12 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
     // As the game does after a battle: the resolution forgets the players;
     // the directors register them again when they are made.
     BattleProcessingState::Get().ClearBattleProcessing(false);
+    // The battle screen is known before the map is read: a human director
+    // binds its HUD to it while the map's directors are made.
+    if (!manager.StartBattle(kBattleScreen)) {
+        std::fprintf(stderr, "battlesim battle: the battle screen is missing\n");
+        return false;
+    }
     if (!io.LoadBattleMapFromFile(mapFile.c_str(), false, nullptr)) {
         std::fprintf(stderr, "battlesim battle: the map did not load: %s\n", mapFile.c_str());
         return false;
@@ -138,6 +149,8 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
         session.Frame(true);
     }
     bool fifthMinute = false;
+    std::vector<double> updateMs;
+    const auto started = std::chrono::steady_clock::now();
     const long long limitMs = (static_cast<long long>(map->m_iTimeLimit < 0 ? 60 : map->m_iTimeLimit) + 2) * 60000;
     while (!map->IsBattleOver() && map->m_GameTimer.m_dwGameTime < limitMs) {
         if (picture && !fifthMinute && map->m_GameTimer.m_dwGameTime >= kPictureAt) {
@@ -147,9 +160,21 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
             continue;
         }
         const DWORD before = map->m_GameTimer.m_dwGameTime;
-        session.Frame(false);
+        if (timing) {
+            // The frame without the battle's tick, then the tick alone, timed.
+            Vorna3D::CVR3CIIScreen* screen = map->m_pBattleScreen;
+            map->m_pBattleScreen = nullptr;
+            session.Frame(false);
+            map->m_pBattleScreen = screen;
+            const auto t0 = std::chrono::steady_clock::now();
+            map->UpdateBattle();
+            updateMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        } else {
+            session.Frame(false);
+        }
         if (trace && before / 60000 != map->m_GameTimer.m_dwGameTime / 60000) TraceMinute(map);
     }
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const DWORD clock = map->m_GameTimer.m_dwGameTime;
     const std::string lostSide = map->GetLostSide();
     // The state as the battle ended, before the tally stops the clock.
@@ -173,10 +198,22 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
         else if (a.sunk != b.sunk) winner = a.sunk < b.sunk ? a.name : b.name;
     }
     std::printf("result %s clock_ms %u\n", result, static_cast<unsigned>(clock));
+    if (timing && !updateMs.empty()) {
+        // Game seconds per wall second over the whole battle, and the
+        // battle's tick per frame.
+        std::sort(updateMs.begin(), updateMs.end());
+        auto at = [&updateMs](double q) { return updateMs[static_cast<std::size_t>(q * (updateMs.size() - 1))]; };
+        double sum = 0.0;
+        for (double v : updateMs) sum += v;
+        std::printf("timing wall_s %.3f game_s %.1f speed %.1f frames %zu\n", wall, clock / 1000.0,
+                    wall > 0.0 ? clock / 1000.0 / wall : 0.0, updateMs.size());
+        std::printf("update_ms p50 %.4f p99 %.4f max %.4f mean %.4f\n", at(0.5), at(0.99), updateMs.back(),
+                    sum / updateMs.size());
+    }
     std::printf("winner %s\n", winner.c_str());
     for (const SideTally& s : sides)
-        std::printf("side %s ships %u sunk %u left %u withdrawn %u afloat %u lost %u damage %.1f\n", s.name.c_str(),
-                    s.ships, s.sunk, s.left, s.withdrawn, s.afloat, s.lost, s.damage);
+        std::printf("side %s ships %u sunk %u left %u withdrawn %u afloat %u lost %u shots %u damage %.1f\n",
+                    s.name.c_str(), s.ships, s.sunk, s.left, s.withdrawn, s.afloat, s.lost, s.shots, s.damage);
     std::printf("shots_lost_ships %u\n", static_cast<unsigned>(BattleProcessingState::Get().m_dwLostShips));
     for (const CVR3GAMEBattleLogEntry& e : CVR3GAMEBattleLog::Get().GetEntries())
         std::printf("log %s | %d | %s | %s\n", e.m_strCategory.c_str(), e.m_iKind, e.m_strSubject.c_str(),
@@ -200,7 +237,8 @@ int RunBattle(const std::vector<std::string>& words) {
                         {"--battles", true},
                         {"--pictures", true},
                         {"--out", true},
-                        {"--trace", false}},
+                        {"--trace", false},
+                        {"--timing", false}},
                        error))
         return Fail(error);
     long seed = 1, minutes = 0, step = 20, battles = 1;
@@ -231,7 +269,7 @@ int RunBattle(const std::vector<std::string>& words) {
         }
         for (long b = 1; ok && b <= battles; ++b)
             if (!FightBattle(session, io, mapFile, minutes, options.Get("--pictures"), options.Has("--trace"),
-                             static_cast<int>(b), dump)) {
+                             options.Has("--timing"), static_cast<int>(b), dump)) {
                 ok = false;
                 error = "battle " + std::to_string(b) + " did not end";
             }
@@ -249,8 +287,8 @@ int RunBattle(const std::vector<std::string>& words) {
 
 const CommandRegistration kBattle("battle",
                                   "<map file> [--seed S] [--minutes M] [--step-ms 20] [--battles N] [--pictures DIR] "
-                                  "[--out DIR] [--trace] | <map file> --script FILE [--frames N] [--report-every N] "
-                                  "[--shot PNG] [--seed S] [--minutes M] [--out DIR]",
+                                  "[--out DIR] [--trace] [--timing] | <map file> --script FILE [--frames N] "
+                                  "[--report-every N] [--shot PNG] [--seed S] [--minutes M] [--out DIR]",
                                   &RunBattle);
 
 } // namespace

@@ -372,3 +372,31 @@ TEST(BattleLog, NewestFirstAndEmptyRemoval) {
 }
 
 } // namespace
+
+namespace {
+
+// A scenario's later battle: the resolution state was cleared after the
+// first, and the players live on. Making their directors registers them
+// again, once each, so damage, reloads and rams reach their ships; the
+// ships' damage clocks start afresh with the new battle clock.
+TEST_F(BattleMapTest, DirectorsRegisterTheirPlayersForALaterBattle) {
+    const std::string red = "Red";
+    CVR3GAMEBattleMapPlayer* r = map.CreatePlayer(&red);
+    ASSERT_NE(r, nullptr);
+    auto* ship = new CVR3GAMEBattleMapShip;
+    ship->m_pBattleShip = new CVR3GAMEBattleSystemShip;
+    ship->m_pBattleShip->LastDamageTime = 123456;
+    r->m_stdvBattleShips.push_back(ship);
+    r->m_stdvColumns.push_back(nullptr); // its columns were formed in the first battle
+    BattleProcessingState::Get().ClearBattleProcessing(false);
+    ASSERT_TRUE(BattleProcessingState::Get().GetShipLists().empty());
+    ASSERT_NE(map.CreateComputer(&red), nullptr);
+    ASSERT_EQ(BattleProcessingState::Get().GetShipLists().size(), 1u);
+    EXPECT_EQ(BattleProcessingState::Get().GetShipLists()[0], &r->m_stdvBattleShips);
+    EXPECT_EQ(BattleProcessingState::Get().GetPlayerNames()[0], "Red");
+    EXPECT_EQ(ship->m_pBattleShip->LastDamageTime, 0u);
+    EXPECT_TRUE(BattleProcessingState::Get().RegisterPlayer("Red", &r->m_stdvBattleShips));
+    EXPECT_EQ(BattleProcessingState::Get().GetShipLists().size(), 1u);
+}
+
+} // namespace

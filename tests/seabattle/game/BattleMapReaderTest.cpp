@@ -9,6 +9,7 @@
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShipsColumn.h"
 #include "seabattle/battle/CVR3GAMEComputerPlayerBehaviourOne.h"
 
@@ -71,6 +72,9 @@ TEST_F(BattleMapReaderTest, DemoMapBringsTwoComputerFleetsReadyToFight) {
     ASSERT_EQ(m_map->GetDirectors().size(), 2u);
     for (CVR3GAMEBattleMapPlayer* p : m_map->GetPlayers()) {
         EXPECT_EQ(p->m_stdvBattleShips.size(), 8u) << p->m_strPlayerName;
+        // Every ship can be found by its hull: none is of another kind.
+        for (const CVR3GAMEBattleMapShip* s : p->m_stdvBattleShips)
+            EXPECT_EQ(p->GetBattleMapShipBySceneObject(s->m_pSceneObject), s);
         EXPECT_EQ(p->m_stdvLeadersPositions.size(), 3u);
         EXPECT_FLOAT_EQ(p->m_vMaxBattleBorders.x, m_map->m_vMaxBattleBorders.x);
         // The ships stand in three columns, formed by the director.
