@@ -408,6 +408,27 @@ TEST_F(BattleHUD, LampsAreCheckedAgainstTheirOwnLists) {
     EXPECT_EQ(flood, 0u);
 }
 
+TEST_F(BattleHUD, ASecondBattleOfTheMapGetsFreshMarkersAndIcons) {
+    m_session.Frames(30, false);
+    // The map goes (ships, directors, scene tree) and is read again, as
+    // between two battles of one session.
+    m_pMap->Clear();
+    m_session.Frames(2, true);
+    CVR3GAMEBattleLog::Get().Clear();
+    ASSERT_TRUE(m_io.LoadBattleMapFromFile("demo_human.btlmapxml", false, nullptr));
+    Human* again = nullptr;
+    for (CVR3GAMEBattleMapPlayerDirector* d : m_pMap->GetDirectors())
+        if (auto* h = dynamic_cast<Human*>(d)) again = h;
+    ASSERT_NE(again, nullptr);
+    ASSERT_TRUE(CVR3GAMEManager::Get().StartBattle("battle_game"));
+    ASSERT_TRUE(m_pMap->InitDirectorsBehaviours());
+    m_session.Frames(30, true);
+    EXPECT_EQ(again->m_iSelectedShip, 0);
+    EXPECT_EQ(Shown(again->m_stdvPlayerActiveMarkers), 1u);
+    EXPECT_EQ(again->m_pIcons[0]->m_vItems.size(), again->m_pPlayer->m_stdvColumns[0]->m_stdvBattleShips.size());
+    m_pHud = again;
+}
+
 TEST_F(BattleHUD, BindingIsByExactNameAndKindAndTheLaterControlWins) {
     const char* xml = R"(<Screen><Dialogs>
       <battle_game_timer><UniqueName>0</UniqueName><PositionType x="0" y="0"/><Borders l="0" t="0" r="100" b="40"/>
