@@ -355,14 +355,15 @@ void BattleProcessingState::ProcessShipDamage(CVR3GAMEBattleMapShip* ship, DWORD
         m_fSpeedPartDurability = 1.0f;
     }
     if (CVR3GAMEMovementShip* m = ship->m_pMovementShip) {
-        const float F = m->m_fMaxDraughtForce;
-        float force = F - Ratio(d->TotalWater, d->TotalBuoyancy) * 0.5f * F - Ratio(d->TotalDamage, d->TotalDurability) * F -
+        const float F = std::fabs(m->m_fMaxDraughtForce);
+        float force = F - Ratio(d->TotalWater, d->TotalBuoyancy) * 0.5f * F -
+                      Ratio(d->TotalDamage, d->TotalDurability) * F -
                       Ratio(m_fSpeedPartDamage, m_fSpeedPartDurability) * 0.2f * F;
-        if (force < 0.0f) force = 0.0f;
-        if (force != F) {
-            m->m_fMaxForce = force;
-            m->UpdateSpeedCaps();
-        }
+        if (!(force >= 0.0f)) force = 0.0f;
+        // A repaired ship gets its full force back, and its caps with it.
+        const float before = m->m_fMaxForce;
+        m->m_fMaxForce = force;
+        if (force != F || before != force) m->UpdateSpeedCaps();
     }
     d->DamageStateValid = true;
     d->ActiveHoles -= 6.0f;

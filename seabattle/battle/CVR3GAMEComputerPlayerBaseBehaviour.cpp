@@ -177,7 +177,9 @@ void CVR3GAMEComputerPlayerBaseBehaviour::AssignTargets(CVR3GAMEBattleMapShip* p
         CVR3GAMEBattleMapShip* enemy = nullptr;
         for (CVR3GAMEBattleMapPlayer* p : m_pOwner->m_stdvEnemies)
             if (p && (enemy = p->GetBattleMapShipBySceneObject(body->GetSceneObject()))) break;
-        if (!enemy || enemy->m_bWithdrawn || !enemy->m_pSceneObject) continue;
+        // A ship that sank or sailed off the battlefield is no target: its
+        // hull may still lie in the tree.
+        if (!enemy || enemy->m_bWithdrawn || enemy->m_bSunk || !enemy->m_pColumn || !enemy->m_pSceneObject) continue;
         const bool listed = std::any_of(m_stdvEnemies.begin(), m_stdvEnemies.end(),
                                         [enemy](const auto& e) { return e.first == enemy; });
         if (listed) continue;
@@ -288,6 +290,9 @@ void CVR3GAMEComputerPlayerBaseBehaviour::WithdrawalTask() {
             if (s->m_pPhysicalObject) s->m_pPhysicalObject->SetActive(false);
             s->m_pSceneObject->m_bVisible = false;
             s->m_bWithdrawn = false;
+            // Out of the battle its guns fall silent: no task refreshes its
+            // targets any more.
+            if (s->m_pArtilleryShip) s->m_pArtilleryShip->ClearTargets();
             c->RemoveShip(s);
             break;
         }

@@ -201,7 +201,7 @@ int RunArtillery(const std::vector<std::string>& args) {
             const D3DXMATRIX& a = players[0]->m_stdvBattleShips[1]->m_pSceneObject->m_mWorld;
             const D3DXMATRIX& b = players[1]->m_stdvBattleShips[1]->m_pSceneObject->m_mWorld;
             if (camera) {
-                camera->SetDistance(22.0f);
+                camera->SetDistance(30.0f);
                 camera->SetTarget(0.5f * (a._41 + b._41), 0.5f * (a._43 + b._43));
             }
             session.TakePicture(options.Get("--shot"));

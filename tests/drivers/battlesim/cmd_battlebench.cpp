@@ -175,6 +175,15 @@ int RunBattleBench(const std::vector<std::string>& args) {
     std::printf("update_ms p50 %.4f p99 %.4f max %.4f mean %.4f\n", Percentile(sorted, 0.5), Percentile(sorted, 0.99),
                 sorted.empty() ? 0.0 : sorted.back(), times.empty() ? 0.0 : sum / static_cast<double>(times.size()));
     std::printf("shots %u afloat %zu\n", shots, afloat);
+    // Where the slowest frames fell, on the battle clock.
+    std::vector<std::size_t> order(times.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::partial_sort(order.begin(), order.begin() + std::min<std::size_t>(5, order.size()), order.end(),
+                      [&](std::size_t a, std::size_t b) { return times[a] > times[b]; });
+    std::printf("slowest");
+    for (std::size_t i = 0; i < std::min<std::size_t>(5, order.size()); ++i)
+        std::printf(" %.3fms@%lus", times[order[i]], static_cast<unsigned long>(order[i] * start.stepMs / 1000));
+    std::printf("\n");
     std::fflush(stdout);
     return 0;
 }

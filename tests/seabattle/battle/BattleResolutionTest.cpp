@@ -756,3 +756,23 @@ TEST_F(Resolution, RamHoleCountsAsElevenStandardHolesUnderTheWaterline) {
     EXPECT_EQ(state().FindShipByBody(&s.targetBody), &s.target.ship);
     EXPECT_EQ(state().FindShipByBody(nullptr), nullptr);
 }
+
+TEST_F(Resolution, EngineForceFollowsTheDamageBothWays) {
+    TestShip t;
+    auto* movement = new CVR3GAMEMovementShip;
+    movement->m_fMaxDraughtForce = 400.0f;
+    movement->m_fMaxForce = 400.0f;
+    movement->m_fAheadResistance = -1.0f;
+    t.ship.m_pMovementShip = movement;
+    t.part(0).DamageTaken = 60.0f; // a tenth of the ship's durability
+    t.part(0).Fire = 1.0f;         // burning: not repaired in this pass
+    state().ProcessShipDamage(&t.ship, 3000, 0);
+    EXPECT_NEAR(movement->m_fMaxForce, 400.0f - 0.1f * 400.0f, 0.1f);
+    EXPECT_NEAR(movement->m_fMaxSpeed, std::sqrt(movement->m_fMaxForce) * 18.5f, 0.01f);
+    // Repaired in the harbour: the next pass gives the full force and its speed back.
+    t.part(0).DamageTaken = 0.0f;
+    t.part(0).Fire = 0.0f;
+    state().ProcessShipDamage(&t.ship, 5000, 0);
+    EXPECT_FLOAT_EQ(movement->m_fMaxForce, 400.0f);
+    EXPECT_NEAR(movement->m_fMaxSpeed, 20.0f * 18.5f, 0.01f);
+}

@@ -31,7 +31,7 @@ namespace {
 constexpr float kPi = 3.14159265f;
 
 class BehaviourTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         scene.m_pManagers[Vorna3D::KEL_SCENE_PHYSICAL_MANAGER] = slot = new Vorna3D::PhysicsSceneSlot;
         slot->Init(&scene);
@@ -153,11 +153,18 @@ TEST_F(BehaviourTest, TargetsAreEnemiesWithinThreeBattleDistancesNearestFirst) {
     CVR3GAMEBattleMapShip* mate = Ship(own, "Mate", 5.0f, 0.0f);
     Column(own, {gunner});
     Column(own, {mate});
-    Ship(enemy, "Far", 0.0f, 20.0f, true);
-    Ship(enemy, "Near", 8.0f, 6.0f, true);
+    CVR3GAMEBattleMapShip* far = Ship(enemy, "Far", 0.0f, 20.0f, true);
+    CVR3GAMEBattleMapShip* near = Ship(enemy, "Near", 8.0f, 6.0f, true);
     CVR3GAMEBattleMapShip* fled = Ship(enemy, "Fled", -6.0f, 6.0f, true);
     fled->m_bWithdrawn = true;
-    Ship(enemy, "Beyond", 0.0f, 40.0f, true);
+    CVR3GAMEBattleMapShip* sunk = Ship(enemy, "Sunk", 4.0f, 4.0f, true);
+    sunk->m_bSunk = true;
+    Ship(enemy, "Gone", -4.0f, 4.0f, true); // in no column: it left the battle
+    CVR3GAMEBattleMapShip* beyond = Ship(enemy, "Beyond", 0.0f, 40.0f, true);
+    Column(enemy, {far, near});
+    Column(enemy, {fled});
+    Column(enemy, {sunk});
+    Column(enemy, {beyond});
     CVR3GAMEComputerPlayerBaseBehaviour b;
     b.m_pOwner = &director;
     b.CreateIntellColumnsPool();
@@ -280,6 +287,7 @@ TEST_F(BehaviourTest, WithdrawalSendsABeatenShipAloneToTheRunawayPointAndOffTheM
     EXPECT_EQ(hurt->m_pColumn, nullptr);
     EXPECT_FALSE(hurt->m_pSceneObject->m_bVisible);
     EXPECT_FALSE(hurt->m_pPhysicalObject->IsActive());
+    EXPECT_TRUE(hurt->m_pArtilleryShip->m_vTargets.empty());
     EXPECT_EQ(b.m_stdvWithdrawnColumns.size(), 1u);
     EXPECT_EQ(b.m_stdvFreeColumns.size(), pooled + 1);
 }
@@ -326,10 +334,12 @@ TEST_F(BehaviourTest, StrayingColumnIsSentBackAndTheLossOfAllShipsIsLoggedAgain)
 // ---- the computer's roles ----
 
 class RolesTest : public BehaviourTest {
-protected:
+public:
     // Own columns of 3, 2 and 1 ships (strongest first) heading north from
     // z = -60; the enemy's columns of 2 and 1 heading south from z = 60.
-    void Fleet(bool secondEnemyColumn = true) {
+    // With `thirdEnemy` above 0 the enemy has a third column: one ship at
+    // (-40, 60) whose armour and artillery ratings are scaled by it.
+    void Fleet(bool secondEnemyColumn = true, float thirdEnemy = 0.0f) {
         for (int i = 0; i < 3; ++i) strong.push_back(Ship(own, "S" + std::to_string(i), 0.0f, -60.0f - 12.0f * i));
         for (int i = 0; i < 2; ++i) middle.push_back(Ship(own, "M" + std::to_string(i), 40.0f, -60.0f - 12.0f * i));
         weak.push_back(Ship(own, "W0", -40.0f, -60.0f));
@@ -342,9 +352,13 @@ protected:
             foe2.push_back(Ship(enemy, "G0", 40.0f, 60.0f, true));
             Column(enemy, foe2);
         }
+        if (thirdEnemy > 0.0f) {
+            foe3.push_back(Ship(enemy, "H0", -40.0f, 60.0f, true, thirdEnemy, 100.0f * thirdEnemy));
+            Column(enemy, foe3);
+        }
         Column(enemy, foe1);
     }
-    std::vector<CVR3GAMEBattleMapShip*> strong, middle, weak, foe1, foe2;
+    std::vector<CVR3GAMEBattleMapShip*> strong, middle, weak, foe1, foe2, foe3;
     CVR3GAMEComputerPlayerBehaviourOne one;
 };
 
@@ -458,6 +472,35 @@ TEST_F(RolesTest, SecondRoleSupportsAClosingFirstRoleAtNineTenthsOfItsSpeed) {
     EXPECT_EQ(one.m_pRole2->m_iKind, COLUMN_CLOSING_ENEMY1);
     EXPECT_NEAR(one.m_pRole2->m_pColumn->m_fOrderedSpeed, one.m_pRole1->m_pColumn->m_fMaxSpeed * 0.9f, 1e-4f);
 }
+
+// The reserve against a third enemy column whose ratings are `third` times
+// its own, with role 2 within 45 units of enemy 2 (flanking) or not (closing).
+void ReserveCase(RolesTest& t, float third, bool roleTwoNear, bool attacks) {
+    t.Fleet(true, third);
+    if (roleTwoNear) t.MoveTo(t.middle.front(), 40.0f, 30.0f);
+    ASSERT_TRUE(t.one.Init(&t.director));
+    ASSERT_NE(t.one.m_pEnemy3, nullptr);
+    t.At(500);
+    t.one.Proc();
+    EXPECT_EQ(t.one.m_pRole2->m_iKind, roleTwoNear ? COLUMN_ENGAGING_ENEMY2 : COLUMN_CLOSING_ENEMY2);
+    const CVR3GAMEMovementShip* reserve = t.weak.front()->m_pMovementShip;
+    ASSERT_EQ(reserve->m_iPendingOrder, ORDER_POINT);
+    if (attacks) {
+        // The flank of enemy 3 on its side axis (it heads south: -x), B = 8 off.
+        EXPECT_NEAR(reserve->m_fOrderX, -48.0f, 1e-3f);
+        EXPECT_NEAR(reserve->m_fOrderZ, 60.0f, 1e-3f);
+    } else {
+        // 30 units astern of role 1's last ship.
+        EXPECT_NEAR(reserve->m_fOrderX, 0.0f, 1e-3f);
+        EXPECT_NEAR(reserve->m_fOrderZ, -114.0f, 1e-3f);
+    }
+    EXPECT_FLOAT_EQ(t.one.m_pRole3->m_pColumn->m_fOrderedSpeed, t.one.m_pRole3->m_pColumn->m_fMaxSpeed);
+    EXPECT_EQ(t.one.m_pRole3->m_iKind, COLUMN_FIGHTING);
+}
+
+TEST_F(RolesTest, ReserveFlanksAWeakerThirdColumnOnceRoleTwoIsEngaged) { ReserveCase(*this, 0.5f, true, true); }
+TEST_F(RolesTest, ReserveKeepsStationWhileRoleTwoCloses) { ReserveCase(*this, 0.5f, false, false); }
+TEST_F(RolesTest, ReserveLeavesAnAsStrongThirdColumnAlone) { ReserveCase(*this, 1.0f, true, false); }
 
 TEST_F(BehaviourTest, DirectorsOwnTheirBehaviours) {
     CVR3GAMEBattleMapPlayerDirectorComputer computer;

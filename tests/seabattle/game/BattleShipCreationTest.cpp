@@ -91,8 +91,9 @@ TEST_F(BattleShipCreation, DemoTypesBuildWholeAndCanFight) {
         EXPECT_EQ(a->m_vPropellerWakes.size(), 1u);
         EXPECT_EQ(a->m_vBowWaves.size(), 1u);
         ASSERT_NE(a->m_pFloodingObject, nullptr);
-        // Flooding, and a hit and a splash object for every platform.
-        EXPECT_EQ(a->m_vEffectObjects.size(), 1u + 2u * 9u);
+        // Flooding, and a hit and a splash object for every platform and
+        // for every gun (the gun's shells show its own).
+        EXPECT_EQ(a->m_vEffectObjects.size(), 1u + 2u * 9u + 2u * c.guns);
         EXPECT_EQ(a->DamageLevels.size(), 2u);
 
         CVR3GAMEBattleSystemShip* d = ship->m_pBattleShip;

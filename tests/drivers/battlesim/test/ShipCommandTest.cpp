@@ -47,7 +47,9 @@ TEST(ShipCommandTest, DemoTypesAreBuiltWholeAndDrawn) {
     ASSERT_EQ(run.exitCode, 0) << run.out;
     for (const char* line :
          {"ship \"Demo Ram\"", "ship \"Demo Cruiser\"", " body 1",
-          "platforms 9 propellers 2 rudders 1 hulls 1 flags 1 smokes 1 wakes 1 bow_waves 1 effects 19",
+          // Flooding, a hit and a splash object per platform and per gun.
+          "platforms 9 propellers 2 rudders 1 hulls 1 flags 1 smokes 1 wakes 1 bow_waves 1 effects 27",
+          "platforms 9 propellers 2 rudders 1 hulls 1 flags 1 smokes 1 wakes 1 bow_waves 1 effects 35",
           " frames found 20 missing 0", " frames found 28 missing 0", "parts 9 guns 4 ", "parts 9 guns 8 ",
           "artillery ram.artobjxml parts 9 gun_nodes 8 bombard_sectors 2 damage_sectors 9",
           "artillery cruiser.artobjxml parts 9 gun_nodes 16 bombard_sectors 4 damage_sectors 9",
