@@ -179,9 +179,11 @@ CVR3GAMEBattleMapPlayerDirectorHuman::~CVR3GAMEBattleMapPlayerDirectorHuman() {
 void CVR3GAMEBattleMapPlayerDirectorHuman::Proc() {
     CVR3GAMEBattleMapPlayerDirector::Proc();
     if (m_pCurrentBehaviour) m_pCurrentBehaviour->Proc();
+    ProcHUD();
 }
 
 void CVR3GAMEBattleMapPlayerDirectorHuman::Release() {
+    ReleaseMapGUI();
     if (m_pCurrentBehaviour) {
         m_pCurrentBehaviour->Release();
         delete m_pCurrentBehaviour;
@@ -208,29 +210,6 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::CreateBehaviour() {
     }
     if (behaviour) m_pCurrentBehaviour = behaviour;
     return behaviour != nullptr;
-}
-
-bool CVR3GAMEBattleMapPlayerDirectorHuman::SetMapScreen(Vorna3D::CVR3CIIScreen* pScreen) {
-    if (!pScreen) return false;
-    if (pScreen->GetDialogEntries().empty()) {
-        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirectorHuman::SetMapScreen() : screen empty\n");
-        return false;
-    }
-    m_pMapScreen = pScreen;
-    return true;
-}
-
-bool CVR3GAMEBattleMapPlayerDirectorHuman::InitGUI(CVR3GAMEBattleMap* pMap, const std::string& guiFile) {
-    if (!pMap) return false;
-    m_pBattleMap = pMap;
-    m_strMapGUIFile = guiFile;
-    return true;
-}
-
-bool CVR3GAMEBattleMapPlayerDirectorHuman::InitBattleMap() {
-    if (!m_pBattleMap) return false;
-    m_pBattleMap->SetTimeSpeed(1.0f);
-    return true;
 }
 
 } // namespace SeaBattle

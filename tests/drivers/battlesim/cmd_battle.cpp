@@ -12,6 +12,7 @@
 // map is emptied. --pictures saves the battle at its start and after five
 // minutes; --timing times the battle's tick per frame and the whole battle
 // (game seconds per wall second). Exit 0 when every battle ended and the log has no errors.
+#include "HudBattle.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -222,6 +223,8 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
 }
 
 int RunBattle(const std::vector<std::string>& words) {
+    // A battle under the human player's HUD, played from an input script.
+    if (WantsHudBattle(words)) return RunHudBattle(words);
     if (words.empty() || words.front().rfind("--", 0) == 0) return Fail("the map file comes first");
     const std::string mapFile = words.front();
     const std::vector<std::string> args(words.begin() + 1, words.end());
@@ -284,7 +287,8 @@ int RunBattle(const std::vector<std::string>& words) {
 
 const CommandRegistration kBattle("battle",
                                   "<map file> [--seed S] [--minutes M] [--step-ms 20] [--battles N] [--pictures DIR] "
-                                  "[--out DIR] [--trace] [--timing]",
+                                  "[--out DIR] [--trace] [--timing] | <map file> --script FILE [--frames N] "
+                                  "[--report-every N] [--shot PNG] [--seed S] [--minutes M] [--out DIR]",
                                   &RunBattle);
 
 } // namespace

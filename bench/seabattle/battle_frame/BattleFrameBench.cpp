@@ -1,0 +1,194 @@
+// The whole battle frame: the demo battle against the computer on the battle
+// screen with the human player's HUD, drawn headless at 1024x768 with the
+// default settings (sea, sky, ships, particles, HUD and markers), frame after
+// frame on a 20 ms game step. Prints:
+//   - battle_frame/frame_median and frame_p99 over the frames (processing,
+//     every pass, present);
+//   - the split: the battle's logic alone (the battle map's tick: directors,
+//     HUD, resolution), the frame's processing without drawing (logic,
+//     physics, particles, screens), the scene collection (parameter update,
+//     reflection and main collections with their sorts, no drawing), and the
+//     passes by what a frame saves without them (reflection, refraction,
+//     screen GUI);
+//   - the battle's CPU time outside GL as a share of the frame.
+// usage: bench_seabattle_battle_frame [frames] [water type]
+//   (default 600 frames and the demo settings; a water type sets "WaterType":
+//   0 the sea's hardware path, 1 its software path)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bench/BenchReport.h"
+#include "common/DemoData.h"
+#include "common/GameSession.h"
+#include "engine3/core/CDX9KelScene.h"
+#include "engine3/core/render/CDX9KelBaseCameraManager.h"
+#include "engine3/core/render/CDX9KelRenderSystem.h"
+#include "engine3/ui/screens/CVR3CIIScreenManager.h"
+#include "platform/os/Paths.h"
+#include "seabattle/battle/CVR3GAMEBattleLog.h"
+#include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/game/CVR3GAMEIO.h"
+#include "seabattle/game/CVR3GAMEManager.h"
+#include "seabattle/shell/CScene.h"
+
+using namespace SeaBattle;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    const size_t i = std::min(v.size() - 1, static_cast<size_t>(q * static_cast<double>(v.size())));
+    return v[i];
+}
+
+std::vector<double> TimeFrames(VornaTest::GameSession& session, int frames, bool draw) {
+    std::vector<double> ms;
+    ms.reserve(static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) {
+        const auto t0 = Clock::now();
+        session.Frame(draw);
+        ms.push_back(Ms(t0, Clock::now()));
+    }
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 600;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vorna_bench_battle_frame";
+    std::filesystem::create_directories(dir);
+    VornaTest::LinkDemoData(Platform::ProgramFolder());
+    std::filesystem::copy_file(std::filesystem::path(VORNA_BIN_DIR) / "engine.ini", dir / "engine.ini",
+                               std::filesystem::copy_options::overwrite_existing);
+    if (argc > 2) {
+        // The settings' own section gets the water type (the reader takes the first of a key).
+        std::string text;
+        if (FILE* f = std::fopen((dir / "engine.ini").c_str(), "rb")) {
+            char buf[4096];
+            size_t n;
+            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+            std::fclose(f);
+        }
+        const std::string section = "[Grafic Settings]";
+        const size_t at = text.find(section);
+        const std::string line = "\nWaterType=" + std::to_string(std::atoi(argv[2]));
+        if (at == std::string::npos) text = section + line + "\n" + text;
+        else text.insert(at + section.size(), line);
+        if (FILE* f = std::fopen((dir / "engine.ini").c_str(), "wb")) {
+            std::fwrite(text.data(), 1, text.size(), f);
+            std::fclose(f);
+        }
+    }
+    VornaTest::GameSession session;
+    VornaTest::GameSession::Options options;
+    options.dataFolder = dir.string() + "/";
+    options.stepMs = 20;
+    options.seed = 1;
+    if (!session.Start(options)) {
+        std::fprintf(stderr, "bench_seabattle_battle_frame: the game did not start (see %s)\n",
+                     session.LogPath().c_str());
+        return 1;
+    }
+    session.Scene()->m_bShowStatistics = false;
+    CVR3GAMEManager& manager = CVR3GAMEManager::Get();
+    CVR3GAMEBattleMap* map = manager.GetBattleMap();
+    CVR3GAMEIO io;
+    io.m_pScene = session.Scene();
+    io.m_pBattleMap = map;
+    io.InitFrom(std::string(VORNA_BIN_DIR) + "/folders.ini", Platform::ProgramFolder(), session.DataFolder());
+    map->m_pBattleScreen = session.Screens()->FindScreen("battle_game");
+    if (!map->m_pBattleScreen || !io.LoadBattleArtilleryList("demo_guns.artlstxml") ||
+        !io.LoadBattleMapFromFile("demo_human.btlmapxml", false, nullptr) || !manager.StartBattle("battle_game") ||
+        !map->InitDirectorsBehaviours()) {
+        std::fprintf(stderr, "bench_seabattle_battle_frame: the demo battle did not start (see %s)\n",
+                     session.LogPath().c_str());
+        return 1;
+    }
+    Vorna3D::CDX9KelScene* scene = session.Scene();
+    Vorna3D::CDX9KelRenderSystem* rs = scene->m_pRenderSystem;
+
+    // Warm up, then whole frames.
+    TimeFrames(session, 30, true);
+    const std::vector<double> frame = TimeFrames(session, frames, true);
+    const double median = Quantile(frame, 0.5);
+
+    // Processing alone (no picture), and the battle's tick alone.
+    const std::vector<double> process = TimeFrames(session, frames, false);
+    std::vector<double> logic;
+    for (int i = 0; i < frames; ++i) {
+        session.Clock().Advance(20);
+        const auto t0 = Clock::now();
+        map->UpdateBattle();
+        logic.push_back(Ms(t0, Clock::now()));
+    }
+
+    // The scene collection without drawing.
+    std::vector<double> collect;
+    Vorna3D::CDX9KelBaseCamera* main = scene->m_pCameraManager->m_pActiveCamera;
+    for (int i = 0; i < frames; ++i) {
+        main->m_bChanged = true;
+        const auto t0 = Clock::now();
+        rs->Update(1.0f);
+        rs->Collect(rs->m_pReflectionCamera, false);
+        Vorna3D::CDX9KelRenderSystem::SortUnits(rs->m_vModels);
+        rs->Collect(main, true);
+        Vorna3D::CDX9KelRenderSystem::SortUnits(rs->m_vModels);
+        rs->ClearLists();
+        collect.push_back(Ms(t0, Clock::now()));
+    }
+
+    // The passes by what a frame saves without each: the four settings take
+    // turns frame by frame, so a busy machine weighs on each alike.
+    std::vector<double> byConfig[4];
+    for (int i = 0; i < 4 * frames; ++i) {
+        const int c = i % 4;
+        rs->m_bReflection = c != 1;
+        rs->m_bRefraction = c != 2;
+        scene->m_bGUIVisible = c != 3;
+        const auto t0 = Clock::now();
+        session.Frame(true);
+        byConfig[c].push_back(Ms(t0, Clock::now()));
+    }
+    rs->m_bReflection = rs->m_bRefraction = scene->m_bGUIVisible = true;
+    const double withAll = Quantile(byConfig[0], 0.5);
+    const double noReflection = Quantile(byConfig[1], 0.5);
+    const double noRefraction = Quantile(byConfig[2], 0.5);
+    const double noGUI = Quantile(byConfig[3], 0.5);
+
+    const double logicMs = Quantile(logic, 0.5);
+    const double collectMs = Quantile(collect, 0.5);
+    char what[96];
+    std::snprintf(what, sizeof what, "frames=%d size=%dx%d", frames, scene->GetWidth(), scene->GetHeight());
+    VornaBench::Figure("battle_frame/frame_median", median, "ms", what);
+    VornaBench::Figure("battle_frame/frame_p99", Quantile(frame, 0.99), "ms");
+    double logicMean = 0.0;
+    for (double v : logic) logicMean += v;
+    logicMean /= static_cast<double>(logic.size());
+    VornaBench::Figure("battle_frame/battle_logic", logicMs, "ms");
+    VornaBench::Figure("battle_frame/battle_logic_mean", logicMean, "ms");
+    VornaBench::Figure("battle_frame/battle_logic_p99", Quantile(logic, 0.99), "ms");
+    VornaBench::Figure("battle_frame/processing_no_draw", Quantile(process, 0.5), "ms");
+    VornaBench::Figure("battle_frame/scene_collection", collectMs, "ms");
+    VornaBench::Figure("battle_frame/drawing", std::max(0.0, median - Quantile(process, 0.5)), "ms");
+    VornaBench::Figure("battle_frame/pass_reflection", withAll - noReflection, "ms");
+    VornaBench::Figure("battle_frame/pass_refraction", withAll - noRefraction, "ms");
+    VornaBench::Figure("battle_frame/pass_screen_gui", withAll - noGUI, "ms");
+    VornaBench::Figure("battle_frame/passes_main_particles_present", noReflection - (withAll - noRefraction) -
+                                                                         (withAll - noGUI) - Quantile(process, 0.5),
+                       "ms");
+    VornaBench::Figure("battle_frame/cpu_outside_gl_share", 100.0 * (logicMean + collectMs) / median, "%");
+    if (map) map->Clear();
+    SeaBattle::CVR3GAMEBattleLog::Get().Clear();
+    session.Stop();
+    return 0;
+}
