@@ -69,6 +69,15 @@ bool CDX9KelEngine::Run() {
         }
         g_Log.Write(LOG_INFO, "CDX9KelEngine::Run() : Release\n");
         Release();
+    } else {
+        // A failed start runs no Release; what was made is only freed here,
+        // while the window and graphics systems still exist.
+        delete m_pScene;
+        m_pScene = nullptr;
+        delete m_pRender;
+        m_pRender = nullptr;
+        delete m_pApp;
+        m_pApp = nullptr;
     }
     // The devices belong to the window system, which must still be there
     // when they go.

@@ -4,9 +4,17 @@
 #include "engine2/core/CDX9KelUtils.h"
 #include "platform/os/Paths.h"
 
+#include <cstdlib>
+
 namespace Vorna2 {
 
 CDX9KelLog g_Log;
+
+namespace {
+// Runs before the static objects that existed when the log was first opened
+// (the clock among them) are destroyed.
+void CloseAtExit() { g_Log.Close(); }
+} // namespace
 
 CDX9KelLog::~CDX9KelLog() { Close(); }
 
@@ -17,6 +25,10 @@ void CDX9KelLog::Open() {
 }
 
 void CDX9KelLog::Open(const std::string& path) {
+    if (this == &g_Log) {
+        static const bool registered = std::atexit(CloseAtExit) == 0;
+        (void)registered;
+    }
     std::lock_guard<std::mutex> guard(m_lock);
     m_path = path;
     m_errorCount = 0;

@@ -5,9 +5,9 @@
 //    7  stamped information    any other level: stamped and counted as error
 // Every message is copied to the standard error stream after a fresh stamp.
 // The file is opened for appending and closed again around every message,
-// so a crash loses at most the message being written. Close (run at exit by
-// the destructor of the program's log) writes the error count, when there
-// were errors, and "End".
+// so a crash loses at most the message being written. Close (run at program
+// exit for the program's log, once it was opened) writes the error count,
+// when there were errors, and "End".
 //
 // Data (file names, texts from files) is never passed as the format: write
 // it as an argument of "%s".

@@ -62,6 +62,18 @@ struct State {
     // (the loop may not have taken them yet).
     bool injected = false;
     POINT injectedScreen{0, 0};
+    // What the events taken since the loop last found nothing waiting have
+    // changed. The program draws a frame each time nothing waits, so an event
+    // that would undo one of these changes waits for the next frame.
+    struct FrameChanges {
+        bool keys[256] = {};
+        bool buttons[4] = {};
+        bool wheel = false;
+        bool text = false;
+    } changed;
+    // Typed characters not yet posted: one is posted a frame, since the
+    // program keeps only the last character until its next message.
+    std::deque<std::pair<HWND, BYTE>> typed;
 };
 
 // Never destroyed: window objects may be torn down during static
@@ -181,7 +193,7 @@ void Translate(const SDL_Event& e) {
     case SDL_TEXTINPUT: {
         HWND h = FindById(e.text.windowID);
         if (!h) break;
-        for (char c : Platform::Utf8ToCp1251(e.text.text)) Post(h, WM_CHAR, static_cast<BYTE>(c), 1);
+        for (char c : Platform::Utf8ToCp1251(e.text.text)) S().typed.emplace_back(h, static_cast<BYTE>(c));
         break;
     }
     case SDL_MOUSEMOTION: {
@@ -226,6 +238,66 @@ void Translate(const SDL_Event& e) {
     }
     default:
         break;
+    }
+}
+
+// The button index (0 left, 1 right, 2 middle, 3 first extra) of a mouse
+// button event; -1 for other buttons.
+int ButtonIndex(const SDL_MouseButtonEvent& b) {
+    switch (b.button) {
+    case SDL_BUTTON_LEFT: return 0;
+    case SDL_BUTTON_RIGHT: return 1;
+    case SDL_BUTTON_MIDDLE: return 2;
+    case SDL_BUTTON_X1: return 3;
+    default: return -1;
+    }
+}
+
+// Whether an event must wait for the next frame, so that every change the
+// frame before it would otherwise never see is seen by one frame: a key or
+// button that already went down (or up) since the last frame, a second wheel
+// turn, and after a typed character anything that becomes a message (the
+// character stands until the next message).
+bool WaitsForNextFrame(const SDL_Event& e) {
+    const auto& in = Platform::Detail::Input();
+    const auto& changed = S().changed;
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const BYTE dik = Platform::DikFromScancode(e.key.keysym.scancode);
+        const BYTE state = e.type == SDL_KEYDOWN ? 0x80 : 0;
+        return dik && changed.keys[dik] && in.keys[dik] != state;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        if (changed.text) return true;
+        const int index = ButtonIndex(e.button);
+        if (index < 0) return false;
+        const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        return changed.buttons[index] && (in.buttons[index] != 0) != down;
+    }
+    case SDL_MOUSEWHEEL: return changed.wheel || changed.text;
+    case SDL_TEXTINPUT:
+    case SDL_MOUSEMOTION:
+    case SDL_WINDOWEVENT: return changed.text;
+    default: return false;
+    }
+}
+
+// Notes what a taken event changed for this frame.
+void NoteChange(const SDL_Event& e) {
+    auto& changed = S().changed;
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        if (const BYTE dik = Platform::DikFromScancode(e.key.keysym.scancode)) changed.keys[dik] = true;
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (const int index = ButtonIndex(e.button); index >= 0) changed.buttons[index] = true;
+        break;
+    case SDL_MOUSEWHEEL: changed.wheel = true; break;
+    default: break;
     }
 }
 
@@ -507,12 +579,27 @@ BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT remo
     }
     if (!VideoUp()) return FALSE;
     // One event at a time, so the device state and the cursor position move
-    // in step with the messages taken.
+    // in step with the messages taken. An event that must wait for the next
+    // frame stays first in SDL's queue, and so does everything behind it.
+    SDL_PumpEvents();
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        Translate(e);
+    for (;;) {
+        if (!s.typed.empty()) {
+            // Typed characters come before every later event, one a frame.
+            if (s.changed.text) break;
+            Post(s.typed.front().first, WM_CHAR, s.typed.front().second, 1);
+            s.typed.pop_front();
+            s.changed.text = true;
+        } else {
+            if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0 || WaitsForNextFrame(e)) break;
+            SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+            Translate(e);
+            NoteChange(e);
+        }
         if (Take(msg, hWnd, filterMin, filterMax, removeMsg)) return TRUE;
     }
+    // The main loop's "nothing waits": a frame follows.
+    if (!hWnd && filterMin == 0 && filterMax == 0 && (removeMsg & PM_REMOVE)) s.changed = State::FrameChanges{};
     return FALSE;
 }
 
@@ -689,6 +776,8 @@ void FlushMessages() {
     s.queue.clear();
     s.quitPending = false;
     s.injected = false;
+    s.changed = State::FrameChanges{};
+    s.typed.clear();
     if (VideoUp()) {
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);

@@ -204,6 +204,12 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 // the messages made from SDL's events. Keyboard and mouse events also feed the
 // DirectInput device state as they are taken here. Returns false when nothing
 // is waiting. PM_NOREMOVE leaves the message in the queue.
+// The main loop draws a frame whenever this returns false for it (any window,
+// no filter, PM_REMOVE), and every input change is seen by at least one
+// frame: a key or mouse button that changes again before the next frame (a
+// quick tap or click), a second wheel turn, a second typed character and any
+// message after a typed character wait, with every event behind them, until
+// the loop has found nothing waiting once more.
 BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 // TranslateMessage: characters already arrive as WM_CHAR; returns false.
 BOOL TranslateMessage(const MSG* msg);

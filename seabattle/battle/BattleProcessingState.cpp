@@ -108,7 +108,9 @@ void BattleProcessingState::ProcessRams() {
     }
 }
 
-void BattleProcessingState::ClearBattleProcessing(bool /*clearArtilleryList*/) {
+void BattleProcessingState::ClearBattleProcessing(bool clearArtilleryList) {
+    if (clearArtilleryList)
+        ArtilleryTypes.clear();
     m_stdvPlayerNames.clear();
     m_stdvShipLists.clear();
     ProcessRams();

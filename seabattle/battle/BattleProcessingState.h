@@ -5,6 +5,7 @@
 // Tests reset it with ClearBattleProcessing.
 #include "platform/math/d3dx9math.h"
 #include "platform/os/WinTypes.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 
 #include <string>
 #include <vector>
@@ -76,6 +77,9 @@ public:
     static constexpr DWORD kStallMs = 10000;
     DWORD m_dwLastGap = 0;
     DWORD m_dwLostShips = 0;
+    // The game's one artillery list: the gun types that guns are filled
+    // from by their tag. A loaded list replaces it whole.
+    std::vector<CBattleArtilleryType> ArtilleryTypes;
 
 private:
     void ProcessRams();

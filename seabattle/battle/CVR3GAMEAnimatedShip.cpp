@@ -101,7 +101,14 @@ bool CVR3GAMEAnimatedShip::Init(CDX9KelParticlesSystemsManager* pManager, CVR3GA
     for (AnimatedModelLink* l : m_vPipeSmokes) {
         if (!Usable(l))
             continue;
-        CDX9KelPSEffectorCommonMovement* e = pManager->CreateEffectorCommonMovementForEmitter(l->m_pEmitter, "Wind");
+        // A smoke file that brings its own "Wind" movement gets the ship's
+        // wind in it; a second effector of that name would be refused.
+        CDX9KelPSEffectorCommonMovement* e = nullptr;
+        for (CDX9KelBasePSEffector* f : l->m_pEmitter->m_vEffectors)
+            if (f && f->m_strName == "Wind" && f->m_dwType == KEL_PS_EFFECTOR_MOVEMENT)
+                e = static_cast<CDX9KelPSEffectorCommonMovement*>(f);
+        if (!e)
+            e = pManager->CreateEffectorCommonMovementForEmitter(l->m_pEmitter, "Wind");
         if (!e)
             continue;
         e->m_vMovement = wind;

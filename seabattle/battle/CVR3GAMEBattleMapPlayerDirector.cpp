@@ -5,6 +5,8 @@
 #include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "seabattle/game/CVR3GAMEInformationShip.h"
 
 #include <algorithm>
 #include <new>
@@ -89,12 +91,24 @@ bool CVR3GAMEBattleMapPlayerDirector::PrepareDataForHarbour(uint32_t n) {
     if (!m_pPlayer || n == 0 || n > kMaxShipLevels) return false;
     CVR3GAMEBattleMapPlayer& p = *m_pPlayer;
     p.m_stdvLossesByLevel.resize(n, 0);
-    // The per-level, value and durability sums read the information and
-    // damage parts, which come with the ship's other aspects.
     for (const CVR3GAMEBattleMapShip* s : p.m_stdvBattleShips) {
         if (!s) continue;
-        if (!s->m_bSunk) ++p.m_uSurvivingShips;
-        else ++p.m_uLostShips;
+        if (!s->m_bSunk) {
+            ++p.m_uSurvivingShips;
+            continue;
+        }
+        // The top level (n - 1) is not listed; a level a file left without
+        // text (-1) is not either, so no entry outside the list is touched.
+        if (s->m_pInfoShip) {
+            const int32_t level = s->m_pInfoShip->ShipTypeLevel;
+            if (level >= 0 && static_cast<int64_t>(level) < static_cast<int64_t>(n) - 1)
+                ++p.m_stdvLossesByLevel[static_cast<std::size_t>(level)];
+        }
+        ++p.m_uLostShips;
+        if (s->m_pInfoShip && s->m_pBattleShip)
+            p.m_uLostValue += static_cast<uint32_t>(static_cast<int64_t>(s->m_pInfoShip->DisplUnitCost) *
+                                                    static_cast<int64_t>(s->m_pBattleShip->Displacement));
+        if (s->m_pBattleShip) p.m_fLostDurability += s->m_pBattleShip->TotalDurability;
     }
     return true;
 }

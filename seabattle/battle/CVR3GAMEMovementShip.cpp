@@ -1,5 +1,6 @@
 #include "seabattle/battle/CVR3GAMEMovementShip.h"
 
+#include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
 #include "engine3/core/scene/Geometry.h"
 #include "engine3/world/physics/CDX9KelPhysicalManager.h"
@@ -11,6 +12,9 @@
 #include <cmath>
 
 namespace SeaBattle {
+
+using Vorna3D::g_Log;
+using Vorna3D::LOG_WARNING;
 
 namespace {
 // A quotient whose divisor is 0 or whose result is not finite gives the
@@ -49,6 +53,18 @@ bool CVR3GAMEMovementShip::Init(Vorna3D::CDX9KelPhysicalObjectShip* pBody, Vorna
     m_fMaxForce = std::fabs(m_fMaxForce);
     m_fMaxRotAngle = std::fabs(m_fMaxRotAngle);
     m_fMass = std::fabs(m_fMass);
+    // Values the motion divides by: the ship is kept, its motion guarded,
+    // and the data's author told.
+    struct Check {
+        float value;
+        const char* name;
+    } const checks[] = {{m_fMaxForce, "MaxDraughtForce"},
+                        {m_fMaxRotAngle, "MaxRotAngle"},
+                        {m_fMaxDraughtForceInstTime, "MaxDraughtForceInstTime"}};
+    for (const Check& c : checks)
+        if (!(c.value > 0.0f))
+            g_Log.Write(LOG_WARNING, "CVR3GAMEMovementShip::Init() : %s is not above 0 : %s\n", c.name,
+                        m_strName.c_str());
 
     const float F = m_fMaxForce;
     // A ramp time of 0 makes the force follow its target within one second.

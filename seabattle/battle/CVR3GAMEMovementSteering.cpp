@@ -204,7 +204,7 @@ CVR3GAMESteeringSegment* CVR3GAMEMovementSteering::MakeStraightToPoint(const D3D
     const D3DXVECTOR2 a(m._41, m._43), b(px, pz);
     const float d = Vorna3D::GetDistance2D(&a, &b);
     if (d < seg->m_fPathLength && vm > 0.0f) {
-        D3DXVECTOR3 heading;
+        D3DXVECTOR3 heading(0.0f, 0.0f, 0.0f);
         HorizontalAxis(m, 2, &heading);
         const float length = d * kMetresPerUnit * kUnitsPerMetre;
         seg->m_fDuration = d * kMetresPerUnit / vm;

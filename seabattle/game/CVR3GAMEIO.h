@@ -24,10 +24,25 @@ namespace Vorna3D {
 class CDX9KelScene;
 class CDX9KelSceneObject;
 class CDX9KelModel;
+class SoundHandle;
 } // namespace Vorna3D
 
 namespace SeaBattle {
 
+class CVR3GAMEMovementShip;
+class CVR3GAMEBattleMapShip;
+class CVR3GAMEBattleMapPlayer;
+class CVR3GAMEHarbourMapPlayer;
+class CVR3GAMEAnimatedShip;
+struct CVR3GAMEAnimatedPart;
+class CVR3GAMEArtilleryShip;
+struct CArtilleryPart;
+class CVR3GAMEBattleSystemShip;
+struct CBattleSystemShipPart;
+struct CBattleSystemShipGun;
+class CVR3GAMEInformationShip;
+class CVR3GAMEMapBaseEnvironment;
+struct CVR3GAMEBaseMap;
 class CVR3GAMEBattleMap;
 class CVR3GAMEHarbourMap;
 class CVR3GAMEScenario;
@@ -136,6 +151,88 @@ public:
     // tree (its models and particle systems to their managers, the collision
     // model too) and deletes the object.
     void DeleteSceneObject(Vorna3D::CDX9KelSceneObject* pSceneObject);
+
+    // ---- ship aspects ----
+    // The movement aspect: all seven elements in their order.
+    CVR3GAMEMovementShip* CreateMovementShipFromFile(const char* fileName);
+    bool LoadMovementShipFromXML(const TiXmlDocument& doc, CVR3GAMEMovementShip* pShip);
+
+    // The animated aspect of the ship whose scene object is given; its parts
+    // are bound to the frames of the hull model, and its muzzle flashes and
+    // fires become units of that scene object. With `bAddToScene` its effect
+    // objects (flooding, hits, splashes) go into the active scene tree.
+    CVR3GAMEAnimatedShip* CreateAnimatedShipFromFile(const char* fileName, Vorna3D::CDX9KelSceneObject* pSceneObject,
+                                                     bool bAddToScene);
+    bool LoadAnimatedShipFromXML(const TiXmlDocument& doc, CVR3GAMEAnimatedShip* pShip,
+                                 Vorna3D::CDX9KelSceneObject* pSceneObject, bool bAddToScene);
+    bool LoadAnimatedShipDataFromLOD(const TiXmlElement* pRoot, int lod, CVR3GAMEAnimatedShip* pShip,
+                                     bool bAddToScene);
+    bool LoadAnimatedShipDataFromModel(const TiXmlElement* pRoot, Vorna3D::CDX9KelModel* pModel,
+                                       CVR3GAMEAnimatedShip* pShip, bool bAddToScene);
+    bool CreateAnimatedShipPartFromModel(std::vector<CVR3GAMEAnimatedPart*>& parts, Vorna3D::CDX9KelModel* pModel,
+                                         const TiXmlElement* pPart, CVR3GAMEAnimatedShip* pShip, bool bAddToScene);
+    // Gives an animated aspect up: its particle units leave the ship's scene
+    // object, effect objects that no tree holds are deleted, its sounds are
+    // freed, and the aspect is deleted.
+    void DeleteAnimatedShip(CVR3GAMEAnimatedShip* pShip);
+
+    // The damage model; guns take their type from the game's artillery list.
+    CVR3GAMEBattleSystemShip* CreateBattleSystemShip(const char* fileName);
+    bool LoadBattleSystemShipFromXML(const TiXmlDocument& doc, CVR3GAMEBattleSystemShip* pShip);
+    bool CreateBattleSystemShipPartFromXML(const TiXmlElement* pPart, CVR3GAMEBattleSystemShip* pShip);
+    bool CreateBattleSystemGunFromXML(const TiXmlNode* pGun, CBattleSystemShipPart* pPart);
+
+    // Replaces the game's artillery list with the file's gun types.
+    bool LoadBattleArtilleryList(const char* fileName);
+    bool LoadBattleArtilleryFromXML(const TiXmlDocument& doc);
+
+    // The artillery aspect, matched part for part with the damage model and
+    // the animated platforms (both may be null: the read then fails).
+    CVR3GAMEArtilleryShip* CreateArtilleryShip(const char* fileName, CVR3GAMEBattleSystemShip* pBattleShip,
+                                               CVR3GAMEAnimatedShip* pAnimatedShip);
+    bool LoadArtilleryShipFromXML(const TiXmlDocument& doc, CVR3GAMEBattleSystemShip* pBattleShip,
+                                  CVR3GAMEAnimatedShip* pAnimatedShip, CVR3GAMEArtilleryShip* pArtilleryShip);
+    bool CreateArtilleryPartFromXML(const TiXmlElement* pPart, CVR3GAMEAnimatedPart* pPlatform,
+                                    CBattleSystemShipPart* pDamagePart, CVR3GAMEArtilleryShip* pArtilleryShip);
+    bool CreateArtilleryGunFromXML(CArtilleryPart* pParent, CVR3GAMEAnimatedPart* pSubPart, CBattleSystemShipGun* pGun,
+                                   const D3DXVECTOR4& angles);
+
+    // The ship's card; "infobjbin" gives null without a message.
+    CVR3GAMEInformationShip* CreateInformationShip(const char* fileName);
+    CVR3GAMEInformationShip* CreateInformationShipFromXML(const TiXmlDocument& doc);
+
+    // ---- battle ships ----
+    // A battle-map ship from a ship element naming its six files: its scene
+    // object placed at "SceneObjectWorld", its five aspects (a failed one is
+    // logged and left missing) and its Init with the scene. Null only when
+    // the element, a file element or the scene object is missing.
+    CVR3GAMEBattleMapShip* CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene);
+    // Creates the ship (added to the active scene tree) and hands it to the
+    // battle player, named by the element's "name" attribute (or the
+    // element's own name). A ship whose Init failed is given up, never listed.
+    bool CreateBattleShipForPlayerFromXML(const TiXmlElement* pElement, CVR3GAMEBattleMapPlayer* pPlayer);
+    // The same for a harbour player: the ship stays out of the scene tree.
+    bool CreateBattleShipForPlayerFromXML(const TiXmlElement* pElement, CVR3GAMEHarbourMapPlayer* pPlayer);
+    // Gives a battle-map ship up whole: its aspects, and its scene object
+    // unless a tree other than the active one holds it.
+    void DeleteBattleShip(CVR3GAMEBattleMapShip* pShip);
+
+    // ---- maps and environments ----
+    // Fills the map record from a "BaseMap" element, creates the map's scene
+    // tree and gives the map its environment: the imposed file when it loads,
+    // else one drawn at random from the element's "Environment" list.
+    bool LoadBaseMapFromXML(CVR3GAMEBaseMap* pMap, const TiXmlElement* pBaseMap, const char* imposedFile);
+    // A new environment (water and sky registered but switched off), named
+    // after the file; null on failure, with nothing left behind.
+    CVR3GAMEMapBaseEnvironment* CreateMapEnvironmentFromFile(const char* fileName);
+    CVR3GAMEMapBaseEnvironment* LoadMapEnvironmentFromXML(const TiXmlDocument& doc);
+    bool CreateMapBaseEnvironmentFromXML(const TiXmlElement* pRoot, CVR3GAMEMapBaseEnvironment* pEnv);
+    bool CreateOceanWaterFromXML(const TiXmlElement* pWater, CVR3GAMEMapBaseEnvironment* pEnv);
+    bool CreateSkyArchFromXML(const TiXmlElement* pSky, CVR3GAMEMapBaseEnvironment* pEnv);
+    // A 3D sound from an element with "SoundType", "MinDistance" and
+    // "MaxDistance" (each required), following `pOwner` when given; an empty
+    // handle on failure.
+    Vorna3D::SoundHandle CreateSound3DFromXML(const TiXmlElement* pElement, const D3DXMATRIX* pOwner);
 
     // ---- links (not owned; the game manager sets them) ----
     Vorna3D::CDX9KelScene* m_pScene = nullptr;

@@ -16,6 +16,7 @@
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
+#include "seabattle/game/CVR3GAMEManager.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Paths.h"
 #include "platform/os/Profile.h"
@@ -116,6 +117,10 @@ bool CScene::Init() {
     m_strScreenshotFolder = m_strDataFolder + ReadFolders("User Data", "UserScreens", kDefaultScreenshots);
     CreateDirectoryA(m_strScreenshotFolder.c_str(), nullptr);
 
+    if (!CVR3GAMEManager::Get().Init(this)) {
+        g_Log.Write(LOG_ERROR, "CScene::Init() : CVR3GAMEManager::Init() failed\n");
+        return false;
+    }
     g_Log.Write(LOG_INFO, "CScene::Init() : End\n");
     return true;
 }
@@ -131,11 +136,15 @@ void CScene::DrawStatistics() {
 void CScene::OnLost() {
     CDX9KelScene::OnLost();
     CVR3SOUNDManager::Get().OnLost();
+    // The battle clock stops while the device is lost and runs on from the
+    // restore, so the lost time is skipped.
+    if (CVR3GAMEManager::Get().GetScene() == this) CVR3GAMEManager::Get().OnLost();
 }
 
 void CScene::Restore() {
     CDX9KelScene::Restore();
     CVR3SOUNDManager::Get().Restore();
+    if (CVR3GAMEManager::Get().GetScene() == this) CVR3GAMEManager::Get().Restore();
 }
 
 void CScene::Process() {
@@ -144,6 +153,7 @@ void CScene::Process() {
         if (CDX9KelSGUIManager* gui = GetSGUIManager(this)) gui->SetInput(g_Input);
     if (m_pCIIModuleManager) m_pCIIModuleManager->ProcModules();
     CDX9KelScene::Process();
+    if (CVR3GAMEManager::Get().GetScene() == this) CVR3GAMEManager::Get().ProcFrame();
     // The sound thread hears from where the camera now is, and sources that
     // follow an object take its new place.
     if (m_bSoundStarted) CVR3SOUNDManager::Get().UpdateFrame();
@@ -196,6 +206,8 @@ void CScene::Screenshot(const char* prefix) {
 }
 
 void CScene::Release() {
+    // The game's ships go before the physics and the sound they use.
+    if (CVR3GAMEManager::Get().GetScene() == this) CVR3GAMEManager::Get().Release();
     if (m_bSoundStarted) CVR3SOUNDManager::Get().Release();
     m_bSoundStarted = false;
     CDX9KelScene::Release();

@@ -514,8 +514,10 @@ void CDX9KelRenderSystem::BindAll(CDX9KelGraphicResourceEffect* r) {
 void CDX9KelRenderSystem::TakeNewEffects() {
     CDX9KelEffectManager* em = m_pGraphicsResManager ? m_pGraphicsResManager->m_pEffectManager : nullptr;
     if (!em) return;
+    // An effect made and released again since the last frame is gone: only
+    // those still in a slot are bound.
     for (CDX9KelGraphicResourceEffect* r : em->m_vNewEffects)
-        if (r && em->Holds(r)) BindAll(r);
+        if (em->HoldsPointer(r)) BindAll(r);
     em->m_vNewEffects.clear();
 }
 
@@ -524,7 +526,7 @@ void CDX9KelRenderSystem::Update(float fTimeStep) {
         return;
     // Effects whose handles are gone (their resource was freed) drop out.
     CDX9KelEffectManager* em = m_pGraphicsResManager->m_pEffectManager;
-    std::erase_if(m_vBoundCamera, [em](const auto& p) { return !em->Holds(p.first); });
+    std::erase_if(m_vBoundCamera, [em](const auto& p) { return !em->HoldsPointer(p.first); });
     TakeNewEffects();
     const float time = static_cast<float>(static_cast<DWORD>(timeGetTime() - m_dwStartTime)) * m_fTimeScale;
     CDX9KelBaseCamera* cam = ActiveCamera();
@@ -706,11 +708,13 @@ void CDX9KelRenderSystem::DrawRuns(IDirect3DDevice9* pDevice, float fTimeStep, s
         for (size_t k = i; k < end && !any; ++k) any = filter(list[k]);
         if (!eff || !tech || !any) {
             // Models without any effect draw with the fixed-function path in
-            // the main pass; nothing else draws without its effect.
-            if (!eff && any && pass == KEL_PASS_MAIN) {
+            // the main pass, particle systems whose emitters name no effect in
+            // the particle passes; nothing else draws without its effect.
+            if (!eff && any && (pass == KEL_PASS_MAIN || pass == KEL_PASS_PARTICLES)) {
                 int lastTexture = -2;
                 for (size_t k = i; k < end; ++k) {
-                    if (!filter(list[k]) || !dynamic_cast<CDX9KelModel*>(list[k])) continue;
+                    if (!filter(list[k]) || (pass == KEL_PASS_MAIN && !dynamic_cast<CDX9KelModel*>(list[k])))
+                        continue;
                     const int tex = SortKey(list[k]).iTexture;
                     DrawUnit(pDevice, list[k], fTimeStep, tex != lastTexture, viewProj, 0, pass);
                     lastTexture = tex;

@@ -38,6 +38,11 @@ public:
     virtual void OnLost(int iValue) {}
     // Re-creates what OnLost freed, from the stored creation parameters.
     virtual void Restore(IDirect3DDevice9* pDevice) {}
+    // Gives back, through the managers they came from, the textures,
+    // effects and surfaces this resource took (graphic objects do), and
+    // forgets them. The graphic-objects manager calls it when the last
+    // reference goes, before Release.
+    virtual void ReleaseHeldResources() {}
     // Derived destructors free their own data, not device objects: the owner
     // runs Release first.
     virtual ~CDX9KelBaseResource() = default;

@@ -1,5 +1,7 @@
 #include "engine3/core/resources/CDX9KelBaseResourceManager.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace Vorna3D {
@@ -78,6 +80,11 @@ bool CDX9KelBaseResourceManager::Holds(const CDX9KelBaseResource* pResource) con
     if (!pResource || pResource->m_dwType != m_dwType || pResource->m_iSlotIndex < 0) return false;
     const auto index = static_cast<std::size_t>(pResource->m_iSlotIndex);
     return index < m_vResources.size() && m_vResources[index] == pResource;
+}
+
+bool CDX9KelBaseResourceManager::HoldsPointer(const CDX9KelBaseResource* pResource) const
+{
+    return pResource && std::find(m_vResources.begin(), m_vResources.end(), pResource) != m_vResources.end();
 }
 
 void CDX9KelBaseResourceManager::FreeSlot(DWORD index)

@@ -48,6 +48,9 @@ public:
 
     // True when `pResource` is registered here (in range and in its slot).
     bool Holds(const CDX9KelBaseResource* pResource) const;
+    // True when a slot holds this very pointer. Reads nothing through it, so
+    // it is safe for a pointer whose resource may have been deleted.
+    bool HoldsPointer(const CDX9KelBaseResource* pResource) const;
 
     std::vector<CDX9KelBaseResource*> m_vResources;
     std::vector<DWORD> m_vFreeSlots;

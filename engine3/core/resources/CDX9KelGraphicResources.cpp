@@ -303,8 +303,12 @@ CDX9KelModel* CDX9KelModelManager::CreateModelFromFile(CDX9KelGraphicsResManager
 }
 
 bool CDX9KelGraphicObjectsManager::ReleaseGraphicObject(CDX9KelBaseResource* pObject) {
-    if (!m_pTextureManager || !m_pEffectManager)
+    if (!m_pTextureManager || !m_pEffectManager || !Holds(pObject))
         return false;
+    // The last reference: the object's textures, effects and surfaces go
+    // back to their managers first, so a released map leaves nothing behind.
+    if (pObject->m_dwRefCount <= 1)
+        pObject->ReleaseHeldResources();
     return ReleaseResource(pObject);
 }
 

@@ -128,7 +128,9 @@ class CDX9KelOffscreenSurfaceManager : public CDX9KelBaseResourceManager {};
 // Graphic objects (ocean, sky, particle systems) registered by their owners.
 class CDX9KelGraphicObjectsManager : public CDX9KelBaseResourceManager {
 public:
-    // As ReleaseResource, refused while either manager reference is unset.
+    // As ReleaseResource, refused while either manager reference is unset;
+    // when the last reference goes, the object first gives back what it
+    // holds (ReleaseHeldResources).
     bool ReleaseGraphicObject(CDX9KelBaseResource* pObject);
     // Every graphic object goes whatever its count; the slots stay, all of
     // them free.

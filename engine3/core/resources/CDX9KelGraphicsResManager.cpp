@@ -227,6 +227,23 @@ CDX9KelGraphicOffscreenSurface* CDX9KelGraphicsResManager::CreateOffscreenSurfac
     return r;
 }
 
+bool CDX9KelGraphicsResManager::ReleaseResource(CDX9KelBaseResource* pResource) {
+    if (!pResource) return false;
+    CDX9KelBaseResourceManager* owner = nullptr;
+    switch (pResource->m_dwType) {
+    case KEL_RESOURCE_TEXTURE: owner = m_pTextureManager; break;
+    case KEL_RESOURCE_EFFECT: owner = m_pEffectManager; break;
+    case KEL_RESOURCE_GRAPHIC_OBJECT:
+        return m_pGraphObjectManager && m_pGraphObjectManager->ReleaseGraphicObject(pResource);
+    case KEL_RESOURCE_FRAME: owner = m_pFrameManager; break;
+    case KEL_RESOURCE_MODEL: owner = m_pModelManager; break;
+    case KEL_RESOURCE_DEPTH_STENCIL: owner = m_pDepthStencilManager; break;
+    case KEL_RESOURCE_OFFSCREEN_SURFACE: owner = m_pOffsreenSurfaceManager; break;
+    default: break;
+    }
+    return owner && owner->ReleaseResource(pResource);
+}
+
 void CDX9KelGraphicsResManager::ReleaseByFolder(const char* szFolder) {
     for (CDX9KelBaseResourceManager* m :
          std::initializer_list<CDX9KelBaseResourceManager*>{m_pModelManager, m_pFrameManager, m_pTextureManager,

@@ -35,6 +35,10 @@ public:
                                                            D3DFORMAT format);
     CDX9KelGraphicOffscreenSurface* CreateOffscreenSurface(const char* szName, DWORD width, DWORD height);
     void ReleaseByFolder(const char* szFolder);
+    // Gives one reference back to the manager of the resource's type (a
+    // graphic object through ReleaseGraphicObject). False for none, or for a
+    // resource that manager does not hold (also after Release).
+    bool ReleaseResource(CDX9KelBaseResource* pResource);
 
     CDX9KelTextureManager* m_pTextureManager = nullptr;
     CDX9KelEffectManager* m_pEffectManager = nullptr;

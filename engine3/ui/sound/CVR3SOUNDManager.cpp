@@ -9,6 +9,7 @@
 #include "platform/os/Clock.h"
 #include "platform/os/Paths.h"
 #include "platform/os/Profile.h"
+#include "platform/sound/Listener.h"
 
 #include <AL/al.h>
 #include <AL/alc.h>
@@ -23,11 +24,7 @@ namespace {
 const char* const kSoftwareDevice = "Generic Software";
 
 // Direct3D's left-handed coordinates to OpenAL's right-handed ones.
-void ToAL(const D3DXVECTOR3& v, ALfloat out[3]) {
-    out[0] = v.x;
-    out[1] = v.y;
-    out[2] = -v.z;
-}
+void ToAL(const D3DXVECTOR3& v, ALfloat out[3]) { Platform::ToOpenAL(&v.x, out); }
 
 std::string FileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
@@ -816,20 +813,13 @@ void CVR3SOUNDManager::UpdateListener() {
         up = m_vPostedUp;
     }
     m_vListenerEye = eye;
-    // Positions and directions alike go from left-handed (x, y, z) to
-    // right-handed (x, y, -z), so what is to the camera's right is heard right.
-    D3DXVECTOR3 facing = target - eye;
-    D3DXVec3Normalize(&facing, &facing);
     ALfloat position[3];
     ToAL(eye, position);
-    ALfloat orientation[6];
-    ToAL(facing, orientation);
-    ToAL(up, orientation + 3);
     const ALfloat velocity[3] = {position[0] - m_vPreviousListenerPosition.x,
                                  position[1] - m_vPreviousListenerPosition.y,
                                  position[2] - m_vPreviousListenerPosition.z};
     alListenerfv(AL_POSITION, position);
-    alListenerfv(AL_ORIENTATION, orientation);
+    Platform::SetListenerOrientation(&target.x, &eye.x, &up.x);
     alListenerfv(AL_VELOCITY, velocity);
     m_vPreviousListenerPosition = D3DXVECTOR3(position[0], position[1], position[2]);
 }

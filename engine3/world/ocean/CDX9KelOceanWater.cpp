@@ -547,6 +547,22 @@ void CDX9KelOceanWater::Release() {
     m_uIndexCount = 0;
 }
 
+void CDX9KelOceanWater::ReleaseHeldResources() {
+    // The map surfaces are levels of the map textures: they go first.
+    SafeReleaseCom(m_pHeightSurface);
+    SafeReleaseCom(m_pNormalSurface);
+    auto giveBack = [this](auto*& resource) {
+        if (resource && m_pResManager) m_pResManager->ReleaseResource(resource);
+        resource = nullptr;
+    };
+    for (CDX9KelGraphicResourceTexture** t :
+         {&m_pSkyTexture, &m_pFresnelTexture, &m_pHeightMap, &m_pNormalMap, &m_pNoise1, &m_pNoise2})
+        giveBack(*t);
+    for (CDX9KelGraphicResourceEffect** e : {&m_pWaterEffect, &m_pHeightEffect, &m_pNormalEffect})
+        giveBack(*e);
+    giveBack(m_pNormalMapDepthStencil);
+}
+
 void CDX9KelOceanWater::OnLost(int) {
     SafeReleaseCom(m_pHeightSurface);
     SafeReleaseCom(m_pNormalSurface);

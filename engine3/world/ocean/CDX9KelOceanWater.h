@@ -40,6 +40,9 @@ public:
     void Update(float fTimeStep) override;
     // Frees the grid buffers and the two map surfaces.
     void Release() override;
+    // Gives the six textures (the two map render targets among them), the
+    // three effects and the depth-stencil back to m_pResManager.
+    void ReleaseHeldResources() override;
     // Frees the map surfaces and restarts the clock on the next frame.
     void OnLost(int iValue) override;
     // Takes the map surfaces again and sets the effect parameters again.

@@ -29,6 +29,7 @@ bool CVR3SkyArch::Init(CDX9KelBaseCameraManager* pCameraManager, IDirect3DDevice
     m_pSkyEffect = m_pResManager->CreateEffectFromFile(m_strEffectFolder.c_str(), m_strEffectFile.c_str());
     if (!m_pSkyEffect || !m_pSkyEffect->m_pEffect) {
         g_Log.Write(LOG_ERROR, "%s", "CDX9KelRenderSystem::LoadEffects() : Not create sky effect\n");
+        if (m_pSkyEffect) m_pResManager->ReleaseResource(m_pSkyEffect);
         m_pSkyEffect = nullptr;
     } else {
         m_pSkyEffect->m_pEffect->SetTexture(kSkyMapParameter, m_pSkyTexture->m_pTexture);
@@ -110,6 +111,15 @@ void CVR3SkyArch::RenderUnit(IDirect3DDevice9* pDevice, float, bool, const D3DXM
         effect->EndPass();
     }
     EndDraw(pDevice, fog);
+}
+
+void CVR3SkyArch::ReleaseHeldResources() {
+    if (m_pResManager) {
+        if (m_pSkyTexture) m_pResManager->ReleaseResource(m_pSkyTexture);
+        if (m_pSkyEffect) m_pResManager->ReleaseResource(m_pSkyEffect);
+    }
+    m_pSkyTexture = nullptr;
+    m_pSkyEffect = nullptr;
 }
 
 void CVR3SkyArch::Release() {

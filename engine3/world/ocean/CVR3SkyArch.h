@@ -25,6 +25,8 @@ public:
     // Centres the arch under the active camera's eye (x and z only).
     void Update(float fTimeStep) override;
     void Release() override;
+    // Gives texture and effect back to m_pResManager.
+    void ReleaseHeldResources() override;
     // Inside the render system's run of the sky effect.
     CDX9KelGraphicResourceEffect* GetRenderEffect() override { return m_pSkyEffect; }
     int GetRenderTextureSlot() override;

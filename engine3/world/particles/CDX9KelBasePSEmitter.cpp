@@ -7,6 +7,7 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelUtils.h"
 #include "engine3/core/resources/CDX9KelGraphicResources.h"
+#include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/core/scene/Geometry.h"
 #include "engine3/world/particles/CDX9KelBasePSEffector.h"
 
@@ -142,6 +143,14 @@ void CDX9KelBasePSEmitter::Release()
     }
     m_vEffectors.clear();
     m_bInitialised = false;
+    // Each emitter, a copy or the prototype read from the file, holds one
+    // reference on its texture and effect.
+    if (m_pResManager) {
+        if (m_Params.pTexture) m_pResManager->ReleaseResource(m_Params.pTexture);
+        if (m_Params.pEffect) m_pResManager->ReleaseResource(m_Params.pEffect);
+        m_Params.pTexture = nullptr;
+        m_Params.pEffect = nullptr;
+    }
 }
 
 void CDX9KelBasePSEmitter::OnLost() { SafeReleaseCom(m_pVB); }

@@ -16,6 +16,7 @@ namespace Vorna3D {
 class CDX9KelBasePSEffector;
 class CDX9KelGraphicResourceTexture;
 class CDX9KelGraphicResourceEffect;
+class CDX9KelGraphicsResManager;
 
 // Largest particle pool one emitter may have; a file asking for more is
 // refused, so no file can size the pool, the vertex array or the device
@@ -119,6 +120,7 @@ public:
     virtual void Update(float t, float dt, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pLook,
                         const D3DXVECTOR3* pUp, const D3DXMATRIX* pView);
     // Frees the buffers and deletes the effectors; not initialised afterwards.
+    // The texture and effect references go back to m_pResManager (when set).
     virtual void Release();
     // The vertex buffer lives in the default pool.
     virtual void OnLost();
@@ -171,6 +173,9 @@ public:
     D3DXMATRIX m_mWorld;
     PSEmitterParams m_Params;
     std::vector<CDX9KelBasePSEffector*> m_vEffectors;
+    // Where the emitter's texture and effect references came from; the
+    // particle systems manager sets it on the emitters it makes.
+    CDX9KelGraphicsResManager* m_pResManager = nullptr;
     std::vector<PSParticle> m_vParticles;
     std::vector<DWORD> m_vFreeList;
     std::vector<PSVertex> m_vVertices;

@@ -178,21 +178,48 @@ void CDX9KelParticlesSystem::RenderUnit(IDirect3DDevice9* pDevice, float fTimeSt
             e->Render(pDevice, fTimeStep, true, 0);
             continue;
         }
-        // An emitter with another effect than the one the pass began is not
-        // drawn inside the wrong technique.
-        if (effect != runEffect) continue;
-        ID3DXEffect* fx = effect->m_pEffect;
-        IDirect3DBaseTexture9* texture = e->m_Params.pTexture ? e->m_Params.pTexture->m_pTexture : nullptr;
-        for (UINT p = 0; p < passes; ++p) {
-            if (FAILED(fx->BeginPass(p))) continue;
-            e->Render(pDevice, fTimeStep, false, 0);
-            if (texture) fx->SetTexture(KEL_PS_TEXTURE_PARAMETER, texture);
-            fx->CommitChanges();
-            if (e->m_bFilled && e->m_dwLiveCount > 0)
-                pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, e->m_dwVertexCount, 0, e->m_dwLiveCount * 2);
-            fx->EndPass();
+        // An emitter with another effect than the one the pass began is drawn
+        // through its own, with the technique of the same slot.
+        if (effect != runEffect) {
+            RenderWithOwnEffect(pDevice, fTimeStep, e, runEffect);
+            continue;
         }
+        DrawEmitterPasses(pDevice, fTimeStep, e, passes);
     }
+}
+
+void CDX9KelParticlesSystem::DrawEmitterPasses(IDirect3DDevice9* pDevice, float fTimeStep, CDX9KelBasePSEmitter* e,
+                                               UINT passes)
+{
+    ID3DXEffect* fx = e->m_Params.pEffect->m_pEffect;
+    IDirect3DBaseTexture9* texture = e->m_Params.pTexture ? e->m_Params.pTexture->m_pTexture : nullptr;
+    for (UINT p = 0; p < passes; ++p) {
+        if (FAILED(fx->BeginPass(p))) continue;
+        e->Render(pDevice, fTimeStep, false, 0);
+        if (texture) fx->SetTexture(KEL_PS_TEXTURE_PARAMETER, texture);
+        fx->CommitChanges();
+        if (e->m_bFilled && e->m_dwLiveCount > 0)
+            pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, e->m_dwVertexCount, 0, e->m_dwLiveCount * 2);
+        fx->EndPass();
+    }
+}
+
+void CDX9KelParticlesSystem::RenderWithOwnEffect(IDirect3DDevice9* pDevice, float fTimeStep, CDX9KelBasePSEmitter* e,
+                                                 CDX9KelGraphicResourceEffect* runEffect)
+{
+    CDX9KelGraphicResourceEffect* effect = e->m_Params.pEffect;
+    ID3DXEffect* fx = effect->m_pEffect;
+    // The technique the render system chose for the run, found among the
+    // run effect's technique slots, names the slot to take here too.
+    D3DXHANDLE technique = nullptr;
+    const D3DXHANDLE current = runEffect && runEffect->m_pEffect ? runEffect->m_pEffect->GetCurrentTechnique() : nullptr;
+    for (int slot = KEL_H_TECH_HIGHT; current && slot <= KEL_H_TECH_SHADOW && !technique; ++slot)
+        if (runEffect->m_hHandles[slot] == current) technique = effect->m_hHandles[slot];
+    if (!technique) technique = effect->m_hHandles[KEL_H_TECH_LOW];
+    UINT passes = 0;
+    if (!technique || FAILED(fx->SetTechnique(technique)) || FAILED(fx->Begin(&passes, 0))) return;
+    DrawEmitterPasses(pDevice, fTimeStep, e, passes);
+    fx->End();
 }
 
 void CDX9KelParticlesSystem::CollectActiveEmitters(std::vector<CDX9KelBasePSEmitter*>& list) const

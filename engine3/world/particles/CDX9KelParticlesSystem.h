@@ -43,6 +43,12 @@ public:
     void StartParticles() override { Start(); }
     void StopParticles() override { Stop(); }
     // Appends every enabled emitter.
+    // Draws an emitter through the begun technique of its effect, pass by pass.
+    static void DrawEmitterPasses(IDirect3DDevice9* pDevice, float fTimeStep, CDX9KelBasePSEmitter* e, UINT passes);
+    // Draws an emitter whose effect is not the run's in a Begin/End of its
+    // own effect.
+    static void RenderWithOwnEffect(IDirect3DDevice9* pDevice, float fTimeStep, CDX9KelBasePSEmitter* e,
+                                    CDX9KelGraphicResourceEffect* runEffect);
     void CollectActiveEmitters(std::vector<CDX9KelBasePSEmitter*>& list) const;
     // The particle pass: the effect of the first enabled emitter that has
     // one (the pass wraps the system in its technique), and its texture.

@@ -174,6 +174,7 @@ CDX9KelPSEmitterPoint* CDX9KelParticlesSystemsManager::CreateEmitterPoint(const 
     }
     auto* e = new CDX9KelPSEmitterPoint();
     e->m_strName = szName;
+    e->m_pResManager = m_pGraphicsResManager;
     return e;
 }
 
@@ -185,6 +186,7 @@ CDX9KelPSEmitterBox* CDX9KelParticlesSystemsManager::CreateEmitterBox(const char
     }
     auto* e = new CDX9KelPSEmitterBox();
     e->m_strName = szName;
+    e->m_pResManager = m_pGraphicsResManager;
     return e;
 }
 

@@ -2,8 +2,8 @@
 // Plays a script into the running game through the window system's event
 // queue, the path real input takes: each action just before the processing
 // of its frame; a click moves the pointer in its frame, holds the button down
-// for the next two frames and releases it after them; a typed text gives one
-// character a frame.
+// for the next two frames and releases it after them; a typed text goes in
+// whole (the window system hands the game one character a frame).
 #include "ScriptReader.h"
 
 #include <string>
@@ -25,17 +25,16 @@ public:
 
 private:
     struct Later {
-        enum class Kind { Press, Release, Character };
+        enum class Kind { Press, Release };
         long frame = 0;
         Kind kind = Kind::Press;
         int button = 0, x = 0, y = 0;
-        std::string character;
     };
     void Click(VornaTest::GameSession& session, long frame, int button, int x, int y);
 
     Script m_script;
     size_t m_next = 0;
-    std::vector<Later> m_later; // in the order they were made
+    std::vector<Later> m_later; // a click's press and release, in order
 };
 
 } // namespace BattleSim

@@ -16,8 +16,8 @@
 // <dialog> names one of the current screen's dialogs, or the screen itself
 // (its shown dialogs are searched in order); <button> is the control's name,
 // with or without its "Button" ending ("press main_menu Options"). type
-// enters the rest of the line after one blank, one character a frame from
-// <frame> on. Words are separated by blanks or tabs; blank lines and lines
+// enters the rest of the line after one blank; the game takes one character
+// a frame from <frame> on. Words are separated by blanks or tabs; blank lines and lines
 // whose first word begins with '#' are skipped; a line may end in "\r\n".
 // Actions run in frame order, those of one frame in the order written.
 //

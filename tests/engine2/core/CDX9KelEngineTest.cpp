@@ -5,7 +5,9 @@
 #include "engine2/core/render/CDX9KelRender.h"
 
 #include "TestFolder.h"
+#include "engine2/core/CDX9Kelinput.h"
 #include "platform/os/CrashFilter.h"
+#include "platform/window/DirectInput.h"
 
 #include <clocale>
 #include <csignal>
@@ -52,7 +54,11 @@ public:
         ++restored;
         return CDX9KelScene::Restore();
     }
-    int frames = 0, lost = 0, restored = 0;
+    bool Init() override {
+        ++inits;
+        return true;
+    }
+    int frames = 0, lost = 0, restored = 0, inits = 0;
 };
 
 } // namespace
@@ -173,6 +179,23 @@ TEST_F(Engine2AppLog, LostDeviceIsReleasedOnceAndRestoredBeforeDrawing) {
     engine.Release();
     EXPECT_EQ(engine.m_pScene, nullptr);
     EXPECT_EQ(engine.m_pApp, nullptr);
+}
+
+TEST_F(Engine2AppLog, FailedInputEndsTheStartBeforeTheScene) {
+    CDX9KelEngine engine;
+    engine.m_pApp = new CDX9KelApp();
+    auto* scene = new RecordingScene();
+    engine.m_pScene = scene;
+    ASSERT_EQ(engine.m_pApp->CreateWnd(64, 48, false, nullptr, true), S_OK);
+    g_Input.Reset();
+    Platform::FailDirectInputStep(Platform::DIStep::CreateDevice, Platform::DIDeviceKind::Mouse, E_FAIL);
+    EXPECT_FALSE(engine.InitInput());
+    EXPECT_EQ(scene->inits, 0);
+    Platform::ClearDirectInputFailures();
+    g_Input.Reset();
+    EXPECT_TRUE(engine.InitInput());
+    EXPECT_EQ(scene->inits, 1);
+    g_Input.Reset();
 }
 
 TEST_F(Engine2AppLog, SceneStepsAndReleaseOrder) {

@@ -1,6 +1,8 @@
+#include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelUtils.h"
 #include "engine2/core/XMLValues.h"
 
+#include "TestFolder.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Crt.h"
 #include "platform/os/Paths.h"
@@ -243,4 +245,15 @@ TEST(Engine2XmlValues, ColourRectangleVectorAttributes) {
     EXPECT_EQ(ReadXMLAttributeInt(root, "num"), -7);
     EXPECT_EQ(ReadXMLAttributeInt(root, "missing"), 0);
     EXPECT_EQ(ReadXMLAttributeInt(root->FirstChild("c")->FirstChild("a")->FirstChild(), "x"), 0);
+}
+
+TEST(Engine2Utils, HeapCheckLogsItsVerdict) {
+    const std::string path = (VornaTest::FreshFolder() / "VornaLog.log").string();
+    g_Log.Reset();
+    g_Log.SetTimeTextSource([] { return std::string("T"); });
+    g_Log.SetCopyStream(nullptr);
+    g_Log.Open(path);
+    EXPECT_TRUE(CDX9KelUtils::CheckMemory());
+    EXPECT_EQ(VornaTest::ReadText(path), "T Begin\nCDX9KelUtils::CheckMemory : heap is fine ____ \n");
+    g_Log.Reset();
 }

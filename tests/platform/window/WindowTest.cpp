@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace {
@@ -188,7 +189,8 @@ TEST_F(WindowTest, MouseEventsBecomeMessagesWithClientCoordinates) {
     Platform::InjectMouseButton(hwnd, 2, true, 5, 6);
     Platform::InjectMouseButton(hwnd, 2, false, 5, 6);
     Platform::InjectWheel(hwnd, -2);
-    EXPECT_FALSE(Pump());
+    // Each quick click is taken over two frames (down, then up).
+    for (int frame = 0; frame < 8; ++frame) EXPECT_FALSE(Pump());
     const std::vector<UINT> expected = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP,
                                         WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MOUSEWHEEL};
     ASSERT_EQ(Messages(), expected);
@@ -222,7 +224,8 @@ TEST_F(WindowTest, SecondClickIsAPlainPress) {
 TEST_F(WindowTest, TypedTextBecomesCodePage1251Characters) {
     // "A", Cyrillic "я", the euro sign, a character cp1251 lacks, "ё".
     Platform::InjectText(hwnd, "A\xD1\x8F\xE2\x82\xAC\xF0\x9F\x98\x80\xD1\x91");
-    Pump();
+    // One character a frame.
+    for (int frame = 0; frame < 5; ++frame) Pump();
     std::vector<BYTE> chars;
     for (const auto& m : g_seen)
         if (m.message == WM_CHAR) chars.push_back(static_cast<BYTE>(m.wParam));
@@ -375,6 +378,88 @@ TEST_F(DirectInputTest, MouseReportsMotionSinceTheLastReadAndButtons) {
     EXPECT_EQ(st.lY, 0);
     EXPECT_EQ(st.lZ, 0);
     EXPECT_EQ(st.rgbButtons[1], 0x80) << "buttons are states, not events";
+}
+
+// What the program sees in one frame: the messages the loop took, then the
+// keys F4 and F5 and the mouse buttons as the devices read them.
+std::string FrameSeen(const std::vector<MSG>& messages, const BYTE keys[256], const DIMOUSESTATE& mouse) {
+    std::string seen;
+    for (const MSG& m : messages) {
+        switch (m.message) {
+        case WM_MOUSEMOVE: seen += "move "; break;
+        case WM_LBUTTONDOWN: seen += "ldown "; break;
+        case WM_LBUTTONUP: seen += "lup "; break;
+        case WM_RBUTTONDOWN: seen += "rdown "; break;
+        case WM_RBUTTONUP: seen += "rup "; break;
+        case WM_MOUSEWHEEL: seen += "wheel" + std::to_string(GET_WHEEL_DELTA_WPARAM(m.wParam)) + " "; break;
+        case WM_CHAR: seen += std::string("char:") + static_cast<char>(m.wParam) + " "; break;
+        default: seen += "other "; break;
+        }
+    }
+    seen += "|";
+    if (keys[DIK_F4]) seen += " F4";
+    if (keys[DIK_F5]) seen += " F5";
+    if (mouse.rgbButtons[0]) seen += " L";
+    if (mouse.rgbButtons[1]) seen += " R";
+    return seen;
+}
+
+TEST_F(DirectInputTest, EveryQuickChangeIsSeenByAFrameOfItsOwn) {
+    using Inject = void (*)(HWND);
+    const struct {
+        const char* name;
+        std::vector<Inject> events; // all injected between two frames
+        std::vector<std::string> frames;
+    } cases[] = {
+        {"a key tap",
+         {[](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F4, false); }},
+         {"| F4", "|"}},
+        {"a click",
+         {[](HWND h) { Platform::InjectMouseButton(h, 0, true, 5, 5); },
+          [](HWND h) { Platform::InjectMouseButton(h, 0, false, 5, 5); }},
+         {"ldown | L", "lup |"}},
+        {"a double click",
+         {[](HWND h) { Platform::InjectMouseButton(h, 0, true, 5, 5); },
+          [](HWND h) { Platform::InjectMouseButton(h, 0, false, 5, 5); },
+          [](HWND h) { Platform::InjectMouseButton(h, 0, true, 5, 5); },
+          [](HWND h) { Platform::InjectMouseButton(h, 0, false, 5, 5); }},
+         {"ldown | L", "lup |", "ldown | L", "lup |"}},
+        {"a move and a click",
+         {[](HWND h) { Platform::InjectMouseMove(h, 7, 8); },
+          [](HWND h) { Platform::InjectMouseButton(h, 0, true, 7, 8); },
+          [](HWND h) { Platform::InjectMouseButton(h, 0, false, 7, 8); }},
+         {"move ldown | L", "lup |"}},
+        {"two wheel turns", {[](HWND h) { Platform::InjectWheel(h, 1); }, [](HWND h) { Platform::InjectWheel(h, -1); }},
+         {"wheel120 |", "wheel-120 |"}},
+        {"typed text then a move",
+         {[](HWND h) { Platform::InjectText(h, "ab"); }, [](HWND h) { Platform::InjectMouseMove(h, 9, 9); }},
+         {"char:a |", "char:b |", "move |"}},
+        {"changes that undo nothing share a frame",
+         {[](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F5, true); },
+          [](HWND h) { Platform::InjectMouseButton(h, 1, true, 5, 5); },
+          [](HWND h) { Platform::InjectMouseButton(h, 0, true, 5, 5); }, [](HWND h) { Platform::InjectWheel(h, 1); },
+          [](HWND h) { Platform::InjectMouseMove(h, 6, 6); }, [](HWND h) { Platform::InjectText(h, "x"); },
+          [](HWND h) { Platform::InjectKey(h, DIK_F4, false); }},
+         {"rdown ldown wheel120 move char:x | F4 F5 L R", "| F5 L R"}},
+    };
+    for (const auto& c : cases) {
+        Platform::FlushMessages();
+        Platform::ResetInputState();
+        for (Inject inject : c.events) inject(hwnd);
+        std::vector<std::string> frames;
+        for (size_t frame = 0; frame < c.frames.size() + 1; ++frame) {
+            g_seen.clear();
+            Pump();
+            DIMOUSESTATE mouse{};
+            ASSERT_EQ(d.keyboard->GetDeviceState(256, keys), DI_OK);
+            ASSERT_EQ(d.mouse->GetDeviceState(sizeof(mouse), &mouse), DI_OK);
+            frames.push_back(FrameSeen(g_seen, keys, mouse));
+        }
+        // After the expected frames the next one sees nothing new.
+        EXPECT_EQ(frames.back().find('|'), 0u) << c.name << ": " << frames.back();
+        frames.pop_back();
+        EXPECT_EQ(frames, c.frames) << c.name;
+    }
 }
 
 TEST_F(DirectInputTest, FocusLossTakesTheAcquisitionAndReleasesKeys) {

@@ -216,6 +216,21 @@ TEST_F(AnimatedShipTest, FunnelSmokeGetsTheWind) {
     EXPECT_EQ(wind->m_strName, "Wind");
     EXPECT_NEAR(wind->m_vMovement.z, -1.0f, 1e-6f);
     EXPECT_NEAR(wind->m_fVelocity, 0.1f, 1e-6f);
+
+    // A smoke file with a wind of its own gets the ship's wind in it, not a second one.
+    auto own = MakeUnit(false, 6, 10, 0.2f);
+    auto* fileWind = new CDX9KelPSEffectorCommonMovement();
+    fileWind->m_strName = "Wind";
+    fileWind->m_fVelocity = 3.0f;
+    own->m_vEmitters[0]->m_vEffectors.push_back(fileWind);
+    auto* l2 = new AnimatedModelLink();
+    ASSERT_TRUE(AnimatedModelLink::Bind(l2, own.get()));
+    CVR3GAMEAnimatedShip second;
+    second.m_vPipeSmokes.push_back(l2);
+    EXPECT_TRUE(second.Init(&manager, &move));
+    ASSERT_EQ(own->m_vEmitters[0]->m_vEffectors.size(), 1u);
+    EXPECT_NEAR(fileWind->m_fVelocity, 0.1f, 1e-6f);
+    EXPECT_NEAR(fileWind->m_vMovement.z, -1.0f, 1e-6f);
 }
 
 TEST_F(AnimatedShipTest, EngineSoundIndexFollowsTheForceRatio) {

@@ -2,6 +2,8 @@
 // engine force and rudder ramps, the speeds it reaches on the real body, the
 // speed caps after damage, and its answers to contacts.
 #include "MotionWorld.h"
+#include "TestFolder.h"
+#include "engine3/core/CDX9KelLog.h"
 #include "engine3/world/physics/CDX9KelPhysicalObjectShip.h"
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEMovementSteering.h"
@@ -50,13 +52,22 @@ TEST(MovementShipInit, NormalisesSignsAndRefusesZeroSpeeds) {
 
 TEST(MovementShipInit, DataWithoutDivisorsGivesFiniteValues) {
     // No ramp time, no turning value: the ship still sets up, with finite
-    // coefficients, and a turn order asks for no rudder it cannot use.
+    // coefficients and a warning each, and a turn order asks for no rudder
+    // it cannot use.
+    const std::filesystem::path log = VornaTest::FreshFolder() / "Vorna3Log.log";
+    Vorna3D::g_Log.Open(log.c_str());
     MotionWorld w;
     ShipSpec spec;
     spec.instTime = 0.0f;
     spec.maxRotAngle = 0.0f;
     CVR3GAMEMovementShip* s = w.AddShip(0, 0, spec);
     ASSERT_NE(s, nullptr);
+    const std::string text = VornaTest::ReadText(log);
+    Vorna3D::g_Log.Reset();
+    EXPECT_NE(text.find("WARNING | CVR3GAMEMovementShip::Init() : MaxRotAngle is not above 0 : \n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("CVR3GAMEMovementShip::Init() : MaxDraughtForceInstTime is not above 0"), std::string::npos);
+    EXPECT_EQ(text.find("MaxDraughtForce is not"), std::string::npos);
     EXPECT_TRUE(std::isfinite(s->m_fForceRate));
     EXPECT_TRUE(std::isfinite(s->m_fRudderFactor));
     EXPECT_FLOAT_EQ(s->GetRudderForTurn(0.3f), 0.0f);

@@ -287,3 +287,32 @@ TEST_F(SteeringTest, FollowerBacksOffBehindAShipThatRanIntoSomething) {
     EXPECT_FLOAT_EQ(f->m_fOrderedSpeed, f->m_fMinSpeed * 0.25f);
     EXPECT_LT(f->m_fOrderedRudderAngle, 0.0f); // sheers off the way the ship ahead turns
 }
+
+TEST_F(SteeringTest, ZeroTurnLimitOrSpeedPlansNoNumbersThatAreNot) {
+    CVR3GAMEMovementShip* s = AddShip(0.0f, 0.0f);
+    CVR3GAMEMovementShipsColumn column;
+    column.AddMovementShip(-1, s, true);
+    AddShip(3.0f, 6.0f);
+    const struct {
+        float turnLimit, speed, route;
+    } cases[] = {{0.0f, 6.0f, 6.0f}, {0.1f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}};
+    for (auto c : cases) {
+        s->m_fTurnLimit = c.turnLimit;
+        s->m_fSpeed = c.speed;
+        s->m_fRouteSpeed = c.route;
+        for (int order = 0; order < 2; ++order) {
+            if (order == 0)
+                Steer(s).SetCourse(1.0f, 0.0f);
+            else
+                Steer(s).SetTargetPoint(20.0f, 30.0f);
+            Steer(s).Proc(1, 0.0f);
+            for (const CVR3GAMESteeringSegment* seg : Steer(s).GetPlan()) {
+                EXPECT_TRUE(std::isfinite(seg->m_fDuration) && std::isfinite(seg->m_fTurn) &&
+                            std::isfinite(seg->m_mEnd._41) && std::isfinite(seg->m_mEnd._43))
+                    << c.turnLimit << " " << c.speed;
+            }
+            Steer(s).Proc(0, 0.06f);
+            EXPECT_TRUE(std::isfinite(s->m_fOrderedRudderAngle) && std::isfinite(s->m_fOrderedSpeed));
+        }
+    }
+}

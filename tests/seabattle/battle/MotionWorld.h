@@ -2,7 +2,7 @@
 // Ships that move for the battle's motion tests: movement ships on box
 // hulls of the physics test world, stepped on its manual clock the way the
 // battle steps them (a physics step every 60 ms, a planning step every 10 s).
-#include "engine3/world/physics/ShipWorld.h"
+#include "tests/engine3/world/physics/ShipWorld.h"
 #include "seabattle/battle/CVR3GAMEMovementShip.h"
 #include "seabattle/battle/CVR3GAMEMovementShipsColumn.h"
 

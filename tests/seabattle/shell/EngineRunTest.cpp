@@ -38,7 +38,7 @@ public:
         ++frames;
         if (frames == 2)
             for (int notches : {1, 2, 3}) Platform::InjectWheel(m_pApp->m_hWnd, notches);
-        if (frames == 5) Platform::InjectClose(m_pApp->m_hWnd);
+        if (frames == 6) Platform::InjectClose(m_pApp->m_hWnd);
     }
 };
 
@@ -50,10 +50,10 @@ TEST(EngineRunTest, RunsFromStartUpThroughFramesToACleanRelease) {
     {
         ClosingEngine engine;
         EXPECT_TRUE(engine.Run());
-        EXPECT_EQ(engine.frames, 5);
-        // The whole burst is taken before the third frame (the last message
-        // counts), and the wheel is back at 0 after that frame.
-        EXPECT_EQ(engine.wheelAtProcess, (std::vector<float>{0.0f, 0.0f, 360.0f, 0.0f, 0.0f}));
+        EXPECT_EQ(engine.frames, 6);
+        // Each message of the burst is seen by a frame of its own (the wheel
+        // holds the last message's turn), and the wheel is back at 0 after.
+        EXPECT_EQ(engine.wheelAtProcess, (std::vector<float>{0.0f, 0.0f, 120.0f, 240.0f, 360.0f, 0.0f}));
         EXPECT_EQ(engine.m_pScene, nullptr);
         EXPECT_EQ(engine.m_pRender, nullptr);
         EXPECT_EQ(engine.m_pApp, nullptr);

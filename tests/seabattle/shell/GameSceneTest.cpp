@@ -12,6 +12,7 @@
 #include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/core/render/CDX9KelRenderSystem.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
+#include "engine3/ui/sgui/CDX9KelSGUIBaseControl.h"
 #include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "platform/os/Clock.h"
@@ -125,9 +126,9 @@ TEST_F(GameSceneTest, StartsOnTheMainMenuWithEveryDemoScreenLoadedAndTheMenuMusi
     EXPECT_FALSE(m_pScene->m_bDebugKeys);
     EXPECT_FALSE(m_pScene->m_bShowStatistics);
 
-    const char* screens[] = {"main_menu",    "options",      "controls",     "loading",
-                             "save_game",    "load_game",    "battle_menu",  "battle_results",
-                             "scenario_end", "duel_results", "duel_end"};
+    const char* screens[] = {"main_menu",      "options",      "controls",     "loading",
+                             "save_game",      "load_game",    "battle_game",  "battle_menu",
+                             "battle_results", "scenario_end", "duel_results", "duel_end"};
     ASSERT_EQ(m_pScreens->GetScreenCount(), std::size(screens));
     for (size_t i = 0; i < std::size(screens); ++i) EXPECT_EQ(m_pScreens->FindScreenIndex(screens[i]), int(i));
     EXPECT_EQ(Current(), "main_menu");
@@ -184,6 +185,48 @@ TEST_F(GameSceneTest, ButtonsSwitchScreensToggleDialogsAndQuit) {
     EXPECT_TRUE(m_bQuit);
     EXPECT_EQ(m_iQuitCode, 0);
     EXPECT_EQ(Current(), "main_menu");
+}
+
+TEST_F(GameSceneTest, AClickOrKeyTapWhollyBetweenTwoFramesStillActs) {
+    // A quick click (touchpad tap, a script's click): press and release both
+    // arrive before the next frame.
+    CDX9KelSGUIBaseControl* options = Dialog("main_menu", "MainMenuDialog")->FindControl("OptionsButton");
+    ASSERT_NE(options, nullptr);
+    const RECT r = options->GetRect();
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    Platform::InjectMouseMove(m_hWnd, x, y);
+    Frames(2);
+    Platform::InjectMouseButton(m_hWnd, 0, true, x, y);
+    Platform::InjectMouseButton(m_hWnd, 0, false, x, y);
+    Frame();
+    EXPECT_EQ(Current(), "options");
+    Frame();
+    EXPECT_FALSE(g_Input.m_bLeftDown);
+
+    // Back, after the screens' switch gate: once its time is up the gate
+    // lets a press act the second time it sees one, so the quick click comes
+    // twice.
+    m_clock.Advance(kPastSwitchGate);
+    CDX9KelSGUIBaseControl* back = Dialog("options", "OptionsDialog")->FindControl("OptionsBackButton");
+    ASSERT_NE(back, nullptr);
+    const RECT b = back->GetRect();
+    const int bx = (b.left + b.right) / 2, by = (b.top + b.bottom) / 2;
+    Platform::InjectMouseMove(m_hWnd, bx, by);
+    Frame();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Current(), "options") << i;
+        Platform::InjectMouseButton(m_hWnd, 0, true, bx, by);
+        Platform::InjectMouseButton(m_hWnd, 0, false, bx, by);
+        Frames(2);
+    }
+    EXPECT_EQ(Current(), "main_menu");
+
+    // A key tap: F4 down and up before one frame hides the interface.
+    m_clock.Advance(1100);
+    Platform::InjectKey(m_hWnd, DIK_F4, true);
+    Platform::InjectKey(m_hWnd, DIK_F4, false);
+    Frame();
+    EXPECT_FALSE(m_pScene->m_bGUIVisible);
 }
 
 TEST_F(GameSceneTest, F4HidesTheInterfaceAndF5TakesAScreenshot) {

@@ -93,7 +93,7 @@ TEST(BattlesimTest, AScriptWalksTheMainMenuToOptionsAndBackWithTheSameDumpEveryR
     std::printf("Pictures of the walk: %s/options.png, %s/menu.png\n", dir.c_str(), dir.c_str());
 }
 
-TEST(BattlesimTest, TheSeedAndTheStepReachTheRun) {
+TEST(BattlesimTest, EachFrameMakesOneStepOfGameTimeAndTheLogGoesToOut) {
     const fs::path dir = VornaTest::FreshFolder();
     const DriverRun run = Battlesim("frames --frames 10 --step-ms 40 --dump --out " + Quoted(dir));
     EXPECT_EQ(run.exitCode, 0) << run.err;

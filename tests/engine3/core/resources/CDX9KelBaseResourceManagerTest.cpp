@@ -30,6 +30,7 @@ public:
     }
     void OnLost(int) override { m_j.events.push_back("lost " + m_strName); }
     void Restore(IDirect3DDevice9*) override { m_j.events.push_back("restore " + m_strName); }
+    void ReleaseHeldResources() override { m_j.events.push_back("give back " + m_strName); }
 
 private:
     Journal& m_j;
@@ -196,11 +197,13 @@ TEST(GraphicObjectsManager, ReleasesWhateverTheCountsAndKeepsTheSlots)
     EXPECT_EQ(objects.m_vResources[0], nullptr);
     EXPECT_EQ(objects.m_vResources[1], sky);
     EXPECT_EQ(sky->m_dwRefCount, 2u);
-    EXPECT_EQ(journal.events, (std::vector<std::string>{"release Sea", "delete Sea"}));
+    // The last reference: what the object holds goes back first.
+    EXPECT_EQ(journal.events, (std::vector<std::string>{"give back Sea", "release Sea", "delete Sea"}));
 
     journal.events.clear();
     objects.ReleaseAll();
-    EXPECT_EQ(journal.events, (std::vector<std::string>{"release Sky", "delete Sky", "release Smoke", "delete Smoke"}));
+    EXPECT_EQ(journal.events, (std::vector<std::string>{"give back Sky", "release Sky", "delete Sky", "give back Smoke",
+                                                         "release Smoke", "delete Smoke"}));
     EXPECT_EQ(objects.m_vResources, (std::vector<CDX9KelBaseResource*>{nullptr, nullptr, nullptr}));
     EXPECT_EQ(objects.m_vFreeSlots, (std::vector<DWORD>{0, 1, 2}));
 }

@@ -1,0 +1,38 @@
+#pragma once
+// Ogg Vorbis sound data decoded with libvorbisfile over the C library's file
+// functions. Mono files play as 16-bit mono, every other channel count as
+// 16-bit stereo; a file of more than two channels is still opened, with one
+// warning in the log, since it cannot play right.
+#include "engine2/ui/sound/COALSoundData.h"
+
+#include <vorbis/vorbisfile.h>
+
+namespace Vorna2 {
+
+// The seek callback handed to the decoder: fseek with the low 32 bits of the
+// offset; returns fseek's result.
+int OggSeekCallback(void* file, ogg_int64_t offset, int origin);
+
+class COALOggSoundData : public COALSoundData {
+public:
+    COALOggSoundData() = default;
+    ~COALOggSoundData() override;
+
+    bool Open(const char* file) override;
+    void Close() override;
+    bool FillBuffer(ALuint buffer, int bytes) override;
+    void Rewind() override;
+    EFill Fill(ALuint buffer, int bytes, int& uploaded) override;
+
+private:
+    // Decodes up to `bytes` bytes; `status` gets the last decoder result
+    // (0 at the end of the stream, negative on a decoding error).
+    int Decode(char* out, int bytes, long& status);
+
+    OggVorbis_File m_vorbisFile{};
+    vorbis_info* m_pInfo = nullptr;
+    bool m_bDecoderOpen = false;
+    std::vector<char> m_stdvScratch;
+};
+
+} // namespace Vorna2
