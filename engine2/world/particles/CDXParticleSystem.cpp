@@ -37,6 +37,7 @@ bool ReadParticleSystemParams(const char* path, CDXParticleSystemParams& p, std:
     const char* ps = "ParticleSystem";
     p.iMaxParticles = ReadInt(path, ps, "MaxParticles");
     if (p.iMaxParticles <= 0) return fail("MaxParticles <= 0");
+    if (p.iMaxParticles > kMaxParticlesLimit) return fail("MaxParticles too large");
     GetPrivateProfileStringA(ps, "Texture", "", p.szTexture, sizeof p.szTexture, path);
     if (!p.szTexture[0]) return fail("Texture is empty");
     p.iSrcBlend = ReadInt(path, ps, "SrcBlend");

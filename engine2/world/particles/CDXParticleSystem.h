@@ -45,9 +45,13 @@ struct CDXParticleSystemParams {
     int iWindPullMode = 1;
 };
 
+// The most particles a file may ask for; a larger count is refused, so a
+// hostile file cannot make a system allocate without bound.
+constexpr int kMaxParticlesLimit = 100000;
+
 // Reads the keys of the INI file at `path` into `params` (the texture is
 // not loaded). False, with the reason in `error`, when "MaxParticles" is not
-// above 0 or "Texture" is empty. Every float is read as a text of at most 9
+// above 0 or above kMaxParticlesLimit, or "Texture" is empty. Every float is read as a text of at most 9
 // characters, so longer values are cut.
 bool ReadParticleSystemParams(const char* path, CDXParticleSystemParams& params, std::string* error = nullptr);
 

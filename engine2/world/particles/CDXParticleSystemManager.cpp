@@ -252,6 +252,9 @@ void CDXParticleSystemManager::Render(IDirect3DDevice9* device) {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     device->SetRenderState(D3DRS_POINTSPRITEENABLE, FALSE);
     device->SetRenderState(D3DRS_POINTSCALEENABLE, FALSE);
+    // The point buffers live in the default pool: the device keeps no hold
+    // on them between frames, so a lost device can free them.
+    device->SetStreamSource(0, nullptr, 0, 0);
 }
 
 void CDXParticleSystemManager::OnLost() {

@@ -600,6 +600,16 @@ void CDX9KelActiveWater::Render(IDirect3DDevice9* device, CDX9KelEffect* effect,
 }
 
 void CDX9KelActiveWater::OnLost() {
+    // The effects hold the textures bound to them: unbind them first, so
+    // the textures really go. (At the final release the effects are gone
+    // already and are not touched.)
+    for (const char* name : {"RefractionMap", "ReflectionMap", "NormalMap"}) SetTexture(m_pWaterEffect, name, nullptr);
+    SetTexture(m_pHeightEffect, "g_Noise0", nullptr);
+    SetTexture(m_pHeightEffect, "g_Noise1", nullptr);
+    SetTexture(m_pNormalEffect, "g_HeightMap", nullptr);
+    // So does the device, for the stages the effects bound them to.
+    if (m_pDevice)
+        for (DWORD stage = 0; stage < 8; ++stage) m_pDevice->SetTexture(stage, nullptr);
     ReleaseDynamicData();
     g_Log.Write(LOG_INFO, "%s", "CDX9KelActiveWater::OnLost()\n");
 }
