@@ -94,27 +94,15 @@ CVR3GAMEAnimatedShip* CVR3GAMEIO::CreateAnimatedShipFromFile(const char* fileNam
         return nullptr;
     auto* ship = new CVR3GAMEAnimatedShip();
     ship->m_pSceneObject = pSceneObject;
-    switch (GetFileForm(VR3_KIND_ANIMATED_OBJECT, fileName)) {
-    case VR3_FORM_TEXT: {
-        const std::string path = MakePath(FOLDER_ANIMATED_OBJECTS, fileName);
-        TiXmlDocument doc;
-        if (!LoadXmlFile(path, doc)) {
-            g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateAnimatedShipFromFile() : xml file not read : ", path.c_str(),
-                        "\n");
-            DeleteAnimatedShip(ship);
-            return nullptr;
-        }
-        if (!LoadAnimatedShipFromXML(doc, ship, pSceneObject, bAddToScene)) {
-            g_Log.Write(3, "CVR3GAMEIO::CreateAnimatedShipFromFile() : LoadAnimatedShipFromXML() failed\n");
-            DeleteAnimatedShip(ship);
-            return nullptr;
-        }
-        break;
+    TiXmlDocument doc;
+    const EReadResult read = ReadKindFile(VR3_KIND_ANIMATED_OBJECT, FOLDER_ANIMATED_OBJECTS, fileName,
+                                          "CVR3GAMEIO::CreateAnimatedShipFromFile()", doc);
+    if (read == READ_DOCUMENT && !LoadAnimatedShipFromXML(doc, ship, pSceneObject, bAddToScene)) {
+        g_Log.Write(3, "CVR3GAMEIO::CreateAnimatedShipFromFile() : LoadAnimatedShipFromXML() failed\n");
+        DeleteAnimatedShip(ship);
+        return nullptr;
     }
-    case VR3_FORM_BINARY:
-        break;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateAnimatedShipFromFile() : file expansion parser not defined\n");
+    if (read == READ_FAILED) {
         DeleteAnimatedShip(ship);
         return nullptr;
     }
