@@ -281,8 +281,6 @@ CAMPAIGNSIM_COMMAND(world, "[--frames N] [--frame-ms M] [--seed S] [--shot FILE]
         if (result == 0 && !args.Get("shot").empty() && !engine.PictureSaved()) result = 3;
         g_Log.Close();
     }
-    CDX9KelScene::RegisterManager(KEL_SCENE_PHYSICAL_MANAGER, nullptr);
-    CDX9KelScene::RegisterManager(KEL_SCENE_PARTICLES_MANAGER, nullptr);
     std::fflush(stdout);
     return result;
 }
