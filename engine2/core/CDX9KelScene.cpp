@@ -21,6 +21,14 @@
 
 namespace Vorna2 {
 
+namespace {
+KelSceneManagerFactory g_ManagerFactories[KEL_SCENE_MANAGER_SLOTS] = {};
+} // namespace
+
+void CDX9KelScene::RegisterManager(EKelSceneManagerSlot slot, KelSceneManagerFactory factory) {
+    if (slot >= 0 && slot < KEL_SCENE_MANAGER_SLOTS) g_ManagerFactories[slot] = factory;
+}
+
 CDX9KelScene::~CDX9KelScene() { Release(); }
 
 bool CDX9KelScene::InitFPSCounter() {
@@ -107,10 +115,40 @@ bool CDX9KelScene::InitRenderSystem() {
     return true;
 }
 
+bool CDX9KelScene::InitPhysicalManager() {
+    g_Log.Write(LOG_INFO, "CDX9KelScene::InitPhysicalManager(): ");
+    IDX9KelSceneManager*& slot = m_pManagers[KEL_SCENE_PHYSICAL_MANAGER];
+    if (slot) return false;
+    if (!g_ManagerFactories[KEL_SCENE_PHYSICAL_MANAGER]) {
+        g_Log.Write(LOG_CONTINUE, "not installed\n");
+        return true;
+    }
+    slot = g_ManagerFactories[KEL_SCENE_PHYSICAL_MANAGER]();
+    if (!slot || !slot->Init(this)) return false;
+    g_Log.Write(LOG_CONTINUE, "OK\n");
+    return true;
+}
+
+bool CDX9KelScene::InitParticleSysManager() {
+    g_Log.Write(LOG_INFO, "CDX9KelScene::InitParticleSysManager(): ");
+    IDX9KelSceneManager*& slot = m_pManagers[KEL_SCENE_PARTICLES_MANAGER];
+    if (slot || !m_pGrahResManager) return false;
+    if (!g_ManagerFactories[KEL_SCENE_PARTICLES_MANAGER]) {
+        g_Log.Write(LOG_CONTINUE, "not installed\n");
+        return true;
+    }
+    slot = g_ManagerFactories[KEL_SCENE_PARTICLES_MANAGER]();
+    if (!slot || !slot->Init(this)) return false;
+    if (m_pRenderSystem) m_pRenderSystem->m_pParticleSysManager = slot;
+    g_Log.Write(LOG_CONTINUE, "OK\n");
+    return true;
+}
+
 bool CDX9KelScene::Init() {
     if (!m_pRender) return false;
     if (!InitFPSCounter() || !InitScreenText() || !InitGrahicsResManager() || !InitBaseCameraManager() ||
-        !InitSceneTree() || !InitLightManager() || !InitRenderSystem())
+        !InitSceneTree() || !InitLightManager() || !InitRenderSystem() || !InitPhysicalManager() ||
+        !InitParticleSysManager())
         return false;
     if (m_pApp && m_pApp->m_hWnd) {
         ShowWindow(m_pApp->m_hWnd, SW_SHOWDEFAULT);
@@ -128,6 +166,9 @@ void CDX9KelScene::Process() {
     }
     if (m_pRenderSystem) m_pRenderSystem->Update();
     if (m_pGrahResManager) m_pGrahResManager->ProcessGrapRes();
+    const float frameTime = g_FPSCounter.GetFrameTime();
+    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PHYSICAL_MANAGER]) m->Process(frameTime);
+    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PARTICLES_MANAGER]) m->Process(frameTime);
 }
 
 bool CDX9KelScene::RenderFrame() {
@@ -151,6 +192,7 @@ bool CDX9KelScene::RenderFrame() {
     if (m_pRenderSystem) m_pRenderSystem->RenderGraphicObjects(device, frameTime);
     if (m_bDrawSceneTree && m_pRenderSystem) m_pRenderSystem->RenderSceneTree(device, frameTime);
     RenderOverlay();
+    if (m_pRenderSystem) m_pRenderSystem->RenderParticleSystems(device);
     if (m_pLightManager) m_pLightManager->ClearChangedFlags();
     m_pRender->EndRender();
     return true;
@@ -174,6 +216,7 @@ bool CDX9KelScene::OnLost() {
     g_Log.Write(LOG_INFO, "%s", "CDX9KelScene::OnLost() : ");
     if (m_pFont) m_pFont->OnLost();
     if (m_pGrahResManager) m_pGrahResManager->OnLost();
+    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PARTICLES_MANAGER]) m->OnLost();
     g_Log.Write(LOG_CONTINUE, "OK\n");
     return true;
 }
@@ -183,6 +226,7 @@ bool CDX9KelScene::Restore() {
     if (m_pFont) m_pFont->Restore();
     if (m_pGrahResManager) m_pGrahResManager->Restore();
     if (m_pCameraManager) m_pCameraManager->SetProjection(GetRenderWidth(), GetRenderHeight());
+    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PARTICLES_MANAGER]) m->Restore(GetD3DDevice());
     g_Log.Write(LOG_CONTINUE, "OK\n");
     return true;
 }
@@ -210,6 +254,13 @@ void CDX9KelScene::Release() {
         delete m_pLightManager;
         m_pLightManager = nullptr;
     }
+    for (IDX9KelSceneManager*& m : m_pManagers) {
+        if (!m) continue;
+        m->Release();
+        delete m;
+        m = nullptr;
+    }
+    if (m_pRenderSystem) m_pRenderSystem->m_pParticleSysManager = nullptr;
     if (m_pGrahResManager) {
         m_pGrahResManager->ReleaseAllTextures();
         m_pGrahResManager->DeleteAllModels();
@@ -282,6 +333,8 @@ void CDX9KelScene::DestroySceneTree() {
         return;
     }
     if (m_pRenderSystem) m_pRenderSystem->m_pSceneTree = m_pSceneTree;
+    for (IDX9KelSceneManager* m : m_pManagers)
+        if (m) m->SetSceneTree(m_pSceneTree);
     g_pSceneTree = m_pSceneTree;
     g_Log.Write(LOG_CONTINUE, "OK\n");
 }
@@ -315,6 +368,8 @@ CDX9KelSceneObject* CDX9KelScene::CreateSceneObject(CDX9KelModel* model, float m
 
 bool CDX9KelScene::DeleteSceneObject(CDX9KelSceneObject* object, bool releaseModels) {
     if (!object || !m_pSceneTree || !m_pSceneTree->RemoveSceneObject(object)) return false;
+    for (IDX9KelSceneManager* m : m_pManagers)
+        if (m) m->ForgetSceneObject(object);
     if (releaseModels) object->ReleaseModels(m_pGrahResManager);
     delete object;
     return true;

@@ -5,6 +5,7 @@
 // at the end. The engine creates it, hands it the window object and the
 // device wrapper, and calls Init, Process, RenderFrame, OnLost, Restore and
 // Release. The scene also creates, picks and deletes scene objects.
+#include "engine2/core/IDX9KelSceneManager.h"
 #include "platform/gfx/d3d9.h"
 #include "platform/os/WinTypes.h"
 #include "platform/window/Window.h"
@@ -48,6 +49,11 @@ public:
     // Only when not yet made: the light manager with the default light.
     virtual bool InitLightManager();
     virtual bool InitRenderSystem();
+    // False when the manager exists already; a slot no program filled is
+    // "not installed" and passes.
+    virtual bool InitPhysicalManager();
+    // False when the manager exists already or without a resource manager.
+    virtual bool InitParticleSysManager();
     virtual void RenderBackground() {}
     virtual void RenderOverlay() {}
     // The statistics text: title, FPS, faces and the tree's leaf counts.
@@ -64,6 +70,12 @@ public:
     virtual void Process();
     // Destroys the managers in order.
     virtual void Release();
+
+    // Fills a manager slot for every scene made afterwards (null empties it).
+    static void RegisterManager(EKelSceneManagerSlot slot, KelSceneManagerFactory factory);
+    IDX9KelSceneManager* GetManager(EKelSceneManagerSlot slot) const {
+        return slot >= 0 && slot < KEL_SCENE_MANAGER_SLOTS ? m_pManagers[slot] : nullptr;
+    }
 
     virtual HWND GetWindowHandle() const;
     virtual int GetWindowWidth() const;
@@ -107,6 +119,7 @@ public:
     CDXSceneTree* m_pSceneTree = nullptr;
     CDX9KelRenderSystem* m_pRenderSystem = nullptr;
     CDX9KelLightManager* m_pLightManager = nullptr;
+    IDX9KelSceneManager* m_pManagers[KEL_SCENE_MANAGER_SLOTS] = {};
     D3DCOLOR m_ClearColor = kClearColor;
     char m_szScreenShotFolder[40] = "ScreenShots\\";
     bool m_bShowStatistics = true;

@@ -103,6 +103,10 @@ uniform vec4 u_Ambient;
 uniform vec4 u_LightDiffuse;
 uniform vec4 u_LightAmbient;
 uniform vec3 u_LightDir;
+uniform bool u_PointScale;      // point size by distance: H x size x sqrt(1 / (A + B d + C d^2))
+uniform float u_PointSize;
+uniform vec2 u_PointLimits;     // minimum and maximum size in pixels
+uniform vec3 u_PointABC;
 in vec4 vPosition;
 in vec4 vBlendWeight;
 in vec4 vBlendIndices;
@@ -144,7 +148,15 @@ void main() {
             wn += w[i] * (mat3(m) * vNormal);
         }
     }
-    gl_Position = vorna_Clip(u_Proj * (u_View * wp));
+    vec4 eye = u_View * wp;
+    gl_Position = vorna_Clip(u_Proj * eye);
+    float size = u_PointSize;
+    if (u_PointScale) {
+        float d = length(eye.xyz);
+        float k = u_PointABC.x + u_PointABC.y * d + u_PointABC.z * d * d;
+        size = u_Viewport.w * u_PointSize * sqrt(1.0 / max(k, 1e-12));
+    }
+    gl_PointSize = clamp(size, u_PointLimits.x, max(u_PointLimits.x, u_PointLimits.y));
     vec4 diffuse = u_HasColor ? vColor : vec4(1.0);
     if (u_Lighting) {
         vec4 md = u_HasColor ? vColor : u_MatDiffuse;
@@ -164,6 +176,7 @@ uniform int u_ColorOp;
 uniform int u_AlphaOp;
 uniform int u_AlphaFunc;   // 0: no alpha test
 uniform float u_AlphaRef;
+uniform bool u_PointSprite;     // points take their texture coordinates across the sprite
 in vec4 fColor;
 in vec2 fTex;
 out vec4 outColor;
@@ -174,7 +187,7 @@ vec4 Stage(int op, vec4 t, vec4 d) {
     return t * d;                           // MODULATE and the rest
 }
 void main() {
-    vec4 t = u_TexOn ? texture(u_Tex0, fTex) : vec4(1.0);
+    vec4 t = u_TexOn ? texture(u_Tex0, u_PointSprite ? gl_PointCoord : fTex) : vec4(1.0);
     vec4 c = vec4(Stage(u_ColorOp, t, fColor).rgb, Stage(u_AlphaOp, t, fColor).a);
     float a = floor(c.a * 255.0 + 0.5);
     bool pass = true;
@@ -304,6 +317,20 @@ GLuint UseFixedFunction(DeviceState& s, bool pretransformed, bool hasColor) {
     glUniform1i(glGetUniformLocation(p, "u_AlphaFunc"),
                 rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC]) : 0);
     glUniform1f(glGetUniformLocation(p, "u_AlphaRef"), static_cast<float>(rs[D3DRS_ALPHAREF] & 0xff));
+    // Points: size states are floats stored in the state words.
+    auto stateFloat = [rs](D3DRENDERSTATETYPE state) {
+        float f;
+        std::memcpy(&f, &rs[state], sizeof f);
+        return f;
+    };
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    glUniform1i(glGetUniformLocation(p, "u_PointSprite"), rs[D3DRS_POINTSPRITEENABLE] != 0);
+    glUniform1i(glGetUniformLocation(p, "u_PointScale"), rs[D3DRS_POINTSCALEENABLE] != 0);
+    glUniform1f(glGetUniformLocation(p, "u_PointSize"), stateFloat(D3DRS_POINTSIZE));
+    glUniform2f(glGetUniformLocation(p, "u_PointLimits"), stateFloat(D3DRS_POINTSIZE_MIN),
+                stateFloat(D3DRS_POINTSIZE_MAX));
+    glUniform3f(glGetUniformLocation(p, "u_PointABC"), stateFloat(D3DRS_POINTSCALE_A), stateFloat(D3DRS_POINTSCALE_B),
+                stateFloat(D3DRS_POINTSCALE_C));
     return p;
 }
 

@@ -1,7 +1,8 @@
 // Writes the campaign engine's demo scene content:
 //   Models/Units/c2ship_lod0.x .. lod2.x  a ship in three levels of detail,
 //                                         each with a frame "hull" whose first
-//                                         child holds the hull mesh
+//                                         child holds the hull mesh; level 0
+//                                         marks its funnel's mouth "pipe1"
 //   Models/Units/c2ship_paint.png         the ships' paint
 //   Models/Units/c2signal.x               a signal flag skinned on two bones,
 //                                         with the animation set "Wave"
@@ -175,6 +176,8 @@ std::string Ship(int level) {
         o << MeshBlock("SuperstructureMesh", top, true, "Paint", "c2ship_paint.png");
         o << " }\n";
     }
+    // The funnel's mouth, where the funnel smoke leaves ("pipe" and a number).
+    if (level == 0) o << " Frame pipe1 {\n  FrameTransformMatrix { " << Translation(0, 4.7f, -2.0f) << ";; }\n }\n";
     o << "}\n";
     return o.str();
 }

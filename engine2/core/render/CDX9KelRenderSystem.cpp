@@ -1,5 +1,7 @@
 #include "engine2/core/render/CDX9KelRenderSystem.h"
 
+#include "engine2/core/IDX9KelSceneManager.h"
+
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelUtils.h"
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
@@ -182,6 +184,10 @@ void CDX9KelRenderSystem::RenderGraphicObjects(IDirect3DDevice9* device, float f
         if (withEffect) effect->m_pEffect->End();
         i = end;
     }
+}
+
+void CDX9KelRenderSystem::RenderParticleSystems(IDirect3DDevice9* device) {
+    if (device && m_pParticleSysManager) m_pParticleSysManager->Render(device);
 }
 
 void CDX9KelRenderSystem::RenderSceneTree(IDirect3DDevice9* device, float frameTime) {

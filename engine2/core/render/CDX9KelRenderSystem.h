@@ -11,6 +11,7 @@
 namespace Vorna2 {
 
 class CDXSceneTree;
+class IDX9KelSceneManager;
 class CDX9KelGraphicsResManager;
 class CDX9KelBaseCameraManager;
 class CDX9KelLightManager;
@@ -35,6 +36,8 @@ public:
 
     void RenderGraphicObjects(IDirect3DDevice9* device, float frameTime);
     void RenderSceneTree(IDirect3DDevice9* device, float frameTime);
+    // The particle pass: the particle-system manager draws its systems.
+    void RenderParticleSystems(IDirect3DDevice9* device);
     // Draws the model once per non-null matrix.
     void RenderModelInstances(IDirect3DDevice9* device, float frameTime, CDX9KelModel* model,
                               const std::vector<const D3DXMATRIX*>& matrices);
@@ -56,6 +59,7 @@ public:
     CDX9KelGraphicsResManager* m_pResManager = nullptr;
     CDX9KelBaseCameraManager* m_pCameraManager = nullptr;
     CDX9KelLightManager* m_pLightManager = nullptr;
+    IDX9KelSceneManager* m_pParticleSysManager = nullptr;
 
     // The draw order of the last scene-tree pass (for tests and tools).
     std::vector<CDX9KelModel*> m_LastSceneOrder;

@@ -15,6 +15,7 @@ class CDX9KelModel;
 class CDX9KelGraphicsResManager;
 class CDXSceneTree;
 struct CDXSceneTreeNode;
+struct CDXParticleSystemList;
 
 // A place in a leaf: the slot index inside the leaf's object list.
 struct CDXSceneTreeSlot {
@@ -76,6 +77,9 @@ public:
     bool m_bMoved = false;
     bool m_bVisible = true;
     bool m_bSecond = true;
+    // The object's own particle-system list in the particle-system manager
+    // (null: none); the manager deletes it with the object.
+    CDXParticleSystemList* m_pParticleSystems = nullptr;
     // Ids of the sound resources that belong to the object.
     std::vector<DWORD> m_SoundIds;
     // Set by the render system's visibility pass.
