@@ -92,10 +92,27 @@ CVR3GAMEAnimatedShip::~CVR3GAMEAnimatedShip() {
     }
 }
 
+namespace {
+// Fire systems wait stopped until their platform burns: a system made
+// running would count as a fire already shown, and the first fire would
+// never be lit.
+void StopFires(CVR3GAMEAnimatedPart* part) {
+    if (!part)
+        return;
+    for (CDX9KelParticlesSystem* s : part->m_vFireSystems)
+        if (s)
+            s->Stop();
+    for (CVR3GAMEAnimatedPart* sub : part->m_vSubParts)
+        StopFires(sub);
+}
+} // namespace
+
 bool CVR3GAMEAnimatedShip::Init(CDX9KelParticlesSystemsManager* pManager, CVR3GAMEMovementShip* pMovementShip) {
     if (!pManager || !pMovementShip)
         return false;
     m_pMovementShip = pMovementShip;
+    for (CVR3GAMEAnimatedPart* p : m_vPlatformParts)
+        StopFires(p);
     D3DXVECTOR3 wind(m_fWindX, 0.0f, m_fWindZ);
     D3DXVec3Normalize(&wind, &wind);
     for (AnimatedModelLink* l : m_vPipeSmokes) {

@@ -10,7 +10,6 @@
 #include "engine3/ui/screens/CVR3CIIScreen.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "engine3/world/ocean/CDX9KelOceanWater.h"
-#include "engine3/world/ocean/CVR3SkyArch.h"
 #include "engine3/world/particles/ParticlesSceneSlot.h"
 #include "engine3/world/physics/PhysicsSceneSlot.h"
 #include "platform/os/Clock.h"
@@ -375,11 +374,8 @@ void CVR3GAMEBattleMap::ActivateMapScene() {
 }
 
 void CVR3GAMEBattleMap::DeactivateEnvironment() {
-    CVR3GAMEMapBaseEnvironment* env = m_BaseMap.m_pEnvironment;
-    if (!env) return;
-    if (env->m_pSky) env->m_pSky->m_bEnabled = false;
-    if (env->m_pWater) env->m_pWater->m_bEnabled = false;
-    if (env->m_AmbientSound) env->m_AmbientSound.Stop();
+    // Switched off: sky and water inactive, the sea sound stopped.
+    ActivateMapEnvironment(m_BaseMap.m_pEnvironment, false);
 }
 
 bool CVR3GAMEBattleMap::AddBattleLogEntry(const char* category, int32_t kind, const char* subject,

@@ -280,13 +280,17 @@ bool CVR3GAMEMovementShip::IsRamContact(const Vorna3D::CDX9KelPhysicalContact& c
     if (!(length > 0.0f) || !(width > 0.0f)) return false;
     if (std::fabs(contact.vPoint.x) > kRamStemWidthShare * width) return false;
     if (contact.vPoint.z < 0.5f * length - kRamBowMargin) return false;
-    // The strength is the larger impulse of the two records of the contact:
-    // a ship running into one at rest receives little but gives much.
+    return ContactStrength(contact) >= kRamImpulse;
+}
+
+float CVR3GAMEMovementShip::ContactStrength(const Vorna3D::CDX9KelPhysicalContact& contact) const {
+    // The larger impulse of the two records of the contact: a ship running
+    // into one at rest receives little but gives much.
     float strength = D3DXVec3Length(&contact.vImpulse);
     if (contact.pOther && m_pPhysicalObject)
         if (const Vorna3D::CDX9KelPhysicalContact* back = contact.pOther->FindContact(m_pPhysicalObject))
             strength = std::max(strength, D3DXVec3Length(&back->vImpulse));
-    return strength >= kRamImpulse;
+    return strength;
 }
 
 void CVR3GAMEMovementShip::ProcContacts() {
@@ -305,11 +309,8 @@ void CVR3GAMEMovementShip::ProcContacts() {
         m_fBackOffTimer = 0.0f;
     }
     for (const Vorna3D::CDX9KelPhysicalContact& c : contacts) {
-        if (!IsRamContact(c)) continue;
-        float strength = D3DXVec3Length(&c.vImpulse);
-        if (const Vorna3D::CDX9KelPhysicalContact* back = c.pOther->FindContact(m_pPhysicalObject))
-            strength = std::max(strength, D3DXVec3Length(&back->vImpulse));
-        BattleProcessingState::Get().AddRam(m_pPhysicalObject, c.pOther, &c.vPoint, strength);
+        if (IsRamContact(c))
+            BattleProcessingState::Get().AddRam(m_pPhysicalObject, c.pOther, &c.vPoint, ContactStrength(c));
     }
 }
 

@@ -85,6 +85,8 @@ public:
     // stem, and as lying forward of midships (a back-off contact).
     bool IsRamContact(const Vorna3D::CDX9KelPhysicalContact& contact) const;
     static bool IsBackOffContact(const Vorna3D::CDX9KelPhysicalContact& contact);
+    // The impulse exchanged in a contact: the larger of the two bodies' records.
+    float ContactStrength(const Vorna3D::CDX9KelPhysicalContact& contact) const;
 
     std::string m_strName;
     Vorna3D::CDX9KelPhysicalObjectShip* m_pPhysicalObject = nullptr;

@@ -86,9 +86,7 @@ void ActivateMapEnvironment(CVR3GAMEMapBaseEnvironment* env, bool on) {
 void ReleaseMapEnvironment(CVR3GAMEBaseMap* pMap) {
     if (!pMap || !pMap->m_pEnvironment) return;
     CVR3GAMEMapBaseEnvironment* env = pMap->m_pEnvironment;
-    if (env->m_pSky) env->m_pSky->m_bEnabled = false;
-    if (env->m_pWater) env->m_pWater->m_bEnabled = false;
-    if (env->m_AmbientSound) env->m_AmbientSound.Stop();
+    ActivateMapEnvironment(env, false);
     delete env;
     pMap->m_pEnvironment = nullptr;
 }

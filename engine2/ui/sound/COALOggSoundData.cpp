@@ -2,37 +2,15 @@
 
 #include "engine2/core/CDX9KelLog.h"
 #include "platform/os/Paths.h"
+#include "platform/sound/SoundDevice.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <numeric>
 
 namespace Vorna2 {
 
-namespace {
-
-size_t ReadCallback(void* ptr, size_t size, size_t count, void* file) {
-    return std::fread(ptr, size, count, static_cast<FILE*>(file));
-}
-
-int CloseCallback(void* file) { return std::fclose(static_cast<FILE*>(file)); }
-
-long TellCallback(void* file) { return std::ftell(static_cast<FILE*>(file)); }
-
-const ov_callbacks kCallbacks = {ReadCallback, OggSeekCallback, CloseCallback, TellCallback};
-
-const char* ALErrorText(ALenum error) {
-    const ALchar* text = alGetString(error);
-    return text ? text : "unknown OpenAL error";
-}
-
-// Sampling rates beyond this are refused as damaged headers.
-constexpr long kMaxRate = 384000;
-// Lost-sync reports tolerated in one fill before the stream counts as broken.
-constexpr int kMaxHoles = 1000;
-
-} // namespace
+using Platform::OpenALErrorText;
 
 int OggSeekCallback(void* file, ogg_int64_t offset, int origin) {
     return std::fseek(static_cast<FILE*>(file), static_cast<long>(static_cast<int32_t>(offset)), origin);
@@ -42,7 +20,7 @@ COALOggSoundData::~COALOggSoundData() { Close(); }
 
 bool COALOggSoundData::Open(const char* file) {
     if (!file) return false;
-    if (m_bOpened || m_bDecoderOpen || m_pFile) Close();
+    if (m_bOpened || m_decoder.IsOpen() || m_pFile) Close();
     m_pFile = Platform::OpenFile(file, "rb");
     if (!m_pFile) {
         g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDDataOgg::Open() : fopen_s() failed on file: ", file, "\n");
@@ -55,30 +33,23 @@ bool COALOggSoundData::Open(const char* file) {
     std::strncpy(m_szName, name, sizeof(m_szName) - 1);
 
     const char* const kNotVorbis = "Error : CVR3SOUNDDataOgg::Open : can not convert sound file to vorbis OGG: ";
-    if (ov_open_callbacks(m_pFile, &m_vorbisFile, nullptr, 0, kCallbacks) < 0) {
+    if (!m_decoder.Open(m_pFile, OggSeekCallback)) {
         std::fclose(m_pFile);
         m_pFile = nullptr;
         g_Log.Write(LOG_FAILURE, "%s%s%s", kNotVorbis, file, "\n");
         return false;
     }
-    // The decoder owns the file from here and closes it in ov_clear.
+    // The decoder owns the file from here and closes it.
     m_pFile = nullptr;
-    m_bDecoderOpen = true;
-    m_pInfo = ov_info(&m_vorbisFile, -1);
-    const ogg_int64_t total = ov_pcm_total(&m_vorbisFile, -1);
-    if (!m_pInfo || m_pInfo->channels < 1 || m_pInfo->rate < 1 || m_pInfo->rate > kMaxRate || total < 0) {
-        g_Log.Write(LOG_FAILURE, "%s%s%s", kNotVorbis, file, "\n");
-        Close();
-        return false;
-    }
-    m_iChannels = m_pInfo->channels;
-    m_iRate = static_cast<int>(m_pInfo->rate);
+    m_iChannels = m_decoder.Channels();
+    m_iRate = m_decoder.Rate();
     m_iFormat = m_iChannels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
     if (m_iChannels > 2)
         g_Log.Write(LOG_INFO, "%s%d%s%s%s", "Warning : CVR3SOUNDDataOgg::Open : ", m_iChannels,
                     " channels played as stereo: ", file, "\n");
+    const int64_t total = m_decoder.TotalSamples();
     m_llTotalSamples = total;
-    m_dTotalTime = ov_time_total(&m_vorbisFile, -1);
+    m_dTotalTime = m_decoder.TotalSeconds();
     m_bStreamed = total > kStreamThreshold;
 
     if (m_bStreamed) {
@@ -88,7 +59,7 @@ bool COALOggSoundData::Open(const char* file) {
         const ALenum error = alGetError();
         if (error != AL_NO_ERROR) {
             g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDDataOgg::Open() : can not generate buffers : ",
-                        ALErrorText(error), "\n");
+                        OpenALErrorText(error), "\n");
             Close();
             return false;
         }
@@ -106,7 +77,7 @@ bool COALOggSoundData::Open(const char* file) {
             const ALenum error = alGetError();
             if (error != AL_NO_ERROR) {
                 g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDDataOgg::Open() : can not generate buffer : ",
-                            ALErrorText(error), "\n");
+                            OpenALErrorText(error), "\n");
                 Close();
                 return false;
             }
@@ -132,34 +103,13 @@ bool COALOggSoundData::Open(const char* file) {
     return true;
 }
 
-int COALOggSoundData::Decode(char* out, int bytes, long& status) {
-    int filled = 0;
-    int holes = 0;
-    status = 1;
-    while (filled < bytes) {
-        int section = 0;
-        status = ov_read(&m_vorbisFile, out + filled, bytes - filled, 0, 2, 1, &section);
-        if (status == OV_HOLE && ++holes <= kMaxHoles) continue;
-        if (status <= 0) break;
-        // A chained file whose next part has another channel count or rate
-        // cannot go on in the same format.
-        const vorbis_info* info = ov_info(&m_vorbisFile, section);
-        if (!info || info->channels != m_iChannels || info->rate != m_iRate) {
-            status = -1;
-            break;
-        }
-        filled += static_cast<int>(status);
-    }
-    return filled;
-}
-
 COALSoundData::EFill COALOggSoundData::Fill(ALuint buffer, int bytes, int& uploaded) {
     uploaded = 0;
     // Whole frames of the file that are also whole frames of the format.
     const int fileFrame = m_iChannels * 2;
     const int alFrame = m_iFormat == AL_FORMAT_MONO16 ? 2 : 4;
     const int unit = std::lcm(fileFrame, alFrame);
-    if (!m_bDecoderOpen || bytes < 1 || unit < 1) return FILL_ERROR;
+    if (!m_decoder.IsOpen() || bytes < 1 || unit < 1) return FILL_ERROR;
     bytes -= bytes % unit;
     if (bytes < 1) {
         // Less than one frame of the format is left: it cannot be played.
@@ -168,7 +118,7 @@ COALSoundData::EFill COALOggSoundData::Fill(ALuint buffer, int bytes, int& uploa
     }
     m_stdvScratch.resize(static_cast<size_t>(bytes));
     long status = 1;
-    const int got = Decode(m_stdvScratch.data(), bytes, status);
+    const int got = m_decoder.Read(m_stdvScratch.data(), bytes, status);
     if (status < 0) {
         g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDDataOgg::FillBuffer() : decoding failed on file: ", m_szName,
                     "\n");
@@ -181,7 +131,7 @@ COALSoundData::EFill COALOggSoundData::Fill(ALuint buffer, int bytes, int& uploa
         const ALenum error = alGetError();
         if (error != AL_NO_ERROR) {
             g_Log.Write(LOG_FAILURE, "%s%s%s%s%s", "CVR3SOUNDDataOgg::FillBuffer() : alBufferData() failed : ",
-                        ALErrorText(error), ". OGG file : ", m_szName, "\n");
+                        OpenALErrorText(error), ". OGG file : ", m_szName, "\n");
             Rewind();
             return FILL_ERROR;
         }
@@ -199,9 +149,7 @@ bool COALOggSoundData::FillBuffer(ALuint buffer, int bytes) {
     return Fill(buffer, bytes, uploaded) == FILL_MORE;
 }
 
-void COALOggSoundData::Rewind() {
-    if (m_bDecoderOpen) ov_pcm_seek(&m_vorbisFile, 0);
-}
+void COALOggSoundData::Rewind() { m_decoder.Rewind(); }
 
 void COALOggSoundData::Close() {
     if (!m_stdvBuffers.empty()) {
@@ -210,18 +158,14 @@ void COALOggSoundData::Close() {
         const ALenum error = alGetError();
         if (error != AL_NO_ERROR)
             g_Log.Write(LOG_FAILURE, "%s%s%s%s%s", "CVR3SOUNDDataOgg::Close() : alDeleteBuffers() failed : ",
-                        ALErrorText(error), ". OGG file : ", m_szName, "\n");
+                        OpenALErrorText(error), ". OGG file : ", m_szName, "\n");
         m_stdvBuffers.clear();
     }
-    if (m_bDecoderOpen) {
-        ov_clear(&m_vorbisFile);
-        m_bDecoderOpen = false;
-    }
+    m_decoder.Close();
     if (m_pFile) {
         std::fclose(m_pFile);
         m_pFile = nullptr;
     }
-    m_pInfo = nullptr;
     m_bOpened = false;
 }
 

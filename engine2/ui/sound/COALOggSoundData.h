@@ -4,8 +4,7 @@
 // 16-bit stereo; a file of more than two channels is still opened, with one
 // warning in the log, since it cannot play right.
 #include "engine2/ui/sound/COALSoundData.h"
-
-#include <vorbis/vorbisfile.h>
+#include "platform/sound/OggDecoder.h"
 
 namespace Vorna2 {
 
@@ -25,13 +24,7 @@ public:
     EFill Fill(ALuint buffer, int bytes, int& uploaded) override;
 
 private:
-    // Decodes up to `bytes` bytes; `status` gets the last decoder result
-    // (0 at the end of the stream, negative on a decoding error).
-    int Decode(char* out, int bytes, long& status);
-
-    OggVorbis_File m_vorbisFile{};
-    vorbis_info* m_pInfo = nullptr;
-    bool m_bDecoderOpen = false;
+    Platform::OggDecoder m_decoder;
     std::vector<char> m_stdvScratch;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/os/Paths.h"
 #include "platform/os/Profile.h"
 #include "platform/sound/Listener.h"
+#include "platform/sound/SoundDevice.h"
 
 #include <algorithm>
 #include <cstring>
@@ -45,16 +46,15 @@ bool COALSoundManager::Init(CDX9KelBaseCameraManager* cameraManager, const char*
         ReleaseSources();
         CloseDevice();
     }
-    m_pDevice = alcOpenDevice(kSoftwareDevice);
+    std::string opened;
+    m_pDevice = Platform::OpenSoundDevice(kSoftwareDevice, &opened);
+    // One line either way: the fallback in use, or no sound at all.
     if (!m_pDevice) {
-        m_pDevice = alcOpenDevice(nullptr);
-        // One line either way: the fallback in use, or no sound at all.
-        if (!m_pDevice) {
-            g_Log.Write(LOG_FAILURE, "%s", "Error : COALSoundManager::Init : Not Open default OpenAL Device\n");
-            return false;
-        }
-        g_Log.Write(LOG_FAILURE, "%s", "Error : COALSoundManager::Init : Not Open software OpenAL Device\n");
+        g_Log.Write(LOG_FAILURE, "%s", "Error : COALSoundManager::Init : Not Open default OpenAL Device\n");
+        return false;
     }
+    if (opened != kSoftwareDevice)
+        g_Log.Write(LOG_FAILURE, "%s", "Error : COALSoundManager::Init : Not Open software OpenAL Device\n");
     m_pContext = alcCreateContext(m_pDevice, nullptr);
     if (!m_pContext) {
         g_Log.Write(LOG_FAILURE, "%s", "Error : COALSoundManager::Init : Not Create OpenAL Context\n");
@@ -77,14 +77,10 @@ bool COALSoundManager::Init(CDX9KelBaseCameraManager* cameraManager, const char*
 }
 
 void COALSoundManager::CreateSources() {
-    alGetError();
-    for (;;) {
-        ALuint source = 0;
-        alGenSources(1, &source);
-        if (alGetError() != AL_NO_ERROR) break;
-        m_stdvSources.push_back(source);
-        m_stdvFreeSources.push_back(source);
-    }
+    const size_t first = m_stdvSources.size();
+    Platform::GenerateAllSources(m_stdvSources);
+    m_stdvFreeSources.insert(m_stdvFreeSources.end(), m_stdvSources.begin() + static_cast<std::ptrdiff_t>(first),
+                             m_stdvSources.end());
 }
 
 void COALSoundManager::ReleaseSources() {

@@ -4,6 +4,7 @@
 #include "engine2/ui/sound/COALOggSoundData.h"
 #include "engine2/ui/sound/COALSoundManager.h"
 #include "platform/sound/Listener.h"
+#include "platform/sound/SoundDevice.h"
 
 #include <cstring>
 #include <strings.h>
@@ -11,11 +12,6 @@
 namespace Vorna2 {
 
 namespace {
-
-const char* ALErrorText(ALenum error) {
-    const ALchar* text = alGetString(error);
-    return text ? text : "unknown OpenAL error";
-}
 
 // The extension after the last dot of the file part; empty without one.
 const char* ExtensionOf(const char* file) {
@@ -165,7 +161,7 @@ bool COALSoundResource::Play() {
         alSourceStop(source);
         const ALenum error = alGetError();
         if (error != AL_NO_ERROR) {
-            g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDSource::Start() : Not Stop Sound : ", ALErrorText(error),
+            g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDSource::Start() : Not Stop Sound : ", Platform::OpenALErrorText(error),
                         "\n");
             GiveSourceBack();
             return false;
@@ -226,14 +222,14 @@ bool COALSoundResource::Stop() {
     ALenum error = alGetError();
     if (error != AL_NO_ERROR) {
         g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDManager::FreeSoundChannel() : Not Stop Sound : ",
-                    ALErrorText(error), "\n");
+                    Platform::OpenALErrorText(error), "\n");
         return false;
     }
     alSourcei(source, AL_BUFFER, 0);
     error = alGetError();
     if (error != AL_NO_ERROR) {
         g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDManager::FreeSoundChannel() : Not clear OALSource : ",
-                    ALErrorText(error), "\n");
+                    Platform::OpenALErrorText(error), "\n");
         return false;
     }
     if (m_pData) m_pData->Rewind();
@@ -273,7 +269,7 @@ void COALSoundResource::UpdatePlaying() {
         const ALenum error = alGetError();
         if (error != AL_NO_ERROR)
             g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDSource::Update() : Not play OALSource after stop: ",
-                        ALErrorText(error), "\n");
+                        Platform::OpenALErrorText(error), "\n");
     }
     if (m_pData->m_bStreamed) {
         UpdateStream(source);
@@ -293,7 +289,7 @@ void COALSoundResource::UpdatePlaying() {
     const ALenum error = alGetError();
     if (error != AL_NO_ERROR)
         g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDSource::Update() : Not play OALSource after stop: ",
-                    ALErrorText(error), "\n");
+                    Platform::OpenALErrorText(error), "\n");
 }
 
 void COALSoundResource::UpdateStream(ALuint source) {
@@ -326,7 +322,7 @@ void COALSoundResource::UpdateStream(ALuint source) {
             const ALenum error = alGetError();
             if (error != AL_NO_ERROR)
                 g_Log.Write(LOG_FAILURE, "%s%s%s", "CVR3SOUNDSource::Update() : alSourceQueueBuffers failed : ",
-                            ALErrorText(error), "\n");
+                            Platform::OpenALErrorText(error), "\n");
         }
         if (fill == COALSoundData::FILL_ERROR || (fill == COALSoundData::FILL_END && m_iLoopMode == 0)) {
             m_bEndOfStream = true;

@@ -12,20 +12,6 @@ namespace Vorna3D {
 
 namespace {
 
-size_t ReadCallback(void* ptr, size_t size, size_t count, void* source) {
-    return std::fread(ptr, size, count, static_cast<FILE*>(source));
-}
-
-int SeekCallback(void* source, ogg_int64_t offset, int whence) {
-    return ::fseeko(static_cast<FILE*>(source), static_cast<off_t>(offset), whence);
-}
-
-int CloseCallback(void* source) { return std::fclose(static_cast<FILE*>(source)); }
-
-long TellCallback(void* source) { return std::ftell(static_cast<FILE*>(source)); }
-
-const ov_callbacks kFileCallbacks = {ReadCallback, SeekCallback, CloseCallback, TellCallback};
-
 // A sane upper bound for the sampling rate a file may declare.
 constexpr long kMaxRate = 192000;
 
@@ -41,7 +27,7 @@ bool CVR3SOUNDDataOgg::Open(const char* path, const char* name) {
 }
 
 bool CVR3SOUNDDataOgg::Open(const std::string& path, const std::string& name) {
-    if (m_bOpened || m_bDecoderOpen) Close();
+    if (m_bOpened || m_decoder.IsOpen()) Close();
     m_pFile = Platform::OpenFile(path, "rb");
     if (!m_pFile) {
         g_Log.Write(LOG_ERROR, "%s%s%s", "CVR3SOUNDDataOgg::Open() : fopen_s() failed on file: ", path.c_str(), "\n");
@@ -52,7 +38,7 @@ bool CVR3SOUNDDataOgg::Open(const std::string& path, const std::string& name) {
     const char* const kNotVorbis = "Error : CVR3SOUNDDataOgg::Open : can not convert sound file to vorbis OGG: ";
     // What the decoding library opens and decodes is played, whatever the
     // encoder did at the file's end (no end-of-stream flag, a tag appended).
-    if (ov_open_callbacks(m_pFile, &m_vorbisFile, nullptr, 0, kFileCallbacks) < 0) {
+    if (!m_decoder.Open(m_pFile)) {
         std::fclose(m_pFile);
         m_pFile = nullptr;
         g_Log.Write(LOG_ERROR, "%s%s%s", kNotVorbis, path.c_str(), "\n");
@@ -60,22 +46,18 @@ bool CVR3SOUNDDataOgg::Open(const std::string& path, const std::string& name) {
     }
     // From here the decoder owns the file and closes it.
     m_pFile = nullptr;
-    m_bDecoderOpen = true;
-    m_pInfo = ov_info(&m_vorbisFile, -1);
-    m_pComment = ov_comment(&m_vorbisFile, -1);
-    const ogg_int64_t total = ov_pcm_total(&m_vorbisFile, -1);
+    const int64_t total = m_decoder.TotalSamples();
     // More than two channels would be played as stereo at the wrong speed.
-    if (!m_pInfo || m_pInfo->channels < 1 || m_pInfo->channels > 2 || m_pInfo->rate < 1 ||
-        m_pInfo->rate > kMaxRate || total < 0) {
+    if (m_decoder.Channels() > 2 || m_decoder.Rate() > kMaxRate) {
         g_Log.Write(LOG_ERROR, "%s%s%s", kNotVorbis, path.c_str(), "\n");
         Close();
         return false;
     }
-    m_iChannels = m_pInfo->channels;
-    m_iRate = static_cast<int32_t>(m_pInfo->rate);
+    m_iChannels = m_decoder.Channels();
+    m_iRate = m_decoder.Rate();
     m_iFormat = m_iChannels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
     m_llTotalSamples = total;
-    m_dTotalTime = ov_time_total(&m_vorbisFile, -1);
+    m_dTotalTime = m_decoder.TotalSeconds();
     m_bStreamed = total > kStreamThreshold;
     if (total == 0) {
         g_Log.Write(LOG_ERROR, "%s%s%s", "CVR3SOUNDDataOgg::Open() : no sound in file: ", path.c_str(), "\n");
@@ -93,7 +75,7 @@ bool CVR3SOUNDDataOgg::Open(const std::string& path, const std::string& name) {
         while (decoded < expected && status > 0) {
             const size_t want = std::min(expected - decoded, static_cast<size_t>(kBufferBytes));
             std::vector<char> block(want);
-            const size_t got = Decode(block.data(), want, status);
+            const size_t got = static_cast<size_t>(m_decoder.Read(block.data(), static_cast<int>(want), status));
             if (got == 0) break;
             block.resize(got);
             decoded += got;
@@ -106,38 +88,13 @@ bool CVR3SOUNDDataOgg::Open(const std::string& path, const std::string& name) {
             return false;
         }
         // The decoder has done its work; the buffers hold everything from now on.
-        ov_clear(&m_vorbisFile);
-        m_bDecoderOpen = false;
-        m_pInfo = nullptr;
-        m_pComment = nullptr;
+        m_decoder.Close();
     }
     m_bOpened = true;
     return true;
 }
 
-size_t CVR3SOUNDDataOgg::Decode(char* out, size_t bytes, long& status) {
-    size_t filled = 0;
-    status = 1;
-    while (filled < bytes) {
-        int section = 0;
-        const size_t chunk = std::min<size_t>(bytes - filled, 1u << 20);
-        status = ov_read(&m_vorbisFile, out + filled, static_cast<int>(chunk), 0, 2, 1, &section);
-        if (status <= 0) break;
-        // A chained stream whose next link changes the channel count cannot go
-        // into the same buffers.
-        const vorbis_info* info = ov_info(&m_vorbisFile, section);
-        if (!info || info->channels != m_iChannels) {
-            status = -1;
-            break;
-        }
-        filled += static_cast<size_t>(status);
-    }
-    return filled;
-}
-
-void CVR3SOUNDDataOgg::Rewind() {
-    if (m_bDecoderOpen) ov_pcm_seek(&m_vorbisFile, 0);
-}
+void CVR3SOUNDDataOgg::Rewind() { m_decoder.Rewind(); }
 
 bool CVR3SOUNDDataOgg::CreateBuffers() {
     if (m_bBuffersReady) return true;
@@ -191,10 +148,10 @@ bool CVR3SOUNDDataOgg::FillBuffer(uint32_t bufferId, int bytes) {
 
 bool CVR3SOUNDDataOgg::FillBufferCounted(uint32_t bufferId, int bytes, int& filled) {
     filled = 0;
-    if (bytes < 1 || !m_bDecoderOpen) return false;
+    if (bytes < 1 || !m_decoder.IsOpen()) return false;
     std::vector<char> pcm(static_cast<size_t>(bytes));
     long status = 1;
-    const size_t got = Decode(pcm.data(), pcm.size(), status);
+    const size_t got = static_cast<size_t>(m_decoder.Read(pcm.data(), bytes, status));
     if (got > 0) {
         ClearALError();
         alBufferData(bufferId, m_iFormat, pcm.data(), static_cast<ALsizei>(got), m_iRate);
@@ -217,15 +174,9 @@ bool CVR3SOUNDDataOgg::FillBufferCounted(uint32_t bufferId, int bytes, int& fill
     return true;
 }
 
-void CVR3SOUNDDataOgg::SeekPcm(int64_t position) {
-    if (!m_bDecoderOpen) return;
-    if (ov_pcm_tell(&m_vorbisFile) != position) ov_pcm_seek(&m_vorbisFile, position);
-}
+void CVR3SOUNDDataOgg::SeekPcm(int64_t position) { m_decoder.SeekPcm(position); }
 
-void CVR3SOUNDDataOgg::SeekTime(double seconds) {
-    if (!m_bDecoderOpen) return;
-    if (ov_time_tell(&m_vorbisFile) != seconds) ov_time_seek(&m_vorbisFile, seconds);
-}
+void CVR3SOUNDDataOgg::SeekTime(double seconds) { m_decoder.SeekTime(seconds); }
 
 void CVR3SOUNDDataOgg::Close() {
     if (!m_stdvBufferIds.empty()) {
@@ -237,16 +188,11 @@ void CVR3SOUNDDataOgg::Close() {
                         ALErrorText(error), ". OGG file : ", m_strName.c_str(), "\n");
         m_stdvBufferIds.clear();
     }
-    if (m_bDecoderOpen) {
-        ov_clear(&m_vorbisFile);
-        m_bDecoderOpen = false;
-    }
+    m_decoder.Close();
     if (m_pFile) {
         std::fclose(m_pFile);
         m_pFile = nullptr;
     }
-    m_pInfo = nullptr;
-    m_pComment = nullptr;
     m_stdvPcm.clear();
     m_bOpened = false;
     m_bBuffersReady = false;

@@ -3,8 +3,9 @@
 // functions. Only 1- and 2-channel streams are accepted.
 #include "engine3/ui/sound/CVR3SOUNDData.h"
 
+#include "platform/sound/OggDecoder.h"
+
 #include <cstdio>
-#include <vorbis/vorbisfile.h>
 
 namespace Vorna3D {
 
@@ -25,19 +26,13 @@ public:
     // Whole files: the decoded PCM waiting for its buffers, one block per
     // buffer (emptied once the buffers are made).
     const std::vector<std::vector<char>>& GetPendingPcm() const { return m_stdvPcm; }
-    bool IsDecoderOpen() const { return m_bDecoderOpen; }
+    bool IsDecoderOpen() const { return m_decoder.IsOpen(); }
 
 private:
-    // Decodes up to `bytes` bytes at the current position. `status` receives
-    // the last ov_read result (0 at the end, negative on an error).
-    size_t Decode(char* out, size_t bytes, long& status);
     void Rewind();
 
     FILE* m_pFile = nullptr;
-    OggVorbis_File m_vorbisFile{};
-    vorbis_info* m_pInfo = nullptr;
-    vorbis_comment* m_pComment = nullptr;
-    bool m_bDecoderOpen = false;
+    Platform::OggDecoder m_decoder;
     std::string m_strPath;
     std::vector<std::vector<char>> m_stdvPcm;
 };

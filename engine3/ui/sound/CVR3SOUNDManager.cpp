@@ -188,20 +188,14 @@ bool CVR3SOUNDManager::Init(CDX9KelCameraManager* pCameraManager, const char* en
     g_Log.Write(LOG_INFO, "CVR3SOUNDManager : Init() : Begin \n");
     m_pCameraManager = pCameraManager;
 
-    m_pDevice = alcOpenDevice(kSoftwareDevice);
-    if (m_pDevice) {
-        m_strDeviceName = kSoftwareDevice;
-    } else {
-        const ALCchar* name = alcGetString(nullptr, ALC_DEFAULT_DEVICE_SPECIFIER);
-        m_pDevice = alcOpenDevice(name);
-        if (!m_pDevice) {
-            // No sound device: the game runs silent, with this one line to say so.
-            g_Log.Write(LOG_ERROR, "CVR3SOUNDManager::Init : Not Open default OpenAL Device\n");
-            return false;
-        }
-        g_Log.Write(LOG_WARNING, "CVR3SOUNDManager::Init : Not Open software OpenAL Device\n");
-        m_strDeviceName = name ? name : "";
+    m_pDevice = Platform::OpenSoundDevice(kSoftwareDevice, &m_strDeviceName);
+    if (!m_pDevice) {
+        // No sound device: the game runs silent, with this one line to say so.
+        g_Log.Write(LOG_ERROR, "CVR3SOUNDManager::Init : Not Open default OpenAL Device\n");
+        return false;
     }
+    if (m_strDeviceName != kSoftwareDevice)
+        g_Log.Write(LOG_WARNING, "CVR3SOUNDManager::Init : Not Open software OpenAL Device\n");
     g_Log.Write(LOG_INFO, "%s%s%s", "CVR3SOUNDManager : OpenAL Device : ", m_strDeviceName.c_str(), "\n");
     m_pContext = alcCreateContext(m_pDevice, nullptr);
     if (!m_pContext) {
@@ -213,11 +207,9 @@ bool CVR3SOUNDManager::Init(CDX9KelCameraManager* pCameraManager, const char* en
     alcMakeContextCurrent(m_pContext);
 
     // Every OpenAL source the device will give becomes a channel.
-    ClearALError();
-    for (;;) {
-        ALuint source = 0;
-        alGenSources(1, &source);
-        if (alGetError() != AL_NO_ERROR) break;
+    std::vector<ALuint> sources;
+    Platform::GenerateAllSources(sources);
+    for (const ALuint source : sources) {
         auto channel = std::make_unique<CVR3SOUNDChannel>();
         channel->m_uSource = source;
         channel->m_iIndex = static_cast<int32_t>(m_stdvChannels.size());

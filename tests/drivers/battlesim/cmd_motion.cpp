@@ -1,8 +1,8 @@
 // battlesim motion [--seed S] [--seconds T] [--step-ms 60] [--tracks FILE.csv]
 //                  [--out DIR] [--dump]
 // The battle program's game with a battle on the animated sea: one player
-// with a lone ship and a column of three (the demo cruiser's hull and
-// motion values), formed by the player's director from where they stand,
+// with a lone ship and a column of three demo cruisers, read by the game's
+// readers, formed by the player's director from where they stand,
 // the battle started on the demo's battle screen as the game manager starts
 // it (game speed 1.0, the battle clock from now), and the real physics on
 // the virtual clock. Orders on the battle clock: the lone ship goes full
@@ -19,24 +19,18 @@
 
 #include "common/GameSession.h"
 #include "engine3/core/CDX9KelEngine.h"
-#include "engine3/core/render/CDX9KelLightManager.h"
-#include "engine3/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
-#include "engine3/world/ocean/CDX9KelOceanWater.h"
-#include "engine3/world/ocean/CVR3SkyArch.h"
 #include "platform/os/Paths.h"
-#include "seabattle/battle/CVR3GAMEAnimatedShip.h"
-#include "seabattle/battle/CVR3GAMEArtilleryShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShipsColumn.h"
-#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 #include "seabattle/battle/CVR3GAMEMovementShip.h"
 #include "seabattle/game/CVR3GAMEIO.h"
-#include "seabattle/game/CVR3GAMEInformationShip.h"
 #include "seabattle/game/CVR3GAMEManager.h"
 #include "seabattle/shell/CScene.h"
+
+#include <tinyxml.h>
 
 #include <cmath>
 #include <cstdio>
@@ -52,8 +46,37 @@ namespace {
 using namespace SeaBattle;
 
 constexpr const char* kBattleScreen = "battle_game";
+constexpr const char* kGunList = "demo_guns.artlstxml";
+// The battle map as a file would give it: its base (octree, camera start,
+// the demo sea) and four demo cruisers where they stand.
+constexpr const char* kMapText = R"(<BattleMap>
+  <BaseMap>
+    <Name>Motion</Name>
+    <MinBorders x="-400" y="-60" z="-400"/>
+    <MaxBorders x="400" y="60" z="400"/>
+    <NodeSize>50</NodeSize>
+    <ActiveCamera><StartLookAt x="0" y="0" z="10"/><Distance>60</Distance></ActiveCamera>
+    <Environment><File>demo_sea.mapenvxml</File></Environment>
+  </BaseMap>
+  <Ship name="Lone"><SceneObjectWorld><Position x="-40" y="0" z="0"/></SceneObjectWorld>
+    <SceneObjectFile>cruiser.scobjxml</SceneObjectFile><MovementObjectFile>cruiser.movobjxml</MovementObjectFile>
+    <AnimatedObjectFile>cruiser.anmobjxml</AnimatedObjectFile><BattleObjectFile>cruiser.btlobjxml</BattleObjectFile>
+    <ArtilleryObjectFile>cruiser.artobjxml</ArtilleryObjectFile><InfoObjectFile>cruiser.infobjxml</InfoObjectFile></Ship>
+  <Ship name="Van"><SceneObjectWorld><Position x="40" y="0" z="0"/></SceneObjectWorld>
+    <SceneObjectFile>cruiser.scobjxml</SceneObjectFile><MovementObjectFile>cruiser.movobjxml</MovementObjectFile>
+    <AnimatedObjectFile>cruiser.anmobjxml</AnimatedObjectFile><BattleObjectFile>cruiser.btlobjxml</BattleObjectFile>
+    <ArtilleryObjectFile>cruiser.artobjxml</ArtilleryObjectFile><InfoObjectFile>cruiser.infobjxml</InfoObjectFile></Ship>
+  <Ship name="Centre"><SceneObjectWorld><Position x="40" y="0" z="-12"/></SceneObjectWorld>
+    <SceneObjectFile>cruiser.scobjxml</SceneObjectFile><MovementObjectFile>cruiser.movobjxml</MovementObjectFile>
+    <AnimatedObjectFile>cruiser.anmobjxml</AnimatedObjectFile><BattleObjectFile>cruiser.btlobjxml</BattleObjectFile>
+    <ArtilleryObjectFile>cruiser.artobjxml</ArtilleryObjectFile><InfoObjectFile>cruiser.infobjxml</InfoObjectFile></Ship>
+  <Ship name="Rear"><SceneObjectWorld><Position x="40" y="0" z="-24"/></SceneObjectWorld>
+    <SceneObjectFile>cruiser.scobjxml</SceneObjectFile><MovementObjectFile>cruiser.movobjxml</MovementObjectFile>
+    <AnimatedObjectFile>cruiser.anmobjxml</AnimatedObjectFile><BattleObjectFile>cruiser.btlobjxml</BattleObjectFile>
+    <ArtilleryObjectFile>cruiser.artobjxml</ArtilleryObjectFile><InfoObjectFile>cruiser.infobjxml</InfoObjectFile></Ship>
+</BattleMap>)";
 constexpr const char* kPlayer = "Red";
-constexpr float kFullSpeed = 9.0f;      // m/s, the cruiser's top speed
+constexpr float kFullSpeed = 9.0f;      // m/s, the demo cruiser's top speed
 constexpr float kTurnRudder = 0.35f;    // rad, to starboard
 constexpr float kColumnSpeed = 6.0f;    // m/s
 constexpr float kTargetX = 55.0f, kTargetZ = 30.0f;
@@ -63,17 +86,6 @@ constexpr float kPi = 3.14159265f;
 int Fail(const std::string& message) {
     std::fprintf(stderr, "battlesim motion: %s\n", message.c_str());
     return 2;
-}
-
-// The demo cruiser's movement object, as its file gives it.
-void CruiserMotion(CVR3GAMEMovementShip& m) {
-    m.m_fMass = 1400.0f;
-    m.m_fMaxSpeedXML = m.m_fMaxSpeed = 9.0f;
-    m.m_fMinSpeedXML = m.m_fMinSpeed = 3.0f;
-    m.m_fMaxRotAngle = 0.15f;
-    m.m_fMaxDraughtForce = m.m_fMaxForce = 700.0f;
-    m.m_fMaxDraughtForceInstTime = 10.0f;
-    m.m_vDraughtForcePosition = D3DXVECTOR3(0.0f, -0.35f, -4.4f);
 }
 
 float Heading(const CVR3GAMEMovementShip* m) {
@@ -98,39 +110,32 @@ public:
         CVR3GAMEManager& manager = CVR3GAMEManager::Get();
         m_pMap = manager.GetBattleMap();
         if (!scene || !m_pMap || manager.GetScene() != scene) return Err(error, "the game manager has no battle map");
-        // The map's octree, sea and sky, the way a battle map file sets them.
-        const D3DXVECTOR3 lo(-400.0f, -60.0f, -400.0f), hi(400.0f, 60.0f, 400.0f);
-        if (!scene->CreateSceneTree("Battle", &lo, &hi, false, 50.0f)) return Err(error, "no scene tree");
-        CVR3GAMEBaseMap& base = m_pMap->m_BaseMap;
-        base.m_strName = "Motion";
-        base.m_iSceneTreeIndex = static_cast<int32_t>(scene->m_vSceneTrees.size()) - 1;
-        base.m_vMinBorders = lo;
-        base.m_vMaxBorders = hi;
-        base.m_vStartLookAt = D3DXVECTOR3(0.0f, 0.0f, 10.0f);
-        base.m_fDistance = 60.0f;
-        if (!MakeEnvironment(scene, error)) return false;
+        // The map and its ships come through the game's readers from the
+        // demo's own files, as a battle map file would name them.
+        m_io.m_pScene = scene;
+        m_io.m_pBattleMap = m_pMap;
+        m_io.InitFrom(Platform::ProgramFolder() + "folders.ini", Platform::ProgramFolder(), m_session.DataFolder());
+        if (!m_io.LoadBattleArtilleryList(kGunList)) return Err(error, "the gun list did not load");
+        TiXmlDocument doc;
+        doc.Parse(kMapText);
+        const TiXmlElement* root = doc.RootElement();
+        if (!root || !m_io.LoadBaseMapFromXML(&m_pMap->m_BaseMap, root->FirstChildElement("BaseMap"), nullptr))
+            return Err(error, "the map's base did not load");
         m_pMap->ActivateMapScene();
-
         // One player: a lone ship to port, a column of three in line ahead
         // to starboard, all heading north.
         m_pPlayer = m_pMap->CreatePlayer(&m_strPlayer);
         if (!m_pPlayer) return Err(error, "no player");
-        m_io.m_pScene = scene;
-        m_io.m_pBattleMap = m_pMap;
-        m_io.InitFrom(Platform::ProgramFolder() + "folders.ini", Platform::ProgramFolder(), m_session.DataFolder());
-        const struct {
-            const char* name;
-            float x, z;
-        } ships[] = {{"Lone", -40.0f, 0.0f}, {"Van", 40.0f, 0.0f}, {"Centre", 40.0f, -12.0f}, {"Rear", 40.0f, -24.0f}};
-        for (const auto& s : ships)
-            if (!AddShip(scene, s.name, s.x, s.z, error)) return false;
+        for (const TiXmlElement* e = root->FirstChildElement("Ship"); e; e = e->NextSiblingElement("Ship"))
+            if (!m_io.CreateBattleShipForPlayerFromXML(e, m_pPlayer)) return Err(error, "a ship did not load");
+        m_order = m_pPlayer->m_stdvBattleShips;
         if (!m_pMap->CreateComputer(&m_strPlayer)) return Err(error, "no director");
         for (CVR3GAMEBattleMapShipsColumn* c : m_pPlayer->m_stdvColumns) {
             if (!c || c->m_stdvBattleShips.empty()) continue;
             if (c->m_stdvBattleShips.size() == 1) m_pLone = c;
             else m_pLine = c;
         }
-        if (!m_pLone || !m_pLine || m_pLine->m_stdvBattleShips.size() != 3)
+        if (m_order.size() != 4 || !m_pLone || !m_pLine || m_pLine->m_stdvBattleShips.size() != 3)
             return Err(error, "the ships did not form a lone ship and a column of three");
         if (!manager.StartBattle(kBattleScreen)) return Err(error, "the battle did not start on its screen");
         m_pLone->SetSpeed(kFullSpeed, false);
@@ -201,71 +206,6 @@ private:
         return false;
     }
 
-    bool MakeEnvironment(CScene* scene, std::string& error) {
-        Vorna3D::CDX9KelGraphicsResManager* grm = scene->GetGraphicsResManager();
-        if (!grm || !grm->m_pGraphObjectManager) return Err(error, "no graphic-objects manager");
-        auto water = std::make_unique<Vorna3D::CDX9KelOceanWater>();
-        auto sky = std::make_unique<Vorna3D::CVR3SkyArch>();
-        const std::string bin = Platform::ProgramFolder();
-        water->m_pResManager = sky->m_pResManager = grm;
-        water->m_strTextureFolder = sky->m_strTextureFolder = bin + "Textures/Environment/";
-        water->m_strEffectFolder = sky->m_strEffectFolder = bin + "Effects/Environment/";
-        if (!water->Init(scene->GetDevice(), scene->m_pRenderSystem, false)) return Err(error, "no ocean water");
-        if (!sky->Init(scene->m_pCameraManager, scene->GetDevice())) return Err(error, "no sky arch");
-        auto* env = new CVR3GAMEMapBaseEnvironment;
-        env->m_strName = "motion";
-        env->m_pWater = water.get();
-        env->m_pSky = sky.get();
-        env->m_pGraphicObjects = grm->m_pGraphObjectManager;
-        env->m_pLight = scene->m_pLightManager ? scene->m_pLightManager->GetFirstLight() : nullptr;
-        env->m_vDirection = D3DXVECTOR3(0.5f, -0.6f, 0.4f);
-        env->m_Diffuse = D3DXCOLOR(1.0f, 0.95f, 0.9f, 1.0f);
-        env->m_Ambient = D3DXCOLOR(0.55f, 0.55f, 0.6f, 1.0f);
-        env->m_SunColor = D3DXCOLOR(0.3f, 0.2f, 0.1f, 0.1f);
-        env->m_fSunPosAlpha = 3.8f;
-        env->m_fSunPosTheta = 0.25f;
-        env->m_fSunShininess = -1.0f;
-        env->m_fSunStrength = -1.0f;
-        env->m_fUnderWaterFogDistance = 2.0f;
-        env->m_fReflectionFogDistance = 0.1f;
-        m_pMap->m_BaseMap.m_pEnvironment = env;
-        if (!grm->AddGraphicObject(water.release()) || !grm->AddGraphicObject(sky.release()))
-            return Err(error, "the sea and sky were refused");
-        return true;
-    }
-
-    bool AddShip(CScene* scene, const char* name, float x, float z, std::string& error) {
-        Vorna3D::CDX9KelSceneObject* object = m_io.CreateSceneObjectFromFile("cruiser.scobjxml");
-        if (!object) return Err(error, "the cruiser's scene object did not load");
-        D3DXMATRIX world;
-        D3DXMatrixTranslation(&world, x, 0.0f, z);
-        object->SetTransform(&world);
-        auto* ship = new CVR3GAMEBattleMapShip;
-        ship->m_strName = name;
-        ship->m_pSceneObject = object;
-        ship->m_pMovementShip = new CVR3GAMEMovementShip;
-        ship->m_pMovementShip->m_strName = "cruiser.movobjxml";
-        CruiserMotion(*ship->m_pMovementShip);
-        ship->m_pAnimatedShip = new CVR3GAMEAnimatedShip;
-        ship->m_pBattleShip = new CVR3GAMEBattleSystemShip; // no damage model: motion only
-        ship->m_pBattleShip->Name = name;
-        ship->m_pArtilleryShip = new CVR3GAMEArtilleryShip;
-        ship->m_pInfoShip = new CVR3GAMEInformationShip;
-        if (!ship->Init(scene, true)) {
-            ship->Release();
-            delete ship;
-            if (object->m_iTreeIndex == -1) m_io.DeleteSceneObject(object);
-            return Err(error, "a ship did not initialise");
-        }
-        if (!m_pPlayer->AddBattleMapShip(ship)) {
-            ship->Release();
-            delete ship;
-            return Err(error, "the player refused a ship");
-        }
-        m_order.push_back(ship);
-        return true;
-    }
-
     void Track(DWORD ms) {
         std::ostringstream line;
         line.precision(3);
@@ -287,7 +227,7 @@ private:
     CVR3GAMEBattleMap* m_pMap = nullptr;
     CVR3GAMEBattleMapPlayer* m_pPlayer = nullptr;
     const std::string m_strPlayer = kPlayer;
-    std::vector<CVR3GAMEBattleMapShip*> m_order;
+    std::vector<CVR3GAMEBattleMapShip*> m_order; // the player's ships as read
     CVR3GAMEBattleMapShipsColumn* m_pLone = nullptr;
     CVR3GAMEBattleMapShipsColumn* m_pLine = nullptr;
     bool m_bTurned = false, m_bCourse = false, m_bFinite = true;

@@ -8,7 +8,12 @@
 
 #include "engine3/core/scene/CDX9KelSceneObject.h"
 #include "platform/os/Clock.h"
+#include "engine3/core/CDX9KelScene.h"
+#include "engine3/core/scene/CDXSceneTree.h"
 #include "seabattle/battle/CVR3GAMEAnimatedShip.h"
+#include "seabattle/battle/CVR3GAMEArtilleryShip.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "seabattle/game/CVR3GAMEInformationShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapAnimationSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
@@ -155,17 +160,31 @@ TEST_F(SystemsTest, ColumnStandsOnItsStartPosition) {
 
 TEST_F(SystemsTest, ShipInitChecksItsPartsInOrder) {
     CVR3GAMEBattleMapShip* s = AddShip(0.0f, 0.0f);
-    // The scene is never reached: the missing parts end Init first.
-    auto* scene = reinterpret_cast<Vorna3D::CDX9KelScene*>(&clock);
+    // A scene with an active tree and no physics.
+    Vorna3D::CDX9KelScene scene;
+    const D3DXVECTOR3 lo(-100.0f, -20.0f, -100.0f), hi(100.0f, 20.0f, 100.0f);
+    ASSERT_TRUE(scene.CreateSceneTree("Battle", &lo, &hi, false, 50.0f));
+    ASSERT_TRUE(scene.SetActiveSceneTree(0));
     EXPECT_FALSE(s->Init(nullptr, true));
-    EXPECT_FALSE(s->Init(scene, true)); // no animated part
+    EXPECT_FALSE(s->Init(&scene, true)); // no animated part
     s->m_pAnimatedShip = new CVR3GAMEAnimatedShip();
-    s->m_pBattleShip = nullptr;
-    EXPECT_FALSE(s->Init(scene, true));
-    EXPECT_EQ(s->m_pSceneObject->m_iTreeIndex, -1); // nothing was filed
+    s->m_pBattleShip = new CVR3GAMEBattleSystemShip();
+    s->m_pArtilleryShip = new CVR3GAMEArtilleryShip();
+    // Every part but the information card: refused before the tree is touched.
+    EXPECT_FALSE(s->Init(&scene, true));
+    EXPECT_TRUE(s->m_pSceneObject->m_strTreeName.empty());
+    // With all five, a harbour ship (not added) stays out of the tree; the
+    // scene has no physics, so the body cannot be made.
+    s->m_pInfoShip = new CVR3GAMEInformationShip();
+    EXPECT_FALSE(s->Init(&scene, false));
+    EXPECT_TRUE(s->m_pSceneObject->m_strTreeName.empty());
+    EXPECT_FALSE(s->Init(&scene, true));
+    EXPECT_FALSE(s->m_pSceneObject->m_strTreeName.empty()); // a battle ship is filed first
+    scene.GetSceneTree(0)->RemoveSceneObject(s->m_pSceneObject);
     s->Release();
     EXPECT_EQ(s->m_pMovementShip, nullptr);
     EXPECT_EQ(s->m_pAnimatedShip, nullptr);
+    EXPECT_EQ(s->m_pInfoShip, nullptr);
 }
 
 TEST_F(SystemsTest, AnimationTicksEvery50MsAndTakesASunkShipOutOnce) {

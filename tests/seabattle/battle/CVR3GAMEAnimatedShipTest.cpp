@@ -233,6 +233,27 @@ TEST_F(AnimatedShipTest, FunnelSmokeGetsTheWind) {
     EXPECT_NEAR(fileWind->m_vMovement.z, -1.0f, 1e-6f);
 }
 
+TEST_F(AnimatedShipTest, APlatformThatBurnsShowsItsFireOnce) {
+    Frame f;
+    CVR3GAMEAnimatedPart* platform = AddPart(ship.m_vPlatformParts, f);
+    auto fire = MakeUnit(false, 4, 10, 0.1f);
+    ASSERT_TRUE(fire->m_bRunning); // systems are made running
+    platform->m_vFireSystems.push_back(fire.get());
+    CDX9KelParticlesSystemsManager manager;
+    ASSERT_TRUE(ship.Init(&manager, &move));
+    EXPECT_FALSE(fire->m_bRunning); // waiting for a fire
+    Tick(0.05f);
+    EXPECT_FALSE(fire->m_bRunning);
+    platform->m_bBurning = true;
+    Tick(0.05f);
+    EXPECT_TRUE(fire->m_bRunning);
+    EXPECT_TRUE(fire->m_vEmitters[0]->m_bBirth);
+    platform->m_bBurning = false;
+    Tick(0.05f);
+    EXPECT_FALSE(fire->m_vEmitters[0]->m_bBirth); // the flames die out
+    EXPECT_TRUE(fire->m_bRunning);
+}
+
 TEST_F(AnimatedShipTest, EngineSoundIndexFollowsTheForceRatio) {
     ship.m_vEngineSounds.resize(3);
     const struct {

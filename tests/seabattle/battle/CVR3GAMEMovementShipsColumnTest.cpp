@@ -162,6 +162,44 @@ TEST(MovementColumnSteps, AStoppedColumnAcceleratesInQuarterSteps) {
     EXPECT_FLOAT_EQ(c.m_fStepTimer, -1.0f);
 }
 
+TEST(MovementColumnSteps, RouteSpeedOrdersStepTheLeadersRouteSpeed) {
+    PlainShips p({12.0f, 12.0f, 12.0f});
+    CVR3GAMEMovementShipsColumn c;
+    p.Fill(c);
+    CVR3GAMEMovementShip* l = p.ships[0].get();
+    struct Case {
+        float order;
+        float column, leader; // ordered speed of the column, route speed of the leader after it
+    } const cases[] = {
+        {10.0f, 10.0f, 2.55f},  // from rest: the first quarter step
+        {10.005f, 10.0f, 2.55f}, // the same order again: ignored
+        {-4.0f, 10.0f, 2.55f},  // astern is no route speed: ignored
+        {40.0f, 10.2f, 2.55f},  // above the column's speed: lowered to it, still stepping
+    };
+    for (const Case& k : cases) {
+        c.SetRouteSpeed(k.order);
+        EXPECT_NEAR(c.m_fOrderedSpeed, k.column, 1e-4f) << k.order;
+        EXPECT_NEAR(l->m_fRouteSpeed, k.leader, 1e-4f) << k.order;
+    }
+    // A leader already at speed gets a lower order at once; and one whose
+    // route speed is 0 takes a repeated order again.
+    l->m_fSpeed = 8.0f;
+    c.SetRouteSpeed(5.0f);
+    EXPECT_FLOAT_EQ(l->m_fRouteSpeed, 5.0f);
+    l->m_fRouteSpeed = 0.0f;
+    c.SetRouteSpeed(5.0f);
+    EXPECT_FLOAT_EQ(l->m_fRouteSpeed, 5.0f);
+    // A route order leaves the leader's route on: the steps continue with
+    // route speeds, not direct speed orders that would end it.
+    l->m_iCurrentOrder = ORDER_POINT;
+    l->m_fSpeed = 0.0f;
+    c.SetRouteSpeed(10.0f);
+    l->m_fSpeed = 2.5f;
+    for (int i = 0; i < 70; ++i) c.Proc(-1, 0.5f);
+    EXPECT_NEAR(l->m_fRouteSpeed, 5.1f, 1e-4f);
+    EXPECT_EQ(l->m_iCurrentOrder, ORDER_POINT);
+}
+
 TEST(MovementColumnSteps, ATurningLeaderReachesAStepEarlier) {
     PlainShips p({12.0f, 12.0f});
     CVR3GAMEMovementShipsColumn c;

@@ -77,8 +77,8 @@ public:
         m_animation.Init(&m_list, nullptr);
         m_formed = m_movement.CreateShipsColumnsUsingPositions(&m_list);
         if (m_formed && m_columns.size() == 1) {
-            CVR3GAMEColumn()->SetRouteSpeed(options.routeSpeed);
-            CVR3GAMEColumn()->SetTargetPoint(options.targetX, options.targetZ);
+            Column()->SetRouteSpeed(options.routeSpeed);
+            Column()->SetTargetPoint(options.targetX, options.targetZ);
         }
     }
     ~ColumnScenario() {
@@ -91,7 +91,7 @@ public:
     }
 
     bool Formed() const { return m_formed && m_columns.size() == 1; }
-    SeaBattle::CVR3GAMEBattleMapShipsColumn* CVR3GAMEColumn() const {
+    SeaBattle::CVR3GAMEBattleMapShipsColumn* Column() const {
         return m_columns.empty() ? nullptr : m_columns.front();
     }
     const std::vector<SeaBattle::CVR3GAMEBattleMapShip*>& Ships() const { return m_list; }

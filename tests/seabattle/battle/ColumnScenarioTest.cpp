@@ -38,7 +38,7 @@ TEST(ColumnScenario, FormsSailsToThePointAndKeepsStation) {
     ASSERT_TRUE(s.Formed());
     // The start: 12 units apart, the leader first.
     const auto& first = s.Ships();
-    ASSERT_EQ(s.CVR3GAMEColumn()->m_stdvBattleShips, first);
+    ASSERT_EQ(s.Column()->m_stdvBattleShips, first);
     s.Run();
     ExpectSoundColumn(s);
     EXPECT_LE(s.LeaderClosestApproach(), 5.0f);

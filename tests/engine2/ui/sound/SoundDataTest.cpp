@@ -9,7 +9,7 @@ using namespace Vorna2;
 
 namespace {
 
-class SoundDataTest : public ::testing::Test {
+class CampaignSoundDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FakeAL::Reset();
@@ -42,7 +42,7 @@ int OpenDescriptors() {
 // it is decoded whole into buffers of at most 65536 bytes that carry exactly
 // the decoded bytes (never an empty one); beyond that it is streamed through
 // two buffers filled later.
-TEST_F(SoundDataTest, LengthAndChannelsDecideHowTheDataIsHeld) {
+TEST_F(CampaignSoundDataTest, LengthAndChannelsDecideHowTheDataIsHeld) {
     struct Case {
         size_t frames;
         int channels;
@@ -92,7 +92,7 @@ TEST_F(SoundDataTest, LengthAndChannelsDecideHowTheDataIsHeld) {
 
 // A stream is filled a block at a time; the last block carries only what
 // was left, the end is told apart, and the next fill starts over.
-TEST_F(SoundDataTest, AStreamFillsWholeBlocksThenTheRestThenStartsOver) {
+TEST_F(CampaignSoundDataTest, AStreamFillsWholeBlocksThenTheRestThenStartsOver) {
     const size_t frames = 300001 + 5000;
     const std::string file = SoundTest::WriteTone(m_folder / "long.ogg", frames);
     COALOggSoundData data;
@@ -128,7 +128,7 @@ TEST_F(SoundDataTest, AStreamFillsWholeBlocksThenTheRestThenStartsOver) {
 // An upload that OpenAL refuses fails the open instead of leaving a sound
 // cut short, and a buffer that cannot be made fails it too; either way
 // nothing is left behind.
-TEST_F(SoundDataTest, RefusedUploadsAndBuffersFailTheOpen) {
+TEST_F(CampaignSoundDataTest, RefusedUploadsAndBuffersFailTheOpen) {
     const std::string whole = SoundTest::WriteTone(m_folder / "whole.ogg", 100000);
     const std::string longFile = SoundTest::WriteTone(m_folder / "stream.ogg", 310000);
     {
@@ -161,7 +161,7 @@ TEST_F(SoundDataTest, RefusedUploadsAndBuffersFailTheOpen) {
 
 // Files that are missing or not Ogg Vorbis fail with a line that names
 // them, even when the name looks like a format, and leave no file open.
-TEST_F(SoundDataTest, MissingAndForeignFilesFailWithTheirNames) {
+TEST_F(CampaignSoundDataTest, MissingAndForeignFilesFailWithTheirNames) {
     const std::filesystem::path foreign = m_folder / "not%s%n.ogg";
     VornaTest::WriteText(foreign, std::string(5000, 'x'));
     const std::filesystem::path empty = m_folder / "empty.ogg";
@@ -184,7 +184,7 @@ TEST_F(SoundDataTest, MissingAndForeignFilesFailWithTheirNames) {
     EXPECT_EQ(g_Log.GetErrorCount(), 3);
 }
 
-TEST_F(SoundDataTest, TheSharingNameIsTheFilePartCutTo39Characters) {
+TEST_F(CampaignSoundDataTest, TheSharingNameIsTheFilePartCutTo39Characters) {
     const std::string longName(50, 'n');
     const std::string file = SoundTest::WriteTone(m_folder / (longName + ".ogg"), 500);
     COALOggSoundData data;
@@ -192,7 +192,7 @@ TEST_F(SoundDataTest, TheSharingNameIsTheFilePartCutTo39Characters) {
     EXPECT_EQ(std::string(data.m_szName), longName.substr(0, 39));
 }
 
-TEST_F(SoundDataTest, TheSeekCallbackGivesFseeksResult) {
+TEST_F(CampaignSoundDataTest, TheSeekCallbackGivesFseeksResult) {
     FILE* f = std::tmpfile();
     ASSERT_NE(f, nullptr);
     std::fputs("0123456789", f);

@@ -12,7 +12,7 @@ using namespace Vorna2;
 
 namespace {
 
-class SoundManagerTest : public ::testing::Test {
+class CampaignSoundManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FakeAL::Reset();
@@ -59,7 +59,7 @@ protected:
 // OpenAL Soft has no "Generic Software" device: the default one serves, with
 // one line to say so. Then every source the device gives is taken, the
 // listener gain is 0.8 and the volumes come from engine.ini.
-TEST_F(SoundManagerTest, InitFallsBackToTheDefaultDeviceWithOneLine) {
+TEST_F(CampaignSoundManagerTest, InitFallsBackToTheDefaultDeviceWithOneLine) {
     COALSoundManager& manager = Init(5);
     EXPECT_EQ(FakeAL::Get().deviceRequests, (std::vector<std::string>{"Generic Software", "(default)"}));
     EXPECT_EQ(manager.GetSourceCount(), 5u);
@@ -83,7 +83,7 @@ TEST_F(SoundManagerTest, InitFallsBackToTheDefaultDeviceWithOneLine) {
 
 // Without any device the campaign runs silent: one line, no sound made, and
 // the per-frame calls do nothing.
-TEST_F(SoundManagerTest, WithoutADeviceOneLineAndSilence) {
+TEST_F(CampaignSoundManagerTest, WithoutADeviceOneLineAndSilence) {
     FakeAL::Get().defaultDeviceOpens = false;
     m_manager = std::make_unique<COALSoundManager>();
     EXPECT_FALSE(m_manager->Init(&m_cameras, m_ini.c_str()));
@@ -95,7 +95,7 @@ TEST_F(SoundManagerTest, WithoutADeviceOneLineAndSilence) {
     EXPECT_TRUE(FakeAL::Get().buffers.empty());
 }
 
-TEST_F(SoundManagerTest, InitFailuresEachLogTheirLine) {
+TEST_F(CampaignSoundManagerTest, InitFailuresEachLogTheirLine) {
     COALSoundManager manager;
     EXPECT_FALSE(manager.Init(nullptr, m_ini.c_str()));
     FakeAL::Get().contextCreates = false;
@@ -108,7 +108,7 @@ TEST_F(SoundManagerTest, InitFailuresEachLogTheirLine) {
 
 // The life of a sound, step by step: the state after each call of the
 // scene or the campaign code, and whether it holds a source.
-TEST_F(SoundManagerTest, StateMachineTable) {
+TEST_F(CampaignSoundManagerTest, StateMachineTable) {
     COALSoundManager& manager = Init(4);
     const int once = manager.CreateSound(m_short.c_str(), SOUND_TYPE_ONCE, nullptr, nullptr, 1.0f, 10.0f);
     const int loop = manager.CreateSound(m_short.c_str(), SOUND_TYPE_LOOP, nullptr, nullptr, 1.0f, 10.0f);
@@ -175,7 +175,7 @@ TEST_F(SoundManagerTest, StateMachineTable) {
 
 // A start that OpenAL refuses gives its source back, whatever step failed,
 // so a sound that keeps failing never uses up the sources.
-TEST_F(SoundManagerTest, AFailedStartGivesItsSourceBack) {
+TEST_F(CampaignSoundManagerTest, AFailedStartGivesItsSourceBack) {
     COALSoundManager& manager = Init(2);
     const int id = manager.CreateSound(m_short.c_str(), SOUND_TYPE_LOOP, nullptr, nullptr, 1.0f, 10.0f);
     manager.PlaySound(id);
@@ -196,7 +196,7 @@ TEST_F(SoundManagerTest, AFailedStartGivesItsSourceBack) {
 
 // With every source busy a requested sound waits, tried again each frame,
 // and starts once a source is free.
-TEST_F(SoundManagerTest, WithoutAFreeSourceASoundWaitsAndRetries) {
+TEST_F(CampaignSoundManagerTest, WithoutAFreeSourceASoundWaitsAndRetries) {
     COALSoundManager& manager = Init(1);
     const int first = manager.CreateSound(m_short.c_str(), SOUND_TYPE_ONCE, nullptr, nullptr, 1.0f, 10.0f);
     const int second = manager.CreateSound(m_short.c_str(), SOUND_TYPE_ONCE, nullptr, nullptr, 1.0f, 10.0f);
@@ -213,7 +213,7 @@ TEST_F(SoundManagerTest, WithoutAFreeSourceASoundWaitsAndRetries) {
     EXPECT_EQ(manager.GetSoundState(second), SOUND_PLAYING);
 }
 
-TEST_F(SoundManagerTest, MusicStartsAfterItsDelayAtTheMusicVolume) {
+TEST_F(CampaignSoundManagerTest, MusicStartsAfterItsDelayAtTheMusicVolume) {
     COALSoundManager& manager = Init();
     const int music = manager.CreateMusic(m_long.c_str());
     ASSERT_GE(music, 0);
@@ -230,48 +230,56 @@ TEST_F(SoundManagerTest, MusicStartsAfterItsDelayAtTheMusicVolume) {
 
 // A streamed sound plays through its two buffers, each refilled with the
 // next 65536 bytes once played; a sound played once ends with its data, a
-// looping one starts over without an empty buffer in between.
-TEST_F(SoundManagerTest, StreamsRefillTheirBuffersUntilTheEnd) {
-    for (const int type : {SOUND_TYPE_ONCE, SOUND_TYPE_LOOP}) {
-        SCOPED_TRACE(type);
-        FakeAL::Reset();
-        COALSoundManager& manager = Init();
-        const int id = manager.CreateSound(m_long.c_str(), type, nullptr, nullptr, 1.0f, 10.0f);
-        ASSERT_GE(id, 0);
-        manager.PlaySound(id);
-        Frame();
-        const ALuint source = SourceOf(id);
-        ASSERT_NE(source, 0u);
-        EXPECT_EQ(FakeAL::FindSource(source)->queue.size(), 2u);
-        FakeAL::Get().uploads.clear();
-        // 310000 samples are 620000 bytes: 9 blocks and a rest, of which the
-        // start put two in.
-        size_t streamed = 2 * 65536;
-        int frames = 0;
-        while (manager.GetSoundState(id) == SOUND_PLAYING && frames < 40) {
-            FakeAL::Advance(source, 1);
+// looping one starts over without an empty buffer in between, also when its
+// data ends exactly on a block edge.
+TEST_F(CampaignSoundManagerTest, StreamsRefillTheirBuffersUntilTheEnd) {
+    // 310000 samples are 620000 bytes: 9 blocks and a rest; 327680 samples
+    // are exactly 10 blocks, so the end of the data falls on a block edge.
+    const std::string edge =
+        SoundTest::FromProgramFolder(SoundTest::WriteTone(m_folder / "edge.ogg", 327680));
+    for (const auto& [file, bytes] : {std::pair<std::string, size_t>{m_long, 620000}, {edge, 655360}}) {
+        for (const int type : {SOUND_TYPE_ONCE, SOUND_TYPE_LOOP}) {
+            SCOPED_TRACE(file + " type " + std::to_string(type));
+            FakeAL::Reset();
+            COALSoundManager& manager = Init();
+            const int id = manager.CreateSound(file.c_str(), type, nullptr, nullptr, 1.0f, 10.0f);
+            ASSERT_GE(id, 0);
+            manager.PlaySound(id);
             Frame();
-            ++frames;
-            if (type == SOUND_TYPE_LOOP && streamed >= 620000 * 2) break;
-            for (size_t bytes : FakeAL::Get().uploads) {
-                EXPECT_GT(bytes, 0u);
-                streamed += bytes;
-            }
-            FakeAL::Get().uploads.clear();
-        }
-        if (type == SOUND_TYPE_ONCE) {
-            EXPECT_EQ(streamed, 620000u);
-            EXPECT_EQ(manager.GetSoundState(id), SOUND_STOPPED);
-        } else {
-            EXPECT_GE(streamed, 620000u * 2);
-            EXPECT_EQ(manager.GetSoundState(id), SOUND_PLAYING);
+            const ALuint source = SourceOf(id);
+            ASSERT_NE(source, 0u);
             EXPECT_EQ(FakeAL::FindSource(source)->queue.size(), 2u);
+            size_t streamed = 0;
+            int frames = 0;
+            while (manager.GetSoundState(id) == SOUND_PLAYING && frames < 40) {
+                for (size_t upload : FakeAL::Get().uploads) {
+                    EXPECT_GT(upload, 0u);
+                    streamed += upload;
+                }
+                FakeAL::Get().uploads.clear();
+                // Nothing empty is ever queued.
+                for (const ALuint queued : FakeAL::FindSource(source)->queue)
+                    EXPECT_FALSE(FakeAL::Get().buffers.at(queued).data.empty());
+                if (type == SOUND_TYPE_LOOP && streamed >= bytes * 2) break;
+                FakeAL::Advance(source, 1);
+                Frame();
+                ++frames;
+            }
+            EXPECT_EQ(FakeAL::Get().playedBuffersQueued, 0);
+            if (type == SOUND_TYPE_ONCE) {
+                EXPECT_EQ(streamed, bytes);
+                EXPECT_EQ(manager.GetSoundState(id), SOUND_STOPPED);
+            } else {
+                EXPECT_GE(streamed, bytes * 2);
+                EXPECT_EQ(manager.GetSoundState(id), SOUND_PLAYING);
+                EXPECT_EQ(FakeAL::FindSource(source)->queue.size(), 2u);
+            }
+            m_manager.reset();
         }
-        m_manager.reset();
     }
 }
 
-TEST_F(SoundManagerTest, FreedIdsAreReusedAndWholeDataIsSharedByName) {
+TEST_F(CampaignSoundManagerTest, FreedIdsAreReusedAndWholeDataIsSharedByName) {
     COALSoundManager& manager = Init();
     const int a = manager.CreateSound(m_short.c_str(), SOUND_TYPE_ONCE, nullptr, nullptr, 1.0f, 10.0f);
     const int b = manager.CreateSound(m_short.c_str(), SOUND_TYPE_LOOP, nullptr, nullptr, 1.0f, 10.0f);
@@ -297,7 +305,7 @@ TEST_F(SoundManagerTest, FreedIdsAreReusedAndWholeDataIsSharedByName) {
     EXPECT_TRUE(manager.GetResources().empty());
 }
 
-TEST_F(SoundManagerTest, CreationRulesForNamesTypesAndTheEffectsVolume) {
+TEST_F(CampaignSoundManagerTest, CreationRulesForNamesTypesAndTheEffectsVolume) {
     VornaTest::WriteText(m_ini, "[Sound Settings]\nEffectsVolume=0\n");
     VornaTest::WriteText(m_folder / "shot.wav", "RIFF");
     const std::string upper = SoundTest::FromProgramFolder(SoundTest::WriteTone(m_folder / "LOUD.OGG", 1000));
@@ -334,7 +342,7 @@ TEST_F(SoundManagerTest, CreationRulesForNamesTypesAndTheEffectsVolume) {
 
 // An owner's command word plays, pauses and stops its sound, and is cleared
 // once acted on.
-TEST_F(SoundManagerTest, TheCommandWordIsActedOnAndCleared) {
+TEST_F(CampaignSoundManagerTest, TheCommandWordIsActedOnAndCleared) {
     COALSoundManager& manager = Init();
     const int id = manager.CreateSound(m_short.c_str(), SOUND_TYPE_LOOP, nullptr, nullptr, 1.0f, 10.0f);
     int command = SOUND_COMMAND_NONE;
@@ -361,7 +369,7 @@ TEST_F(SoundManagerTest, TheCommandWordIsActedOnAndCleared) {
 // stops and waits, back in range it starts by itself; its position and
 // velocity reach OpenAL with z turned over. A one-shot sound out of range is
 // dropped.
-TEST_F(SoundManagerTest, ThreeDSoundsFollowTheirParentInAndOutOfRange) {
+TEST_F(CampaignSoundManagerTest, ThreeDSoundsFollowTheirParentInAndOutOfRange) {
     COALSoundManager& manager = Init();
     CDX9KelBaseCamera camera;
     camera.m_vEye = D3DXVECTOR3(0, 0, 0);
@@ -403,7 +411,7 @@ TEST_F(SoundManagerTest, ThreeDSoundsFollowTheirParentInAndOutOfRange) {
 
 // The listener stands where the active camera stands, z turned over, and
 // faces where it looks.
-TEST_F(SoundManagerTest, TheListenerFollowsTheActiveCamera) {
+TEST_F(CampaignSoundManagerTest, TheListenerFollowsTheActiveCamera) {
     COALSoundManager& manager = Init();
     CDX9KelBaseCamera camera;
     camera.m_vEye = D3DXVECTOR3(1, 2, 3);
@@ -419,7 +427,7 @@ TEST_F(SoundManagerTest, TheListenerFollowsTheActiveCamera) {
     m_cameras.m_pActiveCamera = nullptr;
 }
 
-TEST_F(SoundManagerTest, TheMusicListMovesOnWhenATrackHasStopped) {
+TEST_F(CampaignSoundManagerTest, TheMusicListMovesOnWhenATrackHasStopped) {
     COALSoundManager& manager = Init();
     const int first = manager.CreateMusic(m_long.c_str());
     const int second = manager.CreateMusic(m_long.c_str());

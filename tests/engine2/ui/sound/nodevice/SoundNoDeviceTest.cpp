@@ -18,7 +18,7 @@ const bool g_configured = [] {
 
 // Without a sound device the campaign runs silent: one line in the log, no
 // sound made, and the per-frame and shutdown steps are harmless.
-TEST(SoundNoDeviceTest, OneLineThenSilence) {
+TEST(CampaignSoundNoDeviceTest, OneLineThenSilence) {
     ASSERT_TRUE(g_configured);
     const std::filesystem::path folder = VornaTest::FreshFolder();
     const std::filesystem::path log = SoundTest::OpenLog(folder);

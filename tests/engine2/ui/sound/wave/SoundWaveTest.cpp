@@ -37,41 +37,9 @@ const bool g_configured = [] {
     return true;
 }();
 
-struct Levels {
-    double left = 0.0;
-    double right = 0.0;
-    size_t frames = 0;
-};
+using Levels = SoundFiles::WaveLevels;
 
-// Root-mean-square level of each channel of a 16-bit stereo wave file.
-Levels Measure(const std::string& bytes) {
-    Levels levels;
-    size_t pos = 12;
-    while (pos + 8 <= bytes.size()) {
-        uint32_t size = 0;
-        std::memcpy(&size, bytes.data() + pos + 4, 4);
-        if (bytes.compare(pos, 4, "data") == 0) {
-            const size_t end = std::min(bytes.size(), pos + 8 + static_cast<size_t>(size));
-            double l = 0.0, r = 0.0;
-            for (size_t p = pos + 8; p + 4 <= end; p += 4) {
-                int16_t s[2];
-                std::memcpy(s, bytes.data() + p, 4);
-                l += static_cast<double>(s[0]) * s[0];
-                r += static_cast<double>(s[1]) * s[1];
-                ++levels.frames;
-            }
-            if (levels.frames) {
-                levels.left = std::sqrt(l / static_cast<double>(levels.frames));
-                levels.right = std::sqrt(r / static_cast<double>(levels.frames));
-            }
-            break;
-        }
-        pos += 8 + size + (size & 1);
-    }
-    return levels;
-}
-
-class SoundWaveTest : public ::testing::Test {
+class CampaignSoundWaveTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(g_configured);
@@ -111,7 +79,7 @@ protected:
         m_manager.ReleaseResources();
         m_manager.ReleaseSources();
         m_manager.CloseDevice();
-        return Measure(VornaTest::ReadText(WaveFile()));
+        return SoundFiles::MeasureWave(VornaTest::ReadText(WaveFile()));
     }
     std::string Demo(const char* name) const {
         return SoundTest::FromProgramFolder(std::filesystem::path(VORNA_BIN_DIR) / "Sounds" / name);
@@ -125,7 +93,7 @@ protected:
 };
 
 // The demo shot placed on the camera's right is heard, and heard on the right.
-TEST_F(SoundWaveTest, ADemoEffectOnTheRightIsHeardOnTheRight) {
+TEST_F(CampaignSoundWaveTest, ADemoEffectOnTheRightIsHeardOnTheRight) {
     D3DXMATRIX place;
     // Inside its reference distance, so it plays at full gain.
     D3DXMatrixTranslation(&place, 0, 0, -8);
@@ -146,7 +114,7 @@ TEST_F(SoundWaveTest, ADemoEffectOnTheRightIsHeardOnTheRight) {
 
 // The demo music, streamed through two buffers refilled as it plays, is
 // heard on both sides after its start delay.
-TEST_F(SoundWaveTest, TheStreamedDemoMusicIsHeard) {
+TEST_F(CampaignSoundWaveTest, TheStreamedDemoMusicIsHeard) {
     const int music = m_manager.CreateMusic(Demo("MainMenu.ogg").c_str());
     ASSERT_GE(music, 0) << VornaTest::ReadText(m_log);
     m_manager.PlaySound(music);

@@ -26,39 +26,7 @@ const bool g_configured = [] {
     return true;
 }();
 
-struct Levels {
-    double left = 0.0;
-    double right = 0.0;
-    size_t frames = 0;
-};
-
-// Root-mean-square level of each channel of a 16-bit stereo wave file.
-Levels Measure(const std::string& bytes) {
-    Levels levels;
-    size_t pos = 12;
-    while (pos + 8 <= bytes.size()) {
-        uint32_t size = 0;
-        std::memcpy(&size, bytes.data() + pos + 4, 4);
-        if (bytes.compare(pos, 4, "data") == 0) {
-            const size_t end = std::min(bytes.size(), pos + 8 + static_cast<size_t>(size));
-            double l = 0.0, r = 0.0;
-            for (size_t p = pos + 8; p + 4 <= end; p += 4) {
-                int16_t s[2];
-                std::memcpy(s, bytes.data() + p, 4);
-                l += static_cast<double>(s[0]) * s[0];
-                r += static_cast<double>(s[1]) * s[1];
-                ++levels.frames;
-            }
-            if (levels.frames) {
-                levels.left = std::sqrt(l / levels.frames);
-                levels.right = std::sqrt(r / levels.frames);
-            }
-            break;
-        }
-        pos += 8 + size + (size & 1);
-    }
-    return levels;
-}
+using Levels = SoundFiles::WaveLevels;
 
 // A demo sound played through the real sound thread, placed to the right of
 // a camera that looks along +x, is heard, and heard on the right.
@@ -100,7 +68,7 @@ TEST(SoundWaveTest, ADemoSoundPlayedOnTheSoundThreadReachesTheOutputOnTheRight) 
     manager.StopSoundThread(thread);
     manager.Release();  // closing the device completes the file
 
-    const Levels levels = Measure(VornaTest::ReadText(WaveFile()));
+    const Levels levels = SoundFiles::MeasureWave(VornaTest::ReadText(WaveFile()));
     EXPECT_GT(levels.frames, 22050u);  // at least the sound's length
     EXPECT_GT(levels.right, 100.0);
     EXPECT_GT(levels.right, 2.0 * levels.left);

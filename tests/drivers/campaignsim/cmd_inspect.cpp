@@ -1,0 +1,142 @@
+// campaignsim inspect: reads a campaign map with everything its units name
+// (descriptions, gun types, animated ship models, model and effect files)
+// and prints a validation report.
+//   campaignsim inspect <map> [--root FOLDER]
+// <map> is a file path, or a name in FOLDER's "Maps" folder. FOLDER is the
+// folder the campaign's data lie in (default: the driver's own folder).
+// Exit code: 0 when nothing is wrong, 1 when the report lists problems,
+// 2 for bad options.
+#include "Registry.h"
+#include "InspectReport.h"
+
+#include "campaign/data/CDX9KelDataIO.h"
+#include "engine2/core/CDX9KelLog.h"
+#include "platform/os/Paths.h"
+
+#include <cstdio>
+#include <map>
+#include <set>
+
+using namespace VornaCampaign;
+
+namespace {
+
+const char* KindOf(const GameObjectRecord& o) {
+    if (o.m_pMovement) return "Ship";
+    if (o.m_pTexts) return "Fort";
+    if (o.m_pBattleData) return "Mine";
+    return "none";
+}
+
+size_t GunCount(const BattleDataBlock& b) {
+    size_t n = 0;
+    for (const auto* list : {&b.m_stdvMGTowers, &b.m_stdvDesignParts, &b.m_stdvPipes})
+        for (const PartRecord& p : *list) n += p.m_stdvGuns.size();
+    return n;
+}
+
+} // namespace
+
+CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
+    std::string root = args.Get("root", Platform::ProgramFolder());
+    root = Platform::WithTrailingSeparator(root);
+    const std::string map = args.Get("");
+    if (map.empty()) {
+        std::fprintf(stderr, "inspect: name a map file\n");
+        return 2;
+    }
+    const std::string mapPath = Platform::FileExists(map) ? map : root + "Maps/" + map;
+    CampaignSim::InspectReport report(root);
+    report.Line("inspect " + map);
+
+    std::vector<GunType> artillery;
+    if (!g_DataIO.LoadArtillery((root + "Data/Artillery/Artillery.xml").c_str(), &artillery))
+        report.Problem("the artillery list does not load whole");
+    std::string names;
+    for (const GunType& t : artillery) names += std::string(" ") + t.m_szName;
+    report.Line("artillery " + std::to_string(artillery.size()) + ":" + names);
+    if (artillery.empty()) report.Problem("the artillery list has no gun types");
+
+    MapDescriptionRecord desc;
+    std::vector<D3DXMATRIX> statics, places;
+    std::vector<MapUnitRecord> units;
+    std::vector<MapColumnRecord> columns;
+    if (!g_DataIO.ReadGameMap(mapPath.c_str(), &desc, &statics, &units, &places, &columns)) {
+        report.Problem("the map file " + mapPath + " does not read");
+        return report.Finish();
+    }
+    report.Line("map \"" + std::string(desc.m_szName) + "\" statics " + std::to_string(statics.size()) + " units " +
+                std::to_string(units.size()) + " columns " + std::to_string(columns.size()));
+    report.CheckFile("Textures/", desc.m_szSkyTexture, "sky texture");
+    report.CheckFile("Textures/", desc.m_szWaterTexture, "water texture");
+
+    for (const MapStaticObjectRecord& s : desc.m_stdvStaticObjects) {
+        report.Line(std::string("static ") + s.m_szName + " " + s.m_szModel1);
+        report.CheckModels("Models/Statics/", s, s.m_szName);
+    }
+
+    std::map<std::string, std::pair<int, std::string>> unitInfo; // name -> side, kind
+    for (size_t i = 0; i < units.size(); ++i) {
+        const MapUnitRecord& u = units[i];
+        const std::string name = u.m_szName;
+        const int side = GetSide(u);
+        const D3DXMATRIX& m = places[i];
+        bool outside = false;
+        if (m._41 < desc.m_vMapMin.x || m._41 > desc.m_vMapMax.x || m._43 < desc.m_vMapMin.z ||
+            m._43 > desc.m_vMapMax.z)
+            outside = true;
+
+        GameObjectRecord object;
+        object.m_Unit = u;
+        if (!g_DataIO.LoadGameObjectXML((root + "Data/Parameters/" + u.m_szDescriptionFile).c_str(), &object,
+                                        artillery)) {
+            report.Line("unit " + name + " side " + std::to_string(side));
+            report.Problem("unit " + name + ": description " + u.m_szDescriptionFile + " does not load");
+            continue;
+        }
+        const std::string kind = KindOf(object);
+        unitInfo[name] = {side, kind};
+        std::string line = "unit " + name + " side " + std::to_string(side) + " " + kind;
+        if (!object.m_pBattleData) {
+            report.Problem("unit " + name + ": description " + u.m_szDescriptionFile + " gives no battle data");
+        } else {
+            const BattleDataBlock& b = *object.m_pBattleData;
+            line += " parts " + std::to_string(b.m_stdvDesignParts.size()) + " towers " +
+                    std::to_string(b.m_stdvMGTowers.size()) + " pipes " + std::to_string(b.m_stdvPipes.size()) +
+                    " guns " + std::to_string(GunCount(b));
+            if (kind == "Ship" && b.m_stdvDesignParts.size() != 6)
+                report.Problem("ship " + name + " has " + std::to_string(b.m_stdvDesignParts.size()) +
+                               " hull parts, not 6");
+        }
+        if (side == SIDE_UNSIDE && kind != "Mine") report.Problem("unit " + name + " of no side is no mine");
+        if ((side == SIDE_1 || side == SIDE_2) && kind != "Ship" && kind != "Fort")
+            report.Problem("unit " + name + " of side " + std::to_string(side) + " is neither ship nor fort");
+        if (side == SIDE_1 || side == SIDE_2) line += report.CheckAnimatedModel(u, object);
+        report.Line(line);
+        if (outside) report.Problem("unit " + name + " stands outside the map area");
+        if (side == SIDE_NONE) report.Problem("unit " + name + " has no side (\"" + u.m_szSide + "\")");
+        report.CheckModels("Models/Units/", u, u.m_szName);
+    }
+
+    std::set<std::string> placed;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const MapColumnRecord& column = columns[c];
+        std::string line = "column " + std::to_string(c + 1) + " speed " + std::to_string(column.m_fSpeed) + " ships";
+        std::set<int> sides;
+        for (const std::string& ship : column.m_stdvShipNames) {
+            line += " " + ship;
+            const auto found = unitInfo.find(ship);
+            if (found == unitInfo.end()) {
+                report.Problem("column " + std::to_string(c + 1) + " names " + ship + ", which is no unit");
+                continue;
+            }
+            sides.insert(found->second.first);
+            if (found->second.second != "Ship") report.Problem("column ship " + ship + " is no ship");
+            if (!placed.insert(ship).second) report.Problem("ship " + ship + " stands in two columns");
+        }
+        if (column.m_stdvShipNames.empty()) report.Problem("column " + std::to_string(c + 1) + " is empty");
+        if (sides.size() > 1) report.Problem("column " + std::to_string(c + 1) + " mixes the sides");
+        report.Line(line);
+    }
+    return report.Finish();
+}
