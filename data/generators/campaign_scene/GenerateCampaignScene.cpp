@@ -134,7 +134,7 @@ Mesh Hull(float length, float beam, int segments) {
     Mesh m;
     m.reverse = true;
     const float halfL = length / 2, halfB = beam / 2, keel = -1.0f, deck = 1.2f, shoulder = halfL - length * 0.2f;
-    const float uS = 1.0f / length, vS = 1.0f / 2.2f, vTop = deck;
+    const float uS = 1.0f / length, vS = 1.0f / 2.2f, vTop = deck + 0.15f; // the deck samples inside the top rows
     for (int s = 0; s < segments; ++s) {
         const float z0 = -halfL + (shoulder + halfL) * s / segments;
         const float z1 = -halfL + (shoulder + halfL) * (s + 1) / segments;
