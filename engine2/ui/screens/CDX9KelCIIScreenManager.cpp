@@ -105,7 +105,7 @@ bool CDX9KelCIIScreenManager::LoadDefaults() {
     return true;
 }
 
-void CDX9KelCIIScreenManager::DrawStartControl(CDX9KelGUIControl* control, CDX9KelGUIControl* also) {
+void CDX9KelCIIScreenManager::DrawStartControl(CDX9KelGUIControl* control, CDX9KelGUIControl* also, int index) {
     IDirect3DDevice9* device = m_pGUIManager->m_pDevice;
     m_pRender->BeginRender(0xFF000000u);
     D3DXMATRIX view, projection;
@@ -125,6 +125,7 @@ void CDX9KelCIIScreenManager::DrawStartControl(CDX9KelGUIControl* control, CDX9K
     control->Render(true, 0);
     device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    if (m_StartFrameShown) m_StartFrameShown(index);
     m_pRender->EndRender();
 }
 
@@ -155,8 +156,7 @@ bool CDX9KelCIIScreenManager::ProcStartDialog() {
     for (std::size_t i = 0; i < controls.size(); ++i) {
         CDX9KelGUIControl* c = controls[i].get();
         if (c->m_iType == GUI_CONTROL_TYPE_IMAGE) {
-            DrawStartControl(c, nullptr);
-            if (m_StartFrameShown) m_StartFrameShown(static_cast<int>(i));
+            DrawStartControl(c, nullptr, static_cast<int>(i));
             m_StartWait(kStartImageMs);
         } else if (c->m_iType == GUI_CONTROL_TYPE_TEXT) {
             CDX9KelGUIControl* image = nullptr;
@@ -164,8 +164,7 @@ bool CDX9KelCIIScreenManager::ProcStartDialog() {
                 image = controls[i + 1].get();
                 image->m_bVisible = true;
             }
-            DrawStartControl(c, image);
-            if (m_StartFrameShown) m_StartFrameShown(static_cast<int>(i));
+            DrawStartControl(c, image, static_cast<int>(i));
         }
     }
     start.Release(true);

@@ -144,15 +144,15 @@ public:
     std::vector<std::unique_ptr<CDX9KelCIIScreen>> m_Screens;
     // The switch-screen gate shared by all screens.
     DWORD m_dwSwitchStamp = 0;
-    // The start sequence's wait after each image, and a look at each
-    // presented frame (control index in the start dialog); drivers replace
-    // the wait with their virtual clock.
+    // The start sequence's wait after each image, and a look at each frame
+    // just before it is presented (control index in the start dialog);
+    // drivers replace the wait with their virtual clock.
     std::function<void(DWORD)> m_StartWait;
     std::function<void(int)> m_StartFrameShown;
 
 private:
     int GetScreenIndex(int id) const;
-    void DrawStartControl(CDX9KelGUIControl* control, CDX9KelGUIControl* also);
+    void DrawStartControl(CDX9KelGUIControl* control, CDX9KelGUIControl* also, int index);
 };
 
 // Reads an XML file of the program folder with a depth check first; false
