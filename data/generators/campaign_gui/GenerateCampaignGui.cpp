@@ -6,7 +6,7 @@
 //     because the campaign's layout advances by offset plus width;
 //   UI/Textures/*.png: dialog panel, button face, hint background, scroll
 //     thumb, track and four arrows, list selection bar, state-bar fill, and
-//     the logo and menu pictures.
+//     the logo and the menu picture (as large as the demo's window).
 // usage: generate_campaign_gui <programs folder> <font.ttf>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -181,11 +181,12 @@ Image Logo() {
     return img;
 }
 
+// As large as the window, so that it pops up over the whole client area.
 Image Picture() {
-    Image img(128, 96);
-    for (int y = 0; y < 96; ++y)
-        for (int x = 0; x < 128; ++x) {
-            const bool check = ((x / 16) + (y / 16)) % 2 == 0;
+    Image img(1024, 768);
+    for (int y = 0; y < 768; ++y)
+        for (int x = 0; x < 1024; ++x) {
+            const bool check = ((x / 64) + (y / 64)) % 2 == 0;
             img.Set(x, y, check ? 200 : 60, check ? 170 : 90, check ? 90 : 140, 255);
         }
     return img;
