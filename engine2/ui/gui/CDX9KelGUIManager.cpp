@@ -5,6 +5,7 @@
 
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelUtils.h"
+#include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/ui/gui/CDX9KelGUIButton.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
 #include "engine2/ui/gui/CDX9KelGUIImage.h"
@@ -27,7 +28,8 @@ constexpr D3DCOLOR kFontColourKey = 0xFF000000u;
 
 CDX9KelGUIManager::~CDX9KelGUIManager() { Release(); }
 
-bool CDX9KelGUIManager::Init(HWND window, IDirect3DDevice9* device, void* resourceManager, void* renderSystem) {
+bool CDX9KelGUIManager::Init(HWND window, IDirect3DDevice9* device, CDX9KelGraphicsResManager* resourceManager,
+                             void* renderSystem) {
     if (!window || !device) return false;
     m_hWnd = window;
     m_pDevice = device;
@@ -185,7 +187,12 @@ void CDX9KelGUIManager::Release() {
     for (auto& d : m_Dialogs) d->Release();
     m_Dialogs.clear();
     m_Fonts.clear();
-    for (auto& t : m_Textures) ReleaseGUIObject(t.texture);
+    for (auto& t : m_Textures) {
+        if (t.shared && m_pResourceManager)
+            m_pResourceManager->ReleaseTexture(t.texture);
+        else
+            ReleaseGUIObject(t.texture);
+    }
     m_Textures.clear();
     for (auto& e : m_Effects) ReleaseGUIObject(e.second);
     m_Effects.clear();
@@ -201,14 +208,26 @@ IDirect3DTexture9* CDX9KelGUIManager::LoadTexture(const std::string& name, D3DCO
             if (info) *info = t.info;
             return t.texture;
         }
-    std::string full;
-    if (!CDX9KelUtils::SplitExeFolderPath(name.c_str(), &full, nullptr, nullptr)) return nullptr;
-    LoadedTexture loaded{name, colourKey, nullptr, {}};
-    if (FAILED(D3DXCreateTextureFromFileExA(m_pDevice, full.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
-                                            D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, colourKey,
-                                            &loaded.info, nullptr, &loaded.texture)) ||
-        !loaded.texture)
+    std::string full, folder, file;
+    if (!CDX9KelUtils::SplitExeFolderPath(name.c_str(), &full, &folder, &file)) return nullptr;
+    LoadedTexture loaded{name, colourKey, nullptr, {}, m_pResourceManager != nullptr};
+    if (m_pResourceManager) {
+        IDirect3DBaseTexture9* base = m_pResourceManager->CreateTextureFromFile(m_pDevice, file.c_str(), folder.c_str(),
+                                                                               false, colourKey, &loaded.info);
+        if (!base) return nullptr;
+        // Controls draw flat images only; a cube or volume file is no GUI
+        // texture.
+        if (base->GetType() != D3DRTYPE_TEXTURE) {
+            m_pResourceManager->ReleaseTexture(base);
+            return nullptr;
+        }
+        loaded.texture = static_cast<IDirect3DTexture9*>(base);
+    } else if (FAILED(D3DXCreateTextureFromFileExA(m_pDevice, full.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0,
+                                                   D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT,
+                                                   colourKey, &loaded.info, nullptr, &loaded.texture)) ||
+               !loaded.texture) {
         return nullptr;
+    }
     m_Textures.push_back(loaded);
     if (info) *info = loaded.info;
     return loaded.texture;

@@ -12,6 +12,8 @@
 
 namespace Vorna2 {
 
+class CDX9KelGraphicsResManager;
+
 class CDX9KelGUIManager {
 public:
     CDX9KelGUIManager() = default;
@@ -19,10 +21,11 @@ public:
     CDX9KelGUIManager& operator=(const CDX9KelGUIManager&) = delete;
     ~CDX9KelGUIManager();
 
-    // False when the window or the device is missing. The resource manager
-    // and the render system are kept as given (the factory loads through
-    // the device when they are absent).
-    bool Init(HWND window, IDirect3DDevice9* device, void* resourceManager, void* renderSystem);
+    // False when the window or the device is missing. Textures are loaded
+    // through the resource manager, shared with the rest of the engine;
+    // without one (tests, tools) the GUI loads them through the device
+    // itself. The render system is kept as given.
+    bool Init(HWND window, IDirect3DDevice9* device, CDX9KelGraphicsResManager* resourceManager, void* renderSystem);
 
     int AddDialog(int left, int top, int right, int bottom, const char* backgroundImage, bool drag);
     bool DeleteDialog(int id);
@@ -105,7 +108,7 @@ public:
     int m_iClientWidth = 0;
     int m_iClientHeight = 0;
     IDirect3DDevice9* m_pDevice = nullptr;
-    void* m_pResourceManager = nullptr;
+    CDX9KelGraphicsResManager* m_pResourceManager = nullptr;
     void* m_pRenderSystem = nullptr;
     HWND m_hWnd = nullptr;
     std::vector<std::unique_ptr<CDX9KelGUIDialog>> m_Dialogs;
@@ -126,6 +129,8 @@ private:
         D3DCOLOR key;
         IDirect3DTexture9* texture;
         D3DXIMAGE_INFO info;
+        // Held by the resource manager (one reference) rather than here.
+        bool shared;
     };
     std::vector<LoadedTexture> m_Textures;
     std::vector<std::pair<std::string, ID3DXEffect*>> m_Effects;

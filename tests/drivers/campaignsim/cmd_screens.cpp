@@ -170,7 +170,9 @@ private:
 
     void Start() {
         m_bStarted = true;
-        if (!m_pApp || !m_pRender || !m_Gui.Init(m_pApp->m_hWnd, m_pRender->GetDevice(), nullptr, nullptr)) return;
+        if (!m_pApp || !m_pRender || !m_pScene ||
+            !m_Gui.Init(m_pApp->m_hWnd, m_pRender->GetDevice(), m_pScene->m_pGrahResManager, m_pScene->m_pRenderSystem))
+            return;
         m_Screens.Init(&m_Gui, m_pRender, nullptr);
         m_Screens.m_strScreenFolder = m_strFolder;
         m_Screens.m_StartWait = [this](DWORD ms) {

@@ -4,6 +4,7 @@
 #include "engine2/ui/gui/CDX9KelGUIButton.h"
 #include "engine2/ui/gui/CDX9KelGUIImage.h"
 #include "engine2/ui/gui/CDX9KelGUIText.h"
+#include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 
 namespace GuiTest {
 namespace {
@@ -312,6 +313,46 @@ TEST_F(DialogList, DrawnControlsReachThePixels) {
     EXPECT_EQ(m_World.m_Device.At(px, 5, 5) & 0xFFFFFFu, 0u);
     // The text's first glyph quad: x 101-106, y 12-21 in green.
     EXPECT_EQ(m_World.m_Device.At(px, 103, 16) & 0xFFFFFFu, 0x00FF00u);
+}
+
+} // namespace
+} // namespace GuiTest
+
+namespace GuiTest {
+namespace {
+
+TEST(GuiSharedTextures, FactoryLoadsThroughTheResourceManagerAndGivesItsReferenceBack) {
+    const auto folder = VornaTest::FreshFolder();
+    Platform::ManualClock clock;
+    Platform::SetClock(&clock);
+    VornaTest::OffscreenDevice device;
+    if (!device.Create(320, 240)) {
+        Platform::SetClock(nullptr);
+        GTEST_SKIP() << "no GL context";
+    }
+    WriteBmp(folder / "white.bmp", 8, 8, 255, 255, 255);
+    WriteBmp(folder / "font_0.bmp", 128, 128, 0, 0, 0);
+    VornaTest::WriteText(folder / "font.xml", TestFontXml("font_0.bmp"));
+    {
+        CDX9KelGraphicsResManager resources;
+        CDX9KelGUIManager gui;
+        ASSERT_TRUE(gui.Init(device.m_hWnd, device.m_pDevice, &resources, nullptr));
+        const int dialog = gui.AddDialog(0, 0, 100, 100, FromExe(folder / "white.bmp").c_str(), false);
+        ASSERT_EQ(dialog, 0);
+        ASSERT_EQ(gui.AddImage(dialog, FromExe(folder / "white.bmp").c_str(), "", "", 0xFFFFFFFFu, false, 0, 0, 10, 10),
+                  S_OK);
+        const int index = resources.FindTexture("white.bmp");
+        ASSERT_GE(index, 0);
+        // One reference for the GUI, however many controls use it.
+        EXPECT_EQ(resources.GetTextureCount(index), 1);
+        // The font page goes the same way, with its colour key.
+        ASSERT_EQ(gui.LoadBitmapFontFromFile(FromExe(folder / "font.xml").c_str()), 0);
+        gui.Release();
+        EXPECT_LT(resources.FindTexture("white.bmp"), 0);
+        EXPECT_LT(resources.FindTexture("font_0.bmp"), 0);
+        resources.ReleaseAllTextures();
+    }
+    Platform::SetClock(nullptr);
 }
 
 } // namespace
