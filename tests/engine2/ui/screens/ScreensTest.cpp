@@ -185,6 +185,29 @@ TEST_F(Screens, ToggleCheckButtonAndSwitchActions) {
     EXPECT_TRUE(m_Screens.GetScreen("other.xml")->GetDialog(0)->m_bVisible);
 }
 
+TEST_F(Screens, SwitchingWaitsHalfASecondBetweenSwitches) {
+    WriteMenu();
+    // A button on the other screen, under the cursor, switches back.
+    Write("other.xml", "<Screen><Dialogs><Only>" + Borders(10, 10, 90, 90) + "<Controls><Button>" +
+                           Borders(5, 70, 15, 95) +
+                           "<Action><Type>0</Type><Objects>menu.xml</Objects></Action></Button></Controls>"
+                           "</Only></Dialogs></Screen>");
+    Write("screens.slt", "menu.xml\nother.xml\n");
+    ASSERT_TRUE(m_Screens.LoadScreens());
+    const int menu = m_Screens.FindScreenId("menu.xml"), other = m_Screens.FindScreenId("other.xml");
+    Frame(222, 36, false);
+    Frame(222, 36, true);
+    Frame(222, 36, true);
+    ASSERT_EQ(m_Screens.m_iActiveScreen, other);
+    Frame(222, 36, false, 400);
+    Frame(222, 36, false);
+    Frame(222, 36, true);
+    Frame(222, 36, true);
+    EXPECT_EQ(m_Screens.m_iActiveScreen, other);
+    for (int i = 0; i < 3; ++i) Frame(222, 36, true, 100);
+    EXPECT_EQ(m_Screens.m_iActiveScreen, menu);
+}
+
 TEST_F(Screens, QuitActionPostsTheQuitMessage) {
     WriteMenu();
     Write("screens.slt", "menu.xml\nother.xml\n");
