@@ -1,13 +1,15 @@
 // campaignsim screens: starts the campaign's engine, loads the campaign
 // screens as the game scene will (the GUI manager and the screen manager on
 // the engine's window and device), plays the start sequence on the virtual
-// clock, then runs a script of mouse and keyboard input frame by frame,
-// copying each frame's input into the GUI manager before its update.
+// clock, then runs a script of mouse and keyboard input given to the window
+// frame by frame; each frame's input state is copied into the GUI manager
+// before its update, as the game scene does.
 //   --script FILE   the script: one event per line, "FRAME COMMAND [ARGS]":
 //                     move X Y      cursor to client pixel (X, Y)
 //                     down | up     left mouse button
 //                     wheel N       wheel notches for that frame
-//                     char C        a typed character (held for two frames)
+//                     char C        a typed character (ended two frames later
+//                                   by a mouse move on the spot)
 //                     key NAME down|up   a key (BACK, RETURN, ESCAPE or a code)
 //                     shot NAME     save the frame as NAME.png and dump the state
 //                     end           close the window after this frame
@@ -27,6 +29,7 @@
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
+#include "engine2/core/CDX9Kelinput.h"
 #include "engine2/core/render/CDX9KelRender.h"
 #include "engine2/ui/gui/CDX9KelGUIButton.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
@@ -122,18 +125,17 @@ public:
         SimEngine::Process();
         if (!m_bStarted) Start();
         if (!m_bScreensOk || m_bClosing) return;
-        for (const Event& e : m_Events)
-            if (e.frame == m_iFrame) Apply(e);
-        // What the game scene copies from the input every frame.
-        m_Gui.SetCursorOverride(m_Cursor);
-        m_Gui.m_bLeftButton = m_bLeft;
-        m_Gui.m_fWheel = m_fWheel;
-        m_Gui.m_cTypedChar = m_iCharFrames > 0 ? m_cChar : 0;
-        m_Gui.m_pKeyboard = m_Keys;
+        // What the game scene copies from the input every frame; the cursor
+        // is the system cursor, which the GUI reads itself.
+        const Vorna2::CDX9Kelinput& input = Vorna2::g_Input;
+        m_Gui.m_bLeftButton = (input.m_MouseState.rgbButtons[0] & 0x80) != 0;
+        m_Gui.m_bRightButton = (input.m_MouseState.rgbButtons[1] & 0x80) != 0;
+        m_Gui.m_bMiddleButton = (input.m_MouseState.rgbButtons[2] & 0x80) != 0;
+        m_Gui.m_fWheel = input.m_fWheel;
+        m_Gui.m_cTypedChar = static_cast<char>(input.m_Char);
+        m_Gui.m_pKeyboard = input.m_KeyboardState;
         m_Gui.Update();
         m_Screens.Update();
-        m_fWheel = 0.0f;
-        if (m_iCharFrames > 0) --m_iCharFrames;
     }
 
     void Render() override {
@@ -145,8 +147,15 @@ public:
                 if (e.frame == m_iFrame && e.command == "shot") Shot(e.args[0]);
             m_pRender->EndRender();
         }
-        if (!m_bScreensOk || m_iFrame >= m_iLastFrame + 1) Close();
+        if (!m_bScreensOk || m_iFrame >= m_iLastFrame + 1) {
+            Close();
+            return;
+        }
         ++m_iFrame;
+        for (const Event& e : m_Events)
+            if (e.frame == m_iFrame) Apply(e);
+        for (int& f : m_CharUps)
+            if (f == m_iFrame) Platform::InjectMouseMove(m_pApp->m_hWnd, m_Cursor.x, m_Cursor.y);
     }
 
     void Release() override {
@@ -194,25 +203,33 @@ private:
         for (Vorna2::CDX9KelGUIListBox* list : lists)
             for (int i = 0; i < m_iListElements; ++i) list->AddElement(("Saved campaign " + std::to_string(i + 1)).c_str());
         m_strReport += "screens " + std::to_string(m_Screens.m_Screens.size()) + "\n";
+        for (const Event& e : m_Events)
+            if (e.frame == 0) Apply(e);
     }
 
+    // Gives the window the event, as the user's hand would.
     void Apply(const Event& e) {
+        HWND hWnd = m_pApp->m_hWnd;
         if (e.command == "move") {
             int x = 0, y = 0;
             ParseInt(e.args[0], x);
             ParseInt(e.args[1], y);
             m_Cursor = {x, y};
+            Platform::InjectMouseMove(hWnd, x, y);
         } else if (e.command == "down" || e.command == "up") {
-            m_bLeft = e.command == "down";
+            Platform::InjectMouseButton(hWnd, 0, e.command == "down", m_Cursor.x, m_Cursor.y);
         } else if (e.command == "wheel") {
             int n = 0;
             ParseInt(e.args[0], n);
-            m_fWheel = static_cast<float>(n);
+            Platform::InjectWheel(hWnd, n);
         } else if (e.command == "char") {
-            m_cChar = e.args[0][0];
-            m_iCharFrames = 2;
+            // The input keeps the last typed character until the window's
+            // next message: a mouse move on the spot, two frames later,
+            // ends it.
+            Platform::InjectText(hWnd, e.args[0].c_str());
+            m_CharUps.push_back(m_iFrame + 2);
         } else if (e.command == "key") {
-            m_Keys[KeyCode(e.args[0])] = e.args[1] == "down" ? 0x80 : 0;
+            Platform::InjectKey(hWnd, static_cast<BYTE>(KeyCode(e.args[0])), e.args[1] == "down");
         }
     }
 
@@ -297,12 +314,8 @@ private:
     bool m_bClosing = false;
     Vorna2::CDX9KelGUIManager m_Gui;
     Vorna2::CDX9KelCIIScreenManager m_Screens;
-    POINT m_Cursor{-1, -1};
-    bool m_bLeft = false;
-    float m_fWheel = 0.0f;
-    char m_cChar = 0;
-    int m_iCharFrames = 0;
-    BYTE m_Keys[256] = {};
+    POINT m_Cursor{0, 0};
+    std::vector<int> m_CharUps;
 };
 
 } // namespace
