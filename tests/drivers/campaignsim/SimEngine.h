@@ -56,6 +56,8 @@ public:
     int GetFramesRun() const { return m_framesRun; }
     bool PictureSaved() const { return m_pictureSaved; }
     const SimOptions& GetOptions() const { return m_options; }
+    // The virtual clock, for subcommands that wait on it.
+    Platform::ManualClock& GetClock() { return m_clock; }
     // The state dump taken as the run ended, before anything was released.
     const std::string& GetFinalDump() const { return m_finalDump; }
     // The time of the virtual clock's first frame: the log's stamps read it.

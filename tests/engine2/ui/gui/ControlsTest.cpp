@@ -1,0 +1,415 @@
+// Buttons, check buttons, scroll bars, list boxes, edit boxes, radio lists,
+// scroll texts and state bars driven frame by frame.
+#include "GuiTestSupport.h"
+#include "engine2/ui/gui/CDX9KelGUIButton.h"
+#include "engine2/ui/gui/CDX9KelGUIEditBox.h"
+#include "engine2/ui/gui/CDX9KelGUIImage.h"
+#include "engine2/ui/gui/CDX9KelGUIListBox.h"
+#include "engine2/ui/gui/CDX9KelGUIRadioList.h"
+#include "engine2/ui/gui/CDX9KelGUIScrollBar.h"
+#include "engine2/ui/gui/CDX9KelGUIScrollText.h"
+#include "engine2/ui/gui/CDX9KelGUIStateBar.h"
+#include "engine2/ui/gui/CDX9KelGUIText.h"
+
+namespace GuiTest {
+namespace {
+
+class Controls : public GuiFixture {
+protected:
+    CDX9KelGUIButton* AddButton(int l, int t, int r, int b, int* mirror = nullptr) {
+        CDX9KelGUIButton* button = nullptr;
+        EXPECT_EQ(m_pDialog->AddButton(l, t, r, b, 0, "ok", 0xFFFFFFFFu, m_World.Image(m_World.m_White), mirror, &button),
+                  S_OK);
+        return button;
+    }
+    CDX9KelGUICheckButton* AddCheck(int l, int t, int r, int b, int* mirror = nullptr) {
+        CDX9KelGUICheckButton* button = nullptr;
+        EXPECT_EQ(m_pDialog->AddCheckButton(l, t, r, b, 0, "on", 0xFFFFFFFFu, m_World.Image(m_World.m_White), mirror,
+                                            &button),
+                  S_OK);
+        return button;
+    }
+};
+
+TEST_F(Controls, ButtonEnteredWithTheMouseButtonHeldStaysNormalUntilReleased) {
+    int mirror = -1;
+    CDX9KelGUIButton* b = AddButton(10, 10, 60, 40, &mirror);
+    m_World.Frame(20, 20, true);
+    m_World.Frame(20, 20, true);
+    EXPECT_EQ(b->m_iState, ButtonNormal);
+    m_World.Frame(20, 20, false);
+    EXPECT_EQ(b->m_iState, ButtonHover);
+    EXPECT_EQ(mirror, ButtonHover);
+    // The hover look stands one pixel up and left, lighter in contrast.
+    EXPECT_EQ(b->m_pImagePart->m_Rect.left, 9);
+    EXPECT_EQ(b->m_pImagePart->m_dwColor, GUIColourAdjustContrast(0xFFFFFFFFu, 0.7f));
+    m_World.Frame(20, 20, true);
+    EXPECT_EQ(b->m_iState, ButtonPressed);
+    EXPECT_EQ(mirror, ButtonPressed);
+    EXPECT_EQ(b->m_pImagePart->m_Rect.left, 10);
+    EXPECT_EQ(b->m_pImagePart->m_dwColor, 0xCCCCCCCCu);
+    m_World.Frame(200, 150, false);
+    EXPECT_EQ(b->m_iState, ButtonNormal);
+    EXPECT_EQ(b->m_pImagePart->m_dwColor, 0xFFFFFFFFu);
+}
+
+TEST_F(Controls, MirrorFiveDisablesUntilFourIsWritten) {
+    int mirror = 0;
+    CDX9KelGUIButton* b = AddButton(10, 10, 60, 40, &mirror);
+    mirror = kButtonForceDisabled;
+    m_World.Frame(20, 20, false);
+    EXPECT_EQ(b->m_iState, ButtonDisabled);
+    EXPECT_EQ(mirror, ButtonDisabled);
+    m_World.Frame(20, 20, false);
+    m_World.Frame(20, 20, true);
+    EXPECT_EQ(b->m_iState, ButtonDisabled);
+    EXPECT_EQ(b->UpdateMouse({20, 20}), 0);
+    mirror = kButtonForceNormal;
+    m_World.Frame(20, 20, false);
+    EXPECT_EQ(b->m_iState, ButtonNormal);
+    m_World.Frame(20, 20, false);
+    EXPECT_EQ(b->m_iState, ButtonHover);
+}
+
+TEST_F(Controls, CheckButtonHeldTogglesOncePerClickWindow) {
+    int mirror = 0;
+    CDX9KelGUICheckButton* c = AddCheck(10, 10, 60, 40, &mirror);
+    EXPECT_EQ(c->m_iType, GUI_CONTROL_TYPE_CHECKBUTTON);
+    int toggles = 0, last = c->m_iState;
+    for (int i = 0; i < 36; ++i) {
+        m_World.Frame(20, 20, true);
+        if (c->m_iState != last) ++toggles;
+        last = c->m_iState;
+    }
+    EXPECT_EQ(toggles, 3);
+    EXPECT_EQ(c->m_iState, ButtonPressed);
+    EXPECT_EQ(mirror, ButtonPressed);
+    // Checked, it keeps its look when the mouse leaves.
+    m_World.Frame(200, 150, false);
+    EXPECT_EQ(c->m_iState, ButtonPressed);
+    EXPECT_EQ(c->m_pImagePart->m_Rect.left, 11);
+}
+
+TEST_F(Controls, CheckButtonHoverIsUndoneWhenTheMouseLeaves) {
+    CDX9KelGUICheckButton* c = AddCheck(10, 10, 60, 40);
+    m_World.Frame(20, 20, false);
+    EXPECT_EQ(c->m_iState, ButtonHover);
+    EXPECT_EQ(c->m_pImagePart->m_Rect.left, 9);
+    c->MouseLeave();
+    EXPECT_EQ(c->m_iState, ButtonNormal);
+    EXPECT_EQ(c->m_pImagePart->m_Rect.left, 10);
+    EXPECT_EQ(c->m_pImagePart->m_dwColor, 0xFFFFFFFFu);
+}
+
+TEST_F(Controls, HintAppearsAfterTheDelayAndFlipsAtTheRightEdge) {
+    CDX9KelGUIButton* b = AddButton(250, 100, 299, 130);
+    ASSERT_EQ(m_pDialog->SetButtonPopUp(b->m_iID, 0, 0, 60, 20, 0, "hint", 0xFFFFFFFFu, m_World.Image(m_World.m_Blue)),
+              S_OK);
+    ASSERT_NE(b->m_pPopUpImage, nullptr);
+    EXPECT_FALSE(b->m_pPopUpImage->m_bVisible);
+    for (int i = 0; i < 70; ++i) m_World.Frame(280, 110, false);
+    EXPECT_FALSE(b->m_pPopUpImage->m_bVisible);
+    for (int i = 0; i < 10; ++i) m_World.Frame(280, 110, false);
+    ASSERT_TRUE(b->m_pPopUpImage->m_bVisible);
+    EXPECT_TRUE(b->m_pPopUpText->m_bVisible);
+    EXPECT_EQ(b->m_pPopUpImage->m_Rect.left, 280 - 60 - 32);
+    EXPECT_EQ(b->m_pPopUpImage->m_Rect.top, 110);
+    EXPECT_EQ(b->m_pPopUpText->m_Rect.left, 280 - 60 - 32);
+    EXPECT_EQ(m_pDialog->m_Controls.back().get(), b->m_pPopUpText);
+    // Moving the cursor hides it.
+    m_World.Frame(281, 110, false);
+    EXPECT_FALSE(b->m_pPopUpImage->m_bVisible);
+    EXPECT_EQ(m_pDialog->SetButtonPopUp(999, 0, 0, 60, 20, 0, "x", 0, m_World.Image(m_World.m_Blue)), E_FAIL);
+}
+
+TEST_F(Controls, SetVisibleResetsStateAndMirror) {
+    int mirror = 0;
+    CDX9KelGUIButton* b = AddButton(10, 10, 60, 40, &mirror);
+    m_World.Frame(20, 20, false);
+    ASSERT_EQ(mirror, ButtonHover);
+    b->SetVisible(false);
+    EXPECT_EQ(mirror, ButtonNormal);
+    EXPECT_FALSE(b->m_pTextPart->m_bVisible);
+    EXPECT_EQ(b->m_pImagePart->m_Rect.left, 10);
+}
+
+// A horizontal bar 240 long and 20 thick: a 200-pixel track.
+TEST_F(Controls, ScrollBarStepRuleTable) {
+    struct Case {
+        int maximum, step, thumb, kept;
+    } cases[] = {{10, 10, 100, 10}, {50, 3, 50, 50}, {0, 0, 200, 0}, {1000, 1, 5, 195}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.maximum);
+        CDX9KelGUIScrollBar* bar = nullptr;
+        ASSERT_EQ(m_pDialog->AddScrollBar(10, 10, 250, 30, m_World.Bar(), nullptr, false, &bar), S_OK);
+        EXPECT_EQ(bar->m_iLimit, 195);
+        EXPECT_TRUE(bar->SetMaxPosition(c.maximum));
+        EXPECT_EQ(bar->m_iMaximum, c.kept);
+        EXPECT_EQ(bar->m_iStep, c.step);
+        EXPECT_EQ(bar->m_pThumb->m_Rect.right - bar->m_pThumb->m_Rect.left, c.thumb);
+        EXPECT_EQ(bar->m_pTrack->m_Rect.left, 30);
+        EXPECT_EQ(bar->m_pArrow2->m_Rect.left, 230);
+    }
+    // Not more than twice as long as thick: no layout, no bar.
+    EXPECT_EQ(m_pDialog->AddScrollBar(10, 40, 50, 60, m_World.Bar(), nullptr, false), E_FAIL);
+    GUIScrollBarSettings missing = m_World.Bar();
+    missing.arrow2.texture = nullptr;
+    EXPECT_EQ(m_pDialog->AddScrollBar(10, 40, 250, 60, missing, nullptr, false), E_FAIL);
+}
+
+TEST_F(Controls, ScrollBarClicksWheelAndThumbDrag) {
+    int mirror = -1;
+    CDX9KelGUIScrollBar* bar = nullptr;
+    ASSERT_EQ(m_pDialog->AddScrollBar(10, 10, 250, 30, m_World.Bar(), &mirror, false, &bar), S_OK);
+    ASSERT_TRUE(bar->SetMaxPosition(10));
+    EXPECT_EQ(bar->PositionFromPoint({150, 20}), 7);
+    EXPECT_EQ(bar->PositionFromPoint({5, 20}), -1);
+    // A click on the track beyond the thumb jumps.
+    m_World.Frame(200, 20, true);
+    EXPECT_EQ(bar->m_iPosition, 10);
+    EXPECT_EQ(mirror, 10);
+    m_World.Frame(200, 20, false, 300);
+    m_World.Frame(150, 20, false, 20, 1.0f);
+    EXPECT_EQ(bar->m_iPosition, 9);
+    EXPECT_FALSE(bar->SetPosition(11, true));
+    EXPECT_TRUE(bar->SetPosition(0, true));
+    // Grab the thumb (30..130), drag it 30 pixels right, then far out.
+    m_World.Frame(50, 20, false);
+    m_World.Frame(50, 20, true);
+    m_World.Frame(50, 20, true);
+    ASSERT_TRUE(bar->m_bDragging);
+    m_World.Frame(80, 20, true);
+    EXPECT_EQ(bar->m_pThumb->m_Rect.left, 60);
+    EXPECT_EQ(bar->m_iPosition, 3);
+    m_World.Frame(400, 20, true);
+    EXPECT_EQ(bar->m_pThumb->m_Rect.left, 60);
+    m_World.Frame(400, 20, false);
+    EXPECT_FALSE(bar->m_bDragging);
+    EXPECT_FALSE(m_pDialog->m_bPopUpOpen);
+    EXPECT_EQ(bar->m_pThumb->m_Rect.left, 30 + 3 * 10);
+}
+
+TEST(GuiScrollRange, Table) {
+    struct Case {
+        int content, window, limit, positions, step;
+    } cases[] = {{160, 100, 55, 6, 10}, {100, 100, 55, 0, 10}, {1100, 100, 55, 52, 19}, {300, 100, 0, 0, 201}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        const GUIScrollRange r = ComputeScrollRange(c.content, c.window, c.limit);
+        EXPECT_EQ(r.positions, c.positions);
+        EXPECT_EQ(r.step, c.step);
+    }
+}
+
+class ListBox : public GuiFixture {
+protected:
+    void SetUp() override {
+        GuiFixture::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_EQ(m_pDialog->AddListBox(10, 10, 150, 110, 0xFFFFFFFFu, 0, m_World.Image(m_World.m_Blue), m_World.Bar(),
+                                        &m_iSelected, &m_strText, &m_pList),
+                  S_OK);
+        for (int i = 0; i < 10; ++i) ASSERT_EQ(m_pList->AddElement(("item" + std::to_string(i)).c_str()), i);
+    }
+    CDX9KelGUIListBox* m_pList = nullptr;
+    int m_iSelected = -1;
+    std::string m_strText;
+};
+
+TEST_F(ListBox, RangeWheelAndClickSelection) {
+    EXPECT_EQ(m_pList->m_iContentHeight, 120);
+    EXPECT_EQ(m_pList->m_pScrollBar->m_iMaximum, 2);
+    EXPECT_EQ(m_pList->m_iStep, 10);
+    EXPECT_FALSE(m_pList->m_Elements[9]->m_bVisible);
+    m_World.Frame(50, 50, false, 20, -1.0f);
+    EXPECT_EQ(m_pList->m_iScrollShown, 1);
+    EXPECT_EQ(m_pList->m_Elements[0]->m_Rect.top, 0);
+    // The first element now shows only its lower part; a click there takes it.
+    m_World.Frame(20, 11, true);
+    EXPECT_EQ(m_pList->m_iSelected, 0);
+    EXPECT_EQ(m_iSelected, 0);
+    EXPECT_EQ(m_strText, "item0");
+    EXPECT_TRUE(m_pList->m_pSelectionBar->m_bVisible);
+    EXPECT_EQ(m_pList->m_pSelectionBar->m_Rect.top, 0);
+    EXPECT_EQ(m_pList->m_pSelectionBar->m_Clip.top, 10);
+    m_World.Frame(20, 11, false, 400);
+    m_World.Frame(20, 40, true);
+    m_World.Frame(20, 40, true);
+    EXPECT_EQ(m_pList->m_iSelected, 3);
+}
+
+TEST_F(ListBox, OutOfRangeSelectionsAreIgnored) {
+    EXPECT_FALSE(m_pList->SelectElement(10));
+    EXPECT_FALSE(m_pList->SelectElement(-1));
+    EXPECT_EQ(m_iSelected, -1);
+    EXPECT_TRUE(m_pList->SelectElement(9));
+    EXPECT_EQ(m_strText, "item9");
+}
+
+TEST_F(ListBox, ClearingAScrolledListStartsAgainAtTheTop) {
+    m_World.Frame(50, 50, false, 20, -1.0f);
+    m_World.Frame(50, 50, false, 20, -1.0f);
+    ASSERT_EQ(m_pList->m_iScrollShown, 2);
+    const std::size_t controls = m_pDialog->m_Controls.size();
+    m_pList->ClearElements();
+    EXPECT_EQ(m_pDialog->m_Controls.size(), controls - 10);
+    EXPECT_EQ(m_pList->m_pScrollBar->m_iPosition, 0);
+    EXPECT_EQ(m_pList->m_pScrollBar->m_iMaximum, 0);
+    EXPECT_EQ(m_pList->m_iScrollShown, 0);
+    ASSERT_EQ(m_pList->AddElement("again"), 0);
+    EXPECT_EQ(m_pList->m_Elements[0]->m_Rect.top, 10);
+    m_World.Frame(50, 50, false, 20, -1.0f);
+    EXPECT_EQ(m_pList->m_Elements[0]->m_Rect.top, 10);
+}
+
+TEST_F(ListBox, NarrowerThanItsScrollBarIsRefused) {
+    EXPECT_EQ(m_pDialog->AddListBox(10, 120, 29, 190, 0, 0, m_World.Image(m_World.m_Blue), m_World.Bar(), nullptr,
+                                    nullptr),
+              E_FAIL);
+}
+
+class EditBox : public GuiFixture {
+protected:
+    void SetUp() override {
+        GuiFixture::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_EQ(m_pDialog->AddEditBox(10, 10, 290, 30, 0, 0xFFFFFFFFu, &m_pBox), S_OK);
+    }
+    // One key press: the character stays for two frames, long enough for
+    // the dialog's 100 ms window to open once. The keyboard reaches the box
+    // while the cursor is over its dialog.
+    void Type(char c) {
+        m_World.Frame(100, 150, false, 150, 0.0f, c);
+        m_World.Frame(100, 150, false, 150, 0.0f, c);
+        m_World.Frame(100, 150, false, 150);
+    }
+    void Backspace() {
+        m_World.Key(DIK_BACK, true);
+        m_World.Frame(100, 150, false, 150);
+        m_World.Frame(100, 150, false, 150);
+        m_World.Key(DIK_BACK, false);
+        m_World.Frame(100, 150, false, 150);
+    }
+    std::string Shown() const { return m_pBox->m_pTextPart->m_strText; }
+    CDX9KelGUIEditBox* m_pBox = nullptr;
+};
+
+TEST_F(EditBox, FocusTypingBackspaceAndLeaving) {
+    Type('A');
+    EXPECT_EQ(Shown(), "");
+    m_World.Frame(20, 20, true);
+    m_World.Frame(20, 20, false, 400);
+    EXPECT_TRUE(m_pBox->m_bFocused);
+    EXPECT_EQ(Shown(), "|");
+    Backspace();
+    EXPECT_EQ(Shown(), "|");
+    Type('A');
+    Type('B');
+    Type('\r');
+    Type(static_cast<char>(0xE9));
+    Type('C');
+    EXPECT_EQ(Shown(), "AB\xE9" "C|");
+    Backspace();
+    EXPECT_EQ(Shown(), "AB\xE9|");
+    EXPECT_EQ(m_pBox->GetText(), "AB\xE9");
+    // A click elsewhere takes the focus and the cursor away, not the text.
+    m_World.Frame(100, 150, true);
+    EXPECT_FALSE(m_pBox->m_bFocused);
+    EXPECT_EQ(Shown(), "AB\xE9");
+}
+
+TEST_F(EditBox, AcceptsFortyNineCharacters) {
+    m_World.Frame(20, 20, true);
+    m_World.Frame(20, 20, false, 400);
+    for (int i = 0; i < 55; ++i) Type('x');
+    EXPECT_EQ(Shown().size(), 50u);
+    EXPECT_EQ(m_pBox->GetText(), std::string(49, 'x'));
+}
+
+TEST_F(Controls, RadioListKeepsOneButtonDown) {
+    CDX9KelGUIRadioList* list = nullptr;
+    ASSERT_EQ(m_pDialog->AddRadioList(true, &list), S_OK);
+    CDX9KelGUICheckButton* b[3];
+    for (int i = 0; i < 3; ++i) {
+        b[i] = AddCheck(10 + 60 * i, 10, 60 + 60 * i, 40);
+        EXPECT_EQ(list->AddButton(b[i]), i);
+    }
+    m_World.Frame(-5, -5, false);
+    EXPECT_EQ(list->m_iSelected, 0);
+    EXPECT_EQ(b[0]->m_iState, ButtonPressed);
+    // Clicking the checked one changes nothing.
+    m_World.Frame(20, 20, true);
+    m_World.Frame(20, 20, false, 400);
+    EXPECT_EQ(b[0]->m_iState, ButtonPressed);
+    // Another one takes the selection from it.
+    m_World.Frame(80, 20, false);
+    m_World.Frame(80, 20, true);
+    m_World.Frame(80, 20, false);
+    m_World.Frame(80, 20, false);
+    EXPECT_EQ(list->m_iSelected, 1);
+    EXPECT_EQ(b[1]->m_iState, ButtonPressed);
+    EXPECT_EQ(b[0]->m_iState, ButtonNormal);
+    EXPECT_FALSE(list->SetButtonDisabled(2, true));
+    EXPECT_TRUE(list->SetSelection(2));
+    EXPECT_FALSE(list->SetSelection(3));
+    m_World.Frame(-5, -5, false);
+    EXPECT_EQ(b[2]->m_iState, ButtonPressed);
+    EXPECT_EQ(b[1]->m_iState, ButtonNormal);
+}
+
+TEST_F(Controls, RadioListWithoutMustSelectCanBeEmptied) {
+    CDX9KelGUIRadioList* list = nullptr;
+    ASSERT_EQ(m_pDialog->AddRadioList(false, &list), S_OK);
+    CDX9KelGUICheckButton* a = AddCheck(10, 10, 60, 40);
+    CDX9KelGUICheckButton* c = AddCheck(70, 10, 120, 40);
+    list->AddButton(a);
+    list->AddButton(c);
+    EXPECT_EQ(list->m_iSelected, -1);
+    EXPECT_TRUE(list->SetSelection(0));
+    EXPECT_TRUE(list->SetSelection(-1));
+    EXPECT_TRUE(list->SetButtonDisabled(1, true));
+    m_World.Frame(-5, -5, false);
+    EXPECT_EQ(c->m_iState, ButtonDisabled);
+    EXPECT_EQ(list->m_iSelected, -1);
+}
+
+TEST_F(Controls, StateBarCoversItsPercentage) {
+    CDX9KelGUIStateBar* bar = nullptr;
+    ASSERT_EQ(m_pDialog->AddStateBar(10, 10, 110, 30, m_World.Image(m_World.m_Red), 0xFFFFFFFFu, false, &bar), S_OK);
+    EXPECT_EQ(bar->m_iValue, 100);
+    EXPECT_EQ(bar->m_pBarImage->m_Rect.right, 110);
+    EXPECT_TRUE(bar->SetValue(0));
+    EXPECT_EQ(bar->m_pBarImage->m_Rect.right - bar->m_pBarImage->m_Rect.left, 1);
+    EXPECT_FALSE(bar->SetValue(101));
+    EXPECT_EQ(bar->m_iValue, 0);
+    CDX9KelGUIStateBar* vertical = nullptr;
+    ASSERT_EQ(m_pDialog->AddStateBar(150, 10, 170, 110, m_World.Image(m_World.m_Red), 0xFFFFFFFFu, true, &vertical),
+              S_OK);
+    EXPECT_TRUE(vertical->SetValue(25));
+    EXPECT_EQ(vertical->m_pBarImage->m_Rect.top, 85);
+    EXPECT_EQ(vertical->m_pBarImage->m_Rect.bottom, 110);
+    EXPECT_TRUE(vertical->MoveBy(10, 0));
+    EXPECT_EQ(vertical->m_pBarImage->m_Rect.left, 160);
+}
+
+TEST_F(Controls, ScrollTextStacksBlocksAndRefusesPast60000Pixels) {
+    LogCapture log(m_Folder);
+    CDX9KelGUIScrollText* st = nullptr;
+    ASSERT_EQ(m_pDialog->AddScrollText(10, 10, 150, 110, m_World.Bar(), &st), S_OK);
+    EXPECT_TRUE(st->AddText(0, AlignLeft, 0xFFFFFFFFu, "ab cd ef ab cd ef"));
+    EXPECT_TRUE(st->AddText(0, AlignLeft, 0xFFFFFFFFu, "second"));
+    EXPECT_EQ(st->m_Texts[1]->m_Rect.top, 10 + kLineHeight);
+    std::string tall;
+    for (int i = 0; i < 5000; ++i) tall += "a\n";
+    EXPECT_TRUE(st->AddText(0, AlignLeft, 0xFFFFFFFFu, tall.c_str()));
+    EXPECT_GT(st->m_pScrollBar->m_iMaximum, 0);
+    EXPECT_FALSE(st->AddText(0, AlignLeft, 0xFFFFFFFFu, "more"));
+    EXPECT_NE(log.Text().find("CDX9KelGUIScrollText::AddText: Error : sHeight > 60000"), std::string::npos);
+    // The wheel over the text scrolls it by the step.
+    const int top = st->m_Texts[0]->m_Rect.top;
+    m_World.Frame(50, 50, false, 20, -1.0f);
+    EXPECT_EQ(st->m_Texts[0]->m_Rect.top, top - st->m_iStep);
+}
+
+} // namespace
+} // namespace GuiTest
