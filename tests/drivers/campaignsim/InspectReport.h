@@ -4,6 +4,9 @@
 // a unit against its model's frames.
 #include "campaign/data/CampaignRecords.h"
 
+#include <map>
+#include <memory>
+
 #include <set>
 #include <string>
 
@@ -11,7 +14,8 @@ namespace CampaignSim {
 
 class InspectReport {
 public:
-    explicit InspectReport(std::string root) : m_root(std::move(root)) {}
+    explicit InspectReport(std::string root);
+    ~InspectReport();
 
     void Line(const std::string& text);
     void Problem(const std::string& text);
@@ -34,7 +38,13 @@ public:
     int Finish();
 
 private:
+    struct Models;
+
     std::string m_root;
+    // The device and resources that the models are loaded with, made on the
+    // first use; each model's check is done once and its text reused.
+    std::unique_ptr<Models> m_pModels;
+    std::map<std::string, std::string> m_checkedModels;
     // Files already checked: each missing file is reported once.
     std::set<std::string> m_checked;
     int m_problems = 0;

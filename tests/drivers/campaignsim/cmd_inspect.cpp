@@ -46,6 +46,9 @@ CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
         return 2;
     }
     const std::string mapPath = Platform::FileExists(map) ? map : root + "Maps/" + map;
+    // The readers' own lines go to the driver's log and are shown at the end.
+    Vorna2::g_Log.SetCopyStream(nullptr);
+    Vorna2::g_Log.Open();
     CampaignSim::InspectReport report(root);
     report.Line("inspect " + map);
 
