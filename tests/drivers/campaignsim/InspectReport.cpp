@@ -47,18 +47,8 @@ std::string InspectReport::CheckAnimatedModel(const MapUnitRecord& unit, const G
     if (done != m_checkedModels.end()) return done->second;
     std::string& text = m_checkedModels[key];
 
-    if (!m_pModels) {
-        m_pModels = std::make_unique<Models>();
-        m_pModels->ready = m_pModels->device.Create(64, 64);
-        if (!m_pModels->ready) Problem("no device to load the models with");
-    }
-    if (!m_pModels->ready) return text;
-    Vorna2::CDX9KelModel* model =
-        m_pModels->resources.CreateModel(m_pModels->device.m_pDevice, (m_root + "Models/Units").c_str(), modelFile.c_str());
-    if (!model) {
-        Problem("model " + modelFile + " does not load");
-        return text;
-    }
+    Vorna2::CDX9KelModel* model = LoadModel("Models/Units/", modelFile.c_str());
+    if (!model) return text;
     const std::string amd = CDX9KelAnimatedModel::FileNameFor(modelFile.c_str());
     CDX9KelAnimatedModel animated;
     if (!CDX9KelAnimatedModel::CreateAnimatedModel(model, &animated, (m_root + "Data/AnimatedModels/" + amd).c_str())) {
@@ -93,6 +83,30 @@ std::string InspectReport::CheckAnimatedModel(const MapUnitRecord& unit, const G
         }
     }
     return text;
+}
+
+bool InspectReport::DeviceReady() {
+    if (!m_pModels) {
+        m_pModels = std::make_unique<Models>();
+        m_pModels->ready = m_pModels->device.Create(64, 64);
+        if (!m_pModels->ready) Problem("no device to load the models with");
+    }
+    return m_pModels->ready;
+}
+
+Vorna2::CDX9KelModel* InspectReport::LoadModel(const std::string& folder, const char* file) {
+    if (!file || !*file || !DeviceReady()) return nullptr;
+    Vorna2::CDX9KelModel* model =
+        m_pModels->resources.CreateModel(m_pModels->device.m_pDevice, (m_root + folder).c_str(), file);
+    if (!model) {
+        Problem(std::string("model ") + folder + file + " does not load");
+        return nullptr;
+    }
+    if (model->m_dwFaces == 0) {
+        Problem(std::string("model ") + folder + file + " holds no triangles");
+        return nullptr;
+    }
+    return model;
 }
 
 int InspectReport::Finish() {

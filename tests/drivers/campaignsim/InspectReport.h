@@ -10,6 +10,10 @@
 #include <set>
 #include <string>
 
+namespace Vorna2 {
+class CDX9KelModel;
+}
+
 namespace CampaignSim {
 
 class InspectReport {
@@ -34,11 +38,15 @@ public:
     // text for the unit's line.
     std::string CheckAnimatedModel(const VornaCampaign::MapUnitRecord& unit,
                                    const VornaCampaign::GameObjectRecord& object);
+    // Loads a model file from folder; null (and a problem) when it does not
+    // load or holds no triangles.
+    Vorna2::CDX9KelModel* LoadModel(const std::string& folder, const char* file);
     // Prints "problems N"; the exit code.
     int Finish();
 
 private:
     struct Models;
+    bool DeviceReady();
 
     std::string m_root;
     // The device and resources that the models are loaded with, made on the

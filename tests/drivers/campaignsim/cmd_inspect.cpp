@@ -11,6 +11,7 @@
 
 #include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelLog.h"
+#include "engine2/core/resources/CDX9KelModel.h"
 #include "platform/os/Paths.h"
 
 #include <cstdio>
@@ -74,7 +75,9 @@ CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
     report.CheckFile("Textures/", desc.m_szWaterTexture, "water texture");
 
     for (const MapStaticObjectRecord& s : desc.m_stdvStaticObjects) {
-        report.Line(std::string("static ") + s.m_szName + " " + s.m_szModel1);
+        const Vorna2::CDX9KelModel* model = report.LoadModel("Models/Statics/", s.m_szModel1);
+        report.Line(std::string("static ") + s.m_szName + " " + s.m_szModel1 + " faces " +
+                    std::to_string(model ? model->m_dwFaces : 0));
         report.CheckModels("Models/Statics/", s, s.m_szName);
     }
 

@@ -86,6 +86,9 @@ TEST_F(InspectCommand, BothDemoMapsAreWholeAndConsistent) {
         EXPECT_NE(r.out.find("column 2 speed 2.000000 ships Dauntless Eider Falcon Gannet\n"), std::string::npos)
             << r.out;
         EXPECT_EQ(r.out.find("log "), std::string::npos) << r.out;
+        // The scenery models load with real triangles.
+        EXPECT_NE(r.out.find(" c2rock.x faces 24\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(" c2coast.x faces 12\n"), std::string::npos) << r.out;
     }
 }
 
