@@ -25,16 +25,4 @@ bool CVR3GAMEHarbourMapPlayer::AddBattleMapShip(CVR3GAMEBattleMapShip* pShip) {
     return true;
 }
 
-void CVR3GAMEHarbourMapPlayer::DeleteMapPlayerObjects() {
-    for (CVR3GAMEBattleMapShip* s : m_stdvShips) {
-        if (!s)
-            continue;
-        s->Release();
-        delete s;
-    }
-    m_stdvShips.clear();
-    m_stdvShipModels.clear();
-    m_stdvHarbourShips.clear();
-}
-
 } // namespace SeaBattle

@@ -23,8 +23,6 @@ public:
     // and its harbour place. Refused for a null ship, a ship without scene
     // object and a ship that a player already lists.
     bool AddBattleMapShip(CVR3GAMEBattleMapShip* pShip);
-    // Releases and deletes every owned ship and empties the lists.
-    void DeleteMapPlayerObjects();
 
     std::string m_strName;
     std::vector<Vorna3D::CDX9KelSceneObject*> m_stdvShipModels;

@@ -5,6 +5,7 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/CDX9KelUtils.h"
+#include "engine3/core/SafeXml.h"
 #include "platform/os/Paths.h"
 #include "platform/os/Profile.h"
 
@@ -123,6 +124,26 @@ EVR3GAMEFileForm CVR3GAMEIO::GetFileForm(EVR3GAMEFileKind kind, const char* file
 
 std::string CVR3GAMEIO::MakePath(EFolder folder, const char* fileName) const {
     return m_strFolders[folder] + (fileName ? fileName : "");
+}
+
+CVR3GAMEIO::EReadResult CVR3GAMEIO::ReadKindFile(EVR3GAMEFileKind kind, EFolder folder, const char* fileName,
+                                                 const char* op, TiXmlDocument& doc) const {
+    if (!fileName || !*fileName)
+        return READ_FAILED;
+    switch (GetFileForm(kind, fileName)) {
+    case VR3_FORM_TEXT: {
+        const std::string path = MakePath(folder, fileName);
+        if (LoadXmlFile(path, doc))
+            return READ_DOCUMENT;
+        g_Log.Write(3, "%s%s%s%s", op, " : xml file not read : ", path.c_str(), "\n");
+        return READ_FAILED;
+    }
+    case VR3_FORM_BINARY:
+        return READ_BINARY;
+    default:
+        g_Log.Write(3, "%s%s", op, " : file expansion parser not defined\n");
+        return READ_FAILED;
+    }
 }
 
 } // namespace SeaBattle

@@ -135,6 +135,17 @@ public:
     // The kind's folder followed by the name, by plain concatenation.
     std::string MakePath(EFolder folder, const char* fileName) const;
 
+    // How ReadKindFile went.
+    enum EReadResult { READ_DOCUMENT, READ_BINARY, READ_FAILED };
+    // The steps every "create from file" reader shares: the name's extension
+    // picks the form; the text form is parsed from the kind's folder into
+    // `doc`; a file that cannot be read or parsed ("xml file not read : "
+    // and the path) and an unknown extension ("file expansion parser not
+    // defined") are logged as lines of the operation `op`. An empty name
+    // fails without a line.
+    EReadResult ReadKindFile(EVR3GAMEFileKind kind, EFolder folder, const char* fileName, const char* op,
+                             TiXmlDocument& doc) const;
+
     // ---- scene objects ----
     // A scene object with its levels of detail, collision model and distance
     // range, named after the file; null on failure. The caller owns it.

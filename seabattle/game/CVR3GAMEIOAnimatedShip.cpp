@@ -94,27 +94,15 @@ CVR3GAMEAnimatedShip* CVR3GAMEIO::CreateAnimatedShipFromFile(const char* fileNam
         return nullptr;
     auto* ship = new CVR3GAMEAnimatedShip();
     ship->m_pSceneObject = pSceneObject;
-    switch (GetFileForm(VR3_KIND_ANIMATED_OBJECT, fileName)) {
-    case VR3_FORM_TEXT: {
-        const std::string path = MakePath(FOLDER_ANIMATED_OBJECTS, fileName);
-        TiXmlDocument doc;
-        if (!LoadXmlFile(path, doc)) {
-            g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateAnimatedShipFromFile() : xml file not read : ", path.c_str(),
-                        "\n");
-            DeleteAnimatedShip(ship);
-            return nullptr;
-        }
-        if (!LoadAnimatedShipFromXML(doc, ship, pSceneObject, bAddToScene)) {
-            g_Log.Write(3, "CVR3GAMEIO::CreateAnimatedShipFromFile() : LoadAnimatedShipFromXML() failed\n");
-            DeleteAnimatedShip(ship);
-            return nullptr;
-        }
-        break;
+    TiXmlDocument doc;
+    const EReadResult read = ReadKindFile(VR3_KIND_ANIMATED_OBJECT, FOLDER_ANIMATED_OBJECTS, fileName,
+                                          "CVR3GAMEIO::CreateAnimatedShipFromFile()", doc);
+    if (read == READ_DOCUMENT && !LoadAnimatedShipFromXML(doc, ship, pSceneObject, bAddToScene)) {
+        g_Log.Write(3, "CVR3GAMEIO::CreateAnimatedShipFromFile() : LoadAnimatedShipFromXML() failed\n");
+        DeleteAnimatedShip(ship);
+        return nullptr;
     }
-    case VR3_FORM_BINARY:
-        break;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateAnimatedShipFromFile() : file expansion parser not defined\n");
+    if (read == READ_FAILED) {
         DeleteAnimatedShip(ship);
         return nullptr;
     }
@@ -162,6 +150,8 @@ bool CVR3GAMEIO::LoadAnimatedShipFromXML(const TiXmlDocument& doc, CVR3GAMEAnima
         CDX9KelSceneObject* flooding = CreateSceneObjectFromFile(file.c_str());
         if (!flooding)
             g_Log.Write(3, "CVR3GAMEIO::LoadAnimatedShipFromXML() : not create flooding scene object \n");
+        else
+            flooding->StopParticles(); // until the ship sinks
         pShip->m_pFloodingObject = flooding;
         pShip->m_vEffectObjects.push_back(flooding);
         if (flooding && bAddToScene && m_pScene)
@@ -315,6 +305,8 @@ bool CVR3GAMEIO::CreateAnimatedShipPartFromModel(std::vector<CVR3GAMEAnimatedPar
                 continue;
             }
             ps->CDX9KelSceneUnit::m_strName = unitName;
+            // Flashes and fires wait until a shot or the damage starts them.
+            ps->Stop();
             if (!object || !object->AddSceneUnit(ps, &local, k)) {
                 g_Log.Write(3, "%s", notAdded);
                 pm->ReleaseResource(ps);
@@ -358,6 +350,9 @@ bool CVR3GAMEIO::CreateAnimatedShipPartFromModel(std::vector<CVR3GAMEAnimatedPar
         CDX9KelSceneObject* o = CreateSceneObjectFromFile(file.c_str());
         if (!o)
             g_Log.Write(3, "%s", fx.notCreated);
+        // Hits and splashes wait until the battle places and starts them.
+        if (o)
+            o->StopParticles();
         *fx.target = o;
         pShip->m_vEffectObjects.push_back(o);
         if (o && bAddToScene && m_pScene)

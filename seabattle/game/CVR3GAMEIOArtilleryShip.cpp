@@ -34,27 +34,16 @@ CVR3GAMEArtilleryShip* CVR3GAMEIO::CreateArtilleryShip(const char* fileName, CVR
     if (!fileName || !*fileName)
         return nullptr;
     auto* ship = new CVR3GAMEArtilleryShip();
-    switch (GetFileForm(VR3_KIND_ARTILLERY_OBJECT, fileName)) {
-    case VR3_FORM_TEXT: {
-        const std::string path = MakePath(FOLDER_ARTILLERY_OBJECTS, fileName);
-        TiXmlDocument doc;
-        if (!LoadXmlFile(path, doc)) {
-            g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateArtilleryShip() : xml file not read : ", path.c_str(), "\n");
-            delete ship;
-            return nullptr;
-        }
-        if (!LoadArtilleryShipFromXML(doc, pBattleShip, pAnimatedShip, ship)) {
-            // The stored text of the artillery reader's failure.
-            g_Log.Write(3, "CVR3GAMEIO::CreateArtilleryShip() : LoadBattleSystemShipFromXML() failed\n");
-            delete ship;
-            return nullptr;
-        }
-        break;
+    TiXmlDocument doc;
+    const EReadResult read = ReadKindFile(VR3_KIND_ARTILLERY_OBJECT, FOLDER_ARTILLERY_OBJECTS, fileName,
+                                          "CVR3GAMEIO::CreateArtilleryShip()", doc);
+    if (read == READ_DOCUMENT && !LoadArtilleryShipFromXML(doc, pBattleShip, pAnimatedShip, ship)) {
+        // The stored text of the artillery reader's failure.
+        g_Log.Write(3, "CVR3GAMEIO::CreateArtilleryShip() : LoadBattleSystemShipFromXML() failed\n");
+        delete ship;
+        return nullptr;
     }
-    case VR3_FORM_BINARY:
-        break;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateArtilleryShip() : file expansion parser not defined\n");
+    if (read == READ_FAILED) {
         delete ship;
         return nullptr;
     }

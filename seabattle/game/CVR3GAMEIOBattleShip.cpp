@@ -102,8 +102,8 @@ BuiltShip BuildShip(CVR3GAMEIO& io, const TiXmlElement* pElement, bool bAddToSce
         return built;
     }
     object->SetWorldMatrix(&world);
-    object->m_bTransformChanged = true;
-    object->m_bMoved = true;
+    object->m_bVisible = true;
+    object->m_bFlag2 = true;
     ship->m_pSceneObject = object;
 
     for (int i = 1; i < 6; ++i) {

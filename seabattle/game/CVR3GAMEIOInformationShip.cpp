@@ -68,30 +68,18 @@ void ReadFloat4List(const TiXmlElement* list, std::vector<CVR3GAMEInformationFlo
 } // namespace
 
 CVR3GAMEInformationShip* CVR3GAMEIO::CreateInformationShip(const char* fileName) {
-    if (!fileName || !*fileName)
+    TiXmlDocument doc;
+    // The binary kind gives no record either.
+    if (ReadKindFile(VR3_KIND_INFORMATION_OBJECT, FOLDER_INFORMATION_OBJECTS, fileName,
+                     "CVR3GAMEIO::CreateInformationShip()", doc) != READ_DOCUMENT)
         return nullptr;
-    switch (GetFileForm(VR3_KIND_INFORMATION_OBJECT, fileName)) {
-    case VR3_FORM_TEXT: {
-        const std::string path = MakePath(FOLDER_INFORMATION_OBJECTS, fileName);
-        TiXmlDocument doc;
-        if (!LoadXmlFile(path, doc)) {
-            g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateInformationShip() : xml file not read : ", path.c_str(), "\n");
-            return nullptr;
-        }
-        CVR3GAMEInformationShip* info = CreateInformationShipFromXML(doc);
-        if (!info) {
-            g_Log.Write(3, "CVR3GAMEIO::CreateInformationShip() : CreateInformationShipFromXML() failed\n");
-            return nullptr;
-        }
-        info->m_strName = fileName;
-        return info;
-    }
-    case VR3_FORM_BINARY:
-        return nullptr;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateInformationShip() : file expansion parser not defined\n");
+    CVR3GAMEInformationShip* info = CreateInformationShipFromXML(doc);
+    if (!info) {
+        g_Log.Write(3, "CVR3GAMEIO::CreateInformationShip() : CreateInformationShipFromXML() failed\n");
         return nullptr;
     }
+    info->m_strName = fileName;
+    return info;
 }
 
 CVR3GAMEInformationShip* CVR3GAMEIO::CreateInformationShipFromXML(const TiXmlDocument& doc) {

@@ -151,24 +151,13 @@ bool CVR3GAMEIO::LoadBaseMapFromXML(CVR3GAMEBaseMap* pMap, const TiXmlElement* p
 }
 
 CVR3GAMEMapBaseEnvironment* CVR3GAMEIO::CreateMapEnvironmentFromFile(const char* fileName) {
-    if (!fileName || !*fileName || !m_pScene)
+    if (!m_pScene)
         return nullptr;
-    switch (GetFileForm(VR3_KIND_MAP_ENVIRONMENT, fileName)) {
-    case VR3_FORM_TEXT:
-        break;
-    case VR3_FORM_BINARY:
-        return nullptr;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateMapEnvironmentFromFile() : file expansion parser not defined\n");
-        return nullptr;
-    }
-    const std::string path = MakePath(FOLDER_MAPS_ENVIRONMENTS, fileName);
     TiXmlDocument doc;
-    if (!LoadXmlFile(path, doc)) {
-        g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateMapEnvironmentFromFile() : xml file not read : ", path.c_str(),
-                    "\n");
+    // The binary kind gives no environment either.
+    if (ReadKindFile(VR3_KIND_MAP_ENVIRONMENT, FOLDER_MAPS_ENVIRONMENTS, fileName,
+                     "CVR3GAMEIO::CreateMapEnvironmentFromFile()", doc) != READ_DOCUMENT)
         return nullptr;
-    }
     CVR3GAMEMapBaseEnvironment* env = LoadMapEnvironmentFromXML(doc);
     if (!env) {
         g_Log.Write(3, "CVR3GAMEIO::CreateMapEnvironmentFromFile() : LoadMapEnvironmentFromXML() failed\n");

@@ -87,26 +87,11 @@ CDX9KelSceneObject* CVR3GAMEIO::CreateSceneObjectFromFile(const char* fileName) 
     if (!fileName || !*fileName)
         return nullptr;
     auto* object = new CDX9KelSceneObject();
-    switch (GetFileForm(VR3_KIND_SCENE_OBJECT, fileName)) {
-    case VR3_FORM_TEXT: {
-        const std::string path = MakePath(FOLDER_SCENE_OBJECTS, fileName);
-        TiXmlDocument doc;
-        if (!LoadXmlFile(path, doc)) {
-            g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateSceneObjectFromFile() : xml file not read : ", path.c_str(),
-                        "\n");
-            DeleteSceneObject(object);
-            return nullptr;
-        }
-        if (!LoadSceneObjectFromXML(doc, object)) {
-            DeleteSceneObject(object);
-            return nullptr;
-        }
-        break;
-    }
-    case VR3_FORM_BINARY:
-        break;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateSceneObjectFromFile() : file expansion parser not defined\n");
+    TiXmlDocument doc;
+    const EReadResult read =
+        ReadKindFile(VR3_KIND_SCENE_OBJECT, FOLDER_SCENE_OBJECTS, fileName, "CVR3GAMEIO::CreateSceneObjectFromFile()", doc);
+    // A refused document has logged its cause where it has a message.
+    if (read == READ_FAILED || (read == READ_DOCUMENT && !LoadSceneObjectFromXML(doc, object))) {
         DeleteSceneObject(object);
         return nullptr;
     }

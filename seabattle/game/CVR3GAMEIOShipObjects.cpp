@@ -54,27 +54,15 @@ CVR3GAMEMovementShip* CVR3GAMEIO::CreateMovementShipFromFile(const char* fileNam
     if (!fileName || !*fileName)
         return nullptr;
     auto* ship = new CVR3GAMEMovementShip();
-    switch (GetFileForm(VR3_KIND_MOVEMENT_OBJECT, fileName)) {
-    case VR3_FORM_TEXT: {
-        const std::string path = MakePath(FOLDER_MOVEMENT_OBJECTS, fileName);
-        TiXmlDocument doc;
-        if (!LoadXmlFile(path, doc)) {
-            g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateMovementShipFromFile() : xml file not read : ", path.c_str(),
-                        "\n");
-            delete ship;
-            return nullptr;
-        }
-        if (!LoadMovementShipFromXML(doc, ship)) {
-            g_Log.Write(3, "CVR3GAMEIO::CreateMovementShipFromFile() : LoadMovementShipFromXML() failed\n");
-            delete ship;
-            return nullptr;
-        }
-        break;
+    TiXmlDocument doc;
+    const EReadResult read = ReadKindFile(VR3_KIND_MOVEMENT_OBJECT, FOLDER_MOVEMENT_OBJECTS, fileName,
+                                          "CVR3GAMEIO::CreateMovementShipFromFile()", doc);
+    if (read == READ_DOCUMENT && !LoadMovementShipFromXML(doc, ship)) {
+        g_Log.Write(3, "CVR3GAMEIO::CreateMovementShipFromFile() : LoadMovementShipFromXML() failed\n");
+        delete ship;
+        return nullptr;
     }
-    case VR3_FORM_BINARY:
-        break;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateMovementShipFromFile() : file expansion parser not defined\n");
+    if (read == READ_FAILED) {
         delete ship;
         return nullptr;
     }
@@ -115,22 +103,15 @@ bool CVR3GAMEIO::LoadMovementShipFromXML(const TiXmlDocument& doc, CVR3GAMEMovem
 // ---- artillery list ----
 
 bool CVR3GAMEIO::LoadBattleArtilleryList(const char* fileName) {
-    if (!fileName || !*fileName)
-        return false;
-    switch (GetFileForm(VR3_KIND_ARTILLERY_LIST, fileName)) {
-    case VR3_FORM_TEXT:
-        break;
-    case VR3_FORM_BINARY:
-        return true;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::LoadBattleArtilleryList() : file expansion parser not defined\n");
-        return false;
-    }
-    const std::string path = MakePath(FOLDER_ARTILLERY_LISTS, fileName);
     TiXmlDocument doc;
-    if (!LoadXmlFile(path, doc)) {
-        g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::LoadBattleArtilleryList() : xml file not read : ", path.c_str(), "\n");
+    switch (ReadKindFile(VR3_KIND_ARTILLERY_LIST, FOLDER_ARTILLERY_LISTS, fileName,
+                         "CVR3GAMEIO::LoadBattleArtilleryList()", doc)) {
+    case READ_BINARY:
+        return true;
+    case READ_FAILED:
         return false;
+    default:
+        break;
     }
     if (!LoadBattleArtilleryFromXML(doc)) {
         g_Log.Write(3, "CVR3GAMEIO::LoadBattleArtilleryList() : LoadBattleArtilleryFromXML() failed\n");
@@ -178,26 +159,15 @@ CVR3GAMEBattleSystemShip* CVR3GAMEIO::CreateBattleSystemShip(const char* fileNam
     if (!fileName || !*fileName)
         return nullptr;
     auto* ship = new CVR3GAMEBattleSystemShip();
-    switch (GetFileForm(VR3_KIND_BATTLE_OBJECT, fileName)) {
-    case VR3_FORM_TEXT: {
-        const std::string path = MakePath(FOLDER_BATTLE_OBJECTS, fileName);
-        TiXmlDocument doc;
-        if (!LoadXmlFile(path, doc)) {
-            g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::CreateBattleSystemShip() : xml file not read : ", path.c_str(), "\n");
-            delete ship;
-            return nullptr;
-        }
-        if (!LoadBattleSystemShipFromXML(doc, ship)) {
-            g_Log.Write(3, "CVR3GAMEIO::CreateBattleSystemShip() : LoadBattleSystemShipFromXML() failed\n");
-            delete ship;
-            return nullptr;
-        }
-        break;
+    TiXmlDocument doc;
+    const EReadResult read = ReadKindFile(VR3_KIND_BATTLE_OBJECT, FOLDER_BATTLE_OBJECTS, fileName,
+                                          "CVR3GAMEIO::CreateBattleSystemShip()", doc);
+    if (read == READ_DOCUMENT && !LoadBattleSystemShipFromXML(doc, ship)) {
+        g_Log.Write(3, "CVR3GAMEIO::CreateBattleSystemShip() : LoadBattleSystemShipFromXML() failed\n");
+        delete ship;
+        return nullptr;
     }
-    case VR3_FORM_BINARY:
-        break;
-    default:
-        g_Log.Write(3, "CVR3GAMEIO::CreateBattleSystemShip() : file expansion parser not defined\n");
+    if (read == READ_FAILED) {
         delete ship;
         return nullptr;
     }

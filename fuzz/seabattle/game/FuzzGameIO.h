@@ -11,6 +11,7 @@
 #include "engine3/core/CDX9KelEngine.h"
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
+#include "engine3/core/resources/CDX9KelBaseResourceManager.h"
 #include "engine3/world/particles/ParticlesSceneSlot.h"
 #include "engine3/world/physics/PhysicsSceneSlot.h"
 #include "platform/os/Clock.h"
@@ -32,6 +33,28 @@ inline const char* kTinyModel =
     "  Frame Propeller { FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,-2,1;; } }\n"
     " }\n"
     "}\n";
+
+// One small ship of every aspect, consistent with the tiny model, so a
+// reader under test finds the other aspects it is matched with.
+inline const char* kShipFiles[][2] = {
+    {"ship.scobjxml", "<SceneObject><LODs count=\"1\"><L><Models><Hull><Model>m.x</Model><Effect>none.fx</Effect>"
+                      "</Hull></Models></L></LODs><CollisionModel><Model>m.x</Model></CollisionModel></SceneObject>"},
+    {"ship.movobjxml", "<MovementShip><Mass>900</Mass><MaxSpeed>8</MaxSpeed><MinSpeed>3</MinSpeed>"
+                       "<MaxRotAngle>0.2</MaxRotAngle><MaxDraughtForce>450</MaxDraughtForce>"
+                       "<MaxDraughtForceInstTime>8</MaxDraughtForceInstTime><DraughtForcePosition z=\"-2\"/>"
+                       "</MovementShip>"},
+    {"ship.anmobjxml", "<AnimatedShip><ShipModelName>Hull</ShipModelName><Platons><Turret1><Rotation>1</Rotation>"
+                       "<GameTransform/><AnimatedParts><Gun1><Movement>1</Movement></Gun1></AnimatedParts></Turret1>"
+                       "</Platons><Propellers><Propeller/></Propellers></AnimatedShip>"},
+    {"ship.btlobjxml", "<BattleShip><Gunpowder>10</Gunpowder><Parts><T><Durability>50</Durability><Length>5</Length>"
+                       "<Height>4</Height><Guns><Main><Shells>5</Shells></Main></Guns></T></Parts></BattleShip>"},
+    {"ship.artobjxml", "<ArtilleryShip><Parts><T><Center/><Guns><G><BobmardAngles x=\"-1\" y=\"1\" z=\"0\" "
+                       "w=\"0.3\"/></G></Guns></T></Parts></ArtilleryShip>"},
+    {"ship.infobjxml", "<InformationShip><ShipTypeName>T</ShipTypeName><Displacement>100</Displacement>"
+                       "<DisplUnitCost>2</DisplUnitCost><Icon><Borders/><Texture>t</Texture><Font>f</Font>"
+                       "<TextRelativePosition/><TextCoordinates/><TextColors/></Icon></InformationShip>"},
+    {"guns.artlstxml", "<Artillery><Main><RechargeSpeed>10</RechargeSpeed><Damage>5</Damage></Main></Artillery>"},
+};
 
 struct FuzzWorld {
     Platform::ManualClock clock;
@@ -73,9 +96,21 @@ inline FuzzWorld& World() {
                                   "Maps_Environments=\nBattle_Maps=\nHarbour_Maps=\nArtillery_Lists=\n"
                                   "Scenarios=\nDuel=\n[Sound Data]\nSources=\n[User Data]\nUserSaves=saves/\n");
         world->io.InitFrom(world->folder + "folders.ini", world->folder, world->folder);
+        for (const auto& f : kShipFiles) Platform::WriteFileAtomic(world->folder + f[0], f[1]);
+        world->io.LoadBattleArtilleryList("guns.artlstxml");
+        const D3DXVECTOR3 mn(-100, -10, -100), mx(100, 10, 100);
+        world->scene->CreateSceneTree("Fuzz", &mn, &mx, false, 50.0f);
+        world->scene->SetActiveSceneTree(0);
         return world;
     }();
     return *w;
+}
+
+// The number of resources a manager holds.
+inline size_t Held(const Vorna3D::CDX9KelBaseResourceManager* m) {
+    size_t n = 0;
+    for (auto* r : m->m_vResources) n += r != nullptr;
+    return n;
 }
 
 // Writes the input as `name` in the fuzz folder.

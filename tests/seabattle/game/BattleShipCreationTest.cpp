@@ -200,8 +200,7 @@ TEST_F(BattleShipCreation, NamesAndTheHarbourForm) {
     EXPECT_FALSE(harbour.AddBattleMapShip(ship));
     EXPECT_NE(Log().find("CVR3GAMEHarbourMapPlayer::AddBattleMapShip() : Ship already in Player list\n"),
               std::string::npos);
-    harbour.DeleteMapPlayerObjects();
-    EXPECT_TRUE(harbour.m_stdvShips.empty());
+    m_pIO->DeleteBattleShip(ship);
 
     // A ship element without one of its files, or without its scene object,
     // gives nothing and no line of its own.

@@ -117,6 +117,7 @@ void alBufferData(ALuint buffer, ALenum format, const ALvoid* data, ALsizei size
     it->second.format = format;
     it->second.rate = freq;
     it->second.data.assign(static_cast<const char*>(data), static_cast<const char*>(data) + size);
+    it->second.played = false;
     Get().uploads.push_back(static_cast<size_t>(size));
 }
 
@@ -210,7 +211,10 @@ void alSourceQueueBuffers(ALuint source, ALsizei n, const ALuint* buffers) {
     if (!s) return;
     for (ALsizei i = 0; i < n; ++i)
         if (!Get().buffers.count(buffers[i])) return SetError(AL_INVALID_NAME);
-    for (ALsizei i = 0; i < n; ++i) s->queue.push_back(buffers[i]);
+    for (ALsizei i = 0; i < n; ++i) {
+        if (Get().buffers[buffers[i]].played) ++Get().playedBuffersQueued;
+        s->queue.push_back(buffers[i]);
+    }
 }
 
 void alSourceUnqueueBuffers(ALuint source, ALsizei n, ALuint* buffers) {
@@ -220,6 +224,7 @@ void alSourceUnqueueBuffers(ALuint source, ALsizei n, ALuint* buffers) {
     for (ALsizei i = 0; i < n; ++i) {
         buffers[i] = s->queue.front();
         s->queue.pop_front();
+        Get().buffers[buffers[i]].played = true;
     }
     s->processed -= n;
 }

@@ -18,6 +18,9 @@ struct Buffer {
     ALenum format = 0;
     ALsizei rate = 0;
     std::vector<char> data;
+    // Unqueued after playing and not filled since: queueing it again would
+    // play its old block a second time.
+    bool played = false;
 };
 
 struct Source {
@@ -49,6 +52,7 @@ struct State {
     std::array<float, 3> listenerPosition{};
     std::array<float, 6> listenerOrientation{};
     std::vector<size_t> uploads;  // bytes of every alBufferData call
+    int playedBuffersQueued = 0;  // buffers queued again without new data
 };
 
 State& Get();

@@ -230,44 +230,52 @@ TEST_F(CampaignSoundManagerTest, MusicStartsAfterItsDelayAtTheMusicVolume) {
 
 // A streamed sound plays through its two buffers, each refilled with the
 // next 65536 bytes once played; a sound played once ends with its data, a
-// looping one starts over without an empty buffer in between.
+// looping one starts over without an empty buffer in between, also when its
+// data ends exactly on a block edge.
 TEST_F(CampaignSoundManagerTest, StreamsRefillTheirBuffersUntilTheEnd) {
-    for (const int type : {SOUND_TYPE_ONCE, SOUND_TYPE_LOOP}) {
-        SCOPED_TRACE(type);
-        FakeAL::Reset();
-        COALSoundManager& manager = Init();
-        const int id = manager.CreateSound(m_long.c_str(), type, nullptr, nullptr, 1.0f, 10.0f);
-        ASSERT_GE(id, 0);
-        manager.PlaySound(id);
-        Frame();
-        const ALuint source = SourceOf(id);
-        ASSERT_NE(source, 0u);
-        EXPECT_EQ(FakeAL::FindSource(source)->queue.size(), 2u);
-        FakeAL::Get().uploads.clear();
-        // 310000 samples are 620000 bytes: 9 blocks and a rest, of which the
-        // start put two in.
-        size_t streamed = 2 * 65536;
-        int frames = 0;
-        while (manager.GetSoundState(id) == SOUND_PLAYING && frames < 40) {
-            FakeAL::Advance(source, 1);
+    // 310000 samples are 620000 bytes: 9 blocks and a rest; 327680 samples
+    // are exactly 10 blocks, so the end of the data falls on a block edge.
+    const std::string edge =
+        SoundTest::FromProgramFolder(SoundTest::WriteTone(m_folder / "edge.ogg", 327680));
+    for (const auto& [file, bytes] : {std::pair<std::string, size_t>{m_long, 620000}, {edge, 655360}}) {
+        for (const int type : {SOUND_TYPE_ONCE, SOUND_TYPE_LOOP}) {
+            SCOPED_TRACE(file + " type " + std::to_string(type));
+            FakeAL::Reset();
+            COALSoundManager& manager = Init();
+            const int id = manager.CreateSound(file.c_str(), type, nullptr, nullptr, 1.0f, 10.0f);
+            ASSERT_GE(id, 0);
+            manager.PlaySound(id);
             Frame();
-            ++frames;
-            if (type == SOUND_TYPE_LOOP && streamed >= 620000 * 2) break;
-            for (size_t bytes : FakeAL::Get().uploads) {
-                EXPECT_GT(bytes, 0u);
-                streamed += bytes;
-            }
-            FakeAL::Get().uploads.clear();
-        }
-        if (type == SOUND_TYPE_ONCE) {
-            EXPECT_EQ(streamed, 620000u);
-            EXPECT_EQ(manager.GetSoundState(id), SOUND_STOPPED);
-        } else {
-            EXPECT_GE(streamed, 620000u * 2);
-            EXPECT_EQ(manager.GetSoundState(id), SOUND_PLAYING);
+            const ALuint source = SourceOf(id);
+            ASSERT_NE(source, 0u);
             EXPECT_EQ(FakeAL::FindSource(source)->queue.size(), 2u);
+            size_t streamed = 0;
+            int frames = 0;
+            while (manager.GetSoundState(id) == SOUND_PLAYING && frames < 40) {
+                for (size_t upload : FakeAL::Get().uploads) {
+                    EXPECT_GT(upload, 0u);
+                    streamed += upload;
+                }
+                FakeAL::Get().uploads.clear();
+                // Nothing empty is ever queued.
+                for (const ALuint queued : FakeAL::FindSource(source)->queue)
+                    EXPECT_FALSE(FakeAL::Get().buffers.at(queued).data.empty());
+                if (type == SOUND_TYPE_LOOP && streamed >= bytes * 2) break;
+                FakeAL::Advance(source, 1);
+                Frame();
+                ++frames;
+            }
+            EXPECT_EQ(FakeAL::Get().playedBuffersQueued, 0);
+            if (type == SOUND_TYPE_ONCE) {
+                EXPECT_EQ(streamed, bytes);
+                EXPECT_EQ(manager.GetSoundState(id), SOUND_STOPPED);
+            } else {
+                EXPECT_GE(streamed, bytes * 2);
+                EXPECT_EQ(manager.GetSoundState(id), SOUND_PLAYING);
+                EXPECT_EQ(FakeAL::FindSource(source)->queue.size(), 2u);
+            }
+            m_manager.reset();
         }
-        m_manager.reset();
     }
 }
 
