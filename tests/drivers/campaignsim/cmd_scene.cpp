@@ -9,10 +9,13 @@
 //                       window point: "pick X,Y: <index> <model file>" or
 //                       "pick X,Y: none"
 //   --lose-device-at F  the device is lost after frame F and restored
+//   --lods              after the last frame, print the level of detail each
+//                       object shows from the camera: "lod <index> <level>"
 //   --debug-tree        draw the scene tree's leaf boxes
 //   --log               print the log file after the run
 // Exit code: 0 after a normal end, 1 when the start or the scene's content
 // failed, 2 for bad options, 3 when the picture could not be saved.
+#include "DemoScene.h"
 #include "Registry.h"
 #include "SimEngine.h"
 
@@ -36,77 +39,7 @@
 
 namespace {
 
-// Where the demo puts things: (x, z) and the heading (radians, 0 = bow to +z).
-struct Placement {
-    const char* what;
-    float x, z, heading;
-};
-const Placement kShips[] = {
-    {"ship", -25.0f, 0.0f, 0.0f}, {"ship", 0.0f, -10.0f, 1.5707964f}, {"ship", 25.0f, 0.0f, 0.3f},
-    {"ship", 0.0f, 170.0f, 0.0f}};
-
-class DemoScene : public Vorna2::CDX9KelScene {
-public:
-    bool Init() override {
-        if (!CDX9KelScene::Init()) return false;
-        m_bDrawSceneTreeDebug = m_debugTree;
-        return BuildContent();
-    }
-
-    bool m_debugTree = false;
-    bool m_contentOk = false;
-
-private:
-    Vorna2::CDX9KelSceneObject* Place(Vorna2::CDX9KelModel* model, float x, float y, float z, float heading) {
-        if (!model) return nullptr;
-        const float c = std::cos(heading), s = std::sin(heading);
-        // Row vectors: right, up, forward (bow), position.
-        return CreateSceneObject(model, c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, x, y, z, 1);
-    }
-
-    bool BuildContent() {
-        using namespace Vorna2;
-        IDirect3DDevice9* device = GetD3DDevice();
-        CDX9KelBaseCamera* camera = m_pCameraManager ? m_pCameraManager->GetActiveCamera() : nullptr;
-        if (!device || !camera) return false;
-        camera->m_vEye = D3DXVECTOR3(0.0f, 45.0f, -75.0f);
-        camera->m_vLookAt = D3DXVECTOR3(0.0f, 0.0f, 20.0f);
-        D3DXMatrixLookAtLH(&camera->m_mView, &camera->m_vEye, &camera->m_vLookAt, &camera->m_vUp);
-
-        if (!CreateSceneTree(D3DXVECTOR3(-500.0f, -50.0f, -500.0f), D3DXVECTOR3(500.0f, 50.0f, 500.0f), 50.0f, true))
-            return false;
-
-        // The sea: a textured plane drawn with its effect.
-        auto* plane = new CDX9KelPLANE();
-        const std::string textures = Platform::ProgramFolder() + "Textures/";
-        IDirect3DBaseTexture9* sea =
-            m_pGrahResManager->CreateTextureFromFile(device, "c2sea_plane.png", textures.c_str(), true, 0, nullptr);
-        if (!sea || !plane->Init(device, sea, 240.0f, 0xFFFFFFFFu)) {
-            delete plane;
-            return false;
-        }
-        plane->SetName("sea");
-        plane->m_pEffect = m_pRenderSystem->LoadEffect(device, "Effects\\c2plane.fx");
-        m_pGrahResManager->AddGrapRes(plane);
-
-        // Ships with three levels of detail, switching at 80 and 160.
-        for (const Placement& p : kShips) {
-            CDX9KelModel* lod0 = LoadModel("Models\\Units\\c2ship_lod0.x", "Effects\\c2model.fx");
-            CDX9KelModel* lod1 = LoadModel("Models\\Units\\c2ship_lod1.x", "Effects\\c2model.fx");
-            CDX9KelModel* lod2 = LoadModel("Models\\Units\\c2ship_lod2.x", "Effects\\c2model.fx");
-            CDX9KelSceneObject* ship = Place(lod0, p.x, 0.0f, p.z, p.heading);
-            if (!ship || ship->AddModel(lod1) < 0 || ship->AddModel(lod2) < 0) return false;
-            ship->SetLODDistances(80.0f, 160.0f);
-        }
-        if (!Place(LoadModel("Models\\Statics\\c2island.x", "Effects\\c2model.fx"), -60.0f, 0.0f, 90.0f, 0.0f))
-            return false;
-        // The buoy and the skinned flag are drawn by the fixed function.
-        if (!Place(LoadModel("Models\\Statics\\c2buoy.x", nullptr), 12.0f, 0.0f, -30.0f, 0.0f)) return false;
-        if (!Place(LoadModel("Models\\Units\\c2signal.x", nullptr), 20.0f, 0.0f, -22.0f, 0.0f)) return false;
-        m_contentOk = true;
-        return true;
-    }
-};
+using CampaignSim::DemoScene;
 
 class SceneEngine : public CampaignSim::SimEngine {
 public:
@@ -120,10 +53,12 @@ public:
         if (frame == m_loseAt && m_pRender && m_pRender->GetDevice())
             Platform::SimulateDeviceLoss(m_pRender->GetDevice(), 1);
         if (frame == GetOptions().frames && m_pick) Pick();
+        if (frame == GetOptions().frames && m_lods) Lods();
     }
 
     int m_loseAt = -1;
     bool m_pick = false;
+    bool m_lods = false;
     int m_pickX = 0, m_pickY = 0;
 
 private:
@@ -136,6 +71,17 @@ private:
         else
             std::printf("pick %d,%d: %d %s\n", m_pickX, m_pickY, index,
                         objects[size_t(index)]->m_Models[0]->m_FileName.c_str());
+    }
+
+    void Lods() {
+        m_lods = false;
+        const Vorna2::CDX9KelBaseCamera* camera = m_pDemo->m_pCameraManager->GetActiveCamera();
+        const std::vector<Vorna2::CDX9KelSceneObject*>& objects = m_pDemo->m_pSceneTree->m_Objects;
+        for (size_t i = 0; i < objects.size(); ++i) {
+            const Vorna2::CDX9KelModel* chosen = objects[i]->SelectLOD(camera->m_vEye);
+            for (size_t level = 0; level < objects[i]->m_Models.size(); ++level)
+                if (objects[i]->m_Models[level] == chosen) std::printf("lod %zu %zu\n", i, level);
+        }
     }
 
     DemoScene* m_pDemo;
@@ -156,7 +102,7 @@ bool ParsePoint(const std::string& text, int& x, int& y) {
 } // namespace
 
 CAMPAIGNSIM_COMMAND(scene, "[--frames N] [--frame-ms M] [--shot FILE] [--pick X,Y] [--lose-device-at F] "
-                           "[--debug-tree] [--log]") {
+                           "[--lods] [--debug-tree] [--log]") {
     bool okFrames, okMs, okLose;
     CampaignSim::SimOptions options;
     const long long frames = args.GetInt("frames", 200, &okFrames);
@@ -184,6 +130,7 @@ CAMPAIGNSIM_COMMAND(scene, "[--frames N] [--frame-ms M] [--shot FILE] [--pick X,
         SceneEngine engine(options, scene);
         engine.m_loseAt = static_cast<int>(loseAt);
         engine.m_pick = pick;
+        engine.m_lods = args.Has("lods");
         engine.m_pickX = pickX;
         engine.m_pickY = pickY;
         Vorna2::g_Log.SetCopyStream(nullptr);

@@ -203,21 +203,17 @@ TEST_F(Engine2AppLog, SceneStepsAndReleaseOrder) {
     EXPECT_FALSE(scene.Init()); // no device wrapper
     CDX9KelRender render;
     scene.m_pRender = &render;
-    ASSERT_TRUE(scene.Init());
-    EXPECT_NE(scene.m_pCameraManager, nullptr);
-    EXPECT_NE(scene.m_pLightManager, nullptr);
-    // Made once: a second Init creates nothing new.
-    auto* cameras = scene.m_pCameraManager;
-    ASSERT_TRUE(scene.Init());
-    EXPECT_EQ(scene.m_pCameraManager, cameras);
-    EXPECT_EQ(Log(), "T Begin\n"
-                     "T CDX9KelScene::InitFPSCounter(): OK\nT CDX9KelScene::InitBaseCameraManager(): OK\n"
-                     "T CDX9KelScene::InitLightManager(): OK\n"
-                     "T CDX9KelScene::InitFPSCounter(): OK\nT CDX9KelScene::InitBaseCameraManager(): OK\n"
-                     "T CDX9KelScene::InitLightManager(): OK\n");
-    scene.Release();
+    // Without a device the screen text cannot be made: Init stops at that
+    // step and leaves its line open. (The full order on a device is the
+    // scene tests'.)
+    EXPECT_FALSE(scene.Init());
     EXPECT_EQ(scene.m_pCameraManager, nullptr);
-    EXPECT_EQ(scene.m_pLightManager, nullptr);
+    EXPECT_EQ(scene.m_pGrahResManager, nullptr);
+    const std::string log = Log();
+    EXPECT_EQ(log.rfind("T Begin\nT CDX9KelScene::InitFPSCounter(): OK\nT CDX9KelScene::InitScreenText(): ", 0), 0u)
+        << log;
+    EXPECT_EQ(log.find("InitScreenText(): OK"), std::string::npos);
+    scene.Release();
     scene.m_pRender = nullptr;
 }
 
