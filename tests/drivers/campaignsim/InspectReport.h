@@ -4,14 +4,22 @@
 // a unit against its model's frames.
 #include "campaign/data/CampaignRecords.h"
 
+#include <map>
+#include <memory>
+
 #include <set>
 #include <string>
+
+namespace Vorna2 {
+class CDX9KelModel;
+}
 
 namespace CampaignSim {
 
 class InspectReport {
 public:
-    explicit InspectReport(std::string root) : m_root(std::move(root)) {}
+    explicit InspectReport(std::string root);
+    ~InspectReport();
 
     void Line(const std::string& text);
     void Problem(const std::string& text);
@@ -30,11 +38,21 @@ public:
     // text for the unit's line.
     std::string CheckAnimatedModel(const VornaCampaign::MapUnitRecord& unit,
                                    const VornaCampaign::GameObjectRecord& object);
+    // Loads a model file from folder; null (and a problem) when it does not
+    // load or holds no triangles.
+    Vorna2::CDX9KelModel* LoadModel(const std::string& folder, const char* file);
     // Prints "problems N"; the exit code.
     int Finish();
 
 private:
+    struct Models;
+    bool DeviceReady();
+
     std::string m_root;
+    // The device and resources that the models are loaded with, made on the
+    // first use; each model's check is done once and its text reused.
+    std::unique_ptr<Models> m_pModels;
+    std::map<std::string, std::string> m_checkedModels;
     // Files already checked: each missing file is reported once.
     std::set<std::string> m_checked;
     int m_problems = 0;

@@ -11,6 +11,7 @@
 
 #include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelLog.h"
+#include "engine2/core/resources/CDX9KelModel.h"
 #include "platform/os/Paths.h"
 
 #include <cstdio>
@@ -46,6 +47,9 @@ CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
         return 2;
     }
     const std::string mapPath = Platform::FileExists(map) ? map : root + "Maps/" + map;
+    // The readers' own lines go to the driver's log and are shown at the end.
+    Vorna2::g_Log.SetCopyStream(nullptr);
+    Vorna2::g_Log.Open();
     CampaignSim::InspectReport report(root);
     report.Line("inspect " + map);
 
@@ -71,7 +75,9 @@ CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
     report.CheckFile("Textures/", desc.m_szWaterTexture, "water texture");
 
     for (const MapStaticObjectRecord& s : desc.m_stdvStaticObjects) {
-        report.Line(std::string("static ") + s.m_szName + " " + s.m_szModel1);
+        const Vorna2::CDX9KelModel* model = report.LoadModel("Models/Statics/", s.m_szModel1);
+        report.Line(std::string("static ") + s.m_szName + " " + s.m_szModel1 + " faces " +
+                    std::to_string(model ? model->m_dwFaces : 0));
         report.CheckModels("Models/Statics/", s, s.m_szName);
     }
 
