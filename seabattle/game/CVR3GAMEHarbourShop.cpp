@@ -211,6 +211,8 @@ bool CVR3GAMEHarbourColumnLists::ColumnsEmpty() const {
 void CVR3GAMEHarbourColumnLists::AvailableToReserve() {
     m_stdvReserve.insert(m_stdvReserve.end(), m_stdvAvailable.begin(), m_stdvAvailable.end());
     m_stdvAvailable.clear();
+}
+
 namespace {
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
