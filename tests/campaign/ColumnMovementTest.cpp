@@ -143,7 +143,9 @@ TEST(ColumnMovement, SettersRecordsAndRelations) {
     EXPECT_EQ(RemoveShipFromColumn(2, &c.record), REMOVE_SHIP_REMOVED);
     ASSERT_EQ(c.record.m_Ids.size(), 2u);
     EXPECT_EQ(c.record.m_Ships[1].m_pWorld, &c.ships[2]);
-    EXPECT_FLOAT_EQ(c.record.m_fSpeedLimit, 9.0f); // current speed stays where it was lowered
+    EXPECT_FLOAT_EQ(c.record.m_fSpeedLimit, 11.0f); // the slowest ship left
+    EXPECT_FLOAT_EQ(c.record.m_fCurrentSpeed, 9.0f);  // is not raised again
+    EXPECT_FLOAT_EQ(c.record.m_fAccelerationLimit, 0.06f);
     EXPECT_FLOAT_EQ(c.record.m_fTurnLimit, 0.05f);
 
     GameColumnRecord a, b;
