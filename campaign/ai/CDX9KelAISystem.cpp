@@ -217,6 +217,48 @@ int CDX9KelAISystem::NextGunGroup(int first, int last) {
     }
 }
 
+bool CDX9KelAISystem::IsFortCandidate(const GameObjectRecord& unit) {
+    if (unit.m_pMovement != nullptr || unit.m_pMovementState != nullptr) return false;
+    const int side = GetSide(unit.m_Unit);
+    if (side != SIDE_1 && side != SIDE_2) return false;
+    return unit.m_pBattleData == nullptr || unit.m_pBattleData->m_bAlive != 0;
+}
+
+int CDX9KelAISystem::ChooseFortGroup(const BattleDataBlock& fort, int hitChance, bool lineBlocked,
+                                     const bool towerZoneHolds[2]) {
+    if (hitChance < kMinimumHitChance || lineBlocked) return -1;
+    for (int group = 0; group < 2; ++group) {
+        const PartRecord* tower = GetGroupPart(fort, group);
+        if (tower == nullptr || tower->m_stdvGuns.empty()) continue;
+        const GunRecord& gun = tower->m_stdvGuns[0];
+        if (gun.m_bCanShoot != 0 && gun.m_bReady != 0 && towerZoneHolds[group]) return group;
+    }
+    return -1;
+}
+
+void CDX9KelAISystem::BeginColumnPasses(const std::vector<float>& movementUsed) {
+    m_iColumnPasses = 1;
+    m_stdvPassStartUsed = movementUsed;
+}
+
+bool CDX9KelAISystem::DetectColumnsMoveOpportunity(const std::vector<float>& movementUsed, float turnMoveLimit) {
+    bool moved = false;
+    bool left = false;
+    for (std::size_t i = 0; i < movementUsed.size(); ++i) {
+        const float before = i < m_stdvPassStartUsed.size() ? m_stdvPassStartUsed[i] : 0.0f;
+        if (movementUsed[i] > before) moved = true;
+        if (static_cast<int>(i) != m_iWaitingColumn && movementUsed[i] <= turnMoveLimit - 8.0f) left = true;
+    }
+    if (!moved || !left) return false;
+    if (m_iColumnPasses >= kMaxColumnPasses) {
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : last pass over the columns\n");
+        return false;
+    }
+    ++m_iColumnPasses;
+    m_stdvPassStartUsed = movementUsed;
+    return true;
+}
+
 void CDX9KelAISystem::ProcPhase() {
     switch (m_iStep) {
     case GAME_AI_STEP_START:

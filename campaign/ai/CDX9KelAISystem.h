@@ -188,6 +188,27 @@ public:
     // A part that exists, has guns, and whose first gun is ready and can shoot.
     static bool IsPartUsable(const PartRecord* part);
 
+    // A unit the coastal artillery step fires with: no movement block and no
+    // movement-state record (not a ship), a side, and not lost.
+    static bool IsFortCandidate(const GameObjectRecord& unit);
+    // The tower group a fort fires at an accepted target with: tower 0 when
+    // its first gun can shoot, is ready and has the bearing inside its zone,
+    // else the same for tower 1; -1 when the hit chance is below the
+    // minimum, the line is blocked, or no tower qualifies.
+    static int ChooseFortGroup(const BattleDataBlock& fort, int hitChance, bool lineBlocked,
+                               const bool towerZoneHolds[2]);
+
+    // The passes over the computer's columns in one ship step. Another pass
+    // is made only while a column that is not waiting still has movement
+    // left and some column moved in the last pass, and at most
+    // kMaxColumnPasses times: the phase always ends.
+    static constexpr int kMaxColumnPasses = 3;
+    void BeginColumnPasses(const std::vector<float>& movementUsed);
+    bool DetectColumnsMoveOpportunity(const std::vector<float>& movementUsed, float turnMoveLimit);
+    int GetColumnPasses() const { return m_iColumnPasses; }
+    void SetWaitingColumn(int column) { m_iWaitingColumn = column; }
+    int GetWaitingColumn() const { return m_iWaitingColumn; }
+
     // The AI phase's step machine, one call per frame of the AI phase.
     void ProcPhase();
     int GetStep() const { return m_iStep; }
@@ -232,6 +253,8 @@ private:
     int m_iFortState = GAME_AI_COASTAL_ART_STATE_NONE;
     int m_iShipState = GAME_AI_SHIPS_STATE_NONE;
     int m_iWaitingColumn = -1;
+    int m_iColumnPasses = 0;
+    std::vector<float> m_stdvPassStartUsed;
     float m_fSpeedFactor = 1.0f;
     float m_fPhaseSpeedFactor = 1.0f;
     bool m_bSpeedRaised = false;
