@@ -1,5 +1,7 @@
 #include "campaign/ai/CDX9KelAISystem.h"
 
+#include "campaign/CDX9KelSeaPath.h"
+
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/XMLValues.h"
 
@@ -257,6 +259,51 @@ bool CDX9KelAISystem::DetectColumnsMoveOpportunity(const std::vector<float>& mov
     ++m_iColumnPasses;
     m_stdvPassStartUsed = movementUsed;
     return true;
+}
+
+AIPathDecision CDX9KelAISystem::DecidePathResult(int result, int target, bool enemiesLeft) {
+    AIPathDecision d;
+    switch (result) {
+    case SEA_PATH_RESULT_FOUND:
+        d.m_iAction = AI_PATH_ACTION_MOVE;
+        d.m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+        break;
+    case SEA_PATH_RESULT_NOT_TIME:
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : iRes == SEA_PATH_RESULT_NOT_TIME\n");
+        d.m_iAction = AI_PATH_ACTION_NEXT_COLUMN;
+        d.m_iNextState = GAME_AI_SHIPS_STATE_SEL_OBJECT;
+        break;
+    case SEA_PATH_RESULT_TAGRET_OCCUPED:
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : iRes == SEA_PATH_RESULT_TAGRET_OCCUPED\n");
+        d.m_iAction = AI_PATH_ACTION_NEXT_ENEMY;
+        d.m_iNextState = GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR;
+        break;
+    case SEA_PATH_RESULT_NOT_FOUND:
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : iRes == SEA_PATH_RESULT_NOT_FOUND\n");
+        if (target == AI_PATH_TARGET_ENEMY) {
+            d.m_iAction = AI_PATH_ACTION_TRY_FALLBACK;
+            d.m_iNextState = GAME_AI_SHIPS_STATE_PATH_FIND;
+        } else if (enemiesLeft) {
+            g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : Select new target \n");
+            d.m_iAction = AI_PATH_ACTION_NEXT_ENEMY;
+            d.m_iNextState = GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR;
+        } else {
+            g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : path in a bee line\n");
+            d.m_iAction = AI_PATH_ACTION_BEE_LINE;
+            // Movement when a straight move is possible, else the column waits
+            // and the next one is taken.
+            d.m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+        }
+        break;
+    default:
+        g_Log.Write(Vorna2::LOG_FAILURE,
+                    "Error : CDX9KelAISystem::ProcShips() : GAME_AI_SHIPS_STATE_PATH_FIND : SEA_PATH_RESULT_ERROR\n");
+        d.m_iAction = AI_PATH_ACTION_ERROR;
+        // The movement state finds nothing moving and goes on to the next column.
+        d.m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+        break;
+    }
+    return d;
 }
 
 void CDX9KelAISystem::ProcPhase() {

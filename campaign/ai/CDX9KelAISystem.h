@@ -132,6 +132,28 @@ struct AIBehaviourChoice {
     int m_iNextState = GAME_AI_SHIPS_STATE_MOV_POS;
 };
 
+// Which position the route of a column was asked for.
+enum EAIPathTarget {
+    AI_PATH_TARGET_ENEMY = 0,     // a firing position, or the enemy itself when ramming
+    AI_PATH_TARGET_FALLBACK = 1,  // the fallback firing position
+    AI_PATH_TARGET_RUNAWAY = 2,   // the task's runaway position
+};
+
+// What the path-finding state does with the route finder's answer.
+enum EAIPathAction {
+    AI_PATH_ACTION_MOVE = 0,          // the column sails the route found
+    AI_PATH_ACTION_NEXT_COLUMN,       // no time left: the next column
+    AI_PATH_ACTION_NEXT_ENEMY,        // the next rated enemy is tried
+    AI_PATH_ACTION_TRY_FALLBACK,      // the fallback position is tried
+    AI_PATH_ACTION_BEE_LINE,          // straight moves are tried
+    AI_PATH_ACTION_ERROR,             // the route finder failed
+};
+
+struct AIPathDecision {
+    int m_iAction = AI_PATH_ACTION_MOVE;
+    int m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+};
+
 class CDX9KelAISystem {
 public:
     // Hit chances in percent.
@@ -208,6 +230,10 @@ public:
     int GetColumnPasses() const { return m_iColumnPasses; }
     void SetWaitingColumn(int column) { m_iWaitingColumn = column; }
     int GetWaitingColumn() const { return m_iWaitingColumn; }
+
+    // The path-finding state's answer to a route finder result, for a route
+    // to `target`, with `enemiesLeft` rated enemies after the current one.
+    static AIPathDecision DecidePathResult(int result, int target, bool enemiesLeft);
 
     // The AI phase's step machine, one call per frame of the AI phase.
     void ProcPhase();

@@ -361,3 +361,29 @@ TEST(AIColumns, PassesOverColumnsAlwaysEnd) {
     ai.SetWaitingColumn(-1);
     EXPECT_TRUE(ai.DetectColumnsMoveOpportunity(wait, 300.0f));
 }
+
+TEST(AIPathFinding, ResultTable) {
+    struct Case {
+        int result;
+        int target;
+        bool enemiesLeft;
+        int action;
+        int next;
+    };
+    const Case cases[] = {
+        {4 /*found*/, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_MOVE, GAME_AI_SHIPS_STATE_MOVEMENT},
+        {1 /*no time*/, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_NEXT_COLUMN, GAME_AI_SHIPS_STATE_SEL_OBJECT},
+        {2 /*occupied*/, AI_PATH_TARGET_FALLBACK, false, AI_PATH_ACTION_NEXT_ENEMY, GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR},
+        {3 /*not found*/, AI_PATH_TARGET_ENEMY, false, AI_PATH_ACTION_TRY_FALLBACK, GAME_AI_SHIPS_STATE_PATH_FIND},
+        {3, AI_PATH_TARGET_FALLBACK, true, AI_PATH_ACTION_NEXT_ENEMY, GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR},
+        {3, AI_PATH_TARGET_RUNAWAY, true, AI_PATH_ACTION_NEXT_ENEMY, GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR},
+        {3, AI_PATH_TARGET_RUNAWAY, false, AI_PATH_ACTION_BEE_LINE, GAME_AI_SHIPS_STATE_MOVEMENT},
+        {0 /*error*/, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_ERROR, GAME_AI_SHIPS_STATE_MOVEMENT},
+        {77, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_ERROR, GAME_AI_SHIPS_STATE_MOVEMENT},
+    };
+    for (const Case& c : cases) {
+        const AIPathDecision d = CDX9KelAISystem::DecidePathResult(c.result, c.target, c.enemiesLeft);
+        EXPECT_EQ(d.m_iAction, c.action) << c.result << " " << c.target;
+        EXPECT_EQ(d.m_iNextState, c.next) << c.result << " " << c.target;
+    }
+}
