@@ -47,6 +47,9 @@ class CVR3GAMEBattleMap;
 class CVR3GAMEHarbourMap;
 class CVR3GAMEScenario;
 class CVR3GAMEDuel;
+class CVR3GAMEHarbourMapPlayerDirectorHuman;
+struct CVR3GAMEShipType;
+struct SVR3GAMEFleetShip;
 
 // One entry of the save list: the save's name and the kind key of its file.
 struct SVR3GAMESaveListEntry {
@@ -217,7 +220,9 @@ public:
     // object placed at "SceneObjectWorld", its five aspects (a failed one is
     // logged and left missing) and its Init with the scene. Null only when
     // the element, a file element or the scene object is missing.
-    CVR3GAMEBattleMapShip* CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene);
+    // `pInitialised`, when given, tells whether the ship's Init succeeded.
+    CVR3GAMEBattleMapShip* CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene,
+                                                   bool* pInitialised = nullptr);
     // Creates the ship (added to the active scene tree) and hands it to the
     // battle player, named by the element's "name" attribute (or the
     // element's own name). A ship whose Init failed is given up, never listed.
@@ -264,6 +269,12 @@ public:
     // named player, with its behaviour and enemies.
     bool CreateBattleMapPlayerDirectorHuman(const TiXmlElement* pElement);
     bool CreateBattleMapPlayerDirectorComputer(const TiXmlElement* pElement);
+
+    // ---- scenarios, harbour maps and the harbour-battle hand-over ----
+    // A ship of a computer fleet scheme, built from the entry's six files and
+    // initialised, out of the scene tree; null (nothing left behind) when a
+    // part is missing or its Init is refused.
+    CVR3GAMEBattleMapShip* CreateFleetShip(const SVR3GAMEFleetShip& entry);
 
     // ---- links (not owned; the game manager sets them) ----
     Vorna3D::CDX9KelScene* m_pScene = nullptr;
