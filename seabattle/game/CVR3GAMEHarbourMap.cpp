@@ -177,7 +177,7 @@ void CVR3GAMEHarbourMap::Clear() {
     for (CVR3GAMEHarbourMapPlayer* p : m_stdvPlayers) {
         if (!p) continue;
         p->m_pDirector = nullptr;
-        p->DeleteMapPlayerObjects();
+        p->DeleteMapPlayerObjects(m_pGameIO);
         delete p;
     }
     m_stdvPlayers.clear();
@@ -199,11 +199,10 @@ CVR3GAMEHarbourMapPlayerDirectorComputer::~CVR3GAMEHarbourMapPlayerDirectorCompu
 namespace {
 // Ships that no player lists any more (the reserve, or the column lists
 // before the hand-over) belong to the director until they are listed again.
-void DeleteUnlisted(std::vector<CVR3GAMEBattleMapShip*>& ships) {
+void DeleteUnlisted(CVR3GAMEHarbourMap* map, std::vector<CVR3GAMEBattleMapShip*>& ships) {
     for (CVR3GAMEBattleMapShip* s : ships) {
         if (!s || s->m_iPlayerIndex != -1 || s->m_pColumn) continue;
-        s->Release();
-        delete s;
+        DeleteHarbourShip(map ? map->m_pGameIO : nullptr, s);
     }
     ships.clear();
 }
@@ -213,7 +212,7 @@ void CVR3GAMEHarbourMapPlayerDirectorComputer::Release() {
     delete m_pFleetProgress;
     m_pFleetProgress = nullptr;
     // The reserve is listed by nobody: it goes with the director.
-    DeleteUnlisted(m_stdvReserve);
+    DeleteUnlisted(m_pHarbourMap, m_stdvReserve);
     m_stdvColumn1.clear();
     m_stdvColumn2.clear();
     m_stdvColumn3.clear();
@@ -353,7 +352,7 @@ bool CVR3GAMEHarbourMapPlayerDirectorComputer::PrepareDataForBattleMap() {
         g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorComputer::PrepareDataForBattleMap() : GenColumns() failed\n");
         return false;
     }
-    m_pPlayer->ReleaseBattleObjects();
+    m_pPlayer->ReleaseBattleObjects(m_pHarbourMap ? m_pHarbourMap->m_pGameIO : nullptr);
     for (std::vector<CVR3GAMEBattleMapShip*>* list : {&m_stdvColumn1, &m_stdvColumn2, &m_stdvColumn3}) {
         if (list->empty()) continue;
         auto* column = new CVR3GAMEBattleMapShipsColumn();

@@ -3,6 +3,7 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShipsColumn.h"
+#include "seabattle/game/CVR3GAMEIO.h"
 
 using namespace Vorna3D;
 
@@ -33,26 +34,31 @@ void CVR3GAMEHarbourMapPlayer::DeleteColumns() {
     m_stdvColumns.clear();
 }
 
-void CVR3GAMEHarbourMapPlayer::DeleteMapPlayerObjects() {
+void DeleteHarbourShip(CVR3GAMEIO* pIO, CVR3GAMEBattleMapShip* pShip) {
+    if (!pShip) return;
+    if (pIO) {
+        pIO->DeleteBattleShip(pShip);
+        return;
+    }
+    pShip->Release();
+    delete pShip;
+}
+
+void CVR3GAMEHarbourMapPlayer::DeleteMapPlayerObjects(CVR3GAMEIO* pIO) {
     // Columns first: a column's destructor unlinks the ships it still holds.
     DeleteColumns();
-    for (CVR3GAMEBattleMapShip* s : m_stdvShips) {
-        if (!s) continue;
-        s->Release();
-        delete s;
-    }
+    for (CVR3GAMEBattleMapShip* s : m_stdvShips) DeleteHarbourShip(pIO, s);
     m_stdvShips.clear();
     m_stdvShipModels.clear();
     m_stdvHarbourShips.clear();
 }
 
-void CVR3GAMEHarbourMapPlayer::ReleaseBattleObjects() {
+void CVR3GAMEHarbourMapPlayer::ReleaseBattleObjects(CVR3GAMEIO* pIO) {
     DeleteColumns();
     for (CVR3GAMEBattleMapShip* s : m_stdvShips) {
         if (!s) continue;
         if (s->m_bSunk) {
-            s->Release();
-            delete s;
+            DeleteHarbourShip(pIO, s);
         } else {
             s->m_iPlayerIndex = -1;
         }

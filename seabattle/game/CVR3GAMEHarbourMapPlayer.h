@@ -15,6 +15,7 @@ namespace SeaBattle {
 class CVR3GAMEBattleMapShip;
 class CVR3GAMEBattleMapShipsColumn;
 class CVR3GAMEHarbourMapPlayerDirector;
+class CVR3GAMEIO;
 
 class CVR3GAMEHarbourMapPlayer {
 public:
@@ -28,12 +29,13 @@ public:
     // object and a ship that a player already lists.
     bool AddBattleMapShip(CVR3GAMEBattleMapShip* pShip);
     // Deletes every owned ship and every column, and empties the lists.
-    void DeleteMapPlayerObjects();
+    // With the IO, a ship's scene object and effects go with it.
+    void DeleteMapPlayerObjects(CVR3GAMEIO* pIO = nullptr);
     // Before the ships go to a battle: deletes the sunk ships and every
     // column, empties the lists and sets the battle result to 0. The
     // surviving ships are no longer listed (their player index is -1); the
     // caller holds them.
-    void ReleaseBattleObjects();
+    void ReleaseBattleObjects(CVR3GAMEIO* pIO = nullptr);
     // Deletes the columns only; the ships they held stay listed.
     void DeleteColumns();
 
@@ -46,5 +48,9 @@ public:
     // The enemy's lost value handed back by the last battle.
     int32_t m_iBattleResult = 0;
 };
+
+// Gives a harbour ship up whole: through the IO when there is one (its scene
+// object and effects too), else its parts only.
+void DeleteHarbourShip(CVR3GAMEIO* pIO, CVR3GAMEBattleMapShip* pShip);
 
 } // namespace SeaBattle

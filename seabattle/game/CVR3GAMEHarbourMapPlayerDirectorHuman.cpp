@@ -25,8 +25,7 @@ void CVR3GAMEHarbourMapPlayerDirectorHuman::Release() {
     // Reserve ships are listed by nobody: they go with the director.
     for (CVR3GAMEBattleMapShip* s : m_stdvReserve) {
         if (!s || s->m_iPlayerIndex != -1 || s->m_pColumn) continue;
-        s->Release();
-        delete s;
+        DeleteHarbourShip(m_pHarbourMap ? m_pHarbourMap->m_pGameIO : nullptr, s);
     }
     m_stdvReserve.clear();
     m_stdvAvailable.clear();
@@ -115,7 +114,7 @@ bool CVR3GAMEHarbourMapPlayerDirectorHuman::PrepareDataForBattleMap() {
     }
     // The player lists nobody from now on; the columns and the reserve hold
     // the ships.
-    m_pPlayer->ReleaseBattleObjects();
+    m_pPlayer->ReleaseBattleObjects(m_pHarbourMap ? m_pHarbourMap->m_pGameIO : nullptr);
     for (auto& list : m_stdvColumns) {
         if (list.empty()) continue;
         auto* column = new CVR3GAMEBattleMapShipsColumn();

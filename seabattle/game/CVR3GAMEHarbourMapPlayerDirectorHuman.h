@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/math/d3dx9math.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 
 namespace SeaBattle {
@@ -49,6 +50,8 @@ public:
     std::vector<CVR3GAMEBattleMapShip*> m_stdvAvailable;
     std::vector<CVR3GAMEBattleMapShip*> m_stdvReserve;
     std::vector<CVR3GAMEBattleMapShip*> m_stdvColumns[3];
+    // Where the own ships lie in the harbour scene, from the harbour map.
+    std::vector<D3DXMATRIX> m_stdvShipsPositions;
     Vorna3D::CVR3CIIScreen* m_pMapScreen = nullptr;
     Vorna3D::CVR3CIIScreen* m_pColumnsScreen = nullptr;
 };
