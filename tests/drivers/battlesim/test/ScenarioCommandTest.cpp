@@ -17,15 +17,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct ScenarioRunResult {
     int exitCode = -1;
     std::string out;
 };
 
-Run Scenario(const std::string& args) {
+ScenarioRunResult Scenario(const std::string& args) {
     const std::string command = "'" + (fs::path(VORNA_BIN_DIR) / "battlesim").string() +
                                 "' scenario demo_scenario.scnrxml --step-ms 60 " + args + " 2>&1";
-    Run run;
+    ScenarioRunResult run;
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) return run;
     char buf[4096];
@@ -39,7 +39,7 @@ Run Scenario(const std::string& args) {
 } // namespace
 
 TEST(ScenarioCommand, DemoScenarioPlaysThroughBothStepsWithTheSameShips) {
-    const Run run = Scenario("--auto --seed 1");
+    const ScenarioRunResult run = Scenario("--auto --seed 1");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     std::vector<std::string> states;
     std::map<int, std::set<int>> shipsByBattle;
