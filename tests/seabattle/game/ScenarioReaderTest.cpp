@@ -6,6 +6,8 @@
 #include "GameIOTestSupport.h"
 #include "engine3/core/SafeXml.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShipsColumn.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayerDirectorHuman.h"
