@@ -155,8 +155,11 @@ bool CreateForPlayer(CVR3GAMEIO& io, const TiXmlElement* pElement, Player* pPlay
 
 } // namespace
 
-CVR3GAMEBattleMapShip* CVR3GAMEIO::CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene) {
-    return BuildShip(*this, pElement, bAddToScene).ship;
+CVR3GAMEBattleMapShip* CVR3GAMEIO::CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene,
+                                                       bool* pInitialised) {
+    const BuiltShip built = BuildShip(*this, pElement, bAddToScene);
+    if (pInitialised) *pInitialised = built.initialised;
+    return built.ship;
 }
 
 bool CVR3GAMEIO::CreateBattleShipForPlayerFromXML(const TiXmlElement* pElement, CVR3GAMEBattleMapPlayer* pPlayer) {
