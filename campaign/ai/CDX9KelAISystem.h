@@ -1,0 +1,246 @@
+#pragma once
+// The computer opponent of the campaign map: it plays the computer's side in
+// the AI phase of every round and fires the coastal artillery of both sides.
+//
+// Its goals for a map come from the "Tasks" block of the map's parameter
+// file. Its decisions (which enemy is most dangerous, which behaviour a ship
+// takes, where it may fire from, which gun group fires next) are kept as
+// operations over plain values, so that they give the same answer wherever
+// the quantities come from.
+#include "campaign/data/CampaignRecords.h"
+#include "platform/math/d3dx9math.h"
+
+#include <string>
+#include <vector>
+
+class TiXmlElement;
+
+namespace Vorna2 {
+class CDX9KelSceneObject;
+}
+
+namespace VornaCampaign {
+
+class CDX9KelGameMap;
+
+// One unit of the computer's side and the enemy units it should prefer,
+// earlier names first.
+struct AIPurpose {
+    AIPurpose();
+    char m_szName[kRecordTextSize];
+    std::vector<std::string> m_stdvTargets;
+};
+
+// One task of the "Tasks" block.
+struct AITask {
+    // 0 defence ("Defence"), 1 any other behaviour.
+    int m_iBehaviourType = 1;
+    D3DXVECTOR3 m_vRunawayPosition{0.0f, 0.0f, 0.0f};
+    std::vector<AIPurpose> m_stdvPurposes;
+};
+
+// Steps of the AI phase.
+enum EAIPhaseStep {
+    GAME_AI_STEP_START = 0,
+    GAME_AI_STEP_FORTS_FIRST = 1,
+    GAME_AI_STEP_FORTS_SECOND = 2,
+    GAME_AI_STEP_SHIPS = 3,
+    GAME_AI_STEP_DONE = 4,
+};
+
+// States of the coastal artillery.
+enum EAIFortState {
+    GAME_AI_COASTAL_ART_STATE_NONE = 0,
+    GAME_AI_COASTAL_ART_STATE_SEL_OBJECT = 1,
+    GAME_AI_COASTAL_ART_STATE_SEL_TARGET = 2,
+    GAME_AI_COASTAL_ART_STATE_ATTACK = 3,
+};
+
+// States of the ship columns.
+enum EAIShipState {
+    GAME_AI_SHIPS_STATE_NONE = 0,
+    GAME_AI_SHIPS_STATE_SEL_OBJECT = 1,
+    GAME_AI_SHIPS_STATE_CHECK_COLUMN = 2,
+    GAME_AI_SHIPS_STATE_CALC_RATING = 3,
+    GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR = 4,
+    GAME_AI_SHIPS_STATE_MOV_POS = 5,
+    GAME_AI_SHIPS_STATE_PATH_FIND = 6,
+    GAME_AI_SHIPS_STATE_MOVEMENT = 7,
+    GAME_AI_SHIPS_STATE_BOMBARDMENT = 8,
+};
+
+// Behaviours of a ship column.
+enum EAIBehaviour {
+    GAME_AI_SHIPS_BEHAVIOUR_FIRING_DISTANCE = 0,
+    GAME_AI_SHIPS_BEHAVIOUR_RAM = 1,
+    GAME_AI_SHIPS_BEHAVIOUR_RUNAWAY = 2,
+    GAME_AI_SHIPS_BEHAVIOUR_DISTANT_FIGHT = 3,
+};
+
+// How dangerous one enemy unit is for the own ship.
+struct AIDangerRating {
+    Vorna2::CDX9KelSceneObject* m_pEnemyObject = nullptr;
+    const GameObjectRecord* m_pEnemy = nullptr;
+    // Map units; -1.0 when a matrix is missing.
+    float m_fDistance = -1.0f;
+    float m_fAverageArmour = 0.0f;
+    float m_fCloseness = 0.0f;
+    float m_fGunThreat = 0.0f;
+    float m_fArmouredShare = 0.0f;
+    // 1.0 for a unit without movement (a fort), 2.0 for a ship.
+    float m_fKindWeight = 1.0f;
+    float m_fTaskWeight = 0.0f;
+    float m_fTotal = 0.0f;
+};
+
+// The quantities of one enemy that its rating is formed from.
+struct AIEnemyFigures {
+    std::string m_sName;
+    float m_fDistance = -1.0f;
+    int m_iGunCount = 0;
+    // Damage and fall accuracy of its gun type; both 0 without a gun type.
+    float m_fGunDamage = 0.0f;
+    float m_fGunFallAccuracy = 0.0f;
+    float m_fAverageArmour = 0.0f;
+    // The second value of the armour summary: percent of armoured area.
+    int m_iArmouredPercent = 0;
+    bool m_bHasMovement = false;
+};
+
+// The quantities of an own ship that the behaviour choice is made from.
+struct AIBehaviourFigures {
+    bool m_bCanSink = true;
+    int m_iConditionPercent = 100;
+    int m_iFloodPercent = 0;
+    bool m_bAnyGunCanShoot = true;
+    std::size_t m_uColumnShips = 1;
+    // Bearing from the ship to the rated enemy, radians.
+    float m_fBearingToEnemy = 0.0f;
+    float m_fEnemyDistance = 0.0f;
+    float m_fEnemyRamDefence = 0.0f;
+    float m_fRamAttack = 0.0f;
+    float m_fColumnSpeed = 0.0f;
+    bool m_bEnemyCanSink = true;
+    // The distant-fight test: a large object near the enemy.
+    bool m_bDistantFight = false;
+};
+
+// What the behaviour step decided.
+struct AIBehaviourChoice {
+    int m_iMode = GAME_AI_SHIPS_BEHAVIOUR_FIRING_DISTANCE;
+    // The ship state to go on with: MOV_POS, PATH_FIND or BOMBARDMENT.
+    int m_iNextState = GAME_AI_SHIPS_STATE_MOV_POS;
+};
+
+class CDX9KelAISystem {
+public:
+    // Hit chances in percent.
+    static constexpr int kCloseRangeHitChance = 50;
+    static constexpr int kArmouredHitChance = 75;
+    static constexpr int kMinimumHitChance = 15;
+
+    CDX9KelAISystem() = default;
+
+    void SetGameMap(CDX9KelGameMap* map) { m_pGameMap = map; }
+    CDX9KelGameMap* GetGameMap() const { return m_pGameMap; }
+
+    // Appends the tasks of a "Tasks" block. False for a null element.
+    bool LoadTasks(const TiXmlElement* tasks);
+    // Forgets the tasks of the previous map; the map parameters reader runs
+    // it before each map's block is read.
+    void ClearTasks();
+    const std::vector<AITask>& GetTasks() const { return m_stdvTasks; }
+    // The task the computer plays with: the first for side 1, the last for
+    // side 2. A map without tasks plays with the default task: behaviour 1,
+    // no purposes, and `runaway` as its runaway position.
+    const AITask& SelectTask(int computerSide, const D3DXVECTOR3& runaway);
+    const AITask* GetActiveTask() const { return m_pActiveTask; }
+    // The runaway position of the default task (the map area's centre).
+    void SetDefaultRunaway(const D3DXVECTOR3& position) { m_DefaultTask.m_vRunawayPosition = position; }
+
+    // The rating of one enemy unit at position `index` of `count` enemies,
+    // for the own ship `ownName`; `span` is the diagonal of the map's box.
+    AIDangerRating RateEnemy(const AIEnemyFigures& enemy, const std::string& ownName, std::size_t count,
+                             float span) const;
+    // Highest total first; equal totals keep their order.
+    static void SortRatings(std::vector<AIDangerRating>& ratings);
+    void ClearRatings();
+    std::vector<AIDangerRating>& GetRatings() { return m_stdvRatings; }
+
+    // The behaviour step for the rated enemy.
+    static AIBehaviourChoice ChooseBehaviour(const AIBehaviourFigures& ship);
+    // The hit chance a ship wants in the movement step: armoured ships want
+    // more, a distant fight accepts the minimum.
+    static int WantedHitChance(int mode, bool armoured);
+    // The hit chance SelectBombardment accepts, a little below the wanted one.
+    static int BombardmentThreshold(int mode, bool armoured);
+
+    // The first gun group for an enemy at `bearing` (radians) from the ship,
+    // -1 when none qualifies. The ship must have six hull parts.
+    static int ChooseFirstGunGroup(const BattleDataBlock& ship, float bearing);
+    // The group fired after `last` in a sequence that began with `first`;
+    // -1 when the sequence is over. `last` -1 gives `first`.
+    static int NextGunGroup(int first, int last);
+
+    // The part a gun group names: groups 0 and 1 the towers, 2 to 7 the six
+    // hull parts; null when the ship does not have it.
+    static const PartRecord* GetGroupPart(const BattleDataBlock& ship, int group);
+    // A part that exists, has guns, and whose first gun is ready and can shoot.
+    static bool IsPartUsable(const PartRecord* part);
+
+    // The AI phase's step machine, one call per frame of the AI phase.
+    void ProcPhase();
+    int GetStep() const { return m_iStep; }
+    void SetStep(int step) { m_iStep = step; }
+    bool IsEnabled() const { return m_bEnabled != 0; }
+    void SetEnabled(bool enabled) { m_bEnabled = enabled ? 1 : 0; }
+    int GetFortState() const { return m_iFortState; }
+    void SetFortState(int state) { m_iFortState = state; }
+    int GetShipState() const { return m_iShipState; }
+    void SetShipState(int state) { m_iShipState = state; }
+    int GetActiveColumn() const { return m_iActiveColumn; }
+    // The side whose lists are "own" in the current step (1 or 2, 0 none).
+    int GetOwnSide() const { return m_iOwnSide; }
+    // Set when a unit of the computer's side was lost during its phase.
+    bool m_bUnitLost = false;
+
+    // The column movement's speed factor as the AI phase leaves it: the ship
+    // step raises it by 1.2 and every end of the phase, regular or not, puts
+    // back the factor it found.
+    float GetSpeedFactor() const { return m_fSpeedFactor; }
+    void SetSpeedFactor(float factor) { m_fSpeedFactor = factor; }
+    // Leaves an unfinished phase: the factor it found comes back, both
+    // state machines stop and the step is 4.
+    void AbortPhase();
+
+    // The side of the human player (1 or 2) and of the computer.
+    void SetSides(int humanSide) { m_iHumanSide = humanSide; }
+    int GetComputerSide() const { return m_iHumanSide == SIDE_1 ? SIDE_2 : SIDE_1; }
+
+private:
+    std::uint8_t m_bEnabled = 1;
+    CDX9KelGameMap* m_pGameMap = nullptr;
+    std::vector<AITask> m_stdvTasks;
+    AITask m_DefaultTask;
+    const AITask* m_pActiveTask = nullptr;
+    int m_iStep = GAME_AI_STEP_START;
+    int m_iActiveColumn = -1;
+    int m_iFortIndex = -1;
+    int m_iTargetIndex = 0;
+    int m_iOwnSide = 0;
+    int m_iHumanSide = SIDE_1;
+    int m_iFortState = GAME_AI_COASTAL_ART_STATE_NONE;
+    int m_iShipState = GAME_AI_SHIPS_STATE_NONE;
+    int m_iWaitingColumn = -1;
+    float m_fSpeedFactor = 1.0f;
+    float m_fPhaseSpeedFactor = 1.0f;
+    bool m_bSpeedRaised = false;
+    // The text of the last "BehaviourType" read; a task without one keeps it.
+    std::string m_sBehaviourText;
+    std::vector<AIDangerRating> m_stdvRatings;
+};
+
+// The one AI of the campaign program.
+extern CDX9KelAISystem g_AISystem;
+
+} // namespace VornaCampaign
