@@ -9,8 +9,6 @@ using namespace Vorna3D;
 
 namespace SeaBattle {
 
-CVR3GAMEHarbourMapPlayer::~CVR3GAMEHarbourMapPlayer() { DeleteMapPlayerObjects(); }
-
 bool CVR3GAMEHarbourMapPlayer::AddBattleMapShip(CVR3GAMEBattleMapShip* pShip) {
     if (!pShip)
         return false;

@@ -20,7 +20,8 @@ class CVR3GAMEIO;
 class CVR3GAMEHarbourMapPlayer {
 public:
     CVR3GAMEHarbourMapPlayer() = default;
-    ~CVR3GAMEHarbourMapPlayer();
+    // The harbour map deletes the player's objects before the player.
+    ~CVR3GAMEHarbourMapPlayer() = default;
     CVR3GAMEHarbourMapPlayer(const CVR3GAMEHarbourMapPlayer&) = delete;
     CVR3GAMEHarbourMapPlayer& operator=(const CVR3GAMEHarbourMapPlayer&) = delete;
 

@@ -8,6 +8,7 @@
 
 #include "engine3/core/SafeXml.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
 #include "seabattle/game/CVR3GAMEScenario.h"

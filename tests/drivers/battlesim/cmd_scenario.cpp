@@ -36,7 +36,7 @@ namespace {
 using namespace SeaBattle;
 
 // A battle longer than this (game time) counts as not ended.
-constexpr long long kBattleLimitMs = 40LL * 60000;
+constexpr long long kBattleLimitMs = 60LL * 60000;
 // Frames a transition may take before the run gives up.
 constexpr int kTransitionFrames = 200;
 
