@@ -105,6 +105,8 @@ bool CVR3GAMEHarbourMapPlayerDirectorHuman::PrepareDataForBattleMap() {
     // Ships in no column fight no battle: they wait in the reserve.
     for (CVR3GAMEBattleMapShip* s : m_pPlayer->m_stdvHarbourShips) {
         if (!s || s->m_bSunk) continue;
+        // A sold ship goes with the hand-over.
+        if (s->m_bSold) continue;
         bool placed = false;
         for (auto& column : m_stdvColumns)
             for (CVR3GAMEBattleMapShip* c : column) placed = placed || c == s;
@@ -114,7 +116,12 @@ bool CVR3GAMEHarbourMapPlayerDirectorHuman::PrepareDataForBattleMap() {
     }
     // The player lists nobody from now on; the columns and the reserve hold
     // the ships.
+    std::vector<CVR3GAMEBattleMapShip*> sold;
+    for (CVR3GAMEBattleMapShip* s : m_pPlayer->m_stdvHarbourShips)
+        if (s && s->m_bSold && !s->m_bSunk) sold.push_back(s);
     m_pPlayer->ReleaseBattleObjects(m_pHarbourMap ? m_pHarbourMap->m_pGameIO : nullptr);
+    for (CVR3GAMEBattleMapShip* s : sold) DeleteHarbourShip(m_pHarbourMap ? m_pHarbourMap->m_pGameIO : nullptr, s);
+    m_stdvOwnShips.clear();
     for (auto& list : m_stdvColumns) {
         if (list.empty()) continue;
         auto* column = new CVR3GAMEBattleMapShipsColumn();
