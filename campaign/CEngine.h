@@ -9,6 +9,11 @@ namespace VornaCampaign {
 class CEngine : public Vorna2::CDX9KelEngine {
 public:
     static constexpr int kIconResource = 129;
+    // Where the campaign's screens are, relative to the program folder (the
+    // battle program's own "Screens" folder, of another format, shares the
+    // programs folder); "engine.ini" may name another under
+    // [Campaign Settings] ScreenFolder.
+    static constexpr const char* kScreenFolder = "Campaign\\Screens\\";
 
     CEngine();
 };

@@ -115,6 +115,22 @@ bool CDX9KelScene::InitRenderSystem() {
     return true;
 }
 
+bool CDX9KelScene::InitGUIManager() {
+    g_Log.Write(LOG_INFO, "CDX9KelScene::InitGUIManager(): ");
+    IDX9KelSceneManager*& slot = m_pManagers[KEL_SCENE_GUI_MANAGER];
+    if (!slot) {
+        if (!g_ManagerFactories[KEL_SCENE_GUI_MANAGER]) {
+            g_Log.Write(LOG_CONTINUE, "not installed\n");
+            return true;
+        }
+        slot = g_ManagerFactories[KEL_SCENE_GUI_MANAGER]();
+        if (!slot || !slot->Init(this)) return false;
+        if (m_pRenderSystem) m_pRenderSystem->m_pGUIManager = slot;
+    }
+    g_Log.Write(LOG_CONTINUE, "OK\n");
+    return true;
+}
+
 bool CDX9KelScene::InitPhysicalManager() {
     g_Log.Write(LOG_INFO, "CDX9KelScene::InitPhysicalManager(): ");
     IDX9KelSceneManager*& slot = m_pManagers[KEL_SCENE_PHYSICAL_MANAGER];
@@ -144,12 +160,46 @@ bool CDX9KelScene::InitParticleSysManager() {
     return true;
 }
 
+bool CDX9KelScene::InitScreenManager() {
+    g_Log.Write(LOG_INFO, "CDX9KelScene::InitScreenManager(): ");
+    IDX9KelSceneManager*& slot = m_pManagers[KEL_SCENE_SCREEN_MANAGER];
+    if (slot) return false;
+    if (!g_ManagerFactories[KEL_SCENE_SCREEN_MANAGER]) {
+        g_Log.Write(LOG_CONTINUE, "not installed\n");
+        return true;
+    }
+    slot = g_ManagerFactories[KEL_SCENE_SCREEN_MANAGER]();
+    if (!slot || !m_pManagers[KEL_SCENE_GUI_MANAGER] || !m_pRender || !slot->Init(this)) return false;
+    g_Log.Write(LOG_CONTINUE, "OK\n");
+    return true;
+}
+
+bool CDX9KelScene::InitSoundManager() {
+    g_Log.Write(LOG_INFO, "CDX9KelScene::InitSoundManager(): ");
+    if (!m_pCameraManager) return false;
+    IDX9KelSceneManager*& slot = m_pManagers[KEL_SCENE_SOUND_MANAGER];
+    if (!slot) {
+        if (!g_ManagerFactories[KEL_SCENE_SOUND_MANAGER]) {
+            g_Log.Write(LOG_CONTINUE, "not installed\n");
+            return true;
+        }
+        slot = g_ManagerFactories[KEL_SCENE_SOUND_MANAGER]();
+        if (!slot) return false;
+    }
+    // The slot stays filled without a device: the sound manager then keeps
+    // silent, and the shutdown still runs.
+    if (!slot->Init(this)) return false;
+    g_Log.Write(LOG_CONTINUE, "OK\n");
+    return true;
+}
+
 bool CDX9KelScene::Init() {
     if (!m_pRender) return false;
     if (!InitFPSCounter() || !InitScreenText() || !InitGrahicsResManager() || !InitBaseCameraManager() ||
-        !InitSceneTree() || !InitLightManager() || !InitRenderSystem() || !InitPhysicalManager() ||
-        !InitParticleSysManager())
+        !InitSceneTree() || !InitLightManager() || !InitRenderSystem() || !InitGUIManager() ||
+        !InitPhysicalManager() || !InitParticleSysManager() || !InitScreenManager())
         return false;
+    InitSoundManager();
     if (m_pApp && m_pApp->m_hWnd) {
         ShowWindow(m_pApp->m_hWnd, SW_SHOWDEFAULT);
         UpdateWindow(m_pApp->m_hWnd);
@@ -158,17 +208,22 @@ bool CDX9KelScene::Init() {
 }
 
 void CDX9KelScene::Process() {
-    if (m_pCameraManager && m_pCameraManager->GetActiveCamera()) m_pCameraManager->GetActiveCamera()->Control();
+    const float frameTime = g_FPSCounter.GetFrameTime();
+    IDX9KelSceneManager* gui = m_pManagers[KEL_SCENE_GUI_MANAGER];
+    if (m_bGUIInput && gui) gui->Process(frameTime);
+    if (m_pCameraManager && !(gui && gui->HoldsCursor()) && m_pCameraManager->GetActiveCamera())
+        m_pCameraManager->GetActiveCamera()->Control();
     if (m_pCameraManager) {
         m_pCameraManager->Update();
         if (m_pSceneTree && m_pCameraManager->GetActiveCamera())
             m_pSceneTree->UpdateVisibility(m_pCameraManager->m_Planes, m_pCameraManager->GetActiveCamera()->m_vEye);
     }
     if (m_pRenderSystem) m_pRenderSystem->Update();
+    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_SCREEN_MANAGER]) m->Process(frameTime);
     if (m_pGrahResManager) m_pGrahResManager->ProcessGrapRes();
-    const float frameTime = g_FPSCounter.GetFrameTime();
     if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PHYSICAL_MANAGER]) m->Process(frameTime);
     if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PARTICLES_MANAGER]) m->Process(frameTime);
+    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_SOUND_MANAGER]) m->Process(frameTime);
 }
 
 bool CDX9KelScene::RenderFrame() {
@@ -181,6 +236,8 @@ bool CDX9KelScene::RenderFrame() {
         m_pCameraManager->m_bCameraSwitched = false;
         m_pCameraManager->GetActiveCamera()->SetTransforms(device);
     }
+    // The GUI is drawn before the 3D objects.
+    if (m_bDrawGUI && m_pRenderSystem) m_pRenderSystem->RenderGUI(device);
     RenderBackground();
     if (m_bShowStatistics && m_pFont && m_pFont->m_pSprite && m_pTextHelper) {
         m_pFont->m_pSprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_SORT_TEXTURE);
@@ -216,7 +273,8 @@ bool CDX9KelScene::OnLost() {
     g_Log.Write(LOG_INFO, "%s", "CDX9KelScene::OnLost() : ");
     if (m_pFont) m_pFont->OnLost();
     if (m_pGrahResManager) m_pGrahResManager->OnLost();
-    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PARTICLES_MANAGER]) m->OnLost();
+    for (IDX9KelSceneManager* m : m_pManagers)
+        if (m) m->OnLost();
     g_Log.Write(LOG_CONTINUE, "OK\n");
     return true;
 }
@@ -226,7 +284,8 @@ bool CDX9KelScene::Restore() {
     if (m_pFont) m_pFont->Restore();
     if (m_pGrahResManager) m_pGrahResManager->Restore();
     if (m_pCameraManager) m_pCameraManager->SetProjection(GetRenderWidth(), GetRenderHeight());
-    if (IDX9KelSceneManager* m = m_pManagers[KEL_SCENE_PARTICLES_MANAGER]) m->Restore(GetD3DDevice());
+    for (IDX9KelSceneManager* m : m_pManagers)
+        if (m) m->Restore(GetD3DDevice());
     g_Log.Write(LOG_CONTINUE, "OK\n");
     return true;
 }
@@ -254,13 +313,13 @@ void CDX9KelScene::Release() {
         delete m_pLightManager;
         m_pLightManager = nullptr;
     }
-    for (IDX9KelSceneManager*& m : m_pManagers) {
-        if (!m) continue;
-        m->Release();
-        delete m;
-        m = nullptr;
+    if (m_pRenderSystem) {
+        m_pRenderSystem->m_pGUIManager = nullptr;
+        m_pRenderSystem->m_pParticleSysManager = nullptr;
     }
-    if (m_pRenderSystem) m_pRenderSystem->m_pParticleSysManager = nullptr;
+    for (EKelSceneManagerSlot s : {KEL_SCENE_GUI_MANAGER, KEL_SCENE_PHYSICAL_MANAGER, KEL_SCENE_PARTICLES_MANAGER,
+                                   KEL_SCENE_SCREEN_MANAGER})
+        ReleaseManager(s);
     if (m_pGrahResManager) {
         m_pGrahResManager->ReleaseAllTextures();
         m_pGrahResManager->DeleteAllModels();
@@ -272,10 +331,20 @@ void CDX9KelScene::Release() {
     }
     delete m_pRenderSystem;
     m_pRenderSystem = nullptr;
+    // The sound is shut down after everything that may still hold sounds.
+    ReleaseManager(KEL_SCENE_SOUND_MANAGER);
     for (HCURSOR c : m_Cursors)
         if (c) DestroyCursor(c);
     m_Cursors.clear();
     m_iCurrentCursor = -1;
+}
+
+void CDX9KelScene::ReleaseManager(EKelSceneManagerSlot slot) {
+    IDX9KelSceneManager*& m = m_pManagers[slot];
+    if (!m) return;
+    m->Release();
+    delete m;
+    m = nullptr;
 }
 
 HWND CDX9KelScene::GetWindowHandle() const { return m_pApp ? m_pApp->m_hWnd : nullptr; }
@@ -370,7 +439,11 @@ bool CDX9KelScene::DeleteSceneObject(CDX9KelSceneObject* object, bool releaseMod
     if (!object || !m_pSceneTree || !m_pSceneTree->RemoveSceneObject(object)) return false;
     for (IDX9KelSceneManager* m : m_pManagers)
         if (m) m->ForgetSceneObject(object);
-    if (releaseModels) object->ReleaseModels(m_pGrahResManager);
+    if (releaseModels) {
+        object->ReleaseModels(m_pGrahResManager);
+        for (IDX9KelSceneManager* m : m_pManagers)
+            if (m) m->ReleaseObjectResources(object);
+    }
     delete object;
     return true;
 }

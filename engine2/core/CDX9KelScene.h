@@ -49,18 +49,28 @@ public:
     // Only when not yet made: the light manager with the default light.
     virtual bool InitLightManager();
     virtual bool InitRenderSystem();
+    // Only when not yet made: the GUI manager, which then draws in the
+    // render system's GUI pass. False when its start-up fails.
+    virtual bool InitGUIManager();
     // False when the manager exists already; a slot no program filled is
     // "not installed" and passes.
     virtual bool InitPhysicalManager();
     // False when the manager exists already or without a resource manager.
     virtual bool InitParticleSysManager();
+    // False when the manager exists already, or when it finds no GUI
+    // manager or device wrapper (it is kept then).
+    virtual bool InitScreenManager();
+    // False without a camera manager; else the sound device decides. Init
+    // ignores the result: a campaign without sound still starts.
+    virtual bool InitSoundManager();
     virtual void RenderBackground() {}
     virtual void RenderOverlay() {}
     // The statistics text: title, FPS, faces and the tree's leaf counts.
     virtual void DrawStatistics();
 
-    // Runs the manager steps in order and stops at the first failure; then
-    // shows the window. False without a device wrapper.
+    // Runs the manager steps in order and stops at the first failure (the
+    // sound's failure excepted); then shows the window. False without a
+    // device wrapper.
     virtual bool Init();
     // One frame's drawing, in the fixed pass order.
     virtual bool RenderFrame();
@@ -110,6 +120,10 @@ public:
     // The same for a point in window coordinates.
     int PickSceneObjectAt(const std::vector<CDX9KelSceneObject*>& objects, int clientX, int clientY);
 
+private:
+    void ReleaseManager(EKelSceneManagerSlot slot);
+
+public:
     CDX9KelApp* m_pApp = nullptr;
     CDX9KelRender* m_pRender = nullptr;
     CDXFont* m_pFont = nullptr;

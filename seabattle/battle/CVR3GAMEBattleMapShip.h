@@ -55,6 +55,9 @@ public:
     // Set once the animation system has taken a sunk hull out of physics
     // and drawing.
     bool m_bSunkHandled = false;
+    // Sold in the harbour: the ship stays with its player but takes part in
+    // nothing any more.
+    bool m_bSold = false;
     Vorna3D::CDX9KelSceneObject* m_pSceneObject = nullptr;
     int32_t m_iPlayerIndex = -1;
     Vorna3D::CDX9KelPhysicalObjectShip* m_pPhysicalObject = nullptr;

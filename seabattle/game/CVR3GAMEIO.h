@@ -47,6 +47,7 @@ class CVR3GAMEBattleMap;
 class CVR3GAMEHarbourMap;
 class CVR3GAMEScenario;
 class CVR3GAMEDuel;
+class CVR3GAMEDuelPlayerDirector;
 
 // One entry of the save list: the save's name and the kind key of its file.
 struct SVR3GAMESaveListEntry {
@@ -264,6 +265,20 @@ public:
     // named player, with its behaviour and enemies.
     bool CreateBattleMapPlayerDirectorHuman(const TiXmlElement* pElement);
     bool CreateBattleMapPlayerDirectorComputer(const TiXmlElement* pElement);
+
+    // ---- duels ----
+    // Reads a duel file from the duel folder into the duel: the duel is
+    // emptied first, and a duel that fails is emptied again. A binary duel
+    // name reads nothing and succeeds. Needs the battle map and the duel.
+    bool LoadDuelFromFile(const char* fileName);
+    // Resets the world of the last game, then reads names, screens, battle
+    // map, artillery lists and players, and prepares the duel.
+    bool LoadDuelDataFromXML(const TiXmlDocument& doc);
+    bool LoadDuelPlayerDataFromXML(const TiXmlElement* pPlayer);
+    bool CreateDuelPayerDirectorShipTypeFromXML(const TiXmlElement* pType, CVR3GAMEDuelPlayerDirector* pDirector);
+    // Empties the battle map, the 3D sounds, the 3D GUI, the physical
+    // objects and the battle resolution state.
+    void ResetWorldForDuel();
 
     // ---- links (not owned; the game manager sets them) ----
     Vorna3D::CDX9KelScene* m_pScene = nullptr;

@@ -186,6 +186,20 @@ void CDX9KelRenderSystem::RenderGraphicObjects(IDirect3DDevice9* device, float f
     }
 }
 
+void CDX9KelRenderSystem::RenderGUI(IDirect3DDevice9* device) {
+    if (!device || !m_pGUIManager || !m_pCameraManager || !m_pGUIManager->HasDrawing()) return;
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    D3DXMATRIX view, projection;
+    D3DXMatrixIdentity(&view);
+    D3DXMatrixOrthoLH(&projection, static_cast<float>(m_pGUIManager->GetDrawWidth()),
+                      -static_cast<float>(m_pGUIManager->GetDrawHeight()), -100.0f, 100.0f);
+    device->SetTransform(D3DTS_VIEW, &view);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    m_pGUIManager->Render(device);
+    m_pCameraManager->m_bCameraSwitched = false;
+    if (CDX9KelBaseCamera* camera = m_pCameraManager->GetActiveCamera()) camera->SetTransforms(device);
+}
+
 void CDX9KelRenderSystem::RenderParticleSystems(IDirect3DDevice9* device) {
     if (device && m_pParticleSysManager) m_pParticleSysManager->Render(device);
 }

@@ -34,6 +34,11 @@ public:
     // camera or light on every effect.
     void Update();
 
+    // The GUI pass: the screen-space transforms of the GUI's client area
+    // (identity view, y growing downwards), the GUI manager's drawing, then
+    // the active camera's transforms again. Nothing without a GUI manager,
+    // a camera manager or anything to draw.
+    void RenderGUI(IDirect3DDevice9* device);
     void RenderGraphicObjects(IDirect3DDevice9* device, float frameTime);
     void RenderSceneTree(IDirect3DDevice9* device, float frameTime);
     // The particle pass: the particle-system manager draws its systems.
@@ -59,6 +64,7 @@ public:
     CDX9KelGraphicsResManager* m_pResManager = nullptr;
     CDX9KelBaseCameraManager* m_pCameraManager = nullptr;
     CDX9KelLightManager* m_pLightManager = nullptr;
+    IDX9KelSceneManager* m_pGUIManager = nullptr;
     IDX9KelSceneManager* m_pParticleSysManager = nullptr;
 
     // The draw order of the last scene-tree pass (for tests and tools).

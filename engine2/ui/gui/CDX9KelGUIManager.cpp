@@ -166,6 +166,11 @@ void CDX9KelGUIManager::RenderDrawList() {
                       100.0f);
     m_pDevice->SetTransform(D3DTS_VIEW, &view);
     m_pDevice->SetTransform(D3DTS_PROJECTION, &projection);
+    DrawControls();
+}
+
+void CDX9KelGUIManager::DrawControls() {
+    if (!m_pDevice) return;
     m_pDevice->SetRenderState(D3DRS_ZENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
     m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -53,6 +53,9 @@ public:
     // size, then each control's Render with the texture bound whenever it
     // changes.
     void RenderDrawList();
+    // The draw list alone, on transforms the caller set (the render
+    // system's GUI pass).
+    void DrawControls();
 
     // ---- control factory: 0 or a negative code ----
     HRESULT AddImage(int dialogId, const char* texture, const char* texture2, const char* effect, D3DCOLOR colour,

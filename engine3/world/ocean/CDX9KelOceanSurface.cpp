@@ -120,19 +120,58 @@ void CDX9KelOceanSurface::AnimateNoise() {
             out[c] = ((f0[c] * w0) >> 15) + ((f1[c] * w1) >> 15) + ((f2[c] * w2) >> 15);
     }
 
+    // Each table texel adds the finest octave and the three coarser ones
+    // spread bilinearly over 8, 4 and 2 texels. A coarser octave repeats
+    // every 16 << shift texels, so only that many rows of it are spread,
+    // each row to the whole table width, and the table rows add them up.
+    // The integer sums are those of Bilerp texel by texel.
+    static thread_local std::int32_t spread[2][3][kTableCells];
+    for (int t = 0; t < 2; ++t)
+        for (int k = 0; k < 3; ++k)
+            SpreadOctave(m_aiOctaves[t * 4 + k], 3 - k, spread[t][k]);
     for (int y = 0; y < kTableSide; ++y) {
+        const std::int32_t* fine1 = m_aiOctaves[3] + (y & kFrameMask) * kFrameSide;
+        const std::int32_t* fine2 = m_aiOctaves[7] + (y & kFrameMask) * kFrameSide;
+        const std::int32_t* a1 = spread[0][0] + (y & (kTableSide - 1)) * kTableSide;
+        const std::int32_t* b1 = spread[0][1] + (y & (kTableSide / 2 - 1)) * kTableSide;
+        const std::int32_t* c1 = spread[0][2] + (y & (kTableSide / 4 - 1)) * kTableSide;
+        const std::int32_t* a2 = spread[1][0] + (y & (kTableSide - 1)) * kTableSide;
+        const std::int32_t* b2 = spread[1][1] + (y & (kTableSide / 2 - 1)) * kTableSide;
+        const std::int32_t* c2 = spread[1][2] + (y & (kTableSide / 4 - 1)) * kTableSide;
+        std::int32_t* out1 = m_aiHeightTable1 + y * kTableSide;
+        std::int32_t* out2 = m_aiHeightTable2 + y * kTableSide;
+        WORD* copy1 = m_awTextureCopy + y * kTableSide;
+        WORD* copy2 = m_awTextureCopy + kTableCells + y * kTableSide;
         for (int x = 0; x < kTableSide; ++x) {
-            const int cell = (y & kFrameMask) * kFrameSide + (x & kFrameMask);
-            const std::int32_t h1 = m_aiOctaves[3][cell] + Bilerp(m_aiOctaves[0], 3, x, y) +
-                                    Bilerp(m_aiOctaves[1], 2, x, y) + Bilerp(m_aiOctaves[2], 1, x, y);
-            const std::int32_t h2 = m_aiOctaves[7][cell] + Bilerp(m_aiOctaves[4], 3, x, y) +
-                                    Bilerp(m_aiOctaves[5], 2, x, y) + Bilerp(m_aiOctaves[6], 1, x, y);
-            const int i = y * kTableSide + x;
-            m_aiHeightTable1[i] = h1;
-            m_aiHeightTable2[i] = h2;
-            m_awTextureCopy[i] = static_cast<WORD>(h1 + 32768);
-            m_awTextureCopy[kTableCells + i] = static_cast<WORD>(h2 + 32768);
+            const std::int32_t h1 = fine1[x & kFrameMask] + a1[x] + b1[x] + c1[x];
+            const std::int32_t h2 = fine2[x & kFrameMask] + a2[x] + b2[x] + c2[x];
+            out1[x] = h1;
+            out2[x] = h2;
+            copy1[x] = static_cast<WORD>(h1 + 32768);
+            copy2[x] = static_cast<WORD>(h2 + 32768);
         }
+    }
+}
+
+void CDX9KelOceanSurface::SpreadOctave(const std::int32_t* o, int shift, std::int32_t* out) {
+    // Rows 0 .. (16 << shift) - 1, each kTableSide wide: Bilerp(o, shift, x, y).
+    const int s = 1 << shift;
+    const int rows = kFrameSide << shift;
+    std::int32_t lerp[kFrameSide][kTableSide];
+    for (int cy = 0; cy < kFrameSide; ++cy) {
+        const std::int32_t* row = o + cy * kFrameSide;
+        for (int x = 0; x < kTableSide; ++x) {
+            const int cx = (x >> shift) & kFrameMask, cx1 = (cx + 1) & kFrameMask, fx = x & (s - 1);
+            lerp[cy][x] = row[cx] * (s - fx) + row[cx1] * fx;
+        }
+    }
+    for (int y = 0; y < rows; ++y) {
+        const int cy = (y >> shift) & kFrameMask, cy1 = (cy + 1) & kFrameMask, fy = y & (s - 1);
+        const std::int32_t* r0 = lerp[cy];
+        const std::int32_t* r1 = lerp[cy1];
+        std::int32_t* o2 = out + y * kTableSide;
+        for (int x = 0; x < kTableSide; ++x)
+            o2[x] = (r0[x] * (s - fy) + r1[x] * fy) >> (2 * shift);
     }
 }
 

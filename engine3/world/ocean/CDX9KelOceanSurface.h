@@ -118,7 +118,12 @@ public:
     static void SetClockStep(double step) { s_dClockStep = step; }
 
 protected:
+    // One octave read bilinearly at table texel (x, y), `shift` bits of
+    // texels per octave cell.
     std::int32_t Bilerp(const std::int32_t* pOctave, int shift, int x, int y) const;
+    // Bilerp of one octave for rows 0 .. (16 << shift) - 1 of the table, each
+    // a whole table row: the octave repeats after that many rows.
+    static void SpreadOctave(const std::int32_t* pOctave, int shift, std::int32_t* pOut);
 
     std::int32_t m_aiBaseNoise[kNoiseValues];
     std::int32_t m_aiOctaves[kOctaves][kFrameCells];

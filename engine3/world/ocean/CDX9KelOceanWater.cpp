@@ -426,14 +426,27 @@ void CDX9KelOceanWater::Update(float) {
     if (!m_pCameraManager || !m_bShown || !m_bEnabled)
         return;
     m_bVisible = UpdateProjectedGrid();
+    // Out of view the grid keeps its vertices: one still waiting for its
+    // draw is filled now, from the tables it was made for.
+    if (!m_bVisible)
+        FillPendingGrid();
     AdvanceTime();
     AnimateNoise();
+    // The noise textures and the grid vertices only feed the drawing: they
+    // are made when the sea is drawn, from this step's tables and corners,
+    // so steps that are never drawn cost neither.
     if (!m_bSoftware && m_bGeneratedNoise)
-        GenerateNoiseTexture();
-    if (!m_bVisible || !m_pVB)
+        m_bNoisePending = true;
+    if (m_bVisible && m_pVB)
+        m_bGridPending = true;
+}
+
+void CDX9KelOceanWater::FillPendingGrid() {
+    if (!m_bGridPending)
         return;
+    m_bGridPending = false;
     void* data = nullptr;
-    if (FAILED(m_pVB->Lock(0, 0, &data, 0)) || !data)
+    if (!m_pVB || FAILED(m_pVB->Lock(0, 0, &data, 0)) || !data)
         return;
     auto* vertices = static_cast<OCEANVERTEX*>(data);
     FillGridVertices(vertices, m_uVertexCount, m_uGridColumns, m_uGridRows, m_bSmoothing);
@@ -462,6 +475,7 @@ void CDX9KelOceanWater::DrawGrid(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect
 bool CDX9KelOceanWater::BeginDraw(IDirect3DDevice9* pDevice) {
     if (!m_bShown || !m_pVB || !m_pIB || !pDevice || !m_pCameraManager)
         return false;
+    FillPendingGrid();
     pDevice->SetTransform(D3DTS_WORLD, &m_mWorld);
     pDevice->SetFVF(kFVF);
     pDevice->SetStreamSource(0, m_pVB, 0, sizeof(OCEANVERTEX));
@@ -476,6 +490,10 @@ void CDX9KelOceanWater::RenderMaps(IDirect3DDevice9* pDevice) {
     if (m_bSoftware || !m_pHeightSurface || !m_pNormalSurface || !heightEffect || !normalEffect ||
         !m_pNormalMapDepthStencil || !m_pNormalMapDepthStencil->m_pSurface)
         return;
+    if (m_bNoisePending) {
+        m_bNoisePending = false;
+        GenerateNoiseTexture();
+    }
     IDirect3DSurface9* keptTarget = nullptr;
     IDirect3DSurface9* keptDepth = nullptr;
     pDevice->GetRenderTarget(0, &keptTarget);
@@ -539,6 +557,7 @@ void CDX9KelOceanWater::RenderUnit(IDirect3DDevice9* pDevice, float, bool, const
 }
 
 void CDX9KelOceanWater::Release() {
+    m_bGridPending = false;
     SafeReleaseCom(m_pVB);
     SafeReleaseCom(m_pIB);
     SafeReleaseCom(m_pHeightSurface);

@@ -34,9 +34,10 @@ public:
     // Draws the sea: on the hardware path the height and normal passes into
     // their maps first, then the surface into the current target.
     void Render(IDirect3DDevice9* pDevice, float fTimeStep, int iValue1, int iValue2) override;
-    // Projects the grid, advances the clock and the noise, refreshes the
-    // noise textures (hardware path) and, when the sea is in view, the grid
-    // vertices. The clock of the surface is used, not the step given.
+    // Projects the grid, advances the clock and the noise; the noise
+    // textures (hardware path) and, when the sea is in view, the grid
+    // vertices follow at the next draw. The clock of the surface is used,
+    // not the step given.
     void Update(float fTimeStep) override;
     // Frees the grid buffers and the two map surfaces.
     void Release() override;
@@ -147,8 +148,15 @@ private:
     // The surface effect's textures for this frame.
     ID3DXEffect* PrepareSurface();
 
+    // Fills the grid vertices when an update left them to be filled.
+    void FillPendingGrid();
+
     D3DXMATRIX m_mProjector;
     bool m_bVisible = true;
+    // Set by Update, cleared when the drawing makes them: the grid vertices
+    // and (hardware path) the noise textures of the last update.
+    bool m_bGridPending = false;
+    bool m_bNoisePending = false;
 
     // One size for every water object; Init sets it from the window, never
     // from its own previous value.

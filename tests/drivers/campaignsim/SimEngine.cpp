@@ -1,5 +1,7 @@
 #include "SimEngine.h"
 
+#include "engine2/ui/UISceneSlots.h"
+
 #include "Registry.h"
 
 #include "engine2/core/CDX9KelApp.h"
@@ -55,10 +57,13 @@ SimEngine::SimEngine(const SimOptions& options)
     Platform::SetClock(&m_clock);
     Platform::SetRandomSource(&m_random);
     std::srand(options.seed);
+    // The start sequence of the screens waits on the virtual clock.
+    Vorna2::SetScreenStartWait([this](DWORD ms) { m_clock.Advance(ms); });
 }
 
 SimEngine::~SimEngine() {
     Release();
+    Vorna2::SetScreenStartWait(nullptr);
     Platform::SetRandomSource(nullptr);
     Platform::SetClock(nullptr);
 }

@@ -18,6 +18,7 @@
 #include "DemoScene.h"
 #include "Registry.h"
 #include "SimEngine.h"
+#include "engine2/ui/UISceneSlots.h"
 
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
@@ -44,6 +45,8 @@ using CampaignSim::DemoScene;
 class SceneEngine : public CampaignSim::SimEngine {
 public:
     SceneEngine(const CampaignSim::SimOptions& options, DemoScene* scene) : SimEngine(options), m_pDemo(scene) {
+        // The 3D scene alone: no screens over it.
+        Vorna2::RegisterScreenSceneSlot("");
         m_pScene = scene;
     }
 

@@ -118,6 +118,9 @@ public:
         : SimEngine(options), m_Events(std::move(events)), m_strOut(std::move(outDir)), m_strFolder(std::move(folder)),
           m_iListElements(listElements) {
         for (const Event& e : m_Events) m_iLastFrame = std::max(m_iLastFrame, e.frame);
+        // This driver runs its own GUI and screens from its folder option.
+        Vorna2::CDX9KelScene::RegisterManager(Vorna2::KEL_SCENE_GUI_MANAGER, nullptr);
+        Vorna2::CDX9KelScene::RegisterManager(Vorna2::KEL_SCENE_SCREEN_MANAGER, nullptr);
     }
     ~ScreensEngine() override { ReleaseScreens(); }
 

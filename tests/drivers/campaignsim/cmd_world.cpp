@@ -18,6 +18,7 @@
 // 2 for bad options, 3 when the picture could not be saved.
 #include "Registry.h"
 #include "SimEngine.h"
+#include "engine2/ui/UISceneSlots.h"
 
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
@@ -231,6 +232,8 @@ private:
 class WorldEngine : public CampaignSim::SimEngine {
 public:
     WorldEngine(const CampaignSim::SimOptions& options, WorldScene* scene) : SimEngine(options), m_pWorld(scene) {
+        // The 3D scene alone: no screens over it.
+        Vorna2::RegisterScreenSceneSlot("");
         m_pScene = scene;
     }
     void Render() override {

@@ -2,6 +2,7 @@
 // its own (a hard link of the program), so the log and the INI files beside
 // it belong to that test.
 #include "TestFolder.h"
+#include "common/DemoData.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -78,8 +79,12 @@ TEST_F(CampaignSimTest, FramesRunAndTheLogTellsTheStartInOrder) {
                                                  " CDX9KelRender::InitialD3DDevice(): OK\n",
                                                  " CDX9Kelinput::MouseInit(): OK\n",
                                                  " CDX9KelScene::InitLightManager(): OK\n",
+                                                 " CDX9KelScene::InitGUIManager(): OK\n",
+                                                 " CDX9KelScene::InitScreenManager(): ",
+                                                 " CDX9KelScene::InitSoundManager(): ",
                                                  " CDX9KelEngine::Run() : Start Main Loop\n",
                                                  " CDX9KelEngine::Run() : Release\n",
+                                                 " COALSoundManager : shutdown\n",
                                                  " End\n"});
     for (size_t i = 0; i < at.size(); ++i) {
         EXPECT_GE(at[i], 0) << "line " << i << " missing\n" << log;
@@ -88,7 +93,45 @@ TEST_F(CampaignSimTest, FramesRunAndTheLogTellsTheStartInOrder) {
         }
     }
     EXPECT_EQ(log.rfind(" End\n"), log.size() - 5);
-    EXPECT_EQ(log.find("All Errors:"), std::string::npos);
+    // This folder has no screens; the null sound backend has no software
+    // device (the default one opens). Nothing else goes wrong.
+    EXPECT_NE(log.find("Error : CDX9KelCIIScreenManager::LoadScreens() : LoadDefaults() == false\n"), std::string::npos)
+        << log;
+    size_t errors = 0;
+    for (size_t at = log.find("Error : "); at != std::string::npos; at = log.find("Error : ", at + 1)) ++errors;
+    const bool softwareDevice = log.find("Not Open software OpenAL Device") != std::string::npos;
+    EXPECT_EQ(errors, softwareDevice ? 2u : 1u) << log;
+}
+
+TEST_F(CampaignSimTest, FramesShowTheStartScreensFromTheCampaignsScreenFolder) {
+    VornaTest::WriteText(dir / "engine.ini", "[Grafic Settings]\nFullScreen=0\nWidth=320\nHeight=240\n");
+    VornaTest::LinkDemoData(dir);
+    const std::string picture = (dir / "frame.png").string();
+    const RunResult r = Run("frames --frames 3 --picture '" + picture + "'");
+    ASSERT_EQ(r.exitCode, 0);
+    const std::string log = Log();
+    EXPECT_NE(log.find(" CDX9KelCIIScreenManager::LoadScreens()\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("CDX9KelCIIScreenManager::LoadScreens() : LoadDefaults() == false"), std::string::npos) << log;
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load(picture.c_str(), &w, &h, &channels, 3);
+    ASSERT_NE(pixels, nullptr);
+    ASSERT_EQ(w, 320);
+    // The logo screen covers the clear colour: its pale sun in the upper
+    // right, its dark hills below.
+    const unsigned char* sun = pixels + (75 * w + 238) * 3;
+    EXPECT_GT(sun[0], 200);
+    EXPECT_GT(sun[1], 180);
+    EXPECT_LT(sun[2], 160);
+    const unsigned char* hills = pixels + (180 * w + 100) * 3;
+    EXPECT_LT(hills[0], 40);
+    EXPECT_FALSE(hills[0] == 0x3C && hills[1] == 0x64 && hills[2] == 0x96);
+    stbi_image_free(pixels);
+
+    // Another folder named in engine.ini is where the screens are looked for.
+    VornaTest::WriteText(dir / "engine.ini", "[Grafic Settings]\nFullScreen=0\nWidth=320\nHeight=240\n"
+                                             "[Campaign Settings]\nScreenFolder=Elsewhere\\\n");
+    ASSERT_EQ(Run("frames --frames 1").exitCode, 0);
+    EXPECT_NE(Log().find("LoadDefaults() == false"), std::string::npos);
 }
 
 TEST_F(CampaignSimTest, SameSeedSameRun) {

@@ -216,6 +216,38 @@ TEST_F(OceanTest, HeightTableOneIsTheSumOfItsOctaves) {
     EXPECT_NE(m_ocean->SampleHeight(1000, 2000), m_ocean->SampleHeight(300000, 90000));
 }
 
+namespace {
+// Reads the octaves the way the tables are defined, texel by texel.
+class OceanReference : public CDX9KelOceanSurface {
+public:
+    std::int32_t Texel(int table, int x, int y) const {
+        const int o = table * 4;
+        return GetOctave(o + 3)[(y & 15) * 16 + (x & 15)] + Bilerp(GetOctave(o), 3, x, y) +
+               Bilerp(GetOctave(o + 1), 2, x, y) + Bilerp(GetOctave(o + 2), 1, x, y);
+    }
+};
+} // namespace
+
+TEST_F(OceanTest, HeightTablesMatchTheOctavesReadTexelByTexel) {
+    auto ocean = std::make_unique<OceanReference>();
+    ocean->InitNoise();
+    for (double t : {0.0, 3.3, 77.61, 1234.5}) {
+        ocean->SetTime(t);
+        ocean->AnimateNoise();
+        int mismatches = 0;
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                const int i = y * 128 + x;
+                const std::int32_t h1 = ocean->Texel(0, x, y), h2 = ocean->Texel(1, x, y);
+                mismatches += ocean->GetHeightTable1()[i] != h1;
+                mismatches += ocean->GetHeightTable2()[i] != h2;
+                mismatches += ocean->GetTextureCopy()[i] != static_cast<WORD>(h1 + 32768);
+                mismatches += ocean->GetTextureCopy()[128 * 128 + i] != static_cast<WORD>(h2 + 32768);
+            }
+        EXPECT_EQ(mismatches, 0) << "time " << t;
+    }
+}
+
 TEST_F(OceanTest, ClockAdvancesRestartsAfterLongGapsAndPauses) {
     m_ocean->AdvanceTime(); // first tick: starts the clock
     EXPECT_EQ(m_ocean->GetTime(), 0.0);

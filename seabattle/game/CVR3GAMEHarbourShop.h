@@ -1,0 +1,125 @@
+#pragma once
+// The harbour's money rules and bookkeeping, kept apart from the screens so
+// that the director and the tests use the same figures: prices of ship
+// types, sale values and repair costs, whether a ship can sail, the berths
+// of the harbour, the click gates of the harbour buttons and the lists of
+// the columns screen.
+#include "platform/math/d3dx9math.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace SeaBattle {
+
+class CVR3GAMEBattleMapShip;
+class CVR3GAMEInformationShip;
+
+// Money is a signed 32-bit amount; prices are worked out in 64 bits and a
+// price that does not fit (or comes from negative figures) is refused.
+inline constexpr int64_t HARBOUR_MONEY_MAX = 2147483647;
+
+// The displacement text of an information record as a whole number of
+// tons: leading digits after an optional sign; text that is not a number
+// reads as 0.
+int64_t HarbourDisplacement(const std::string& text);
+
+// Displacement x cost per ton; -1 when either is negative or the price is
+// above HARBOUR_MONEY_MAX.
+int64_t HarbourPurchasePrice(const CVR3GAMEInformationShip& info);
+
+// truncate((100 - damage) / 100 x (cost per ton x 0.3)) x displacement; a
+// damage outside 0..100 is taken at its nearest end. -1 as for the price.
+int64_t HarbourSaleValue(const CVR3GAMEInformationShip& info, float damagePercent);
+
+// The one repair cost used for the panel text, the button lock and the
+// charge: truncate(cost per ton x 0.8) x D x percent / 100 (integer
+// division), D the displacement held by the ship's damage part; percent is
+// 1 or 5. -1 as for the price.
+int64_t HarbourRepairCost(const CVR3GAMEInformationShip& info, int32_t damageDisplacement, int32_t percent);
+
+// A ship can sail when it is not sold, takes no water and its damage is 30
+// percent or less. Ships without a damage part cannot sail.
+bool HarbourShipIsSeaworthy(const CVR3GAMEBattleMapShip* ship);
+bool HarbourShipIsFitForBattle(const CVR3GAMEBattleMapShip* ship);
+
+// Sorts ships by the level of their ship type, highest first; ships of the
+// same level keep their order.
+void HarbourSortByTypeLevel(std::vector<CVR3GAMEBattleMapShip*>& ships);
+
+// A button gate: the first press runs and stamps the time; later presses are
+// ignored until more than `interval` ms have passed, when the stamp clears
+// and the next press runs again.
+class CVR3GAMEHarbourClickGate {
+public:
+    explicit CVR3GAMEHarbourClickGate(uint32_t interval) : m_uInterval(interval) {}
+    // True when a press at `now` goes through.
+    bool Pass(uint32_t now);
+    uint32_t m_uInterval;
+    uint32_t m_uStamp = 0;
+};
+
+// The berths of a harbour: one world matrix per berth and the indices still
+// free, used from the end. The free list is rebuilt whenever the positions
+// are set, and every ship remembers the berth it was moored at, so that it
+// frees exactly that berth.
+class CVR3GAMEHarbourBerths {
+public:
+    // Replaces the berths; every berth is free and no ship is moored.
+    void SetPositions(const std::vector<D3DXMATRIX>& positions);
+    // Makes every berth free again (the ships have left the harbour scene).
+    void FreeAll();
+
+    // The last free berth for the ship: its index, or -1 when none is left or
+    // the ship is null or already moored (then its own berth is returned).
+    int32_t Moor(const CVR3GAMEBattleMapShip* ship);
+    // Gives the ship's berth back. A ship that was not moored here is
+    // matched by its position (x and z rounded, y 0) against the berths that
+    // are not free. False when no berth is found.
+    bool Free(const CVR3GAMEBattleMapShip* ship, const D3DXMATRIX* world);
+
+    // The berth's matrix, null for an index out of range.
+    const D3DXMATRIX* Position(int32_t index) const;
+    int32_t BerthOf(const CVR3GAMEBattleMapShip* ship) const;
+    size_t Count() const { return m_stdvPositions.size(); }
+    size_t FreeCount() const { return m_stdvFree.size(); }
+    const std::vector<int32_t>& FreeList() const { return m_stdvFree; }
+
+private:
+    bool IsFree(int32_t index) const;
+    std::vector<D3DXMATRIX> m_stdvPositions;
+    std::vector<int32_t> m_stdvFree;
+    std::map<const CVR3GAMEBattleMapShip*, int32_t> m_stdmMoored;
+};
+
+// The lists of the columns screen: ships fit for battle not yet placed,
+// ships kept back and the three columns (first ship leads). The ships
+// belong to the harbour player.
+class CVR3GAMEHarbourColumnLists {
+public:
+    static constexpr size_t COLUMNS = 3;
+    static constexpr size_t COLUMN_SHIPS_MAX = 5;
+
+    // Empties every list, then sorts the ships that are not sold into the
+    // available list (fit for battle, highest level first) or the reserve.
+    void PrepareColumns(const std::vector<CVR3GAMEBattleMapShip*>& ships);
+    // Moves available ship `index` to the end of column `column`; false for
+    // a bad index or a full column.
+    bool Add(size_t column, size_t index);
+    // Moves ship `index` of column `column` back to the available list,
+    // which is sorted again; false for a bad index.
+    bool Erase(size_t column, size_t index);
+    // True when the column can take the available ship.
+    bool CanAdd(size_t column) const;
+    bool ColumnsEmpty() const;
+    // Ships still available are kept back for the next harbour step.
+    void AvailableToReserve();
+    void Clear();
+
+    std::vector<CVR3GAMEBattleMapShip*> m_stdvAvailable;
+    std::vector<CVR3GAMEBattleMapShip*> m_stdvReserve;
+    std::vector<CVR3GAMEBattleMapShip*> m_stdvColumns[COLUMNS];
+};
+
+} // namespace SeaBattle

@@ -1,0 +1,161 @@
+// The GUI manager, the screen manager and the sound manager in the campaign
+// scene's manager slots: made in the start-up order, the GUI drawn in the
+// render system's pass before the statistics with the camera's transforms
+// back afterwards, and the sound shut down with the scene.
+#include "engine2/core/CDX9KelApp.h"
+#include "engine2/core/CDX9KelLog.h"
+#include "engine2/core/CDX9KelScene.h"
+#include "engine2/core/CDXFont.h"
+#include "engine2/core/render/CDX9KelBaseCameraManager.h"
+#include "engine2/core/render/CDX9KelRender.h"
+#include "engine2/core/render/CDX9KelRenderSystem.h"
+#include "engine2/ui/UISceneSlots.h"
+#include "engine2/ui/sound/COALSoundManager.h"
+
+#include "../gui/GuiTestSupport.h"
+#include "TestFolder.h"
+#include "common/OffscreenDevice.h"
+
+#include <gtest/gtest.h>
+#include <cstring>
+#include <string>
+
+using namespace Vorna2;
+
+namespace {
+
+std::string FixedTime() { return "T"; }
+
+class Engine2UISceneSlotsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = VornaTest::FreshFolder();
+        logPath = (folder / "VornaLog.log").string();
+        g_Log.Reset();
+        g_Log.SetTimeTextSource(&FixedTime);
+        g_Log.SetCopyStream(nullptr);
+        g_Log.Open(logPath);
+        ASSERT_TRUE(dev.Create(160, 120));
+        dev.m_pDevice->AddRef();
+        render.m_pD3DDevice = dev.m_pDevice;
+        render.m_iWidth = 160;
+        render.m_iHeight = 120;
+        app.m_hWnd = dev.m_hWnd;
+        app.m_iWidth = 160;
+        app.m_iHeight = 120;
+        RegisterGUISceneSlot();
+        RegisterScreenSceneSlot("");
+        RegisterSoundSceneSlot();
+        scene.m_pApp = &app;
+        scene.m_pRender = &render;
+    }
+    void TearDown() override {
+        scene.Release();
+        CDX9KelScene::RegisterManager(KEL_SCENE_GUI_MANAGER, nullptr);
+        CDX9KelScene::RegisterManager(KEL_SCENE_SCREEN_MANAGER, nullptr);
+        CDX9KelScene::RegisterManager(KEL_SCENE_SOUND_MANAGER, nullptr);
+        app.m_hWnd = nullptr;
+        render.m_pD3DDevice = nullptr;
+        dev.m_pDevice->Release();
+        g_Log.Reset();
+    }
+    std::string Log() { return VornaTest::ReadText(logPath); }
+
+    std::filesystem::path folder;
+    VornaTest::OffscreenDevice dev;
+    CDX9KelRender render;
+    CDX9KelApp app;
+    CDX9KelScene scene;
+    std::string logPath;
+};
+
+} // namespace
+
+TEST_F(Engine2UISceneSlotsTest, ManagersAreMadeInOrderAndTheScreensOnlyOnce) {
+    ASSERT_TRUE(scene.Init());
+    const std::string log = Log();
+    const char* order[] = {"CDX9KelScene::InitRenderSystem(): OK", "CDX9KelScene::InitGUIManager(): OK",
+                           "CDX9KelScene::InitPhysicalManager(): not installed",
+                           "CDX9KelScene::InitParticleSysManager(): not installed",
+                           "CDX9KelScene::InitScreenManager(): OK", "CDX9KelScene::InitSoundManager(): "};
+    size_t last = 0;
+    for (const char* line : order) {
+        const size_t at = log.find(line);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << log;
+        EXPECT_GE(at, last) << line;
+        last = at;
+    }
+    CDX9KelGUIManager* gui = GetGUIManager(&scene);
+    ASSERT_NE(gui, nullptr);
+    ASSERT_NE(GetScreenManager(&scene), nullptr);
+    EXPECT_EQ(GetScreenManager(&scene)->m_pGUIManager, gui);
+    EXPECT_EQ(scene.m_pRenderSystem->m_pGUIManager, scene.GetManager(KEL_SCENE_GUI_MANAGER));
+    EXPECT_EQ(gui->m_pResourceManager, scene.m_pGrahResManager);
+    // A second GUI step makes nothing new; a second screen step fails.
+    EXPECT_TRUE(scene.InitGUIManager());
+    EXPECT_EQ(GetGUIManager(&scene), gui);
+    EXPECT_FALSE(scene.InitScreenManager());
+    // The sound slot is kept whether or not a device opened.
+    EXPECT_NE(scene.GetManager(KEL_SCENE_SOUND_MANAGER), nullptr);
+}
+
+TEST_F(Engine2UISceneSlotsTest, ScreensNeedTheGUIAndTheSoundNeedsACamera) {
+    CDX9KelScene::RegisterManager(KEL_SCENE_GUI_MANAGER, nullptr);
+    EXPECT_FALSE(scene.Init());
+    EXPECT_NE(Log().find("CDX9KelScene::InitGUIManager(): not installed"), std::string::npos);
+    // The screen manager was made and kept, so the step now fails at once.
+    EXPECT_NE(scene.GetManager(KEL_SCENE_SCREEN_MANAGER), nullptr);
+    EXPECT_FALSE(scene.InitScreenManager());
+    EXPECT_EQ(Log().find("CDX9KelScene::InitScreenManager(): OK"), std::string::npos);
+    CDX9KelScene bare;
+    EXPECT_FALSE(bare.InitSoundManager());
+}
+
+TEST_F(Engine2UISceneSlotsTest, TheGUIPassDrawsUnderTheStatisticsAndGivesTheCameraBack) {
+    ASSERT_TRUE(scene.Init());
+    CDX9KelGUIManager* gui = GetGUIManager(&scene);
+    ASSERT_NE(gui, nullptr);
+    GuiTest::WriteBmp(folder / "red.bmp", 8, 8, 255, 0, 0);
+    ASSERT_GE(gui->AddDialog(0, 0, 160, 120, GuiTest::FromExe(folder / "red.bmp").c_str(), false), 0);
+    gui->SetCursorOverride({-100, -100});
+    scene.Process();
+    ASSERT_FALSE(gui->m_DrawList.empty());
+    EXPECT_FALSE(scene.GetManager(KEL_SCENE_GUI_MANAGER)->HoldsCursor());
+    ASSERT_TRUE(scene.RenderFrame());
+
+    // The frame's first passes again without presenting, to read them.
+    IDirect3DDevice9* device = scene.GetD3DDevice();
+    scene.m_pRender->BeginRender(scene.m_ClearColor);
+    scene.m_pRenderSystem->RenderGUI(device);
+    scene.m_pFont->m_pSprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_SORT_TEXTURE);
+    scene.DrawStatistics();
+    scene.m_pFont->m_pSprite->End();
+    const std::vector<DWORD> px = dev.Pixels();
+    EXPECT_EQ(dev.At(px, 150, 110) & 0x00FFFFFFu, 0x00FF0000u);
+    int yellow = 0;
+    for (UINT y = 5; y < 40; ++y)
+        for (UINT x = 5; x < 150; ++x) {
+            const DWORD p = dev.At(px, x, y);
+            if (((p >> 16) & 0xFF) > 200 && ((p >> 8) & 0xFF) > 200 && (p & 0xFF) < 60) ++yellow;
+        }
+    EXPECT_GT(yellow, 30);
+    D3DXMATRIX view;
+    device->GetTransform(D3DTS_VIEW, &view);
+    EXPECT_EQ(0, std::memcmp(&view, &scene.m_pCameraManager->GetActiveCamera()->m_mView, sizeof view));
+    device->EndScene();
+
+    // Hovering a dialog keeps the camera's mouse control out of the frame.
+    gui->SetCursorOverride({80, 60});
+    scene.Process();
+    EXPECT_TRUE(scene.GetManager(KEL_SCENE_GUI_MANAGER)->HoldsCursor());
+}
+
+TEST_F(Engine2UISceneSlotsTest, ReleaseShutsTheSoundDownAndEmptiesEverySlot) {
+    ASSERT_TRUE(scene.Init());
+    scene.Release();
+    for (int s = 0; s < KEL_SCENE_MANAGER_SLOTS; ++s)
+        EXPECT_EQ(scene.GetManager(static_cast<EKelSceneManagerSlot>(s)), nullptr) << s;
+    EXPECT_EQ(scene.m_pRenderSystem, nullptr);
+    EXPECT_FALSE(g_SoundManager.IsOpen());
+    EXPECT_NE(Log().find("COALSoundManager : shutdown"), std::string::npos);
+}

@@ -1,0 +1,187 @@
+// Harbour money rules, berths, click gates and the columns-screen lists.
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "seabattle/game/CVR3GAMEHarbourShop.h"
+#include "seabattle/game/CVR3GAMEInformationShip.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace SeaBattle;
+
+namespace {
+
+CVR3GAMEInformationShip Type(const char* displacement, int32_t unitCost, int32_t level = 1) {
+    CVR3GAMEInformationShip info;
+    info.Displacement = displacement;
+    info.DisplUnitCost = unitCost;
+    info.ShipTypeLevel = level;
+    return info;
+}
+
+std::unique_ptr<CVR3GAMEBattleMapShip> Ship(int32_t level, float damage = 0.0f, float water = 0.0f,
+                                            const char* name = "") {
+    auto ship = std::make_unique<CVR3GAMEBattleMapShip>();
+    ship->m_strName = name;
+    ship->m_pInfoShip = new CVR3GAMEInformationShip(Type("1500", 20, level));
+    ship->m_pBattleShip = new CVR3GAMEBattleSystemShip();
+    ship->m_pBattleShip->DamagePercent = damage;
+    ship->m_pBattleShip->WaterPercent = water;
+    ship->m_pBattleShip->Displacement = 1500;
+    return ship;
+}
+
+D3DXMATRIX At(float x, float z) {
+    D3DXMATRIX m;
+    D3DXMatrixIdentity(&m);
+    m._41 = x;
+    m._43 = z;
+    return m;
+}
+
+} // namespace
+
+TEST(HarbourPrices, FiguresOfTheShop) {
+    const CVR3GAMEInformationShip info = Type("1500", 20);
+    EXPECT_EQ(HarbourPurchasePrice(info), 30000);
+    EXPECT_EQ(HarbourSaleValue(info, 0.0f), 9000);
+    EXPECT_EQ(HarbourSaleValue(info, 50.0f), 4500);
+    EXPECT_EQ(HarbourSaleValue(info, 100.0f), 0);
+    EXPECT_EQ(HarbourRepairCost(info, 1500, 1), 240);
+    EXPECT_EQ(HarbourRepairCost(info, 1500, 5), 1200);
+    // The cost shown, gated and charged is one figure: cost per ton 21
+    // gives truncate(16.8) = 16 per ton, not 0.8 x 31500 / 100 = 252.
+    EXPECT_EQ(HarbourRepairCost(Type("1500", 21), 1500, 1), 240);
+    EXPECT_EQ(HarbourRepairCost(Type("125", 5), 125, 1), 5);
+}
+
+TEST(HarbourPrices, DisplacementTextAndOverflow) {
+    struct Case {
+        const char* displacement;
+        int32_t cost;
+        int64_t price;
+    } cases[] = {
+        {"abc", 20, 0},                 // not a number reads as 0
+        {"", 20, 0},
+        {"1200 t", 10, 12000},          // leading digits
+        {"-5", 10, -1},                 // negative figures are refused
+        {"100", -3, -1},
+        {"2147483647", 1, 2147483647},  // the largest money
+        {"2147483648", 1, -1},          // one more does not fit
+        {"100000", 100000, -1},         // a product beyond 32 bits
+        {"99999999999999999999", 1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.displacement);
+        EXPECT_EQ(HarbourPurchasePrice(Type(c.displacement, c.cost)), c.price);
+    }
+    EXPECT_EQ(HarbourSaleValue(Type("100000", 100000), 0.0f), -1);
+}
+
+TEST(HarbourShips, SeaworthyAndFitAtTheirLimits) {
+    EXPECT_TRUE(HarbourShipIsSeaworthy(Ship(1, 30.0f).get()));
+    EXPECT_FALSE(HarbourShipIsSeaworthy(Ship(1, 30.1f).get()));
+    EXPECT_FALSE(HarbourShipIsSeaworthy(Ship(1, 0.0f, 0.5f).get()));
+    EXPECT_FALSE(HarbourShipIsSeaworthy(nullptr));
+    auto sold = Ship(1);
+    sold->m_bSold = true;
+    EXPECT_TRUE(HarbourShipIsSeaworthy(sold.get()));
+    EXPECT_FALSE(HarbourShipIsFitForBattle(sold.get()));
+    CVR3GAMEBattleMapShip bare; // no damage part
+    EXPECT_FALSE(HarbourShipIsFitForBattle(&bare));
+}
+
+TEST(HarbourClickGate, IgnoresPressesInsideTheInterval) {
+    CVR3GAMEHarbourClickGate gate(200);
+    EXPECT_TRUE(gate.Pass(1000));
+    EXPECT_FALSE(gate.Pass(1100));
+    EXPECT_FALSE(gate.Pass(1200)); // not yet past the interval
+    EXPECT_FALSE(gate.Pass(1201)); // clears the stamp, this press is still ignored
+    EXPECT_TRUE(gate.Pass(1202));
+}
+
+TEST(HarbourBerths, UsedFromTheEndAndFreedByTheirIndex) {
+    CVR3GAMEHarbourBerths berths;
+    berths.SetPositions({At(0.5f, 0.25f), At(10.0f, 0.0f), At(20.0f, 0.0f)});
+    auto a = Ship(1), b = Ship(1), c = Ship(1), d = Ship(1);
+    EXPECT_EQ(berths.Moor(a.get()), 2);
+    EXPECT_EQ(berths.Moor(b.get()), 1);
+    EXPECT_EQ(berths.Moor(c.get()), 0);
+    EXPECT_EQ(berths.Moor(c.get()), 0); // mooring twice keeps the berth
+    EXPECT_EQ(berths.Moor(d.get()), -1); // more ships than berths: left unmoored
+    // A berth with fractional coordinates is freed all the same, whatever
+    // the ship's position.
+    EXPECT_TRUE(berths.Free(c.get(), nullptr));
+    EXPECT_FALSE(berths.Free(c.get(), nullptr));
+    EXPECT_EQ(berths.Moor(d.get()), 0);
+    EXPECT_EQ(berths.BerthOf(d.get()), 0);
+    // A ship moored elsewhere is found by its position, and only on a taken
+    // berth that no other ship holds.
+    auto stranger = Ship(1);
+    const D3DXMATRIX atB = At(10.2f, -0.3f);
+    EXPECT_FALSE(berths.Free(stranger.get(), &atB)); // berth 1 belongs to b
+    EXPECT_TRUE(berths.Free(b.get(), nullptr));
+    EXPECT_FALSE(berths.Free(stranger.get(), &atB)); // now free already
+    EXPECT_EQ(berths.FreeCount(), 1u);
+}
+
+TEST(HarbourBerths, NewPositionsRebuildTheFreeList) {
+    CVR3GAMEHarbourBerths berths;
+    auto a = Ship(1);
+    EXPECT_EQ(berths.Moor(a.get()), -1); // no berths yet
+    berths.SetPositions({At(0, 0), At(1, 0), At(2, 0), At(3, 0)});
+    EXPECT_EQ(berths.FreeList(), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(berths.Moor(a.get()), 3);
+    berths.SetPositions({At(0, 0), At(1, 0)}); // a smaller harbour
+    EXPECT_EQ(berths.FreeList(), (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(berths.BerthOf(a.get()), -1);
+    EXPECT_EQ(berths.Moor(a.get()), 1);
+    EXPECT_NE(berths.Position(1), nullptr);
+    EXPECT_EQ(berths.Position(2), nullptr);
+    EXPECT_EQ(berths.Position(-1), nullptr);
+}
+
+TEST(HarbourColumnLists, SortingAddingAndErasing) {
+    auto low = Ship(1, 0, 0, "low"), high = Ship(3, 0, 0, "high"), mid = Ship(2, 30.0f, 0, "mid");
+    auto broken = Ship(5, 31.0f, 0, "broken"), sold = Ship(4, 0, 0, "sold");
+    sold->m_bSold = true;
+    CVR3GAMEHarbourColumnLists lists;
+    lists.PrepareColumns({low.get(), high.get(), broken.get(), sold.get(), mid.get()});
+    EXPECT_EQ(lists.m_stdvAvailable, (std::vector<CVR3GAMEBattleMapShip*>{high.get(), mid.get(), low.get()}));
+    EXPECT_EQ(lists.m_stdvReserve, (std::vector<CVR3GAMEBattleMapShip*>{broken.get()}));
+    EXPECT_TRUE(lists.ColumnsEmpty());
+
+    EXPECT_TRUE(lists.Add(1, 2)); // low to column 2
+    EXPECT_TRUE(lists.Add(1, 0)); // high behind it
+    EXPECT_EQ(lists.m_stdvColumns[1], (std::vector<CVR3GAMEBattleMapShip*>{low.get(), high.get()}));
+    EXPECT_FALSE(lists.Add(3, 0));
+    EXPECT_FALSE(lists.Add(0, 1)); // only mid is left
+    EXPECT_TRUE(lists.Erase(1, 1));
+    EXPECT_EQ(lists.m_stdvAvailable, (std::vector<CVR3GAMEBattleMapShip*>{high.get(), mid.get()}));
+    EXPECT_FALSE(lists.Erase(1, 1));
+    lists.AvailableToReserve();
+    EXPECT_TRUE(lists.m_stdvAvailable.empty());
+    EXPECT_EQ(lists.m_stdvReserve.size(), 3u);
+    EXPECT_FALSE(lists.CanAdd(0)); // nothing left to add
+}
+
+TEST(HarbourColumnLists, AColumnHoldsFiveShips) {
+    std::vector<std::unique_ptr<CVR3GAMEBattleMapShip>> fleet;
+    std::vector<CVR3GAMEBattleMapShip*> ships;
+    for (int i = 0; i < 7; ++i) {
+        fleet.push_back(Ship(1));
+        ships.push_back(fleet.back().get());
+    }
+    CVR3GAMEHarbourColumnLists lists;
+    lists.PrepareColumns(ships);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(lists.Add(0, 0));
+    EXPECT_FALSE(lists.CanAdd(0));
+    EXPECT_FALSE(lists.Add(0, 0));
+    EXPECT_TRUE(lists.CanAdd(1));
+    EXPECT_TRUE(lists.Add(1, 0));
+    EXPECT_EQ(lists.m_stdvColumns[0].size(), 5u);
+    EXPECT_EQ(lists.m_stdvColumns[1].size(), 1u);
+    EXPECT_EQ(lists.m_stdvAvailable.size(), 1u);
+}
