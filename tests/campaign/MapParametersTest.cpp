@@ -1,6 +1,7 @@
 // Map parameter files: the demo maps' files, the round-count rules, and that
 // reading again replaces the lists instead of adding to them.
 #include "campaign/CDX9KelMapParameters.h"
+#include "campaign/ai/CDX9KelAISystem.h"
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
@@ -16,8 +17,14 @@ TEST(MapParameters, DemoStraitReadsWhole) {
     EXPECT_EQ(p.m_szMapTexture, "Textures/strait_map.png");
     ASSERT_TRUE(p.m_pTasks);
     int tasks = 0;
-    for (const TiXmlElement* t = p.m_pTasks->FirstChildElement("Task"); t; t = t->NextSiblingElement("Task")) ++tasks;
+    for (const TiXmlElement* t = p.m_pTasks->FirstChildElement(); t; t = t->NextSiblingElement()) ++tasks;
     EXPECT_EQ(tasks, 2);
+    // The computer opponent takes the tasks as they stand.
+    CDX9KelAISystem ai;
+    ASSERT_TRUE(ai.LoadTasks(p.m_pTasks.get()));
+    ASSERT_EQ(ai.GetTasks().size(), 2u);
+    EXPECT_EQ(ai.GetTasks()[0].m_iBehaviourType, 0);
+    EXPECT_EQ(ai.GetTasks()[0].m_stdvPurposes.size(), 2u);
     EXPECT_EQ(p.m_stdvSide1Targets, (std::vector<std::string>{"Harrier", "Ibis", "Jackdaw"}));
     // The comment between the targets is skipped; '_' stands for a blank.
     EXPECT_EQ(p.m_stdvSide2Targets, (std::vector<std::string>{"Dauntless", "Point Battery"}));
