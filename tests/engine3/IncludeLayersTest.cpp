@@ -7,55 +7,18 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
+
+#include "common/IncludeScan.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Include {
-    std::string file;   // relative to the source root
-    int line = 0;
-    std::string target; // the include as written
-    std::string lands;  // where it resolves, relative to the source root
-};
-
-// Every #include of the C++ sources under `root`/`folder`, quoted or angled,
-// with where it lands: beside the including file when such a file exists,
-// else from the source root (the include path every library shares).
-std::vector<Include> ScanIncludes(const fs::path& root, const std::string& folder, size_t* files) {
-    static const std::regex include(R"(^\s*#\s*include\s*([<"])([^">]+)[">])");
-    std::vector<Include> found;
-    *files = 0;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root / folder)) {
-        const std::string ext = e.path().extension().string();
-        if (!e.is_regular_file() || (ext != ".h" && ext != ".cpp" && ext != ".hpp" && ext != ".inl")) continue;
-        ++*files;
-        std::ifstream in(e.path());
-        std::string text;
-        int number = 0;
-        while (std::getline(in, text)) {
-            ++number;
-            std::smatch m;
-            if (!std::regex_search(text, m, include)) continue;
-            Include inc;
-            inc.file = fs::relative(e.path(), root).generic_string();
-            inc.line = number;
-            inc.target = m[2];
-            const fs::path beside = e.path().parent_path() / inc.target;
-            if (m[1] == "\"" && fs::exists(beside))
-                inc.lands = fs::relative(fs::weakly_canonical(beside), fs::weakly_canonical(root)).generic_string();
-            else if (fs::exists(root / inc.target))
-                inc.lands = fs::path(inc.target).lexically_normal().generic_string();
-            found.push_back(inc);
-        }
-    }
-    return found;
-}
-
-bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "/", 0) == 0; }
+using VornaTest::Include;
+using VornaTest::ScanIncludes;
+using VornaTest::Under;
 
 // The includes that break the direction rules.
 std::vector<std::string> Violations(const fs::path& root, size_t* files) {
