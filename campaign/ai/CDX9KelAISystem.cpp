@@ -1,5 +1,7 @@
 #include "campaign/ai/CDX9KelAISystem.h"
 
+#include "campaign/CDX9KelSeaPath.h"
+
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/XMLValues.h"
 
@@ -215,6 +217,93 @@ int CDX9KelAISystem::NextGunGroup(int first, int last) {
     case 6: return last == 6 ? 5 : (last == 5 ? 7 : -1);
     default: return -1;
     }
+}
+
+bool CDX9KelAISystem::IsFortCandidate(const GameObjectRecord& unit) {
+    if (unit.m_pMovement != nullptr || unit.m_pMovementState != nullptr) return false;
+    const int side = GetSide(unit.m_Unit);
+    if (side != SIDE_1 && side != SIDE_2) return false;
+    return unit.m_pBattleData == nullptr || unit.m_pBattleData->m_bAlive != 0;
+}
+
+int CDX9KelAISystem::ChooseFortGroup(const BattleDataBlock& fort, int hitChance, bool lineBlocked,
+                                     const bool towerZoneHolds[2]) {
+    if (hitChance < kMinimumHitChance || lineBlocked) return -1;
+    for (int group = 0; group < 2; ++group) {
+        const PartRecord* tower = GetGroupPart(fort, group);
+        if (tower == nullptr || tower->m_stdvGuns.empty()) continue;
+        const GunRecord& gun = tower->m_stdvGuns[0];
+        if (gun.m_bCanShoot != 0 && gun.m_bReady != 0 && towerZoneHolds[group]) return group;
+    }
+    return -1;
+}
+
+void CDX9KelAISystem::BeginColumnPasses(const std::vector<float>& movementUsed) {
+    m_iColumnPasses = 1;
+    m_stdvPassStartUsed = movementUsed;
+}
+
+bool CDX9KelAISystem::DetectColumnsMoveOpportunity(const std::vector<float>& movementUsed, float turnMoveLimit) {
+    bool moved = false;
+    bool left = false;
+    for (std::size_t i = 0; i < movementUsed.size(); ++i) {
+        const float before = i < m_stdvPassStartUsed.size() ? m_stdvPassStartUsed[i] : 0.0f;
+        if (movementUsed[i] > before) moved = true;
+        if (static_cast<int>(i) != m_iWaitingColumn && movementUsed[i] <= turnMoveLimit - 8.0f) left = true;
+    }
+    if (!moved || !left) return false;
+    if (m_iColumnPasses >= kMaxColumnPasses) {
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : last pass over the columns\n");
+        return false;
+    }
+    ++m_iColumnPasses;
+    m_stdvPassStartUsed = movementUsed;
+    return true;
+}
+
+AIPathDecision CDX9KelAISystem::DecidePathResult(int result, int target, bool enemiesLeft) {
+    AIPathDecision d;
+    switch (result) {
+    case SEA_PATH_RESULT_FOUND:
+        d.m_iAction = AI_PATH_ACTION_MOVE;
+        d.m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+        break;
+    case SEA_PATH_RESULT_NOT_TIME:
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : iRes == SEA_PATH_RESULT_NOT_TIME\n");
+        d.m_iAction = AI_PATH_ACTION_NEXT_COLUMN;
+        d.m_iNextState = GAME_AI_SHIPS_STATE_SEL_OBJECT;
+        break;
+    case SEA_PATH_RESULT_TAGRET_OCCUPED:
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : iRes == SEA_PATH_RESULT_TAGRET_OCCUPED\n");
+        d.m_iAction = AI_PATH_ACTION_NEXT_ENEMY;
+        d.m_iNextState = GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR;
+        break;
+    case SEA_PATH_RESULT_NOT_FOUND:
+        g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : iRes == SEA_PATH_RESULT_NOT_FOUND\n");
+        if (target == AI_PATH_TARGET_ENEMY) {
+            d.m_iAction = AI_PATH_ACTION_TRY_FALLBACK;
+            d.m_iNextState = GAME_AI_SHIPS_STATE_PATH_FIND;
+        } else if (enemiesLeft) {
+            g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : Select new target \n");
+            d.m_iAction = AI_PATH_ACTION_NEXT_ENEMY;
+            d.m_iNextState = GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR;
+        } else {
+            g_Log.Write(Vorna2::LOG_CONTINUE, "AI ships : path in a bee line\n");
+            d.m_iAction = AI_PATH_ACTION_BEE_LINE;
+            // Movement when a straight move is possible, else the column waits
+            // and the next one is taken.
+            d.m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+        }
+        break;
+    default:
+        g_Log.Write(Vorna2::LOG_FAILURE,
+                    "Error : CDX9KelAISystem::ProcShips() : GAME_AI_SHIPS_STATE_PATH_FIND : SEA_PATH_RESULT_ERROR\n");
+        d.m_iAction = AI_PATH_ACTION_ERROR;
+        // The movement state finds nothing moving and goes on to the next column.
+        d.m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+        break;
+    }
+    return d;
 }
 
 void CDX9KelAISystem::ProcPhase() {

@@ -132,6 +132,28 @@ struct AIBehaviourChoice {
     int m_iNextState = GAME_AI_SHIPS_STATE_MOV_POS;
 };
 
+// Which position the route of a column was asked for.
+enum EAIPathTarget {
+    AI_PATH_TARGET_ENEMY = 0,     // a firing position, or the enemy itself when ramming
+    AI_PATH_TARGET_FALLBACK = 1,  // the fallback firing position
+    AI_PATH_TARGET_RUNAWAY = 2,   // the task's runaway position
+};
+
+// What the path-finding state does with the route finder's answer.
+enum EAIPathAction {
+    AI_PATH_ACTION_MOVE = 0,          // the column sails the route found
+    AI_PATH_ACTION_NEXT_COLUMN,       // no time left: the next column
+    AI_PATH_ACTION_NEXT_ENEMY,        // the next rated enemy is tried
+    AI_PATH_ACTION_TRY_FALLBACK,      // the fallback position is tried
+    AI_PATH_ACTION_BEE_LINE,          // straight moves are tried
+    AI_PATH_ACTION_ERROR,             // the route finder failed
+};
+
+struct AIPathDecision {
+    int m_iAction = AI_PATH_ACTION_MOVE;
+    int m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
+};
+
 class CDX9KelAISystem {
 public:
     // Hit chances in percent.
@@ -188,6 +210,31 @@ public:
     // A part that exists, has guns, and whose first gun is ready and can shoot.
     static bool IsPartUsable(const PartRecord* part);
 
+    // A unit the coastal artillery step fires with: no movement block and no
+    // movement-state record (not a ship), a side, and not lost.
+    static bool IsFortCandidate(const GameObjectRecord& unit);
+    // The tower group a fort fires at an accepted target with: tower 0 when
+    // its first gun can shoot, is ready and has the bearing inside its zone,
+    // else the same for tower 1; -1 when the hit chance is below the
+    // minimum, the line is blocked, or no tower qualifies.
+    static int ChooseFortGroup(const BattleDataBlock& fort, int hitChance, bool lineBlocked,
+                               const bool towerZoneHolds[2]);
+
+    // The passes over the computer's columns in one ship step. Another pass
+    // is made only while a column that is not waiting still has movement
+    // left and some column moved in the last pass, and at most
+    // kMaxColumnPasses times: the phase always ends.
+    static constexpr int kMaxColumnPasses = 3;
+    void BeginColumnPasses(const std::vector<float>& movementUsed);
+    bool DetectColumnsMoveOpportunity(const std::vector<float>& movementUsed, float turnMoveLimit);
+    int GetColumnPasses() const { return m_iColumnPasses; }
+    void SetWaitingColumn(int column) { m_iWaitingColumn = column; }
+    int GetWaitingColumn() const { return m_iWaitingColumn; }
+
+    // The path-finding state's answer to a route finder result, for a route
+    // to `target`, with `enemiesLeft` rated enemies after the current one.
+    static AIPathDecision DecidePathResult(int result, int target, bool enemiesLeft);
+
     // The AI phase's step machine, one call per frame of the AI phase.
     void ProcPhase();
     int GetStep() const { return m_iStep; }
@@ -232,6 +279,8 @@ private:
     int m_iFortState = GAME_AI_COASTAL_ART_STATE_NONE;
     int m_iShipState = GAME_AI_SHIPS_STATE_NONE;
     int m_iWaitingColumn = -1;
+    int m_iColumnPasses = 0;
+    std::vector<float> m_stdvPassStartUsed;
     float m_fSpeedFactor = 1.0f;
     float m_fPhaseSpeedFactor = 1.0f;
     bool m_bSpeedRaised = false;

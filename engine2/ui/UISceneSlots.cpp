@@ -13,8 +13,16 @@
 namespace Vorna2 {
 
 namespace {
-std::string g_ScreenFolder;
-std::function<void(DWORD)> g_StartWait;
+// Function-local, so a program's engine object may register from its
+// constructor before this file's globals would have been made.
+std::string& ScreenFolder() {
+    static std::string folder;
+    return folder;
+}
+std::function<void(DWORD)>& StartWait() {
+    static std::function<void(DWORD)> wait;
+    return wait;
+}
 } // namespace
 
 // ---- GUI ----
@@ -44,11 +52,11 @@ bool ScreenSceneSlot::Init(CDX9KelScene* scene) {
     CDX9KelGUIManager* gui = scene ? GetGUIManager(scene) : nullptr;
     if (!gui || !scene->m_pRender) return false;
     m_Manager.Init(gui, scene->m_pRender, nullptr);
-    if (g_StartWait) m_Manager.m_StartWait = g_StartWait;
-    if (g_ScreenFolder.empty()) return true;
+    if (StartWait()) m_Manager.m_StartWait = StartWait();
+    if (ScreenFolder().empty()) return true;
     char folder[260] = {};
     const std::string ini = Platform::ProgramFolder() + "engine.ini";
-    GetPrivateProfileStringA("Campaign Settings", "ScreenFolder", g_ScreenFolder.c_str(), folder, sizeof folder,
+    GetPrivateProfileStringA("Campaign Settings", "ScreenFolder", ScreenFolder().c_str(), folder, sizeof folder,
                              ini.c_str());
     m_Manager.m_strScreenFolder = folder;
     // Screens that do not load leave the scene running without them; the
@@ -103,7 +111,7 @@ void RegisterGUISceneSlot() {
 }
 
 void RegisterScreenSceneSlot(const std::string& folder) {
-    g_ScreenFolder = folder;
+    ScreenFolder() = folder;
     CDX9KelScene::RegisterManager(KEL_SCENE_SCREEN_MANAGER,
                                   []() -> IDX9KelSceneManager* { return new (std::nothrow) ScreenSceneSlot(); });
 }
@@ -113,7 +121,7 @@ void RegisterSoundSceneSlot() {
                                   []() -> IDX9KelSceneManager* { return new (std::nothrow) SoundSceneSlot(); });
 }
 
-void SetScreenStartWait(std::function<void(DWORD)> wait) { g_StartWait = std::move(wait); }
+void SetScreenStartWait(std::function<void(DWORD)> wait) { StartWait() = std::move(wait); }
 
 CDX9KelGUIManager* GetGUIManager(const CDX9KelScene* scene) {
     auto* slot = scene ? dynamic_cast<GUISceneSlot*>(scene->GetManager(KEL_SCENE_GUI_MANAGER)) : nullptr;

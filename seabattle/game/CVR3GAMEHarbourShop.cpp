@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdarg>
+#include <cstdio>
 
 namespace SeaBattle {
 
@@ -209,6 +211,99 @@ bool CVR3GAMEHarbourColumnLists::ColumnsEmpty() const {
 void CVR3GAMEHarbourColumnLists::AvailableToReserve() {
     m_stdvReserve.insert(m_stdvReserve.end(), m_stdvAvailable.begin(), m_stdvAvailable.end());
     m_stdvAvailable.clear();
+}
+
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string Guns(int32_t count, const std::string& name) {
+    return count < 1 ? std::string("-/-") : Format("%i x %s", count, name.c_str());
+}
+
+std::string Armour(const std::string& value, const std::string& inch) {
+    return value.empty() ? std::string("-") : Format("%s %s", value.c_str(), inch.c_str());
+}
+
+std::string Money(const std::string& label, int64_t amount) {
+    return Format("%s%lli", label.c_str(), static_cast<long long>(amount));
+}
+
+void Card(CVR3GAMEHarbourPanel& panel, const CVR3GAMEInformationShip& info, const CVR3GAMEHarbourPanelWords& words) {
+    auto& t = panel.m_Texts;
+    t["Name"] = info.ShipTypeName;
+    t["Displacement"] = Format("%s %s", info.Displacement.c_str(), words.Ton.c_str());
+    t["Speed"] = Format("%s %s", info.MaxSpeed.c_str(), words.Knot.c_str());
+    t["A_1"] = Armour(info.ArmourBelt, words.Inch);
+    t["A_2"] = Armour(info.ArmourDeck, words.Inch);
+    t["A_3"] = Armour(info.ArmourTower, words.Inch);
+    t["SG_1"] = Guns(info.GunsSidesCount1, info.GunsSidesName1);
+    t["SG_2"] = Guns(info.GunsSidesCount2, info.GunsSidesName2);
+    t["TG_1"] = Guns(info.GunsTurnCount1, info.GunsTurnName1);
+    t["TG_2"] = Guns(info.GunsTurnCount2, info.GunsTurnName2);
+    t["TG_3"] = Guns(info.GunsTurnCount3, info.GunsTurnName3);
+    for (const char* blank : {"By_Price", "Sell_Price", "Seaworthy", "Damage", "Repair_Price1", "Repair_Price2"})
+        t[blank] = " ";
+}
+
+} // namespace
+
+CVR3GAMEHarbourPanel HarbourShopShipPanel(const CVR3GAMEInformationShip& info, int32_t money,
+                                          const CVR3GAMEHarbourPanelWords& words) {
+    CVR3GAMEHarbourPanel panel;
+    Card(panel, info, words);
+    const int64_t price = HarbourPurchasePrice(info);
+    if (price >= 0) {
+        panel.m_Texts["By_Price"] = Money(words.Money, price);
+        if (price <= money)
+            panel.m_iBuy = CVR3GAMEHarbourPanel::ENABLED;
+    }
+    return panel;
+}
+
+CVR3GAMEHarbourPanel HarbourOwnShipPanel(const CVR3GAMEBattleMapShip* ship, int32_t money,
+                                         const CVR3GAMEHarbourPanelWords& words) {
+    CVR3GAMEHarbourPanel panel;
+    if (!ship || !ship->m_pInfoShip || !ship->m_pBattleShip)
+        return panel;
+    const CVR3GAMEInformationShip& info = *ship->m_pInfoShip;
+    const CVR3GAMEBattleSystemShip& damage = *ship->m_pBattleShip;
+    Card(panel, info, words);
+    auto& t = panel.m_Texts;
+    panel.m_bCrew[0] = damage.CrewTraining >= damage.CrewTrainingLevel1;
+    panel.m_bCrew[1] = damage.CrewTraining >= damage.CrewTrainingLevel2;
+    panel.m_bCrew[2] = damage.CrewTraining >= damage.CrewTrainingLevel3;
+    const int64_t value = HarbourSaleValue(info, damage.DamagePercent);
+    if (value >= 0)
+        t["Sell_Price"] = Money(words.Money, value);
+    t["Seaworthy"] = HarbourShipIsSeaworthy(ship) ? words.SeaYes : words.SeaNo;
+    panel.m_iSell = CVR3GAMEHarbourPanel::ENABLED;
+    if (damage.DamagePercent > 0.0f) {
+        t["Damage"] = Format("%.1f %s", static_cast<double>(damage.DamagePercent), "%");
+        const int64_t cost1 = HarbourRepairCost(info, damage.Displacement, 1);
+        const int64_t cost5 = HarbourRepairCost(info, damage.Displacement, 5);
+        if (cost1 >= 0) {
+            t["Repair_Price1"] = Money(words.Money, cost1);
+            if (cost1 <= money)
+                panel.m_iRepair1 = CVR3GAMEHarbourPanel::ENABLED;
+        }
+        if (cost5 >= 0) {
+            t["Repair_Price2"] = Money(words.Money, cost5);
+            if (cost5 <= money)
+                panel.m_iRepair2 = CVR3GAMEHarbourPanel::ENABLED;
+        }
+    } else {
+        t["Damage"] = "0 %";
+    }
+    return panel;
 }
 
 } // namespace SeaBattle

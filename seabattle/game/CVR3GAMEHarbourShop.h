@@ -122,4 +122,30 @@ public:
     std::vector<CVR3GAMEBattleMapShip*> m_stdvColumns[COLUMNS];
 };
 
+// The localised words the ship panel writes after its figures.
+struct CVR3GAMEHarbourPanelWords {
+    std::string Ton, Knot, Inch, Money, SeaYes, SeaNo;
+};
+
+// What the ship panel of the harbour screen shows, by control name, and the
+// state of its four buttons (0 enabled, 3 locked).
+struct CVR3GAMEHarbourPanel {
+    static constexpr int32_t ENABLED = 0;
+    static constexpr int32_t LOCKED = 3;
+    std::map<std::string, std::string> m_Texts;
+    bool m_bCrew[3] = {false, false, false};
+    int32_t m_iBuy = LOCKED, m_iSell = LOCKED, m_iRepair1 = LOCKED, m_iRepair2 = LOCKED;
+};
+
+// The panel of a ship type in the shop: its card, its price and "Buy"
+// enabled when the money reaches the price.
+CVR3GAMEHarbourPanel HarbourShopShipPanel(const CVR3GAMEInformationShip& info, int32_t money,
+                                          const CVR3GAMEHarbourPanelWords& words);
+// The panel of an own ship: its card, crew marks, sale value, whether it
+// can sail, its damage and the repair costs, each repair button enabled
+// when the money reaches its cost. Null or partless ships give an empty
+// panel with every button locked.
+CVR3GAMEHarbourPanel HarbourOwnShipPanel(const CVR3GAMEBattleMapShip* ship, int32_t money,
+                                         const CVR3GAMEHarbourPanelWords& words);
+
 } // namespace SeaBattle

@@ -266,6 +266,26 @@ public:
     bool CreateBattleMapPlayerDirectorHuman(const TiXmlElement* pElement);
     bool CreateBattleMapPlayerDirectorComputer(const TiXmlElement* pElement);
 
+    // ---- the save list ----
+    static constexpr size_t kMaxSaveNameLength = 64;
+    static constexpr size_t kSaveTimeSize = 30;
+    static constexpr size_t kSaveTextSize = 100;
+    // A save name that stays in the saves folder: not empty, at most 64
+    // characters, no leading '.', no "..", no '\\', '/' or ':' and no
+    // control characters. Letters of other code pages are allowed.
+    static bool IsSaveNameAllowed(const std::string& name);
+    // The saves folder + name + "." + kind key.
+    std::string MakeSavePath(const std::string& name, const std::string& kind) const;
+    // Empties the save list, then lists the scenario saves and then the duel
+    // saves of the saves folder, each kind sorted by name. True also when
+    // nothing is found; false only for an empty kind key.
+    bool FindSaveFiles();
+    // The save time and the two texts the list shows for entry `index` (a
+    // scenario save: scenario and human player; a duel save: duel name and
+    // human player); each output is filled only when given. False for an
+    // index past the list, an unknown kind, or a file too short to hold them.
+    bool LoadAnySaveInfo(size_t index, std::string* pTime, std::string* pFirst, std::string* pSecond);
+
     // ---- duels ----
     // Reads a duel file from the duel folder into the duel: the duel is
     // emptied first, and a duel that fails is emptied again. A binary duel

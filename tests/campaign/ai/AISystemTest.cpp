@@ -306,3 +306,84 @@ TEST(AIPhase, DisabledEndsAtOnceAndAbortRestoresSpeed) {
     EXPECT_EQ(b.GetStep(), GAME_AI_STEP_FORTS_FIRST);
     EXPECT_FLOAT_EQ(b.GetSpeedFactor(), 0.8f);
 }
+
+TEST(AIForts, CandidatesAndTowerChoice) {
+    GameObjectRecord fort;
+    SetRecordText(fort.m_Unit.m_szSide, "SIDE2");
+    fort.m_pBattleData = std::make_unique<BattleDataBlock>();
+    EXPECT_TRUE(CDX9KelAISystem::IsFortCandidate(fort));
+    fort.m_pBattleData->m_bAlive = 0;
+    EXPECT_FALSE(CDX9KelAISystem::IsFortCandidate(fort));
+    fort.m_pBattleData->m_bAlive = 1;
+    SetRecordText(fort.m_Unit.m_szSide, "UNSIDE");
+    EXPECT_FALSE(CDX9KelAISystem::IsFortCandidate(fort));
+    SetRecordText(fort.m_Unit.m_szSide, "SIDE1");
+    fort.m_pMovementState = std::make_unique<MovementStateRecord>();
+    EXPECT_FALSE(CDX9KelAISystem::IsFortCandidate(fort));  // a ship
+
+    const BattleDataBlock two = Ship({1, 1}, {});
+    const bool both[2] = {true, true};
+    const bool second[2] = {false, true};
+    const bool neither[2] = {false, false};
+    EXPECT_EQ(CDX9KelAISystem::ChooseFortGroup(two, 15, false, both), 0);
+    EXPECT_EQ(CDX9KelAISystem::ChooseFortGroup(two, 14, false, both), -1);
+    EXPECT_EQ(CDX9KelAISystem::ChooseFortGroup(two, 90, true, both), -1);
+    EXPECT_EQ(CDX9KelAISystem::ChooseFortGroup(two, 90, false, second), 1);
+    EXPECT_EQ(CDX9KelAISystem::ChooseFortGroup(two, 90, false, neither), -1);
+    BattleDataBlock fired = two;
+    fired.m_stdvMGTowers[0].m_stdvGuns[0].m_bReady = 0;
+    EXPECT_EQ(CDX9KelAISystem::ChooseFortGroup(fired, 90, false, both), 1);
+    EXPECT_EQ(CDX9KelAISystem::ChooseFortGroup(Ship({}, {}), 90, false, both), -1);
+}
+
+TEST(AIColumns, PassesOverColumnsAlwaysEnd) {
+    CDX9KelAISystem ai;
+    // Two columns; the second moves a little in every pass but never runs
+    // out of time: the passes stop at the cap.
+    std::vector<float> used{0.0f, 0.0f};
+    ai.BeginColumnPasses(used);
+    int passes = 1;
+    for (int i = 0; i < 100; ++i) {
+        used[1] += 10.0f;
+        if (!ai.DetectColumnsMoveOpportunity(used, 300.0f)) break;
+        ++passes;
+    }
+    EXPECT_EQ(passes, CDX9KelAISystem::kMaxColumnPasses);
+
+    // Nothing moved in the last pass: no new pass.
+    ai.BeginColumnPasses(used);
+    EXPECT_FALSE(ai.DetectColumnsMoveOpportunity(used, 300.0f));
+    // The only column with time left is the waiting one.
+    std::vector<float> wait{295.0f, 100.0f};
+    ai.BeginColumnPasses({0.0f, 100.0f});
+    ai.SetWaitingColumn(1);
+    EXPECT_FALSE(ai.DetectColumnsMoveOpportunity(wait, 300.0f));
+    ai.SetWaitingColumn(-1);
+    EXPECT_TRUE(ai.DetectColumnsMoveOpportunity(wait, 300.0f));
+}
+
+TEST(AIPathFinding, ResultTable) {
+    struct Case {
+        int result;
+        int target;
+        bool enemiesLeft;
+        int action;
+        int next;
+    };
+    const Case cases[] = {
+        {4 /*found*/, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_MOVE, GAME_AI_SHIPS_STATE_MOVEMENT},
+        {1 /*no time*/, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_NEXT_COLUMN, GAME_AI_SHIPS_STATE_SEL_OBJECT},
+        {2 /*occupied*/, AI_PATH_TARGET_FALLBACK, false, AI_PATH_ACTION_NEXT_ENEMY, GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR},
+        {3 /*not found*/, AI_PATH_TARGET_ENEMY, false, AI_PATH_ACTION_TRY_FALLBACK, GAME_AI_SHIPS_STATE_PATH_FIND},
+        {3, AI_PATH_TARGET_FALLBACK, true, AI_PATH_ACTION_NEXT_ENEMY, GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR},
+        {3, AI_PATH_TARGET_RUNAWAY, true, AI_PATH_ACTION_NEXT_ENEMY, GAME_AI_SHIPS_STATE_SEL_BEHAVIOUR},
+        {3, AI_PATH_TARGET_RUNAWAY, false, AI_PATH_ACTION_BEE_LINE, GAME_AI_SHIPS_STATE_MOVEMENT},
+        {0 /*error*/, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_ERROR, GAME_AI_SHIPS_STATE_MOVEMENT},
+        {77, AI_PATH_TARGET_ENEMY, true, AI_PATH_ACTION_ERROR, GAME_AI_SHIPS_STATE_MOVEMENT},
+    };
+    for (const Case& c : cases) {
+        const AIPathDecision d = CDX9KelAISystem::DecidePathResult(c.result, c.target, c.enemiesLeft);
+        EXPECT_EQ(d.m_iAction, c.action) << c.result << " " << c.target;
+        EXPECT_EQ(d.m_iNextState, c.next) << c.result << " " << c.target;
+    }
+}

@@ -185,3 +185,55 @@ TEST(HarbourColumnLists, AColumnHoldsFiveShips) {
     EXPECT_EQ(lists.m_stdvColumns[1].size(), 1u);
     EXPECT_EQ(lists.m_stdvAvailable.size(), 1u);
 }
+
+TEST(HarbourPanel, ShopTypeCardAndBuyLock) {
+    CVR3GAMEInformationShip info = Type("1500", 20);
+    info.ShipTypeName = "Cutter";
+    info.MaxSpeed = "14";
+    info.ArmourBelt = "4";
+    info.GunsSidesCount1 = 2;
+    info.GunsSidesName1 = "6in";
+    const CVR3GAMEHarbourPanelWords words{"t", "kn", "in", "$", "yes", "no"};
+    CVR3GAMEHarbourPanel panel = HarbourShopShipPanel(info, 30000, words);
+    EXPECT_EQ(panel.m_Texts["Name"], "Cutter");
+    EXPECT_EQ(panel.m_Texts["Displacement"], "1500 t");
+    EXPECT_EQ(panel.m_Texts["Speed"], "14 kn");
+    EXPECT_EQ(panel.m_Texts["A_1"], "4 in");
+    EXPECT_EQ(panel.m_Texts["A_2"], "-");
+    EXPECT_EQ(panel.m_Texts["SG_1"], "2 x 6in");
+    EXPECT_EQ(panel.m_Texts["SG_2"], "-/-");
+    EXPECT_EQ(panel.m_Texts["By_Price"], "$30000");
+    EXPECT_EQ(panel.m_Texts["Sell_Price"], " ");
+    EXPECT_EQ(panel.m_iBuy, CVR3GAMEHarbourPanel::ENABLED); // money equal to the price
+    EXPECT_EQ(panel.m_iSell, CVR3GAMEHarbourPanel::LOCKED);
+    EXPECT_EQ(HarbourShopShipPanel(info, 29999, words).m_iBuy, CVR3GAMEHarbourPanel::LOCKED);
+}
+
+TEST(HarbourPanel, OwnShipDamageRepairsAndCrew) {
+    const CVR3GAMEHarbourPanelWords words{"t", "kn", "in", "$", "yes", "no"};
+    auto ship = Ship(1, 30.0f);
+    ship->m_pBattleShip->CrewTraining = 0.88f;
+    CVR3GAMEHarbourPanel panel = HarbourOwnShipPanel(ship.get(), 1200, words);
+    EXPECT_EQ(panel.m_Texts["Seaworthy"], "yes"); // exactly 30 and dry
+    EXPECT_EQ(panel.m_Texts["Damage"], "30.0 %");
+    EXPECT_EQ(panel.m_Texts["Sell_Price"], "$6000"); // truncate(0.7 x 6.0) x 1500
+    EXPECT_EQ(panel.m_Texts["Repair_Price1"], "$240");
+    EXPECT_EQ(panel.m_Texts["Repair_Price2"], "$1200");
+    EXPECT_EQ(panel.m_iRepair1, CVR3GAMEHarbourPanel::ENABLED);
+    EXPECT_EQ(panel.m_iRepair2, CVR3GAMEHarbourPanel::ENABLED);
+    EXPECT_EQ(panel.m_iBuy, CVR3GAMEHarbourPanel::LOCKED);
+    EXPECT_EQ(panel.m_iSell, CVR3GAMEHarbourPanel::ENABLED);
+    EXPECT_TRUE(panel.m_bCrew[0]);
+    EXPECT_TRUE(panel.m_bCrew[1]);
+    EXPECT_FALSE(panel.m_bCrew[2]);
+    EXPECT_EQ(HarbourOwnShipPanel(ship.get(), 1199, words).m_iRepair2, CVR3GAMEHarbourPanel::LOCKED);
+
+    ship->m_pBattleShip->DamagePercent = 0.0f;
+    ship->m_pBattleShip->WaterPercent = 1.0f;
+    panel = HarbourOwnShipPanel(ship.get(), 100000, words);
+    EXPECT_EQ(panel.m_Texts["Seaworthy"], "no");
+    EXPECT_EQ(panel.m_Texts["Damage"], "0 %");
+    EXPECT_EQ(panel.m_Texts["Repair_Price1"], " ");
+    EXPECT_EQ(panel.m_iRepair1, CVR3GAMEHarbourPanel::LOCKED);
+    EXPECT_EQ(HarbourOwnShipPanel(nullptr, 0, words).m_iSell, CVR3GAMEHarbourPanel::LOCKED);
+}

@@ -9,8 +9,11 @@
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
 #include "engine2/core/render/CDX9KelRender.h"
 #include "engine2/core/render/CDX9KelRenderSystem.h"
+#include "engine2/core/resources/CDX9KelModel.h"
+#include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/ui/UISceneSlots.h"
 #include "engine2/ui/sound/COALSoundManager.h"
+#include "platform/os/Paths.h"
 
 #include "../gui/GuiTestSupport.h"
 #include "TestFolder.h"
@@ -19,6 +22,7 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 using namespace Vorna2;
@@ -129,4 +133,29 @@ TEST_F(Engine2UISceneSlotsTest, ReleaseShutsTheSoundDownAndEmptiesEverySlot) {
     EXPECT_EQ(scene.m_pRenderSystem, nullptr);
     EXPECT_FALSE(g_SoundManager.IsOpen());
     EXPECT_NE(Log().find("COALSoundManager : shutdown"), std::string::npos);
+}
+
+TEST_F(Engine2UISceneSlotsTest, DeletingAnObjectWithItsModelsDeletesItsSounds) {
+    ASSERT_TRUE(scene.Init());
+    if (!g_SoundManager.IsOpen()) GTEST_SKIP() << "no sound device";
+    const auto fromExe = [](const char* file) {
+        return std::filesystem::relative(std::filesystem::path(VORNA_BIN_DIR) / file,
+                                         std::filesystem::path(Platform::ProgramFolder()))
+            .generic_string();
+    };
+    ASSERT_TRUE(scene.CreateSceneTree(D3DXVECTOR3(-100, -10, -100), D3DXVECTOR3(100, 10, 100), 50.0f, false));
+    CDX9KelModel* model = scene.LoadModel(fromExe("Models/Units/c2ship_lod2.x").c_str(), nullptr);
+    ASSERT_NE(model, nullptr);
+    const std::string sea = fromExe("Sound/Effects/sea.ogg");
+    for (bool releaseModels : {false, true}) {
+        CDX9KelSceneObject* ship = scene.CreateSceneObject(model, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+        ASSERT_NE(ship, nullptr);
+        const int id = g_SoundManager.CreateSound(sea.c_str(), SOUND_TYPE_LOOP, nullptr, nullptr, 1.0f, 10.0f);
+        ASSERT_GE(id, 0);
+        ship->m_SoundIds.push_back(static_cast<DWORD>(id));
+        ASSERT_TRUE(scene.DeleteSceneObject(ship, releaseModels));
+        // Without its models the object's sounds stay for their owner.
+        EXPECT_EQ(g_SoundManager.GetSoundResource(id) == nullptr, releaseModels) << releaseModels;
+        if (!releaseModels) g_SoundManager.DeleteSoundResource(g_SoundManager.GetSoundResource(id), true);
+    }
 }

@@ -4,6 +4,7 @@
 #include "OceanScene.h"
 
 #include "engine3/core/CDX9KelLog.h"
+#include "platform/os/Clock.h"
 
 #include "TestFolder.h"
 
@@ -191,6 +192,42 @@ TEST_P(OceanRenderTest, InitLogsItsStepsAndTheCapabilityAnswers) {
 
 INSTANTIATE_TEST_SUITE_P(NormalPaths, OceanRenderTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) { return i.param ? "Software" : "Hardware"; });
+
+// The sea drawn after an update shows that update, whatever updates went
+// before it undrawn: the same sea time gives the same picture pixel for
+// pixel, another time another picture.
+TEST_P(OceanRenderTest, UndrawnUpdatesLeaveNoTraceInThePicture) {
+    CDX9KelOceanWater* water = m_scene->m_pWater;
+    ASSERT_TRUE(m_scene->Frame(nullptr));
+    ASSERT_TRUE(m_scene->Frame(nullptr));
+    Platform::ManualClock clock;
+    Platform::SetClock(&clock);
+    // A stopped clock: every update keeps the sea time that was set.
+    auto frameAt = [&](double time, Picture* picture) {
+        water->SetTime(time);
+        CDX9KelOceanSurface::SetClockStep(0.0);
+        return m_scene->Frame(picture);
+    };
+    Picture first, again, other;
+    EXPECT_TRUE(frameAt(40.0, &first));
+    for (double undrawn : {41.5, 47.25, 90.0}) {
+        water->SetTime(undrawn);
+        CDX9KelOceanSurface::SetClockStep(0.0);
+        water->Update(1.0f);
+    }
+    EXPECT_TRUE(frameAt(40.0, &again));
+    EXPECT_TRUE(frameAt(47.25, &other));
+    Platform::SetClock(nullptr);
+    EXPECT_DOUBLE_EQ(water->GetTime(), 47.25);
+    ASSERT_EQ(first.pixels.size(), again.pixels.size());
+    size_t differ = 0, moved = 0;
+    for (size_t i = 0; i < first.pixels.size(); ++i) {
+        differ += (first.pixels[i] & 0xFFFFFFu) != (again.pixels[i] & 0xFFFFFFu);
+        moved += (first.pixels[i] & 0xFFFFFFu) != (other.pixels[i] & 0xFFFFFFu);
+    }
+    EXPECT_EQ(differ, 0u);
+    EXPECT_GT(moved, first.pixels.size() / 20);
+}
 
 // After a device loss and restore the hardware path has its map surfaces
 // again, its clock restarts without a jump, and the sea is drawn as before.
