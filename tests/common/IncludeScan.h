@@ -51,6 +51,25 @@ inline std::vector<Include> ScanIncludes(const std::filesystem::path& root, cons
     return found;
 }
 
+// "file:line includes "target"", the start of a line about the include.
+inline std::string Where(const Include& inc) {
+    return inc.file + ":" + std::to_string(inc.line) + " includes \"" + inc.target + "\"";
+}
+
+// The lines one under the other, each ended by a newline.
+inline std::string Lines(const std::vector<std::string>& lines) {
+    std::string all;
+    for (const std::string& l : lines) all += l + "\n";
+    return all;
+}
+
+// Writes `text` to `root`/`path`, making the folders on the way (a small
+// source tree for a scan).
+inline void WriteSource(const std::filesystem::path& root, const std::string& path, const std::string& text) {
+    std::filesystem::create_directories((root / path).parent_path());
+    std::ofstream(root / path) << text;
+}
+
 // Whether `path` lies below `folder` (both relative to the source root).
 inline bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "/", 0) == 0; }
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,8 +16,11 @@ namespace fs = std::filesystem;
 namespace {
 
 using VornaTest::Include;
+using VornaTest::Lines;
 using VornaTest::ScanIncludes;
 using VornaTest::Under;
+using VornaTest::Where;
+using VornaTest::WriteSource;
 
 // The includes that break the direction rules.
 std::vector<std::string> Violations(const fs::path& root, size_t* files) {
@@ -26,7 +28,7 @@ std::vector<std::string> Violations(const fs::path& root, size_t* files) {
     for (const Include& inc : ScanIncludes(root, "engine3", files)) {
         // System and library headers (<vector>, <gtest/...>) land nowhere in the tree.
         if (inc.lands.empty()) continue;
-        const std::string where = inc.file + ":" + std::to_string(inc.line) + " includes \"" + inc.target + "\"";
+        const std::string where = Where(inc);
         if (!Under(inc.lands, "engine3") && !Under(inc.lands, "platform"))
             bad.push_back(where + " above the engine (" + inc.lands + ")");
         else if (Under(inc.file, "engine3/core") && (Under(inc.lands, "engine3/world") || Under(inc.lands, "engine3/ui")))
@@ -40,19 +42,14 @@ TEST(IncludeLayersTest, TheEngineIncludesOnlyItselfAndThePlatformAndItsCoreNeith
     const std::vector<std::string> bad = Violations(VORNA_SOURCE_DIR, &files);
     // The scan saw the engine's sources, not an empty folder.
     EXPECT_GT(files, 100u);
-    std::string list;
-    for (const std::string& b : bad) list += b + "\n";
-    EXPECT_TRUE(bad.empty()) << list;
+    EXPECT_TRUE(bad.empty()) << Lines(bad);
 }
 
 TEST(IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
     // A small tree with one include of each kind, good and bad.
     const fs::path root = fs::path(VORNA_TEST_TMP) / "include-layers";
     fs::remove_all(root);
-    const auto write = [&](const std::string& path, const std::string& text) {
-        fs::create_directories((root / path).parent_path());
-        std::ofstream(root / path) << text;
-    };
+    const auto write = [&](const std::string& path, const std::string& text) { WriteSource(root, path, text); };
     write("platform/os/Clock.h", "#pragma once\n");
     write("seabattle/shell/CEngine.h", "#pragma once\n");
     write("engine3/ui/sgui/Dialog.h", "#pragma once\n");
@@ -72,8 +69,7 @@ TEST(IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
     const std::vector<std::string> bad = Violations(root, &files);
     EXPECT_EQ(files, 5u); // only the engine's own files
     ASSERT_EQ(bad.size(), 3u);
-    std::string all;
-    for (const std::string& b : bad) all += b + "\n";
+    const std::string all = Lines(bad);
     EXPECT_NE(all.find("engine3/core/render/Render.cpp:4 includes \"engine3/world/ocean/Ocean.h\" from the core"),
               std::string::npos) << all;
     EXPECT_NE(all.find("engine3/core/render/Render.cpp:5 includes \"../../ui/sgui/Dialog.h\" from the core into "
