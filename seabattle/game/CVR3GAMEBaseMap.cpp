@@ -87,6 +87,9 @@ void ReleaseMapEnvironment(CVR3GAMEBaseMap* pMap) {
     if (!pMap || !pMap->m_pEnvironment) return;
     CVR3GAMEMapBaseEnvironment* env = pMap->m_pEnvironment;
     ActivateMapEnvironment(env, false);
+    // The sea sound follows the camera and would outlive the map: it goes
+    // with the environment, so no battle leaves a source behind.
+    env->m_AmbientSound.Delete();
     delete env;
     pMap->m_pEnvironment = nullptr;
 }

@@ -532,10 +532,14 @@ void CVR3SOUNDManager::ResumeAllSources() {
 
 bool CVR3SOUNDManager::DeleteAllSources() {
     SoundLock lock(m_sourceLock);
-    for (CVR3SOUNDSource* s : m_stdvSources)
-        if (s && s->m_b3D && !s->m_bLineOwned) s->m_bDeleteRequested = true;
-    for (CVR3SOUNDSource* s : m_stdvPendingSources)
-        if (s && s->m_b3D && !s->m_bLineOwned) s->m_bDeleteRequested = true;
+    // As with a single Delete, the owners may go right after: the sources
+    // follow them no more.
+    for (auto* list : {&m_stdvSources, &m_stdvPendingSources})
+        for (CVR3SOUNDSource* s : *list)
+            if (s && s->m_b3D && !s->m_bLineOwned) {
+                s->m_bDeleteRequested = true;
+                s->m_pOwnerMatrix = nullptr;
+            }
     return true;
 }
 

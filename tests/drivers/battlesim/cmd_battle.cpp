@@ -25,6 +25,7 @@
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
 #include "engine3/ui/screens/CVR3CIIScreen.h"
+#include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "seabattle/battle/CVR3GAMEArtilleryShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapArtillerySystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
@@ -141,6 +142,10 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
         std::fprintf(stderr, "battlesim battle: the directors' behaviours did not set up\n");
         return false;
     }
+    // As the game does once a battle map is up: the sounds its ships made
+    // reach the sound thread, so they play and are freed there.
+    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
+    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
     std::printf("battle %d map %s players %zu directors %zu time_limit %d\n", number, mapFile.c_str(),
                 map->GetPlayers().size(), map->GetDirectors().size(), map->m_iTimeLimit);
     const bool picture = !pictures.empty() && number == 1;

@@ -677,7 +677,9 @@ struct RamScene {
         targetBody.Contacts().push_back(c);
     }
     int HoledPart() {
-        for (int i = 0; i < 6; ++i)
+        // A case may have taken the last part away.
+        const int parts = static_cast<int>(target.ship.m_pBattleShip->Parts.size());
+        for (int i = 0; i < parts; ++i)
             if (!target.part(i).Holes.empty()) return i;
         return -1;
     }

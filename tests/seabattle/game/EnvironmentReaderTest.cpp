@@ -182,6 +182,31 @@ TEST_F(EnvironmentReader, TheSeaIsHeardFromASoundWhoseNameSaysSo) {
     sound.Release();
 }
 
+TEST_F(EnvironmentReader, TheSeaSoundGoesWithItsEnvironment) {
+    // A map's release must leave no sea sound behind: one battle after the
+    // other would otherwise pile up sources that follow the camera.
+    CVR3SOUNDManager& sound = CVR3SOUNDManager::Get();
+    CDX9KelCameraManager listener;
+    ASSERT_TRUE(sound.Init(&listener, (m_dir / "engine.ini").c_str())) << Log();
+    const size_t before = sound.GetSourceCount();
+    for (int battle = 0; battle < 2; ++battle) {
+        CVR3GAMEBaseMap map;
+        TiXmlDocument doc;
+        doc.Parse("<BaseMap><Environment><E>demo_sea.mapenvxml</E></Environment></BaseMap>");
+        ASSERT_TRUE(m_pIO->LoadBaseMapFromXML(&map, doc.RootElement(), nullptr)) << Log();
+        ASSERT_NE(map.m_pEnvironment, nullptr);
+        const SoundHandle sea = map.m_pEnvironment->m_AmbientSound;
+        ASSERT_TRUE(sea.IsAlive()) << battle;
+        ActivateMapEnvironment(map.m_pEnvironment, true);
+        ReleaseMapEnvironment(&map);
+        sound.RegisterPendingSources();
+        sound.ThreadPass(timeGetTime());
+        EXPECT_FALSE(sea.IsAlive()) << battle;
+        EXPECT_EQ(sound.GetSourceCount(), before) << battle;
+    }
+    sound.Release();
+}
+
 TEST_F(EnvironmentReader, BaseMapBlockFillsTheRecordAndDrawsAnEnvironment) {
     Put(CVR3GAMEIO::FOLDER_MAPS_ENVIRONMENTS, "other.mapenvxml", m_demo);
     auto load = [&](const std::string& body, const char* imposed, CVR3GAMEBaseMap& map) {
