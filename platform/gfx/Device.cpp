@@ -209,7 +209,14 @@ HRESULT IDirect3DDevice9::Present(const RECT* sourceRect, const RECT* destRect, 
     if (sourceRect || destRect || destWindowOverride || dirtyRegion) return D3DERR_INVALIDCALL;
     if (s.inScene) return D3DERR_INVALIDCALL;
     if (IsLost(s)) return D3DERR_DEVICELOST;
-    if (s.context) SDL_GL_SwapWindow(s.window);
+    if (s.context && s.MakeCurrent()) {
+        // The frame's commands go to the driver here. A swap of a surface
+        // that is no window (an offscreen pbuffer) does nothing, not even a
+        // flush, and a driver that queues draws until a flush (the software
+        // rasteriser) would otherwise keep every frame's commands queued.
+        glFlush();
+        SDL_GL_SwapWindow(s.window);
+    }
     return D3D_OK;
 }
 
