@@ -1,5 +1,6 @@
 #include "campaign/ai/CDX9KelAISystem.h"
 
+#include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelSeaPath.h"
 
 #include "engine2/core/CDX9KelLog.h"
@@ -331,9 +332,11 @@ void CDX9KelAISystem::ProcPhase() {
         return;
     case GAME_AI_STEP_FORTS_SECOND:
         if (m_iFortState != GAME_AI_COASTAL_ART_STATE_NONE) return;
-        m_fPhaseSpeedFactor = m_fSpeedFactor;
-        m_fSpeedFactor *= 1.2f;
-        m_bSpeedRaised = true;
+        if (m_pColumnMovement != nullptr) {
+            m_fPhaseSpeedFactor = m_pColumnMovement->m_fSpeedFactor;
+            m_pColumnMovement->SetSpeedFactor(m_fPhaseSpeedFactor * 1.2f);
+            m_bSpeedRaised = true;
+        }
         m_iOwnSide = GetComputerSide();
         SelectTask(GetComputerSide(), m_DefaultTask.m_vRunawayPosition);
         m_iActiveColumn = -1;
@@ -344,17 +347,20 @@ void CDX9KelAISystem::ProcPhase() {
         return;
     case GAME_AI_STEP_SHIPS:
         if (m_iShipState != GAME_AI_SHIPS_STATE_NONE) return;
-        if (m_bSpeedRaised) m_fSpeedFactor = m_fPhaseSpeedFactor;
-        m_bSpeedRaised = false;
+        RestoreSpeedFactor();
         m_iStep = GAME_AI_STEP_DONE;
         return;
     default: return;
     }
 }
 
-void CDX9KelAISystem::AbortPhase() {
-    if (m_bSpeedRaised) m_fSpeedFactor = m_fPhaseSpeedFactor;
+void CDX9KelAISystem::RestoreSpeedFactor() {
+    if (m_bSpeedRaised && m_pColumnMovement != nullptr) m_pColumnMovement->SetSpeedFactor(m_fPhaseSpeedFactor);
     m_bSpeedRaised = false;
+}
+
+void CDX9KelAISystem::AbortPhase() {
+    RestoreSpeedFactor();
     m_iFortState = GAME_AI_COASTAL_ART_STATE_NONE;
     m_iShipState = GAME_AI_SHIPS_STATE_NONE;
     m_iActiveColumn = -1;

@@ -22,6 +22,7 @@ class CDX9KelSceneObject;
 namespace VornaCampaign {
 
 class CDX9KelGameMap;
+class CDX9KelColumnMovement;
 
 // One unit of the computer's side and the enemy units it should prefer,
 // earlier names first.
@@ -251,11 +252,9 @@ public:
     // Set when a unit of the computer's side was lost during its phase.
     bool m_bUnitLost = false;
 
-    // The column movement's speed factor as the AI phase leaves it: the ship
-    // step raises it by 1.2 and every end of the phase, regular or not, puts
-    // back the factor it found.
-    float GetSpeedFactor() const { return m_fSpeedFactor; }
-    void SetSpeedFactor(float factor) { m_fSpeedFactor = factor; }
+    // The column movement whose speed factor the ship step raises by 1.2;
+    // every end of the phase, regular or not, puts back the factor it found.
+    void SetColumnMovement(CDX9KelColumnMovement* movement) { m_pColumnMovement = movement; }
     // Leaves an unfinished phase: the factor it found comes back, both
     // state machines stop and the step is 4.
     void AbortPhase();
@@ -265,6 +264,8 @@ public:
     int GetComputerSide() const { return m_iHumanSide == SIDE_1 ? SIDE_2 : SIDE_1; }
 
 private:
+    void RestoreSpeedFactor();
+
     std::uint8_t m_bEnabled = 1;
     CDX9KelGameMap* m_pGameMap = nullptr;
     std::vector<AITask> m_stdvTasks;
@@ -281,8 +282,8 @@ private:
     int m_iWaitingColumn = -1;
     int m_iColumnPasses = 0;
     std::vector<float> m_stdvPassStartUsed;
-    float m_fSpeedFactor = 1.0f;
-    float m_fPhaseSpeedFactor = 1.0f;
+    CDX9KelColumnMovement* m_pColumnMovement = nullptr;
+    float m_fPhaseSpeedFactor = 0.0f;
     bool m_bSpeedRaised = false;
     // The text of the last "BehaviourType" read; a task without one keeps it.
     std::string m_sBehaviourText;

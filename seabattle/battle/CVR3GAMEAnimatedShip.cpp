@@ -409,33 +409,29 @@ void CVR3GAMEAnimatedShip::AnimatePart(CVR3GAMEAnimatedPart* part, CVR3GAMEAnima
                 part->m_RotationSound.Stop();
         } else {
             r = parentTransform ? part->RotationMatrix * *parentTransform : part->RotationMatrix;
-            if (part->m_fBearing != part->m_fTargetBearing) {
+            // One step of the turn about `axis` of r: the angle moves towards
+            // its target by at most the part's speed, and the frame and the
+            // part's matrix turn with it. The step taken.
+            const auto turn = [&](float& angle, float target, int axis) {
                 float s = dt * part->RotationSpeed;
-                if (part->m_fTargetBearing >= part->m_fBearing)
-                    s = std::fmin(s, part->m_fTargetBearing - part->m_fBearing);
+                if (target >= angle)
+                    s = std::fmin(s, target - angle);
                 else
-                    s = -std::fmin(s, part->m_fBearing - part->m_fTargetBearing);
-                part->m_fBearing += s;
+                    s = -std::fmin(s, angle - target);
+                angle += s;
                 D3DXMATRIX m = frame->m_mLocal;
-                RotateMatrixAroundMatrixAxis(&m, &r, kBearingAxis, s);
+                RotateMatrixAroundMatrixAxis(&m, &r, axis, s);
                 SetFrameMatrix(frame, m);
-                RotateMatrixAroundMatrixAxis(&part->m_mCurrent, &r, kBearingAxis, s);
+                RotateMatrixAroundMatrixAxis(&part->m_mCurrent, &r, axis, s);
+                return s;
+            };
+            if (part->m_fBearing != part->m_fTargetBearing) {
+                childBearingStep = turn(part->m_fBearing, part->m_fTargetBearing, kBearingAxis);
                 childBearingRef = &r;
-                childBearingStep = s;
             }
             if (part->m_fElevation != part->m_fTargetElevation) {
-                float s = dt * part->RotationSpeed;
-                if (part->m_fTargetElevation >= part->m_fElevation)
-                    s = std::fmin(s, part->m_fTargetElevation - part->m_fElevation);
-                else
-                    s = -std::fmin(s, part->m_fElevation - part->m_fTargetElevation);
-                part->m_fElevation += s;
-                D3DXMATRIX m = frame->m_mLocal;
-                RotateMatrixAroundMatrixAxis(&m, &r, kElevationAxis, s);
-                SetFrameMatrix(frame, m);
-                RotateMatrixAroundMatrixAxis(&part->m_mCurrent, &r, kElevationAxis, s);
+                childElevationStep = turn(part->m_fElevation, part->m_fTargetElevation, kElevationAxis);
                 childElevationRef = &r;
-                childElevationStep = s;
             }
             part->m_bTurned = true;
             if (part->m_RotationSound) {

@@ -162,57 +162,6 @@ int32_t CVR3GAMEHarbourBerths::BerthOf(const CVR3GAMEBattleMapShip* ship) const 
     return it == m_stdmMoored.end() ? -1 : it->second;
 }
 
-void CVR3GAMEHarbourColumnLists::Clear() {
-    m_stdvAvailable.clear();
-    m_stdvReserve.clear();
-    for (auto& column : m_stdvColumns)
-        column.clear();
-}
-
-void CVR3GAMEHarbourColumnLists::PrepareColumns(const std::vector<CVR3GAMEBattleMapShip*>& ships) {
-    Clear();
-    for (CVR3GAMEBattleMapShip* ship : ships) {
-        if (!ship || ship->m_bSold)
-            continue;
-        (HarbourShipIsFitForBattle(ship) ? m_stdvAvailable : m_stdvReserve).push_back(ship);
-    }
-    HarbourSortByTypeLevel(m_stdvAvailable);
-}
-
-bool CVR3GAMEHarbourColumnLists::CanAdd(size_t column) const {
-    return column < COLUMNS && !m_stdvAvailable.empty() && m_stdvColumns[column].size() < COLUMN_SHIPS_MAX;
-}
-
-bool CVR3GAMEHarbourColumnLists::Add(size_t column, size_t index) {
-    if (!CanAdd(column) || index >= m_stdvAvailable.size())
-        return false;
-    m_stdvColumns[column].push_back(m_stdvAvailable[index]);
-    m_stdvAvailable.erase(m_stdvAvailable.begin() + static_cast<std::ptrdiff_t>(index));
-    return true;
-}
-
-bool CVR3GAMEHarbourColumnLists::Erase(size_t column, size_t index) {
-    if (column >= COLUMNS || index >= m_stdvColumns[column].size())
-        return false;
-    auto& ships = m_stdvColumns[column];
-    m_stdvAvailable.push_back(ships[index]);
-    ships.erase(ships.begin() + static_cast<std::ptrdiff_t>(index));
-    HarbourSortByTypeLevel(m_stdvAvailable);
-    return true;
-}
-
-bool CVR3GAMEHarbourColumnLists::ColumnsEmpty() const {
-    for (const auto& column : m_stdvColumns)
-        if (!column.empty())
-            return false;
-    return true;
-}
-
-void CVR3GAMEHarbourColumnLists::AvailableToReserve() {
-    m_stdvReserve.insert(m_stdvReserve.end(), m_stdvAvailable.begin(), m_stdvAvailable.end());
-    m_stdvAvailable.clear();
-}
-
 namespace {
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -2,8 +2,7 @@
 // The harbour's money rules and bookkeeping, kept apart from the screens so
 // that the director and the tests use the same figures: prices of ship
 // types, sale values and repair costs, whether a ship can sail, the berths
-// of the harbour, the click gates of the harbour buttons and the lists of
-// the columns screen.
+// of the harbour and the click gates of the harbour buttons.
 #include "platform/math/d3dx9math.h"
 
 #include <cstdint>
@@ -91,35 +90,6 @@ private:
     std::vector<D3DXMATRIX> m_stdvPositions;
     std::vector<int32_t> m_stdvFree;
     std::map<const CVR3GAMEBattleMapShip*, int32_t> m_stdmMoored;
-};
-
-// The lists of the columns screen: ships fit for battle not yet placed,
-// ships kept back and the three columns (first ship leads). The ships
-// belong to the harbour player.
-class CVR3GAMEHarbourColumnLists {
-public:
-    static constexpr size_t COLUMNS = 3;
-    static constexpr size_t COLUMN_SHIPS_MAX = 5;
-
-    // Empties every list, then sorts the ships that are not sold into the
-    // available list (fit for battle, highest level first) or the reserve.
-    void PrepareColumns(const std::vector<CVR3GAMEBattleMapShip*>& ships);
-    // Moves available ship `index` to the end of column `column`; false for
-    // a bad index or a full column.
-    bool Add(size_t column, size_t index);
-    // Moves ship `index` of column `column` back to the available list,
-    // which is sorted again; false for a bad index.
-    bool Erase(size_t column, size_t index);
-    // True when the column can take the available ship.
-    bool CanAdd(size_t column) const;
-    bool ColumnsEmpty() const;
-    // Ships still available are kept back for the next harbour step.
-    void AvailableToReserve();
-    void Clear();
-
-    std::vector<CVR3GAMEBattleMapShip*> m_stdvAvailable;
-    std::vector<CVR3GAMEBattleMapShip*> m_stdvReserve;
-    std::vector<CVR3GAMEBattleMapShip*> m_stdvColumns[COLUMNS];
 };
 
 // The localised words the ship panel writes after its figures.

@@ -47,6 +47,10 @@ class CVR3GAMEBattleMap;
 class CVR3GAMEHarbourMap;
 class CVR3GAMEScenario;
 class CVR3GAMEDuel;
+class CVR3GAMEHarbourMapPlayerDirectorHuman;
+struct CVR3GAMEShipType;
+struct SVR3GAMEFleetShip;
+class CVR3GAMEBattleMapShipsColumn;
 class CVR3GAMEDuelPlayerDirector;
 
 // One entry of the save list: the save's name and the kind key of its file.
@@ -218,7 +222,9 @@ public:
     // object placed at "SceneObjectWorld", its five aspects (a failed one is
     // logged and left missing) and its Init with the scene. Null only when
     // the element, a file element or the scene object is missing.
-    CVR3GAMEBattleMapShip* CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene);
+    // `pInitialised`, when given, tells whether the ship's Init succeeded.
+    CVR3GAMEBattleMapShip* CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene,
+                                                   bool* pInitialised = nullptr);
     // Creates the ship (added to the active scene tree) and hands it to the
     // battle player, named by the element's "name" attribute (or the
     // element's own name). A ship whose Init failed is given up, never listed.
@@ -266,6 +272,51 @@ public:
     bool CreateBattleMapPlayerDirectorHuman(const TiXmlElement* pElement);
     bool CreateBattleMapPlayerDirectorComputer(const TiXmlElement* pElement);
 
+    // ---- scenarios, harbour maps and the harbour-battle hand-over ----
+    // A ship of a computer fleet scheme, built from the entry's six files and
+    // initialised, out of the scene tree; null (nothing left behind) when a
+    // part is missing or its Init is refused.
+    CVR3GAMEBattleMapShip* CreateFleetShip(const SVR3GAMEFleetShip& entry);
+
+    // The common part of a scenario file: the world of the previous game is
+    // emptied, then the record, the harbour players and directors, the
+    // screens, the step lists and the battle players are filled. Run for a
+    // new scenario and for a loaded save.
+    bool LoadCommonScenarioFromFile(const char* fileName);
+    bool LoadCommonScenarioDataFromXML(const TiXmlDocument& doc);
+    bool LoadCommonScenarioHarbourDataFromXML(const TiXmlElement* pHarbour);
+    bool LoadCommonScenarioBattleMapDataFromXML(const TiXmlElement* pBattle);
+    void CreateHarbourPlayerFromScenarioXML(const TiXmlElement* pPlayer);
+    bool CreateHarbourPlayerDirectorHumanFromScenarioXML(const TiXmlElement* pDirector);
+    bool CreateHarbourHumanShipTypeFromScenarioXML(const TiXmlElement* pShipType,
+                                                   CVR3GAMEHarbourMapPlayerDirectorHuman* pDirector);
+    bool CreateHarbourPlayerDirectorComputerFromScenarioXML(const TiXmlElement* pDirector);
+    bool LoadHarbourComputerFleetProgressMapFromScenarioXML(const TiXmlElement* pStep,
+                                                            std::vector<std::vector<SVR3GAMEFleetShip>>* pProgress);
+    void CreateBattleMapPlayerFromScenarioXML(const TiXmlElement* pPlayer);
+    // A new scenario: the file named in the record is read again for the
+    // starting ships, and the harbour directors start at step 0.
+    bool BeginScenarioFromScenarioFile();
+    bool BeginScenarioFromXML(const TiXmlDocument& doc);
+    bool BeginScenarioHarbourFromXML(const TiXmlElement* pHarbour);
+    void BeginScenarioLoadHarbourPlayerDataFromXML(const TiXmlElement* pPlayer);
+    bool HarbourPlayerDirectorHumanBeginScenarioXML(const TiXmlElement* pDirector);
+    // A harbour step's map: the harbour's scene part is emptied first; base
+    // map, scenery and the human director's ship positions.
+    bool LoadHarbourMapFromFile(const char* fileName, const char* imposedEnvironment);
+    bool LoadHarbourMapFromXML(const TiXmlDocument& doc, const char* imposedEnvironment);
+    bool LoadHarbourPlayerDirectorHumanFromXML(const TiXmlElement* pDirector);
+    // The sides' columns pass from the harbour to the battle players of the
+    // same names as the same ship objects, and the survivors back.
+    bool SetHarbourDataToBattleMap();
+    bool SetBattleMapDataToHarbour();
+    bool CopyBattlePlayerFromHarbourPlayer(CVR3GAMEHarbourMapPlayer* pHarbourPlayer,
+                                           CVR3GAMEBattleMapPlayer* pBattlePlayer);
+    bool CopyHarbourPlayerFromBattlePlayer(CVR3GAMEBattleMapPlayer* pBattlePlayer,
+                                           CVR3GAMEHarbourMapPlayer* pHarbourPlayer);
+    // Empties the world of the previous game: both maps, the 3D sound
+    // sources and the battle processing.
+    void ClearGameWorld();
     // ---- the save list ----
     static constexpr size_t kMaxSaveNameLength = 64;
     static constexpr size_t kSaveTimeSize = 30;

@@ -10,6 +10,7 @@
 #include "seabattle/battle/CVR3GAMEArtilleryShip.h"
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 #include "seabattle/game/CVR3GAMEIO.h"
+#include "seabattle/game/CVR3GAMEIOCreate.h"
 
 using namespace Vorna3D;
 
@@ -37,16 +38,10 @@ CVR3GAMEArtilleryShip* CVR3GAMEIO::CreateArtilleryShip(const char* fileName, CVR
     TiXmlDocument doc;
     const EReadResult read = ReadKindFile(VR3_KIND_ARTILLERY_OBJECT, FOLDER_ARTILLERY_OBJECTS, fileName,
                                           "CVR3GAMEIO::CreateArtilleryShip()", doc);
-    if (read == READ_DOCUMENT && !LoadArtilleryShipFromXML(doc, pBattleShip, pAnimatedShip, ship)) {
-        // The stored text of the artillery reader's failure.
-        g_Log.Write(3, "CVR3GAMEIO::CreateArtilleryShip() : LoadBattleSystemShipFromXML() failed\n");
-        delete ship;
+    // The stored text of the artillery reader's failure names the battle reader.
+    if (!KeepLoadedObject(read, ship, "CVR3GAMEIO::CreateArtilleryShip() : LoadBattleSystemShipFromXML() failed",
+                          [&] { return LoadArtilleryShipFromXML(doc, pBattleShip, pAnimatedShip, ship); }))
         return nullptr;
-    }
-    if (read == READ_FAILED) {
-        delete ship;
-        return nullptr;
-    }
     ship->m_strName = fileName;
     return ship;
 }

@@ -111,7 +111,7 @@ BuiltShip BuildShip(CVR3GAMEIO& io, const TiXmlElement* pElement, bool bAddToSce
     }
     if (!(ship->m_pMovementShip = io.CreateMovementShipFromFile(files[1].c_str())))
         g_Log.Write(3, "CVR3GAMEIO::CreateBattleShipFromXML() : CreateMovementShipFromFile() failed\n");
-    if (!(ship->m_pAnimatedShip = io.CreateAnimatedShipFromFile(files[2].c_str(), object, true)))
+    if (!(ship->m_pAnimatedShip = io.CreateAnimatedShipFromFile(files[2].c_str(), object, bAddToScene)))
         g_Log.Write(3, "CVR3GAMEIO::CreateBattleShipFromXML() : CreateAnimatedShipFromFile() failed\n");
     if (!(ship->m_pBattleShip = io.CreateBattleSystemShip(files[3].c_str())))
         g_Log.Write(3, "CVR3GAMEIO::CreateBattleShipFromXML() : CreateBattleSystemShip() failed\n");
@@ -155,8 +155,11 @@ bool CreateForPlayer(CVR3GAMEIO& io, const TiXmlElement* pElement, Player* pPlay
 
 } // namespace
 
-CVR3GAMEBattleMapShip* CVR3GAMEIO::CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene) {
-    return BuildShip(*this, pElement, bAddToScene).ship;
+CVR3GAMEBattleMapShip* CVR3GAMEIO::CreateBattleShipFromXML(const TiXmlElement* pElement, bool bAddToScene,
+                                                       bool* pInitialised) {
+    const BuiltShip built = BuildShip(*this, pElement, bAddToScene);
+    if (pInitialised) *pInitialised = built.initialised;
+    return built.ship;
 }
 
 bool CVR3GAMEIO::CreateBattleShipForPlayerFromXML(const TiXmlElement* pElement, CVR3GAMEBattleMapPlayer* pPlayer) {

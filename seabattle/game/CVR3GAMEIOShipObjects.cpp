@@ -11,6 +11,7 @@
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 #include "seabattle/battle/CVR3GAMEMovementShip.h"
 #include "seabattle/game/CVR3GAMEIO.h"
+#include "seabattle/game/CVR3GAMEIOCreate.h"
 
 using namespace Vorna3D;
 
@@ -57,15 +58,9 @@ CVR3GAMEMovementShip* CVR3GAMEIO::CreateMovementShipFromFile(const char* fileNam
     TiXmlDocument doc;
     const EReadResult read = ReadKindFile(VR3_KIND_MOVEMENT_OBJECT, FOLDER_MOVEMENT_OBJECTS, fileName,
                                           "CVR3GAMEIO::CreateMovementShipFromFile()", doc);
-    if (read == READ_DOCUMENT && !LoadMovementShipFromXML(doc, ship)) {
-        g_Log.Write(3, "CVR3GAMEIO::CreateMovementShipFromFile() : LoadMovementShipFromXML() failed\n");
-        delete ship;
+    if (!KeepLoadedObject(read, ship, "CVR3GAMEIO::CreateMovementShipFromFile() : LoadMovementShipFromXML() failed",
+                          [&] { return LoadMovementShipFromXML(doc, ship); }))
         return nullptr;
-    }
-    if (read == READ_FAILED) {
-        delete ship;
-        return nullptr;
-    }
     ship->m_strName = fileName;
     return ship;
 }
@@ -162,15 +157,9 @@ CVR3GAMEBattleSystemShip* CVR3GAMEIO::CreateBattleSystemShip(const char* fileNam
     TiXmlDocument doc;
     const EReadResult read = ReadKindFile(VR3_KIND_BATTLE_OBJECT, FOLDER_BATTLE_OBJECTS, fileName,
                                           "CVR3GAMEIO::CreateBattleSystemShip()", doc);
-    if (read == READ_DOCUMENT && !LoadBattleSystemShipFromXML(doc, ship)) {
-        g_Log.Write(3, "CVR3GAMEIO::CreateBattleSystemShip() : LoadBattleSystemShipFromXML() failed\n");
-        delete ship;
+    if (!KeepLoadedObject(read, ship, "CVR3GAMEIO::CreateBattleSystemShip() : LoadBattleSystemShipFromXML() failed",
+                          [&] { return LoadBattleSystemShipFromXML(doc, ship); }))
         return nullptr;
-    }
-    if (read == READ_FAILED) {
-        delete ship;
-        return nullptr;
-    }
     ship->Name = fileName;
     return ship;
 }

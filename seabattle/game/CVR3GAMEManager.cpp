@@ -2,13 +2,28 @@
 
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
+#include "engine3/core/CDX9KelUtils.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
+#include "engine3/ui/sound/CVR3SOUNDManager.h"
+#include "platform/os/Clock.h"
+#include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/game/CVR3GAMEHarbourMap.h"
+#include "seabattle/game/CVR3GAMEIO.h"
+#include "seabattle/game/CVR3GAMEScenario.h"
 
 using Vorna3D::g_Log;
 using Vorna3D::LOG_ERROR;
 
 namespace SeaBattle {
+
+namespace {
+constexpr DWORD kLoadWait = 10;
+
+void LogTransition(const char* prefix, const std::string& name) {
+    g_Log.Write(0, "%s%s%s", prefix, name.c_str(), "\n ");
+}
+} // namespace
 
 CVR3GAMEManager::CVR3GAMEManager() = default;
 
@@ -19,16 +34,37 @@ CVR3GAMEManager& CVR3GAMEManager::Get() {
     return manager;
 }
 
-bool CVR3GAMEManager::Init(Vorna3D::CDX9KelScene* pScene) {
+bool CVR3GAMEManager::Init(Vorna3D::CDX9KelScene* pScene) { return InitWithFolders(pScene, "", "", ""); }
+
+bool CVR3GAMEManager::InitWithFolders(Vorna3D::CDX9KelScene* pScene, const std::string& iniPath,
+                                      const std::string& programFolder, const std::string& userFolder) {
+    g_Log.Write(0, "CVR3GAMEManager::Init()\n ");
     if (!pScene) return false;
     Release();
     m_pScene = pScene;
     m_pBattleMap = std::make_unique<CVR3GAMEBattleMap>();
     if (!m_pBattleMap->Init(pScene)) {
-        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::Init() : m_pBattleMap->Init() failed\n");
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::Init() : m_pBattleMap->Init() failed\n ");
         m_pBattleMap.reset();
         return false;
     }
+    m_pHarbourMap = std::make_unique<CVR3GAMEHarbourMap>();
+    m_pHarbourMap->m_pScene = pScene;
+    m_pScenario = std::make_unique<CVR3GAMEScenario>();
+    m_pGameIO = std::make_unique<CVR3GAMEIO>();
+    m_pGameIO->m_pScene = pScene;
+    m_pGameIO->m_pBattleMap = m_pBattleMap.get();
+    m_pGameIO->m_pHarbourMap = m_pHarbourMap.get();
+    m_pGameIO->m_pScenario = m_pScenario.get();
+    m_pHarbourMap->m_pGameIO = m_pGameIO.get();
+    m_pHarbourMap->m_pScenario = m_pScenario.get();
+    if (iniPath.empty())
+        m_pGameIO->Init();
+    else
+        m_pGameIO->InitFrom(iniPath, programFolder, userFolder);
+    m_iState = STATE_NONE;
+    m_bWaitStamped = false;
+    g_Log.Write(0, "CVR3GAMEManager::Init():OK\n ");
     return true;
 }
 
@@ -37,11 +73,21 @@ void CVR3GAMEManager::Release() {
         m_pBattleMap->Clear();
         m_pBattleMap.reset();
     }
+    if (m_pHarbourMap) {
+        m_pHarbourMap->Clear();
+        m_pHarbourMap.reset();
+    }
+    m_pScenario.reset();
+    m_pGameIO.reset();
     m_pScene = nullptr;
+    m_iState = STATE_NONE;
+    m_bWaitStamped = false;
 }
 
 void CVR3GAMEManager::ProcFrame() {
+    ProcState();
     if (m_pBattleMap) m_pBattleMap->UpdateBattle();
+    if (m_pHarbourMap) m_pHarbourMap->Proc();
 }
 
 void CVR3GAMEManager::OnLost() {
@@ -65,6 +111,243 @@ bool CVR3GAMEManager::StartBattle(const char* battleScreenName) {
     m_pBattleMap->SetTimeSpeed(1.0f);
     m_pBattleMap->StartGameTimer();
     return true;
+}
+
+bool CVR3GAMEManager::IsScenarioRunning() const { return m_pScenario && m_pScenario->IsRunning(); }
+
+bool CVR3GAMEManager::ShowScreen(const std::string* name) const {
+    if (!name || name->empty() || !m_pScene) return false;
+    auto* screens =
+        dynamic_cast<Vorna3D::CVR3CIIScreenManager*>(m_pScene->GetManager(Vorna3D::KEL_SCENE_SCREEN_MANAGER));
+    return screens && screens->SetScreen(name->c_str());
+}
+
+// ---- transitions ----
+
+bool CVR3GAMEManager::BeginScenarioFromFile(const std::string& fileName) {
+    if (!m_pScene || !m_pGameIO || !m_pScenario || !m_pHarbourMap || !m_pBattleMap) return false;
+    LogTransition("CVR3GAMEManager::BeginScenarioFromFile() : ", fileName);
+    if (fileName.empty()) return false;
+    // A new scenario starts from nothing: no step done, no losses.
+    m_pScenario->BeginNew();
+    if (!m_pGameIO->LoadCommonScenarioFromFile(fileName.c_str())) return false;
+    if (!ShowScreen(m_pScenario->GetHarbourLoadingScreen()))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::BeginScenarioFromFile() not set current harbour loading screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::BeginScenarioFromFile() : OK\n ");
+    m_iState = BEGIN_SCENARIO;
+    return true;
+}
+
+bool CVR3GAMEManager::ScenarioFromHarbourToBattle() {
+    if (!m_pScenario || !m_pGameIO) return false;
+    LogTransition("CVR3GAMEManager::ScenarioFromHarbourToBattle() : ", m_pScenario->m_strFileName);
+    if (!IsScenarioRunning()) return false;
+    if (!ShowScreen(m_pScenario->GetBattleLoadingScreen()))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioFromHarbourToBattle() not set current battle loading screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioFromHarbourToBattle() : OK\n ");
+    m_iState = LOAD_BATTLE_MAP;
+    return true;
+}
+
+bool CVR3GAMEManager::ScenarioFromBattleToMissionResults() {
+    if (!m_pScenario || !m_pBattleMap) return false;
+    LogTransition("CVR3GAMEManager::ScenarioFromBattleToMissionResults() : ", m_pScenario->m_strFileName);
+    if (!IsScenarioRunning()) return false;
+    if (!m_pBattleMap->PrepareDataForHarbour(static_cast<uint32_t>(m_pScenario->m_iShipLevelCount))) {
+        g_Log.Write(LOG_ERROR,
+                    "CVR3GAMEManager::ScenarioFromBattleToMissionResults() m_pBattleMap->PrepareDataForHarbour() failed\n ");
+        return false;
+    }
+    if (!ShowScreen(&m_pScenario->BattleResultsScreen))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioFromBattleToMissionResults() not set battle results screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioFromBattleToMissionResults() : OK\n ");
+    return true;
+}
+
+bool CVR3GAMEManager::ScenarioFromBattleToHarbour() {
+    if (!m_pScenario || !m_pGameIO) return false;
+    LogTransition("CVR3GAMEManager::ScenarioFromBattleToHarbour() : ", m_pScenario->m_strFileName);
+    if (!IsScenarioRunning()) return false;
+    BattleProcessingState::Get().ClearBattleProcessing(false);
+    if (!m_pScenario->NextStep()) {
+        g_Log.Write(0, "CVR3GAMEManager::ScenarioFromBattleToHarbour() Scenario end\n ");
+        return false;
+    }
+    if (!ShowScreen(m_pScenario->GetHarbourLoadingScreen()))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioFromBattleToHarbour() not set current harbour loading screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioFromBattleToHarbour() : OK\n ");
+    m_iState = LOAD_HARBOUR_MAP;
+    return true;
+}
+
+bool CVR3GAMEManager::ScenarioFromHarbourToNextHarbour() {
+    if (!m_pScenario || !m_pGameIO) return false;
+    LogTransition("CVR3GAMEManager::ScenarioFromHarbourToNextHarbour() : ", m_pScenario->m_strFileName);
+    if (!IsScenarioRunning()) return false;
+    if (!m_pScenario->NextStep()) {
+        g_Log.Write(0, "CVR3GAMEManager::ScenarioFromHarbourToNextHarbour() Scenario end\n ");
+        return false;
+    }
+    if (!ShowScreen(m_pScenario->GetHarbourLoadingScreen()))
+        g_Log.Write(LOG_ERROR,
+                    "CVR3GAMEManager::ScenarioFromHarbourToNextHarbour() not set current harbour loading screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioFromHarbourToNextHarbour() : OK\n ");
+    m_iState = LOAD_NEXT_HARBOUR_MAP;
+    return true;
+}
+
+bool CVR3GAMEManager::ScenarioEnd() {
+    if (!m_pScenario) return false;
+    LogTransition("CVR3GAMEManager::ScenarioEnd() : ", m_pScenario->m_strFileName);
+    if (!ShowScreen(&m_pScenario->ScenarioEndScreen))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioEnd() not set scenario end screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioEnd() : OK\n ");
+    return true;
+}
+
+bool CVR3GAMEManager::ScenarioSave(const std::string& name) {
+    if (!m_pScenario || !m_pGameIO) return false;
+    g_Log.Write(0, "%s%s%s", "CVR3GAMEManager::ScenarioSave() : ", name.c_str(), "\n ");
+    m_strLastSaveAsked = name;
+    // No scenario save writer exists yet: the request is refused honestly.
+    g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioSave() m_pGameIO->SaveScenario() failed \n ");
+    return false;
+}
+
+// ---- the pending state ----
+
+void CVR3GAMEManager::ProcState() {
+    if (m_iState == STATE_NONE) return;
+    const DWORD now = ::timeGetTime();
+    if (!m_bWaitStamped) {
+        // At least one frame shows the loading screen before the load.
+        m_bWaitStamped = true;
+        m_dwWaitStamp = now;
+        return;
+    }
+    if (static_cast<DWORD>(now - m_dwWaitStamp) <= kLoadWait) return;
+    m_bWaitStamped = false;
+    const int32_t state = m_iState;
+    m_iState = STATE_NONE;
+    switch (state) {
+    case BEGIN_SCENARIO:
+        ProcBeginScenario();
+        break;
+    case LOAD_BATTLE_MAP:
+        ProcLoadBattleMap();
+        break;
+    case LOAD_HARBOUR_MAP:
+        ProcLoadHarbourMap();
+        break;
+    case LOAD_NEXT_HARBOUR_MAP:
+        ProcLoadNextHarbourMap();
+        break;
+    default:
+        // Loading saves and duels is not built: the state is dropped.
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState() : state %i not carried out\n ", state);
+        break;
+    }
+}
+
+void CVR3GAMEManager::ProcBeginScenario() {
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (!ShowScreen(&m_pScenario->HarbourScreen)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_SCENARIO ) not set current harbour game screen\n ");
+        return;
+    }
+    const std::string* file = m_pScenario->GetHarbourMapFile();
+    if (!file || !m_pGameIO->LoadHarbourMapFromFile(file->c_str(), nullptr)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_SCENARIO ) LoadHarbourMapFromFile() failed\n ");
+        return;
+    }
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (!m_pGameIO->BeginScenarioFromScenarioFile()) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_SCENARIO ) BeginScenarioFromFile() failed\n ");
+        return;
+    }
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
+    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+}
+
+void CVR3GAMEManager::ProcLoadBattleMap() {
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (!ShowScreen(&m_pScenario->BattleScreen)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) not set current battle map game screen\n ");
+        return;
+    }
+    const std::string* file = m_pScenario->GetBattleMapFile();
+    if (!file || !m_pGameIO->LoadBattleMapFromFile(file->c_str(), true, nullptr)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) LoadBattleMapFromFile() failed\n ");
+        return;
+    }
+    if (!m_pGameIO->SetHarbourDataToBattleMap()) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) SetHarbourDataToBattleMap() failed\n ");
+        return;
+    }
+    if (!m_pBattleMap->InitDirectorsBehaviours()) {
+        g_Log.Write(LOG_ERROR,
+                    "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) m_pBattleMap->InitDirectorsBehaviours() failed\n ");
+        return;
+    }
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    m_pBattleMap->StartGameTimer();
+    m_pScenario->m_iInBattle = 1;
+    if (!ScenarioSave("autosave_battle_begin"))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) ScenarioSave() failed\n ");
+    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
+    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+}
+
+void CVR3GAMEManager::ProcLoadHarbourMap() {
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (!ShowScreen(&m_pScenario->HarbourScreen))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) not set current harbour screen\n ");
+    const std::string* file = m_pScenario->GetHarbourMapFile();
+    if (!file || !m_pGameIO->LoadHarbourMapFromFile(file->c_str(), nullptr)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) LoadHarbourMapFromFile() failed\n ");
+        return;
+    }
+    if (!m_pGameIO->SetBattleMapDataToHarbour()) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) SetBattleMapDataToHarbour() failed\n ");
+        return;
+    }
+    if (!m_pHarbourMap->InitDirectorsHarbour(m_pScenario->m_iStep)) {
+        g_Log.Write(LOG_ERROR,
+                    "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) m_pHarbourMap->InitDirectorsHarbour() failed\n ");
+        return;
+    }
+    m_pBattleMap->SetTimeSpeed(1.0f);
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    m_pScenario->m_iInBattle = 0;
+    if (!ScenarioSave("autosave_harbor"))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) ScenarioSave() failed\n ");
+    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
+}
+
+void CVR3GAMEManager::ProcLoadNextHarbourMap() {
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (!ShowScreen(&m_pScenario->HarbourScreen))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) not set current harbour screen\n ");
+    if (!m_pHarbourMap->PrepareDataForBattleMap()) {
+        g_Log.Write(LOG_ERROR,
+                    "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) m_pHarbourMap->PrepareDataForBattleMap() failed\n ");
+        return;
+    }
+    const std::string* file = m_pScenario->GetHarbourMapFile();
+    if (!file || !m_pGameIO->LoadHarbourMapFromFile(file->c_str(), nullptr)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) LoadHarbourMapFromFile() failed\n ");
+        return;
+    }
+    if (!m_pHarbourMap->InitDirectorsHarbour(m_pScenario->m_iStep)) {
+        g_Log.Write(LOG_ERROR,
+                    "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) m_pHarbourMap->InitDirectorsHarbour() failed\n ");
+        return;
+    }
+    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (!ScenarioSave("autosave_harbor"))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) ScenarioSave() failed\n ");
 }
 
 } // namespace SeaBattle

@@ -1,9 +1,15 @@
 #pragma once
 // The game flow of the battle program: one object for the whole run that
-// owns the battle map, is initialised at the end of the game scene's start-up
-// and released with it, and starts battles. The game scene ticks the battle
-// map through it every frame and tells it of device loss.
+// owns the battle map, the harbour map, the scenario record and the game IO.
+// The screen modules, the harbour directors and the battle HUD call its
+// transitions; a transition that loads data shows its loading screen and
+// records a pending state, which ProcState carries out on a later frame of
+// the main thread.
+#include <cstdint>
 #include <memory>
+#include <string>
+
+#include "platform/os/WinTypes.h"
 
 namespace Vorna3D {
 class CDX9KelScene;
@@ -12,9 +18,25 @@ class CDX9KelScene;
 namespace SeaBattle {
 
 class CVR3GAMEBattleMap;
+class CVR3GAMEHarbourMap;
+class CVR3GAMEScenario;
+class CVR3GAMEIO;
 
 class CVR3GAMEManager {
 public:
+    // The pending states; the upper-case names are those of the log lines.
+    enum EState : int32_t {
+        STATE_NONE = 0,
+        BEGIN_SCENARIO = 1,
+        LOAD_SCENARIO = 2,
+        LOAD_BATTLE_MAP = 3,
+        LOAD_HARBOUR_MAP = 4,
+        LOAD_NEXT_HARBOUR_MAP = 5,
+        BEGIN_DUEL = 6,
+        DUEL_TO_BATTLE = 7,
+        LOAD_DUEL = 8,
+    };
+
     CVR3GAMEManager();
     ~CVR3GAMEManager();
     CVR3GAMEManager(const CVR3GAMEManager&) = delete;
@@ -23,12 +45,17 @@ public:
     // The program's one manager.
     static CVR3GAMEManager& Get();
 
-    // Creates and initialises the battle map for the scene. False for a null
-    // scene or when the map refuses.
+    // Creates the battle map, the harbour map, the scenario record and the
+    // game IO for the scene; the IO reads "folders.ini" beside the program.
+    // False for a null scene or when a map refuses.
     bool Init(Vorna3D::CDX9KelScene* pScene);
-    // Empties and deletes the battle map.
+    // As Init, with the IO's configuration file and folders given.
+    bool InitWithFolders(Vorna3D::CDX9KelScene* pScene, const std::string& iniPath, const std::string& programFolder,
+                         const std::string& userFolder);
+    // Clears and deletes every game object.
     void Release();
-    // The game scene's per-frame hook: the battle map's tick.
+    // The game scene's per-frame hook, in this order: the pending
+    // transition, the battle map's tick, the harbour map's step.
     void ProcFrame();
     void OnLost();
     void Restore();
@@ -38,12 +65,50 @@ public:
     // battle clock starts from now. False when the screen is not loaded.
     bool StartBattle(const char* battleScreenName);
 
+    // ---- the scenario's transitions ----
+    bool BeginScenarioFromFile(const std::string& fileName);
+    bool ScenarioFromHarbourToBattle();
+    bool ScenarioFromBattleToMissionResults();
+    bool ScenarioFromBattleToHarbour();
+    bool ScenarioFromHarbourToNextHarbour();
+    bool ScenarioEnd();
+    // Writes the running scenario under the name. The binary save file is
+    // not made by this program yet: the request is logged and refused.
+    bool ScenarioSave(const std::string& name);
+    // Carries out the pending transition, at the earliest on the first frame
+    // more than 10 ms after the one that first saw it.
+    void ProcState();
+
+    // True while a scenario file is loaded.
+    bool IsScenarioRunning() const;
+    // No duel is built yet: always false.
+    bool IsDuelRunning() const { return false; }
+
     CVR3GAMEBattleMap* GetBattleMap() const { return m_pBattleMap.get(); }
+    CVR3GAMEHarbourMap* GetHarbourMap() const { return m_pHarbourMap.get(); }
+    CVR3GAMEScenario* GetScenario() const { return m_pScenario.get(); }
+    CVR3GAMEIO* GetGameIO() const { return m_pGameIO.get(); }
     Vorna3D::CDX9KelScene* GetScene() const { return m_pScene; }
+    int32_t GetPendingState() const { return m_iState; }
+    // Saves asked for by name, the last one; for the drivers' report.
+    const std::string& GetLastSaveAsked() const { return m_strLastSaveAsked; }
 
 private:
+    bool ShowScreen(const std::string* name) const;
+    void ProcBeginScenario();
+    void ProcLoadBattleMap();
+    void ProcLoadHarbourMap();
+    void ProcLoadNextHarbourMap();
+
     Vorna3D::CDX9KelScene* m_pScene = nullptr;
     std::unique_ptr<CVR3GAMEBattleMap> m_pBattleMap;
+    std::unique_ptr<CVR3GAMEHarbourMap> m_pHarbourMap;
+    std::unique_ptr<CVR3GAMEScenario> m_pScenario;
+    std::unique_ptr<CVR3GAMEIO> m_pGameIO;
+    int32_t m_iState = STATE_NONE;
+    DWORD m_dwWaitStamp = 0;
+    bool m_bWaitStamped = false;
+    std::string m_strLastSaveAsked;
 };
 
 } // namespace SeaBattle

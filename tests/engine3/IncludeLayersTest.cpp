@@ -6,56 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
+
+#include "common/IncludeScan.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Include {
-    std::string file;   // relative to the source root
-    int line = 0;
-    std::string target; // the include as written
-    std::string lands;  // where it resolves, relative to the source root
-};
-
-// Every #include of the C++ sources under `root`/`folder`, quoted or angled,
-// with where it lands: beside the including file when such a file exists,
-// else from the source root (the include path every library shares).
-std::vector<Include> ScanIncludes(const fs::path& root, const std::string& folder, size_t* files) {
-    static const std::regex include(R"(^\s*#\s*include\s*([<"])([^">]+)[">])");
-    std::vector<Include> found;
-    *files = 0;
-    for (const fs::directory_entry& e : fs::recursive_directory_iterator(root / folder)) {
-        const std::string ext = e.path().extension().string();
-        if (!e.is_regular_file() || (ext != ".h" && ext != ".cpp" && ext != ".hpp" && ext != ".inl")) continue;
-        ++*files;
-        std::ifstream in(e.path());
-        std::string text;
-        int number = 0;
-        while (std::getline(in, text)) {
-            ++number;
-            std::smatch m;
-            if (!std::regex_search(text, m, include)) continue;
-            Include inc;
-            inc.file = fs::relative(e.path(), root).generic_string();
-            inc.line = number;
-            inc.target = m[2];
-            const fs::path beside = e.path().parent_path() / inc.target;
-            if (m[1] == "\"" && fs::exists(beside))
-                inc.lands = fs::relative(fs::weakly_canonical(beside), fs::weakly_canonical(root)).generic_string();
-            else if (fs::exists(root / inc.target))
-                inc.lands = fs::path(inc.target).lexically_normal().generic_string();
-            found.push_back(inc);
-        }
-    }
-    return found;
-}
-
-bool Under(const std::string& path, const std::string& folder) { return path.rfind(folder + "/", 0) == 0; }
+using VornaTest::Include;
+using VornaTest::Lines;
+using VornaTest::ScanIncludes;
+using VornaTest::Under;
+using VornaTest::Where;
+using VornaTest::WriteSource;
 
 // The includes that break the direction rules.
 std::vector<std::string> Violations(const fs::path& root, size_t* files) {
@@ -63,7 +28,7 @@ std::vector<std::string> Violations(const fs::path& root, size_t* files) {
     for (const Include& inc : ScanIncludes(root, "engine3", files)) {
         // System and library headers (<vector>, <gtest/...>) land nowhere in the tree.
         if (inc.lands.empty()) continue;
-        const std::string where = inc.file + ":" + std::to_string(inc.line) + " includes \"" + inc.target + "\"";
+        const std::string where = Where(inc);
         if (!Under(inc.lands, "engine3") && !Under(inc.lands, "platform"))
             bad.push_back(where + " above the engine (" + inc.lands + ")");
         else if (Under(inc.file, "engine3/core") && (Under(inc.lands, "engine3/world") || Under(inc.lands, "engine3/ui")))
@@ -77,19 +42,14 @@ TEST(IncludeLayersTest, TheEngineIncludesOnlyItselfAndThePlatformAndItsCoreNeith
     const std::vector<std::string> bad = Violations(VORNA_SOURCE_DIR, &files);
     // The scan saw the engine's sources, not an empty folder.
     EXPECT_GT(files, 100u);
-    std::string list;
-    for (const std::string& b : bad) list += b + "\n";
-    EXPECT_TRUE(bad.empty()) << list;
+    EXPECT_TRUE(bad.empty()) << Lines(bad);
 }
 
 TEST(IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
     // A small tree with one include of each kind, good and bad.
     const fs::path root = fs::path(VORNA_TEST_TMP) / "include-layers";
     fs::remove_all(root);
-    const auto write = [&](const std::string& path, const std::string& text) {
-        fs::create_directories((root / path).parent_path());
-        std::ofstream(root / path) << text;
-    };
+    const auto write = [&](const std::string& path, const std::string& text) { WriteSource(root, path, text); };
     write("platform/os/Clock.h", "#pragma once\n");
     write("seabattle/shell/CEngine.h", "#pragma once\n");
     write("engine3/ui/sgui/Dialog.h", "#pragma once\n");
@@ -109,8 +69,7 @@ TEST(IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
     const std::vector<std::string> bad = Violations(root, &files);
     EXPECT_EQ(files, 5u); // only the engine's own files
     ASSERT_EQ(bad.size(), 3u);
-    std::string all;
-    for (const std::string& b : bad) all += b + "\n";
+    const std::string all = Lines(bad);
     EXPECT_NE(all.find("engine3/core/render/Render.cpp:4 includes \"engine3/world/ocean/Ocean.h\" from the core"),
               std::string::npos) << all;
     EXPECT_NE(all.find("engine3/core/render/Render.cpp:5 includes \"../../ui/sgui/Dialog.h\" from the core into "

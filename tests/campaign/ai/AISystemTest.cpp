@@ -1,6 +1,7 @@
 // The computer opponent's decisions: its tasks, its danger ratings, its
 // choice of behaviour and gun groups, and the steps of its phase.
 #include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/data/DataFiles.h"
 
 #include <gtest/gtest.h>
@@ -258,8 +259,10 @@ TEST(AIGunGroups, FiringOrder) {
 
 TEST(AIPhase, StepsAndSpeedFactor) {
     CDX9KelAISystem ai;
+    CDX9KelColumnMovement movement;
+    movement.SetSpeedFactor(0.05f);
+    ai.SetColumnMovement(&movement);
     ai.SetSides(SIDE_1);
-    ai.SetSpeedFactor(1.0f);
     ai.ProcPhase();
     EXPECT_EQ(ai.GetStep(), GAME_AI_STEP_FORTS_FIRST);
     EXPECT_EQ(ai.GetOwnSide(), SIDE_1);
@@ -273,13 +276,13 @@ TEST(AIPhase, StepsAndSpeedFactor) {
     ai.SetFortState(GAME_AI_COASTAL_ART_STATE_NONE);
     ai.ProcPhase();
     EXPECT_EQ(ai.GetStep(), GAME_AI_STEP_SHIPS);
-    EXPECT_FLOAT_EQ(ai.GetSpeedFactor(), 1.2f);
+    EXPECT_FLOAT_EQ(movement.m_fSpeedFactor, 0.06f);
     EXPECT_EQ(ai.GetShipState(), GAME_AI_SHIPS_STATE_SEL_OBJECT);
     ASSERT_NE(ai.GetActiveTask(), nullptr);  // the default task of a map without tasks
     ai.SetShipState(GAME_AI_SHIPS_STATE_NONE);
     ai.ProcPhase();
     EXPECT_EQ(ai.GetStep(), GAME_AI_STEP_DONE);
-    EXPECT_FLOAT_EQ(ai.GetSpeedFactor(), 1.0f);
+    EXPECT_FLOAT_EQ(movement.m_fSpeedFactor, 0.05f);
 }
 
 TEST(AIPhase, DisabledEndsAtOnceAndAbortRestoresSpeed) {
@@ -291,20 +294,24 @@ TEST(AIPhase, DisabledEndsAtOnceAndAbortRestoresSpeed) {
 
     // The map ends during the ship step: the raised factor does not stay.
     CDX9KelAISystem b;
-    b.SetSpeedFactor(0.8f);
+    CDX9KelColumnMovement movement;
+    // Near the upper limit the raised factor is cut; the one found comes back.
+    movement.SetSpeedFactor(0.14f);
+    b.SetColumnMovement(&movement);
     for (int i = 0; i < 3; ++i) {
         b.ProcPhase();
         b.SetFortState(GAME_AI_COASTAL_ART_STATE_NONE);
     }
     ASSERT_EQ(b.GetStep(), GAME_AI_STEP_SHIPS);
+    EXPECT_FLOAT_EQ(movement.m_fSpeedFactor, 0.15f);
     b.AbortPhase();
-    EXPECT_FLOAT_EQ(b.GetSpeedFactor(), 0.8f);
+    EXPECT_FLOAT_EQ(movement.m_fSpeedFactor, 0.14f);
     EXPECT_EQ(b.GetShipState(), GAME_AI_SHIPS_STATE_NONE);
     // The next phase starts clean.
     b.SetStep(GAME_AI_STEP_START);
     b.ProcPhase();
     EXPECT_EQ(b.GetStep(), GAME_AI_STEP_FORTS_FIRST);
-    EXPECT_FLOAT_EQ(b.GetSpeedFactor(), 0.8f);
+    EXPECT_FLOAT_EQ(movement.m_fSpeedFactor, 0.14f);
 }
 
 TEST(AIForts, CandidatesAndTowerChoice) {

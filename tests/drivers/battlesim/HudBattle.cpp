@@ -12,6 +12,7 @@
 // holds no errors.
 #include "HudBattle.h"
 
+#include "DataFolder.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -203,9 +204,7 @@ int RunHudBattle(const std::vector<std::string>& words) {
     if (frames == 0) frames = (script.actions.empty() ? 0 : script.actions.back().frame) + 50;
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     start.stepMs = 20;
     start.seed = static_cast<std::uint32_t>(seed);
     VornaTest::GameSession session;

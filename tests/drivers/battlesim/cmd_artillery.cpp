@@ -15,6 +15,7 @@
 // dump with --dump). --shot saves the picture at SECONDS (60) of battle
 // time, the camera between the two middle ships. Exit 0 when the battle ran to its
 // end and the game logged no error.
+#include "DataFolder.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -128,9 +129,7 @@ int RunArtillery(const std::vector<std::string>& args) {
         return Fail(error);
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     start.seed = static_cast<std::uint32_t>(seed);
     start.stepMs = static_cast<DWORD>(step);
     VornaTest::GameSession session;

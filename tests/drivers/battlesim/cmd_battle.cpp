@@ -13,6 +13,7 @@
 // minutes; --timing times the battle's tick per frame and the whole battle
 // (game seconds per wall second). Exit 0 when every battle ended and the log has no errors.
 #include "HudBattle.h"
+#include "DataFolder.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -254,9 +255,7 @@ int RunBattle(const std::vector<std::string>& words) {
         return Fail(error);
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     start.stepMs = static_cast<DWORD>(step);
     start.seed = static_cast<std::uint32_t>(seed);
     VornaTest::GameSession session;

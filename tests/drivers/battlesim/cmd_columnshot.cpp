@@ -6,6 +6,7 @@
 // (40 by default) the picture of the column under way is saved, the camera
 // on its middle ship. Prints the log's warning and error lines; exit 0 when
 // the picture was saved and the game logged no error.
+#include "DataFolder.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -79,9 +80,7 @@ int RunColumnShot(const std::vector<std::string>& args) {
         return Fail(error);
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     start.seed = static_cast<std::uint32_t>(seed);
     VornaTest::GameSession session;
     bool ok = session.Start(start);

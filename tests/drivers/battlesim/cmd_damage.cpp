@@ -17,6 +17,7 @@
 // --shot-fire saves a picture of the burning ship (taken a few seconds
 // after a part first burns), --shot-sunk one of the sea where it went down.
 // Exit 0 when the target sank and the game logged no error.
+#include "DataFolder.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -142,9 +143,7 @@ int RunDamage(const std::vector<std::string>& args) {
         return Fail(error);
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     start.seed = static_cast<std::uint32_t>(seed);
     start.stepMs = static_cast<DWORD>(step);
     VornaTest::GameSession session;

@@ -7,6 +7,7 @@
 // The log (and the engine's settings copy) go to --out, by default where the
 // program keeps them. Prints the log's warning and error lines; exits 1 when
 // the game logged errors.
+#include "DataFolder.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -62,9 +63,7 @@ int RunFrames(const std::vector<std::string>& args) {
     ScriptPlayer player(std::move(script));
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     start.stepMs = static_cast<DWORD>(step);
     start.seed = static_cast<std::uint32_t>(seed);
     VornaTest::GameSession session;

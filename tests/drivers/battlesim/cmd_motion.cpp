@@ -13,6 +13,7 @@
 // value stayed a number) and the hash of the tracks; --tracks writes them as
 // CSV, one line a second: t, then x, z, heading and speed of each ship.
 // Exit 0 when the battle ran and everything stayed a number.
+#include "DataFolder.h"
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -256,9 +257,7 @@ int RunMotion(const std::vector<std::string>& args) {
         return Fail(error);
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     start.stepMs = static_cast<DWORD>(step);
     start.seed = static_cast<std::uint32_t>(seed);
     VornaTest::GameSession session;

@@ -10,6 +10,7 @@
 // card. With --shot the ships lie side by side on the sea and frame N
 // (30 by default) of the scene, without the screens, is saved as PICTURE.
 // Exit 0 when every ship was built whole, 1 otherwise, 2 for a bad command.
+#include "DataFolder.h"
 #include "Options.h"
 #include "Registry.h"
 
@@ -175,9 +176,7 @@ int RunShip(const std::vector<std::string>& args) {
     const std::string env = options.Has("--env") ? options.Get("--env") : "demo_sea.mapenvxml";
 
     VornaTest::GameSession::Options start;
-    start.dataFolder = options.Has("--out") ? options.Get("--out")
-                                            : Vorna3D::CDX9KelEngine::DetermineDataFolder(
-                                                  Platform::ProgramFolder(), Platform::CommonDocumentsFolder());
+    start.dataFolder = DataFolderOption(options);
     if (!start.dataFolder.empty() && start.dataFolder.back() != '/') start.dataFolder += '/';
     VornaTest::GameSession session;
     if (!session.Start(start)) return Fail("the game did not start; see " + session.LogPath());

@@ -14,6 +14,7 @@
 #include "platform/os/Paths.h"
 
 #include "TestFolder.h"
+#include "common/Engine2SceneFixture.h"
 #include "common/OffscreenDevice.h"
 
 #include <filesystem>
@@ -24,45 +25,17 @@ using namespace Vorna2;
 
 namespace {
 
-std::string FixedTime() { return "T"; }
-
-class Engine2SceneSlotsTest : public ::testing::Test {
+class Engine2SceneSlotsTest : public VornaTest::Engine2SceneFixture {
 protected:
-    void SetUp() override {
-        logPath = (VornaTest::FreshFolder() / "VornaLog.log").string();
-        g_Log.Reset();
-        g_Log.SetTimeTextSource(&FixedTime);
-        g_Log.SetCopyStream(nullptr);
-        g_Log.Open(logPath);
-        ASSERT_TRUE(dev.Create(160, 120));
-        dev.m_pDevice->AddRef();
-        render.m_pD3DDevice = dev.m_pDevice;
-        render.m_iWidth = 160;
-        render.m_iHeight = 120;
-        app.m_hWnd = dev.m_hWnd;
-        app.m_iWidth = 160;
-        app.m_iHeight = 120;
+    Engine2SceneSlotsTest() : Engine2SceneFixture(160, 120) {}
+    void RegisterSlots() override {
         RegisterPhysicsSceneSlot();
         RegisterParticleSceneSlot();
-        scene.m_pApp = &app;
-        scene.m_pRender = &render;
     }
-    void TearDown() override {
-        scene.Release();
+    void ForgetSlots() override {
         CDX9KelScene::RegisterManager(KEL_SCENE_PHYSICAL_MANAGER, nullptr);
         CDX9KelScene::RegisterManager(KEL_SCENE_PARTICLES_MANAGER, nullptr);
-        app.m_hWnd = nullptr;
-        render.m_pD3DDevice = nullptr;
-        dev.m_pDevice->Release();
-        g_Log.Reset();
     }
-    std::string Log() { return VornaTest::ReadText(logPath); }
-
-    VornaTest::OffscreenDevice dev;
-    CDX9KelRender render;
-    CDX9KelApp app;
-    CDX9KelScene scene;
-    std::string logPath;
 };
 
 } // namespace

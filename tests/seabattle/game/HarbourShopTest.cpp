@@ -1,7 +1,12 @@
 // Harbour money rules, berths, click gates and the columns-screen lists.
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShipsColumn.h"
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
+#include "seabattle/game/CVR3GAMEHarbourMapPlayerDirectorHuman.h"
 #include "seabattle/game/CVR3GAMEHarbourShop.h"
+#include "seabattle/game/CVR3GAMEShipType.h"
 #include "seabattle/game/CVR3GAMEInformationShip.h"
 
 #include <gtest/gtest.h>
@@ -142,48 +147,175 @@ TEST(HarbourBerths, NewPositionsRebuildTheFreeList) {
     EXPECT_EQ(berths.Position(-1), nullptr);
 }
 
-TEST(HarbourColumnLists, SortingAddingAndErasing) {
-    auto low = Ship(1, 0, 0, "low"), high = Ship(3, 0, 0, "high"), mid = Ship(2, 30.0f, 0, "mid");
-    auto broken = Ship(5, 31.0f, 0, "broken"), sold = Ship(4, 0, 0, "sold");
-    sold->m_bSold = true;
-    CVR3GAMEHarbourColumnLists lists;
-    lists.PrepareColumns({low.get(), high.get(), broken.get(), sold.get(), mid.get()});
-    EXPECT_EQ(lists.m_stdvAvailable, (std::vector<CVR3GAMEBattleMapShip*>{high.get(), mid.get(), low.get()}));
-    EXPECT_EQ(lists.m_stdvReserve, (std::vector<CVR3GAMEBattleMapShip*>{broken.get()}));
-    EXPECT_TRUE(lists.ColumnsEmpty());
+namespace {
 
-    EXPECT_TRUE(lists.Add(1, 2)); // low to column 2
-    EXPECT_TRUE(lists.Add(1, 0)); // high behind it
-    EXPECT_EQ(lists.m_stdvColumns[1], (std::vector<CVR3GAMEBattleMapShip*>{low.get(), high.get()}));
-    EXPECT_FALSE(lists.Add(3, 0));
-    EXPECT_FALSE(lists.Add(0, 1)); // only mid is left
-    EXPECT_TRUE(lists.Erase(1, 1));
-    EXPECT_EQ(lists.m_stdvAvailable, (std::vector<CVR3GAMEBattleMapShip*>{high.get(), mid.get()}));
-    EXPECT_FALSE(lists.Erase(1, 1));
-    lists.AvailableToReserve();
-    EXPECT_TRUE(lists.m_stdvAvailable.empty());
-    EXPECT_EQ(lists.m_stdvReserve.size(), 3u);
-    EXPECT_FALSE(lists.CanAdd(0)); // nothing left to add
+// A human director over a player whose ships are listed as the harbour lists
+// them (the player owns the ships, the fixture their scene objects).
+class HarbourDirector : public ::testing::Test {
+protected:
+    HarbourDirector() { m_director.m_pPlayer = &m_player; }
+
+    CVR3GAMEBattleMapShip* Add(int32_t level, float damage = 0.0f, float water = 0.0f, const char* name = "") {
+        CVR3GAMEBattleMapShip* ship = Ship(level, damage, water, name).release();
+        m_objects.push_back(std::make_unique<Vorna3D::CDX9KelSceneObject>());
+        ship->m_pSceneObject = m_objects.back().get();
+        EXPECT_TRUE(m_player.AddBattleMapShip(ship));
+        return ship;
+    }
+
+    std::vector<std::unique_ptr<Vorna3D::CDX9KelSceneObject>> m_objects;
+    CVR3GAMEHarbourMapPlayer m_player;
+    CVR3GAMEHarbourMapPlayerDirectorHuman m_director;
+};
+
+using Ships = std::vector<CVR3GAMEBattleMapShip*>;
+
+} // namespace
+
+TEST_F(HarbourDirector, ColumnsAreFormedFromTheFitShips) {
+    auto* low = Add(1, 0, 0, "low");
+    auto* high = Add(3, 0, 0, "high");
+    auto* broken = Add(5, 31.0f, 0, "broken");
+    auto* sold = Add(4, 0, 0, "sold");
+    auto* mid = Add(2, 30.0f, 0, "mid");
+    sold->m_bSold = true;
+    m_director.PrepareColumns();
+    EXPECT_EQ(m_director.m_stdvAvailable, (Ships{high, mid, low}));
+    EXPECT_EQ(m_director.m_stdvReserve, (Ships{broken}));
+    EXPECT_TRUE(m_director.ColumnsEmpty());
+
+    EXPECT_TRUE(m_director.ColumnAdd(1, 2)); // low to column 2
+    EXPECT_TRUE(m_director.ColumnAdd(1, 0)); // high behind it
+    EXPECT_EQ(m_director.m_stdvColumns[1], (Ships{low, high}));
+    EXPECT_FALSE(m_director.ColumnAdd(3, 0));
+    EXPECT_FALSE(m_director.ColumnAdd(0, 1)); // only mid is left
+    EXPECT_TRUE(m_director.ColumnErase(1, 1));
+    EXPECT_EQ(m_director.m_stdvAvailable, (Ships{high, mid})); // sorted again
+    EXPECT_FALSE(m_director.ColumnErase(1, 1));
 }
 
-TEST(HarbourColumnLists, AColumnHoldsFiveShips) {
-    std::vector<std::unique_ptr<CVR3GAMEBattleMapShip>> fleet;
-    std::vector<CVR3GAMEBattleMapShip*> ships;
-    for (int i = 0; i < 7; ++i) {
-        fleet.push_back(Ship(1));
-        ships.push_back(fleet.back().get());
-    }
-    CVR3GAMEHarbourColumnLists lists;
-    lists.PrepareColumns(ships);
+TEST_F(HarbourDirector, AColumnHoldsFiveShips) {
+    for (int i = 0; i < 7; ++i)
+        Add(1);
+    m_director.PrepareColumns();
     for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(lists.Add(0, 0));
-    EXPECT_FALSE(lists.CanAdd(0));
-    EXPECT_FALSE(lists.Add(0, 0));
-    EXPECT_TRUE(lists.CanAdd(1));
-    EXPECT_TRUE(lists.Add(1, 0));
-    EXPECT_EQ(lists.m_stdvColumns[0].size(), 5u);
-    EXPECT_EQ(lists.m_stdvColumns[1].size(), 1u);
-    EXPECT_EQ(lists.m_stdvAvailable.size(), 1u);
+        EXPECT_TRUE(m_director.ColumnAdd(0, 0));
+    EXPECT_FALSE(m_director.CanColumnAdd(0));
+    EXPECT_FALSE(m_director.ColumnAdd(0, 0));
+    EXPECT_TRUE(m_director.ColumnAdd(1, 0)); // column 2 still has room
+    EXPECT_EQ(m_director.m_stdvColumns[0].size(), 5u);
+    EXPECT_EQ(m_director.m_stdvColumns[1].size(), 1u);
+    EXPECT_EQ(m_director.m_stdvAvailable.size(), 1u);
+}
+
+TEST_F(HarbourDirector, HandOverBuildsColumnsAndReleasesSoldShips) {
+    auto* first = Add(3, 0, 0, "first");
+    auto* second = Add(2, 0, 0, "second");
+    auto* kept = Add(1, 0, 0, "kept");
+    auto* sold = Add(1, 0, 0, "sold");
+    m_director.CreatePlayerShips();
+    EXPECT_TRUE(m_director.SellShip(sold));
+    m_director.PrepareColumns();
+    ASSERT_EQ(m_director.m_stdvAvailable, (Ships{first, second, kept}));
+    EXPECT_TRUE(m_director.ColumnAdd(2, 1));
+    EXPECT_TRUE(m_director.ColumnAdd(2, 0));
+    EXPECT_TRUE(m_director.PrepareDataForBattleMap());
+    ASSERT_EQ(m_player.m_stdvColumns.size(), 1u);
+    EXPECT_EQ(m_player.m_stdvColumns[0]->m_stdvBattleShips, (Ships{second, first}));
+    EXPECT_EQ(first->m_iPlayerIndex, -1);
+    EXPECT_TRUE(m_player.m_stdvHarbourShips.empty());
+    EXPECT_EQ(m_director.m_stdvReserve, (Ships{kept})); // the sold ship is gone
+    // The reserve rejoins the player at the next step.
+    EXPECT_TRUE(m_director.ReserveShipsAttachToAll());
+    EXPECT_EQ(m_player.m_stdvHarbourShips, (Ships{kept}));
+    // The column ships came back from the battle in real play; here the test
+    // gives them back so that the player deletes them.
+    for (CVR3GAMEBattleMapShip* s : {first, second}) {
+        s->m_pColumn = nullptr;
+        EXPECT_TRUE(m_player.AddBattleMapShip(s));
+    }
+    m_player.DeleteColumns();
+}
+
+TEST_F(HarbourDirector, SellingPaysTheValueAndFreesTheBerth) {
+    auto* a = Add(2, 50.0f, 0, "a");
+    auto* b = Add(1, 0, 0, "b");
+    m_director.m_stdvShipsPositions = {At(0.3f, 7.6f), At(100.0f, 0.0f)};
+    m_director.m_iMoney = 100;
+    ASSERT_TRUE(m_director.CreatePlayerShips());
+    EXPECT_EQ(m_director.m_stdvOwnShips, (Ships{a, b}));
+    EXPECT_TRUE(m_director.SetPlayerShipsOnHarbourMap());
+    EXPECT_EQ(m_director.m_Berths.BerthOf(a), 1);
+    EXPECT_EQ(m_director.m_Berths.BerthOf(b), 0);
+    EXPECT_FLOAT_EQ(b->m_pSceneObject->m_mWorld._43, 7.6f);
+    EXPECT_TRUE(m_director.SellShip(b));
+    EXPECT_EQ(m_director.m_iMoney, 100 + 9000);
+    EXPECT_EQ(m_director.m_iLastPrice, 9000);
+    EXPECT_TRUE(b->m_bSold);
+    EXPECT_FALSE(b->m_pSceneObject->m_bVisible);
+    EXPECT_EQ(m_director.m_stdvOwnShips, (Ships{a}));
+    EXPECT_EQ(m_director.m_Berths.FreeList(), (std::vector<int32_t>{0})); // the fractional berth is free again
+    EXPECT_FALSE(m_director.SellShip(b)); // sold once only
+    EXPECT_TRUE(m_director.SellShip(a));
+    EXPECT_EQ(m_director.m_iMoney, 9100 + 4500);
+}
+
+TEST_F(HarbourDirector, MoreShipsThanBerthsDoNotStopTheStep) {
+    auto* a = Add(3);
+    auto* b = Add(2);
+    auto* c = Add(1);
+    m_director.m_stdvShipsPositions = {At(0, 0)};
+    m_director.CreatePlayerShips();
+    EXPECT_TRUE(m_director.SetPlayerShipsOnHarbourMap());
+    EXPECT_EQ(m_director.m_Berths.BerthOf(a), 0);
+    EXPECT_EQ(m_director.m_Berths.BerthOf(b), -1);
+    EXPECT_FALSE(b->m_pSceneObject->m_bVisible);
+    EXPECT_FALSE(c->m_pSceneObject->m_bVisible);
+    // With no berths at all the step goes on as well.
+    m_director.m_stdvShipsPositions.clear();
+    EXPECT_TRUE(m_director.SetPlayerShipsOnHarbourMap());
+}
+
+TEST_F(HarbourDirector, RepairsChargeTheShownCostAndAreRefusedWithoutMoney) {
+    auto* ship = Add(1, 3.5f);
+    m_director.CreatePlayerShips();
+    m_director.m_iMoney = 1500;
+    EXPECT_TRUE(m_director.RepairShip(ship, 1));
+    EXPECT_EQ(m_director.m_iMoney, 1500 - 240);
+    EXPECT_FLOAT_EQ(ship->m_pBattleShip->DamagePercent, 2.5f);
+    ship->m_pBattleShip->WaterPercent = 2.0f;
+    EXPECT_TRUE(m_director.RepairShip(ship, 5)); // to 0: repaired fully
+    EXPECT_EQ(m_director.m_iMoney, 1260 - 1200);
+    EXPECT_FLOAT_EQ(ship->m_pBattleShip->DamagePercent, 0.0f);
+    EXPECT_FLOAT_EQ(ship->m_pBattleShip->WaterPercent, 0.0f);
+    EXPECT_FALSE(m_director.RepairShip(ship, 1)); // nothing left to repair
+    ship->m_pBattleShip->DamagePercent = 10.0f;
+    EXPECT_FALSE(m_director.RepairShip(ship, 1)); // 240 is more than 60
+    EXPECT_EQ(m_director.m_iMoney, 60);
+    EXPECT_FLOAT_EQ(ship->m_pBattleShip->DamagePercent, 10.0f);
+    EXPECT_FALSE(m_director.RepairShip(ship, 2)); // only 1 and 5 percent are offered
+}
+
+TEST_F(HarbourDirector, TheShopOffersTypesByStepAndNamesLeft) {
+    auto* type = new CVR3GAMEShipType();
+    type->m_pInformation = new CVR3GAMEInformationShip(Type("1500", 20));
+    type->m_stdvNames = {"One", "Two"};
+    m_director.m_stdvShipsTypes.push_back(type);
+    m_director.m_stdviShipsToBuy = {0, 1};
+    m_director.m_iStep = 0;
+    EXPECT_FALSE(m_director.IsShipTypeOnSale(0)); // nothing on sale at the first step
+    m_director.m_iStep = 1;
+    EXPECT_TRUE(m_director.IsShipTypeOnSale(0));
+    EXPECT_FALSE(m_director.IsShipTypeOnSale(1));
+    EXPECT_FALSE(m_director.IsShipTypeOnSale(-1));
+    type->m_iCount = 2;
+    EXPECT_FALSE(m_director.IsShipTypeOnSale(0)); // both names used
+    // Without a game IO nothing can be built, so nothing is charged.
+    type->m_iCount = 0;
+    m_director.m_iMoney = 50000;
+    EXPECT_FALSE(m_director.BuyShipType(0));
+    EXPECT_EQ(m_director.m_iMoney, 50000);
+    EXPECT_EQ(type->m_iCount, 0);
 }
 
 TEST(HarbourPanel, ShopTypeCardAndBuyLock) {

@@ -11,6 +11,7 @@
 #include "engine2/core/scene/CDXSceneTree.h"
 
 #include "TestFolder.h"
+#include "common/Engine2SceneFixture.h"
 #include "common/OffscreenDevice.h"
 
 #include <cstdlib>
@@ -21,35 +22,9 @@ using namespace Vorna2;
 
 namespace {
 
-std::string FixedTime() { return "T"; }
-
-class Engine2SceneTest : public ::testing::Test {
+class Engine2SceneTest : public VornaTest::Engine2SceneFixture {
 protected:
-    void SetUp() override {
-        logPath = (VornaTest::FreshFolder() / "VornaLog.log").string();
-        g_Log.Reset();
-        g_Log.SetTimeTextSource(&FixedTime);
-        g_Log.SetCopyStream(nullptr);
-        g_Log.Open(logPath);
-        ASSERT_TRUE(dev.Create(320, 240));
-        dev.m_pDevice->AddRef();
-        render.m_pD3DDevice = dev.m_pDevice;
-        render.m_iWidth = 320;
-        render.m_iHeight = 240;
-        app.m_hWnd = dev.m_hWnd;
-        app.m_iWidth = 320;
-        app.m_iHeight = 240;
-        scene.m_pApp = &app;
-        scene.m_pRender = &render;
-    }
-    void TearDown() override {
-        scene.Release();
-        app.m_hWnd = nullptr;
-        render.m_pD3DDevice = nullptr;
-        dev.m_pDevice->Release();
-        g_Log.Reset();
-    }
-    std::string Log() { return VornaTest::ReadText(logPath); }
+    Engine2SceneTest() : Engine2SceneFixture(320, 240) {}
     // Looks at the scene from (0, 30, -40) towards the origin.
     void Aim() {
         CDX9KelBaseCamera* c = scene.m_pCameraManager->GetActiveCamera();
@@ -65,12 +40,6 @@ protected:
         D3DXVec3Project(&s, &p, &vp, &c->m_mProjection, &c->m_mView, nullptr);
         return POINT{static_cast<LONG>(s.x), static_cast<LONG>(s.y)};
     }
-
-    VornaTest::OffscreenDevice dev;
-    CDX9KelRender render;
-    CDX9KelApp app;
-    CDX9KelScene scene;
-    std::string logPath;
 };
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include "../gui/GuiTestSupport.h"
 #include "TestFolder.h"
+#include "common/Engine2SceneFixture.h"
 #include "common/OffscreenDevice.h"
 
 #include <gtest/gtest.h>
@@ -28,49 +29,19 @@ using namespace Vorna2;
 
 namespace {
 
-std::string FixedTime() { return "T"; }
-
-class Engine2UISceneSlotsTest : public ::testing::Test {
+class Engine2UISceneSlotsTest : public VornaTest::Engine2SceneFixture {
 protected:
-    void SetUp() override {
-        folder = VornaTest::FreshFolder();
-        logPath = (folder / "VornaLog.log").string();
-        g_Log.Reset();
-        g_Log.SetTimeTextSource(&FixedTime);
-        g_Log.SetCopyStream(nullptr);
-        g_Log.Open(logPath);
-        ASSERT_TRUE(dev.Create(160, 120));
-        dev.m_pDevice->AddRef();
-        render.m_pD3DDevice = dev.m_pDevice;
-        render.m_iWidth = 160;
-        render.m_iHeight = 120;
-        app.m_hWnd = dev.m_hWnd;
-        app.m_iWidth = 160;
-        app.m_iHeight = 120;
+    Engine2UISceneSlotsTest() : Engine2SceneFixture(160, 120) {}
+    void RegisterSlots() override {
         RegisterGUISceneSlot();
         RegisterScreenSceneSlot("");
         RegisterSoundSceneSlot();
-        scene.m_pApp = &app;
-        scene.m_pRender = &render;
     }
-    void TearDown() override {
-        scene.Release();
+    void ForgetSlots() override {
         CDX9KelScene::RegisterManager(KEL_SCENE_GUI_MANAGER, nullptr);
         CDX9KelScene::RegisterManager(KEL_SCENE_SCREEN_MANAGER, nullptr);
         CDX9KelScene::RegisterManager(KEL_SCENE_SOUND_MANAGER, nullptr);
-        app.m_hWnd = nullptr;
-        render.m_pD3DDevice = nullptr;
-        dev.m_pDevice->Release();
-        g_Log.Reset();
     }
-    std::string Log() { return VornaTest::ReadText(logPath); }
-
-    std::filesystem::path folder;
-    VornaTest::OffscreenDevice dev;
-    CDX9KelRender render;
-    CDX9KelApp app;
-    CDX9KelScene scene;
-    std::string logPath;
 };
 
 } // namespace
