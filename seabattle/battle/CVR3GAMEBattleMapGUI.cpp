@@ -230,6 +230,11 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::ReleaseMapGUI() {
         HideMarker(marker);
         if (tree && tree->Holds(marker)) tree->RemoveSceneObject(marker);
     }
+    // The markers belong to the 3D GUI manager, which deletes them at its next
+    // clear: the director keeps no pointer to them past this point.
+    m_stdvPlayerActiveMarkers.clear();
+    m_stdvPlayerPassiveMarkers.clear();
+    for (auto& v : m_stdvEnemyMarkers) v.clear();
     m_stdmIcons.clear();
     m_pPopUpShip = nullptr;
     m_pCentreObject = nullptr;

@@ -32,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (int key : human.m_iHotKeyGroup)
         if (key < -1 || key > 255) std::abort();
-    // The markers go with the manager's dialogs, as at the next battle.
+    // As when a battle map is cleared: the director lets its markers go, then
+    // the markers go with the manager's dialogs.
+    human.ReleaseMapGUI();
     if (auto* gui3d = dynamic_cast<Vorna3D::CVR3GUI3DManager*>(w.scene->GetManager(Vorna3D::KEL_SCENE_GUI3D_MANAGER)))
         gui3d->Clear();
     return 0;

@@ -19,6 +19,7 @@
 #include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
 #include "engine3/ui/sgui/CDX9KelSGUIText.h"
 #include "engine3/ui/gui3d/CVR3GUI3DDialog.h"
+#include "engine3/ui/gui3d/CVR3GUI3DManager.h"
 #include "platform/os/Paths.h"
 #include "platform/window/DirectInputCodes.h"
 #include "platform/window/Window.h"
@@ -427,6 +428,22 @@ TEST_F(BattleHUD, ASecondBattleOfTheMapGetsFreshMarkersAndIcons) {
     EXPECT_EQ(Shown(again->m_stdvPlayerActiveMarkers), 1u);
     EXPECT_EQ(again->m_pIcons[0]->m_vItems.size(), again->m_pPlayer->m_stdvColumns[0]->m_stdvBattleShips.size());
     m_pHud = again;
+}
+
+TEST_F(BattleHUD, AReleasedMapGUIKeepsNoMarkerTheManagerWillDelete) {
+    Human& h = *m_pHud;
+    m_session.Frames(5, false);
+    ASSERT_FALSE(h.m_stdvPlayerActiveMarkers.empty());
+    h.ReleaseMapGUI();
+    // The 3D GUI manager deletes the markers at its next clear; a director
+    // released before it must not keep pointers it would touch again.
+    EXPECT_TRUE(h.m_stdvPlayerActiveMarkers.empty());
+    EXPECT_TRUE(h.m_stdvPlayerPassiveMarkers.empty());
+    for (const auto& v : h.m_stdvEnemyMarkers) EXPECT_TRUE(v.empty());
+    if (auto* gui3d = dynamic_cast<Vorna3D::CVR3GUI3DManager*>(
+            h.m_pScene->GetManager(Vorna3D::KEL_SCENE_GUI3D_MANAGER)))
+        gui3d->Clear();
+    h.ReleaseMapGUI();
 }
 
 TEST_F(BattleHUD, BindingIsByExactNameAndKindAndTheLaterControlWins) {
