@@ -118,26 +118,29 @@ void CDX9KelGUIListBox::ClearElements() {
     UpdateScrollRange();
 }
 
-bool CDX9KelGUIListBox::UpdateScrollRange() {
-    if (!m_pScrollBar) return false;
-    const int h = m_Rect.bottom - m_Rect.top;
-    if (m_iContentHeight <= h) {
-        // Content that fits shows from its top: the bar and the shown offset
-        // go back to 0, so elements added later line up with the thumb.
-        m_pScrollBar->SetPosition(0, false);
-        m_iScrollMirror = 0;
-        const bool ok = m_pScrollBar->SetMaxPosition(0);
-        Relayout();
+bool FitScrollBar(CDX9KelGUIScrollBar& bar, int contentHeight, int windowHeight, int& scrollMirror, int& step,
+                  const std::function<void()>& relayout) {
+    if (contentHeight <= windowHeight) {
+        bar.SetPosition(0, false);
+        scrollMirror = 0;
+        const bool ok = bar.SetMaxPosition(0);
+        relayout();
         return ok;
     }
-    const GUIScrollRange range = ComputeScrollRange(m_iContentHeight, h, m_pScrollBar->m_iLimit);
-    if (m_pScrollBar->m_iPosition > range.positions) m_pScrollBar->SetPosition(range.positions, false);
-    if (!m_pScrollBar->SetMaxPosition(range.positions)) return false;
-    if (range.step != m_iStep) {
-        m_iStep = range.step;
-        Relayout();
+    const GUIScrollRange range = ComputeScrollRange(contentHeight, windowHeight, bar.m_iLimit);
+    if (bar.m_iPosition > range.positions) bar.SetPosition(range.positions, false);
+    if (!bar.SetMaxPosition(range.positions)) return false;
+    if (range.step != step) {
+        step = range.step;
+        relayout();
     }
     return true;
+}
+
+bool CDX9KelGUIListBox::UpdateScrollRange() {
+    if (!m_pScrollBar) return false;
+    return FitScrollBar(*m_pScrollBar, m_iContentHeight, m_Rect.bottom - m_Rect.top, m_iScrollMirror, m_iStep,
+                        [this] { Relayout(); });
 }
 
 // Every element at its place for the shown scroll position.

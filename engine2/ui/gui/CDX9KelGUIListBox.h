@@ -2,6 +2,7 @@
 // A vertical list of one-line texts with a scroll bar on its right edge and
 // a selection bar behind the selected element. The selected index and text
 // also go to caller variables.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct GUIScrollRange {
     int step = 10;
 };
 GUIScrollRange ComputeScrollRange(int contentHeight, int windowHeight, int limit);
+// Sets a scrolling control's bar for its content: content that fits shows
+// from its top (the bar and the shown offset go back to 0, so elements added
+// later line up with the thumb); otherwise the bar's range and the step follow
+// the content. `relayout` places the elements again when that moves them.
+bool FitScrollBar(CDX9KelGUIScrollBar& bar, int contentHeight, int windowHeight, int& scrollMirror, int& step,
+                  const std::function<void()>& relayout);
 
 class CDX9KelGUIListBox : public CDX9KelGUIControl {
 public:

@@ -66,22 +66,8 @@ bool CDX9KelGUIScrollText::AddText(int font, int align, D3DCOLOR colour, const c
 
 bool CDX9KelGUIScrollText::UpdateScrollRange() {
     if (!m_pScrollBar) return false;
-    const int h = m_Rect.bottom - m_Rect.top;
-    if (m_iContentHeight <= h) {
-        m_pScrollBar->SetPosition(0, false);
-        m_iScrollMirror = 0;
-        const bool ok = m_pScrollBar->SetMaxPosition(0);
-        Relayout();
-        return ok;
-    }
-    const GUIScrollRange range = ComputeScrollRange(m_iContentHeight, h, m_pScrollBar->m_iLimit);
-    if (m_pScrollBar->m_iPosition > range.positions) m_pScrollBar->SetPosition(range.positions, false);
-    if (!m_pScrollBar->SetMaxPosition(range.positions)) return false;
-    if (range.step != m_iStep) {
-        m_iStep = range.step;
-        Relayout();
-    }
-    return true;
+    return FitScrollBar(*m_pScrollBar, m_iContentHeight, m_Rect.bottom - m_Rect.top, m_iScrollMirror, m_iStep,
+                        [this] { Relayout(); });
 }
 
 void CDX9KelGUIScrollText::Relayout() {
