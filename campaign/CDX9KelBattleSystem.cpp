@@ -1024,7 +1024,11 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
                                                            &hullRecord) ||
         !hullRecord)
         return false;
-    const float halfBeam = (hullRecord->m_vBoxMax.x - hullRecord->m_vBoxMin.x) * 0.5f * kMetresPerUnit;
+    // The hull frame's mesh may hang below it: then its first child's box
+    // is the hull's, as for the physical manager.
+    const Vorna2::CDX9KelBoundsRecord* box =
+        hullFrame && hullFrame->pFrameFirstChild && hullRecord->m_pChild ? hullRecord->m_pChild : hullRecord;
+    const float halfBeam = (box->m_vBoxMax.x - box->m_vBoxMin.x) * 0.5f * kMetresPerUnit;
     Trace("FLOODING\n");
     waterSum = CalcFlooding(object, halfBeam);
     Trace("AFTER FLOODING\n");
