@@ -1059,7 +1059,9 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
 bool CDX9KelBattleSystem::UpdateObjectEffects(GameObjectRecord* object, Vorna2::CDX9KelSceneObject* sceneObject) {
     if (!object || !sceneObject || !object->m_pBattleData) return false;
     if (!object->m_pBattleData->m_bAlive && CanSink(object)) {
-        m_stdvSinking.push_back(sceneObject);
+        // A wreck still on the map at the next round is listed once.
+        if (std::find(m_stdvSinking.begin(), m_stdvSinking.end(), sceneObject) == m_stdvSinking.end())
+            m_stdvSinking.push_back(sceneObject);
         return true;
     }
     if (!m_pParticleSystemManager) return true;
@@ -1070,7 +1072,9 @@ bool CDX9KelBattleSystem::UpdateObjectEffects(GameObjectRecord* object, Vorna2::
         sceneObject->m_pParticleSystems = list;
         if (!list) return true;
     }
-    const std::string& fireList = m_szEffects[BATTLE_PS_FIRE_LIST];
+    // Particle systems carry the file-name part of their INI file.
+    const std::string& fireFile = m_szEffects[BATTLE_PS_FIRE_LIST];
+    const std::string fireList = fireFile.substr(fireFile.find_last_of("\\/") + 1);
     for (int i = static_cast<int>(list->m_Systems.size()) - 1; i >= 0; --i) {
         const Vorna2::CDXParticleSystem* ps = list->m_Systems[i];
         if (ps && ps->m_pParams && fireList == ps->m_pParams->szFileName)

@@ -4,6 +4,9 @@
 // Random numbers come from a fixed sequence, so every value is hand-computed.
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/data/DataTestSupport.h"
+#include "common/OffscreenDevice.h"
+#include "engine2/core/resources/CDX9KelGraphicsResManager.h"
+#include "engine2/world/particles/CDXParticleSystemManager.h"
 #include "engine2/core/resources/CDX9KelModel.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "platform/os/Crt.h"
@@ -942,4 +945,69 @@ TEST_F(BattleSystemTest, TheRoundStepsOneUnitPerFrameThroughBothSides) {
     EXPECT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
     // The lost ship goes to the sinking list; the forts do not.
     EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&b1.scene}));
+    // Still on the map a round later, it is not listed twice.
+    ASSERT_TRUE(battle.BeginCalcRoundResult());
+    for (int frame = 0; frame < 100 && battle.m_iState != BATTLE_SYSTEM_IDLE; ++frame) battle.ProcRoundResult();
+    EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&b1.scene}));
+}
+
+// ---- effects ----
+
+TEST_F(BattleSystemTest, FireSystemsFollowTheBurningPartsAndShotsLeaveTheirEffects) {
+    VornaTest::OffscreenDevice device;
+    ASSERT_TRUE(device.Create(64, 64));
+    Vorna2::CDX9KelGraphicsResManager resources;
+    Vorna2::CDXParticleSystemManager particles;
+    particles.m_pResManager = &resources;
+    battle.SetSceneServices(&particles, device.m_pDevice);
+    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_SHOT, "Particles\\Campaign\\c2smoke.ini"));
+    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_SPLASH, "Particles\\Campaign\\c2splash.ini"));
+    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_EXPLOSION, "Particles\\Campaign\\c2explosion.ini"));
+    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_FIRE, "Particles\\Campaign\\c2explosion.ini"));
+    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_FIRE_LIST, "Particles\\Campaign\\c2explosion.ini"));
+    EXPECT_FALSE(battle.SetEffectName(BATTLE_EFFECT_COUNT, "x"));
+
+    // Each burning hull part gets its fire; the fires of the last round
+    // are taken away first, other systems of the unit stay.
+    Ship s("Burning");
+    int index = -1;
+    s.scene.m_pParticleSystems = particles.CreateList(&s.scene.m_bVisible, &index);
+    D3DXMATRIX at;
+    D3DXMatrixIdentity(&at);
+    ASSERT_EQ(particles.CreateListPSInList(device.m_pDevice, s.scene.m_pParticleSystems,
+                                           "Particles\\Campaign\\c2smoke.ini", &at, &s.scene.m_mWorld),
+              0);
+    s.Data().m_stdvDesignParts[0].m_fFireStrength = 5.0f;
+    s.Data().m_stdvDesignParts[4].m_fFireStrength = 1.0f;
+    s.Data().m_stdvMGTowers[0].m_fFireStrength = 1.0f;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 3u);
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 3u);
+    s.Data().m_stdvDesignParts[4].m_fFireStrength = 0.0f;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 2u);
+    // A ship without a list of its own gets one.
+    Ship fresh("Fresh");
+    fresh.Data().m_stdvDesignParts[2].m_fFireStrength = 1.0f;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&fresh.object, &fresh.scene));
+    ASSERT_NE(fresh.scene.m_pParticleSystems, nullptr);
+    EXPECT_EQ(fresh.scene.m_pParticleSystems->m_Systems.size(), 1u);
+    // A lost ship only goes to the sinking list.
+    s.Data().m_bAlive = 0;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 2u);
+    EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&s.scene}));
+
+    // A bombardment of two guns that both fire: smoke at each muzzle and a
+    // splash or explosion for each, standalone.
+    FixedRandom r({0});
+    Engage();
+    for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
+    ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_ATTACK_TURN);
+    for (int frame = 0; frame < 10000 && battle.m_iState == BATTLE_SYSTEM_ATTACK_TURN; ++frame)
+        battle.ProcAttackTurn(10.0f);
+    EXPECT_EQ(particles.m_Standalone.size(), 4u);
+    particles.DeleteAllPS();
+    resources.ReleaseAllTextures();
 }
