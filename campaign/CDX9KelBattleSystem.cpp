@@ -965,10 +965,11 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
     Trace("Sum Efficiency Factor : %f\n", efficiency);
     Trace("Sum Water Weight : %f\n", waterSum);
 
+    // Pumps given as nothing (or less) neither drain nor put out fires.
+    const float pumps = data.m_fPumps > 0.0f ? data.m_fPumps : 0.0f;
     if (canFlood) {
         Trace("SECOND PASS - drainage\n");
         Trace("Pomp : %f\n", data.m_fPumps);
-        const float pumps = data.m_fPumps > 0.0f ? data.m_fPumps : 0.0f;
         float drained = 0.0f;
         for (PartRecord& part : data.m_stdvDesignParts) {
             if (!(part.m_fWaterWeight > 0.0f)) continue;
@@ -989,7 +990,7 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
     Trace("THIRD PASS\n");
     auto suppress = [&](PartRecord& part) {
         if (part.m_fFireStrength > 0.0f) {
-            const float s = Ratio(part.m_fFireStrength, fireSum) * data.m_fPumps * 0.1f * efficiency;
+            const float s = Ratio(part.m_fFireStrength, fireSum) * pumps * 0.1f * efficiency;
             Trace("Suppression : %f\n", s);
             part.m_fFireStrength -= s;
             if (!(part.m_fFireStrength > 0.0f)) part.m_fFireStrength = 0.0f;

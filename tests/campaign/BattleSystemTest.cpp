@@ -891,6 +891,27 @@ TEST_F(BattleSystemTest, OneRoundOfAHoledShip) {
     delete model;
 }
 
+// A fort whose fore tower burns (fire 10, damage 20 of 80), one round.
+TEST_F(BattleSystemTest, ABurningTowerIsFoughtButNotRepaired) {
+    Ship fort("Fort", false);
+    PartRecord& tower = fort.Data().m_stdvMGTowers[0];
+    tower.m_fFireStrength = 10.0f;
+    tower.m_fDamage = 20.0f;
+    ASSERT_TRUE(battle.CalcObjectRoundData(&fort.object, &fort.scene));
+    // Efficiency 1 - 20/80 - 10/80; the mean over 8 parts is 7.625 / 8.
+    EXPECT_FLOAT_EQ(tower.m_fEfficiency, 0.625f);
+    // The fire grows to 22 and burns 2.2; the pumps (10) take 22/22 x 10
+    // x 0.1 x 0.953125 off it; no repair while it burns.
+    EXPECT_NEAR(tower.m_fFireStrength, 21.046875f, 1e-4f);
+    EXPECT_NEAR(tower.m_fDamage, 22.2f, 1e-4f);
+    // Two shots at 0.625: one.
+    EXPECT_EQ(tower.m_stdvGuns[0].m_iCurrentBombardSpeed, 1);
+    // Pumps given as nothing fight no fire.
+    fort.Data().m_fPumps = -1.0f;
+    ASSERT_TRUE(battle.CalcObjectRoundData(&fort.object, &fort.scene));
+    EXPECT_GT(tower.m_fFireStrength, 21.046875f);
+}
+
 TEST_F(BattleSystemTest, AShipWithoutAHullFrameKeepsItsRoundDataOnly) {
     Ship s("NoHull");
     s.Data().m_stdvDesignParts[0].m_stdvHoles = {{0.5f, 27.0f}};
