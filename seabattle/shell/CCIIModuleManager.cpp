@@ -1,4 +1,4 @@
-#include "engine3/ui/screens/CCIIModuleManager.h"
+#include "seabattle/shell/CCIIModuleManager.h"
 
 #include <cstring>
 #include <new>
@@ -8,7 +8,9 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/ui/screens/CCIIModuleSoundLine.h"
 
-namespace Vorna3D {
+namespace SeaBattle {
+
+using namespace Vorna3D;
 
 bool CCIIModuleManager::AddModule(const TiXmlElement* pElement, CVR3CIIScreen* pScreen) {
     if (!pElement) return true;
@@ -33,4 +35,4 @@ bool CCIIModuleManager::AddModule(const TiXmlElement* pElement, CVR3CIIScreen* p
     return true;
 }
 
-} // namespace Vorna3D
+} // namespace SeaBattle
