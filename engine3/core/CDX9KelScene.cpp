@@ -161,7 +161,7 @@ void CDX9KelScene::Process() {
     IDX9KelSceneManager* sgui = m_pManagers[KEL_SCENE_SGUI_MANAGER];
     if (m_pCameraManager && m_pCameraManager->m_pActiveCamera && !(sgui && sgui->HoldsMouse())) {
         CDX9KelBaseCamera* cam = m_pCameraManager->m_pActiveCamera;
-        cam->Update(&g_Input, step);
+        if (m_pCameraManager->m_bControl) cam->Update(&g_Input, step);
         cam->UpdateFrustum();
     }
     if (sgui) {
