@@ -120,6 +120,15 @@ private:
             if (!m_manager.GetLastSaveAsked().empty())
                 std::printf(" save_asked %s", m_manager.GetLastSaveAsked().c_str());
             std::printf("\n");
+            // The scene trees of the two maps, and which one the scene shows.
+            const Vorna3D::CDX9KelScene* scene = m_session.Scene();
+            int active = -1;
+            for (size_t i = 0; i < scene->m_vSceneTrees.size(); ++i)
+                if (scene->m_vSceneTrees[i] && scene->m_vSceneTrees[i] == scene->m_pActiveSceneTree)
+                    active = static_cast<int>(i);
+            std::printf("trees %s harbour %d battle %d active %d\n", m_screen.c_str(),
+                        m_manager.GetHarbourMap()->m_BaseMap.m_iSceneTreeIndex,
+                        m_manager.GetBattleMap()->m_BaseMap.m_iSceneTreeIndex, active);
             Picture();
         }
         return true;

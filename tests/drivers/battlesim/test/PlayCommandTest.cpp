@@ -103,4 +103,38 @@ TEST(PlayCommand, StartHarbourBattleLeaveResultsAndOnToTheEndThroughTheScreens) 
     int value = -1;
     w >> key >> text >> scoreWord >> value;
     EXPECT_EQ(text, std::to_string(value) + "%") << score[0];
+    // Each map keeps its own scene tree, and the scene shows the harbour's in
+    // the harbour and the battle's in the battle.
+    int harbourScreens = 0, battleScreens = 0;
+    for (const std::string& line : LinesStartingWith(run.out, "trees ")) {
+        std::istringstream t(line);
+        std::string key, screen, h, b, a;
+        int harbour = -1, battle = -1, active = -1;
+        t >> key >> screen >> h >> harbour >> b >> battle >> a >> active;
+        if (harbour >= 0 && battle >= 0) {
+            EXPECT_NE(harbour, battle) << line;
+        }
+        if (screen == "harbour_game") {
+            ++harbourScreens;
+            EXPECT_EQ(active, harbour) << line;
+            EXPECT_GE(harbour, 0) << line;
+        } else if (screen == "battle_game") {
+            ++battleScreens;
+            EXPECT_EQ(active, battle) << line;
+            EXPECT_GE(battle, 0) << line;
+        }
+    }
+    EXPECT_EQ(harbourScreens, 2);
+    EXPECT_EQ(battleScreens, 4);
+    // The log's errors are the refused autosaves only (no save writer yet):
+    // maps that come and go leave each other's scene trees alone.
+    std::istringstream lines(run.out);
+    std::string line;
+    int errors = 0;
+    while (std::getline(lines, line)) {
+        if (line.find("| ERROR") == std::string::npos) continue;
+        ++errors;
+        EXPECT_NE(line.find("ScenarioSave"), std::string::npos) << line;
+    }
+    EXPECT_GT(errors, 0) << "the log's error lines are not in the output";
 }
