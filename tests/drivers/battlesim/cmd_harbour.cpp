@@ -1,4 +1,4 @@
-// battlesim harbour <scenario file> --script FILE [--damage "SHIP=PERCENT"]
+// battlesim harbour <scenario file> --script FILE [--damage "SHIP=PERCENT,..."]
 //                   [--shots FRAME:PNG[,FRAME:PNG...]] [--frames N] [--seed S] [--out DIR]
 // The human's first harbour step of a scenario played through its two
 // screens on the virtual clock: the scenario begins from the file, and once
@@ -86,8 +86,9 @@ std::string HarbourDump(VornaTest::GameSession& session, const Human& h) {
         {"let_mission", h.m_pDialogLetMission}, {"fight", h.m_pDialogFight}};
     for (const auto& b : boxes)
         if (Shown(b.second)) shown += std::string(shown.empty() ? "" : ",") + b.first;
-    std::snprintf(line, sizeof line, "screen %s money %d last_price %d shown %s\n", session.CurrentScreen().c_str(),
-                  h.m_iMoney, h.m_iLastPrice, shown.empty() ? "-" : shown.c_str());
+    std::snprintf(line, sizeof line, "screen %s step %d money %d last_price %d shown %s\n",
+                  session.CurrentScreen().c_str(), h.m_iStep, h.m_iMoney, h.m_iLastPrice,
+                  shown.empty() ? "-" : shown.c_str());
     out += line;
     out += "money_text " + TextOf(h.m_pPanelTexts[0]) + " add " + TextOf(h.m_pPanelTexts[1]) + "\n";
     if (h.m_pPlayer) {
@@ -130,7 +131,7 @@ std::string HarbourDump(VornaTest::GameSession& session, const Human& h) {
 }
 
 // "SHIP=PERCENT": the ship's damage as a battle would have left it.
-bool Damage(Human& h, const std::string& spec, std::string& error) {
+bool DamageOne(Human& h, const std::string& spec, std::string& error) {
     const size_t eq = spec.rfind('=');
     if (eq == std::string::npos || eq == 0) {
         error = "--damage wants SHIP=PERCENT";
@@ -156,6 +157,18 @@ bool Damage(Human& h, const std::string& spec, std::string& error) {
     }
     error = "--damage: no own ship " + name;
     return false;
+}
+
+// "SHIP=PERCENT[,SHIP=PERCENT...]".
+bool Damage(Human& h, const std::string& spec, std::string& error) {
+    size_t at = 0;
+    while (at <= spec.size()) {
+        size_t comma = spec.find(',', at);
+        if (comma == std::string::npos) comma = spec.size();
+        if (!DamageOne(h, spec.substr(at, comma - at), error)) return false;
+        at = comma + 1;
+    }
+    return true;
 }
 
 // "F:PNG,F:PNG": the frames drawn and their pictures.
