@@ -42,6 +42,11 @@ bool CVR3GAMEHarbourMapPlayerDirectorHuman::SetPlayerShipOnHarbourMap(CVR3GAMEBa
     // A berth written with a scale carries it in the fourth column, which
     // a world matrix reads as a projection: the ship takes the berth's
     // turn and place only.
+    // A ship moored before (the step began again on the same harbour) is
+    // filed anew at its berth.
+    CDXSceneTree* active = m_pScene ? m_pScene->m_pActiveSceneTree : nullptr;
+    if (active && active->Holds(pShip->m_pSceneObject))
+        active->RemoveSceneObject(pShip->m_pSceneObject);
     D3DXMATRIX world = *berth;
     world._14 = world._24 = world._34 = 0.0f;
     world._44 = 1.0f;

@@ -228,4 +228,29 @@ TEST_F(HarbourScreens, ColumnsTakeFiveShipsEachAndEmptyColumnsGoNowhere) {
     EXPECT_EQ(m_session.CurrentScreen(), "harbour_game");
 }
 
+TEST_F(HarbourScreens, ALaterStepPaysTheAddedMoneyAndTheRewardInItsBox) {
+    Human* h = BeginHarbour();
+    ASSERT_NE(h, nullptr);
+    ASSERT_FALSE(h->m_pDialogGratuity->IsVisible());
+    // The enemy lost ships worth 10000 in the last battle: the reward is a
+    // fifth of it (the scenario's bonus factor 0.2).
+    h->m_pPlayer->m_iBattleResult = 10000;
+    ASSERT_TRUE(h->InitHarbourMap(1));
+    EXPECT_EQ(h->m_iMoney, 60000 + 20000 + 2000);
+    EXPECT_EQ(h->m_iLastPrice, 2000);
+    ASSERT_TRUE(h->m_pDialogGratuity->IsVisible());
+    EXPECT_EQ(h->m_pGratuitySum->GetText(), "2000");
+    EXPECT_EQ(h->m_pPanelTexts[0]->GetText(), "82000");
+    // The same three ships, moored once each; the second step sells the ram too.
+    EXPECT_EQ(h->m_Berths.FreeCount(), 3u);
+    EXPECT_EQ(h->m_pShopIcons->m_vItems[1]->GetState(), static_cast<DWORD>(SGUI_BUTTON_NORMAL));
+    Press(h, h->m_pGratuityOk);
+    EXPECT_FALSE(h->m_pDialogGratuity->IsVisible());
+    // A step past the ships-for-sale list is refused.
+    EXPECT_FALSE(h->InitHarbourMap(2));
+    EXPECT_NE(VornaTest::ReadText(m_session.LogPath())
+                  .find("InitHarbourMap() : ships count to buy list small : 2"),
+              std::string::npos);
+}
+
 } // namespace
