@@ -131,6 +131,9 @@ public:
     // dialog with its radio list, the flags, the turn text and the global
     // map. False for a missing screen or a dialog not as expected.
     bool SetMapScreen(Vorna2::CDX9KelCIIScreen* screen);
+    // Empties the icons dialog and gives it a new radio list (the icon row
+    // of the next map or of a rebuilt one). False when it is not bound.
+    bool ResetIconsDialog();
     void SetMapControlDlgData();
     void SetIconsFlagsDlg();
     // The icon rectangle i in percent of the icons dialog.

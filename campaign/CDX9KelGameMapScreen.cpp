@@ -176,6 +176,23 @@ bool CDX9KelGameMap::SetMapScreen(Vorna2::CDX9KelCIIScreen* screen) {
     return true;
 }
 
+bool CDX9KelGameMap::ResetIconsDialog() {
+    Vorna2::CDX9KelGUIManager* gui = m_pScene ? Vorna2::GetGUIManager(m_pScene) : nullptr;
+    if (!gui || !m_pIconsDlg) return false;
+    m_pIconsRadioList = nullptr;
+    // The background image stays; every other control goes.
+    std::vector<int> ids;
+    const int first = m_pIconsDlg->GetNextControl(-1);
+    for (const auto& c : m_pIconsDlg->m_Controls)
+        if (!(c->m_iType == Vorna2::GUI_CONTROL_TYPE_IMAGE && first >= 0 && c.get() == m_pIconsDlg->m_Controls[first].get()))
+            ids.push_back(c->m_iID);
+    for (int id : ids) m_pIconsDlg->DeleteControl(id);
+    Vorna2::CDX9KelGUIRadioList* list = nullptr;
+    if (FAILED(gui->AddRadioList(m_pIconsDlg->m_iID, true, &list)) || !list) return false;
+    m_pIconsRadioList = list;
+    return true;
+}
+
 void CDX9KelGameMap::SetMapControlDlgData() {
     if (!m_pTurnText) return;
     char text[64];
