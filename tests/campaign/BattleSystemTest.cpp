@@ -944,7 +944,12 @@ TEST_F(BattleSystemTest, TheRoundStepsOneUnitPerFrameThroughBothSides) {
     BattleGameObjectList side1{&a1.object, &a2.object}, side2{&b1.object};
     BattleSceneObjectList scenes1{&a1.scene, &a2.scene}, scenes2{&b1.scene};
     EXPECT_FALSE(battle.BeginCalcRoundResult());
-    battle.SetSideLists(&side1, &scenes1, nullptr, &side2, &scenes2, nullptr);
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pGameObjects[0] = &side1;
+    lists.m_pGameObjects[1] = &side2;
+    lists.m_pSceneObjects[0] = &scenes1;
+    lists.m_pSceneObjects[1] = &scenes2;
+    battle.SetMapLists(lists);
     ASSERT_TRUE(battle.BeginCalcRoundResult());
     EXPECT_NE(Log().find("_________________________CDX9KelBattleSystem::BeginCalcRoundResult()\n"), std::string::npos);
     // Side 1's two units, a frame for the change of side, side 2's unit.
@@ -980,13 +985,14 @@ TEST_F(BattleSystemTest, FireSystemsFollowTheBurningPartsAndShotsLeaveTheirEffec
     Vorna2::CDX9KelGraphicsResManager resources;
     Vorna2::CDXParticleSystemManager particles;
     particles.m_pResManager = &resources;
-    battle.SetSceneServices(&particles, device.m_pDevice);
-    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_SHOT, "Particles\\Campaign\\c2smoke.ini"));
-    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_SPLASH, "Particles\\Campaign\\c2splash.ini"));
-    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_EXPLOSION, "Particles\\Campaign\\c2explosion.ini"));
-    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_FIRE, "Particles\\Campaign\\c2explosion.ini"));
-    ASSERT_TRUE(battle.SetEffectName(BATTLE_PS_FIRE_LIST, "Particles\\Campaign\\c2explosion.ini"));
-    EXPECT_FALSE(battle.SetEffectName(BATTLE_EFFECT_COUNT, "x"));
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pParticles = &particles;
+    lists.m_pDevice = device.m_pDevice;
+    battle.SetMapLists(lists);
+    battle.m_szShotParticles = "Particles\\Campaign\\c2smoke.ini";
+    battle.m_szSplashParticles = "Particles\\Campaign\\c2splash.ini";
+    battle.m_szExplosionParticles = "Particles\\Campaign\\c2explosion.ini";
+    battle.m_szFireParticles = "Particles\\Campaign\\c2explosion.ini";
 
     // Each burning hull part gets its fire; the fires of the last round
     // are taken away first, other systems of the unit stay.

@@ -217,7 +217,14 @@ CAMPAIGNSIM_COMMAND(bombard, "[--seed S] [--distance M] [--rounds N] [--root FOL
     BattleSceneObjectList scenes1{&a->scene}, scenes2{&b->scene};
     BattleAnimatedModelList models1{a->animatedLoaded ? &a->animated : nullptr};
     BattleAnimatedModelList models2{b->animatedLoaded ? &b->animated : nullptr};
-    battle->SetSideLists(&side1, &scenes1, &models1, &side2, &scenes2, &models2);
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pGameObjects[0] = &side1;
+    lists.m_pGameObjects[1] = &side2;
+    lists.m_pSceneObjects[0] = &scenes1;
+    lists.m_pSceneObjects[1] = &scenes2;
+    lists.m_pAnimatedModels[0] = &models1;
+    lists.m_pAnimatedModels[1] = &models2;
+    battle->SetMapLists(lists);
 
     std::printf("bombard seed %lld distance %lld m\n", seed, distance);
     for (const DuelShip* s : {a.get(), b.get()}) {
