@@ -10,6 +10,7 @@
 #include "engine2/core/resources/CDX9KelModel.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "platform/os/Crt.h"
+#include <tinyxml.h>
 
 #include <gtest/gtest.h>
 
@@ -1037,4 +1038,18 @@ TEST_F(BattleSystemTest, FireSystemsFollowTheBurningPartsAndShotsLeaveTheirEffec
     EXPECT_EQ(particles.m_Standalone.size(), 4u);
     particles.DeleteAllPS();
     resources.ReleaseAllTextures();
+}
+
+// Each round a unit's fire systems are found by the fire file's name and
+// replaced; a fire file that is also the funnel smoke would put out the
+// funnels with the fires.
+TEST(BattleDemoContent, TheFireIsNotTheFunnelSmoke) {
+    TiXmlDocument doc;
+    ASSERT_TRUE(doc.LoadFile(VORNA_BIN_DIR "/Data/Maps/AllMapsData.xml"));
+    const TiXmlElement* systems = doc.RootElement() ? doc.RootElement()->FirstChildElement("ParticleSystems") : nullptr;
+    ASSERT_NE(systems, nullptr);
+    const TiXmlElement* fire = systems->FirstChildElement("Fire");
+    const TiXmlElement* smoke = systems->FirstChildElement("PipeSmoke");
+    ASSERT_TRUE(fire && fire->GetText() && smoke && smoke->GetText());
+    EXPECT_STRNE(fire->GetText(), smoke->GetText());
 }
