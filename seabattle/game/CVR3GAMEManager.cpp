@@ -71,13 +71,16 @@ bool CVR3GAMEManager::InitWithFolders(Vorna3D::CDX9KelScene* pScene, const std::
 }
 
 void CVR3GAMEManager::Release() {
-    if (m_pBattleMap) {
-        m_pBattleMap->Clear();
-        m_pBattleMap.reset();
-    }
+    // The harbour first, as a new scenario clears the world: during a battle
+    // the harbour players' columns still name the ships the battle holds,
+    // and they let them go while the ships live.
     if (m_pHarbourMap) {
         m_pHarbourMap->Clear();
         m_pHarbourMap.reset();
+    }
+    if (m_pBattleMap) {
+        m_pBattleMap->Clear();
+        m_pBattleMap.reset();
     }
     m_pScenario.reset();
     m_pGameIO.reset();
