@@ -589,18 +589,20 @@ void CDX9KelBattleSystem::ProcAttackTurn(float frameTime) {
         }
         return;
     }
-    default: {
+    default:
         m_iState = BATTLE_SYSTEM_IDLE;
-        m_iAttackTurnStep = -1;
-        if (m_pCurrentEntry) {
-            // Frames the model lacks stay null and are left alone.
-            if (m_pCurrentEntry->m_pFrame) m_pCurrentEntry->m_pFrame->m_mLocal = m_pCurrentEntry->m_mInitial;
-            for (AnimatedGunFrame& g : m_pCurrentEntry->m_stdvGuns)
-                if (g.m_pFrame) g.m_pFrame->m_mLocal = g.m_mInitial;
-        }
+        RestoreEntry();
         return;
     }
-    }
+}
+
+void CDX9KelBattleSystem::RestoreEntry() {
+    m_iAttackTurnStep = -1;
+    if (!m_pCurrentEntry) return;
+    // Frames the model lacks stay null and are left alone.
+    if (m_pCurrentEntry->m_pFrame) m_pCurrentEntry->m_pFrame->m_mLocal = m_pCurrentEntry->m_mInitial;
+    for (AnimatedGunFrame& g : m_pCurrentEntry->m_stdvGuns)
+        if (g.m_pFrame) g.m_pFrame->m_mLocal = g.m_mInitial;
 }
 
 bool CDX9KelBattleSystem::PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame, float frameTime) {
@@ -708,6 +710,15 @@ void CDX9KelBattleSystem::PlayExplosion() {
 bool CDX9KelBattleSystem::BeginCalcRoundResult() {
     if (!m_MapLists.m_pGameObjects[0] || !m_MapLists.m_pGameObjects[1]) return false;
     g_Log.Write(LOG_INFO, "_________________________CDX9KelBattleSystem::BeginCalcRoundResult()\n");
+    // An attack cut short by the end of the round puts its frames back, so
+    // the next attack starts from the beginning with the model as it was.
+    if (m_iState == BATTLE_SYSTEM_BOMBARDMENT || m_iState == BATTLE_SYSTEM_ATTACK_TURN) {
+        RestoreEntry();
+        m_iGunGroup = -1;
+        m_iGunIndex = -1;
+        m_fTurnSign = 0.0f;
+        m_fRecoil = 0.0f;
+    }
     m_iRoundIndex1 = -1;
     m_iRoundIndex2 = -1;
     m_iState = BATTLE_SYSTEM_ROUND_RESULT_1;

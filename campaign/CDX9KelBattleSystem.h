@@ -176,6 +176,9 @@ public:
 private:
     bool CalcDistanceAndAngle();
     void EndBombardment();
+    // The current entry's frames back at their load-time matrices; the
+    // attack-turn step back at its start.
+    void RestoreEntry();
     // The fire step of the attack turn for the current gun; true when the gun
     // has finished its recoil and run-out.
     bool PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame, float frameTime);

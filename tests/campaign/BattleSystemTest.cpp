@@ -633,6 +633,35 @@ TEST_F(BattleSystemTest, OneGunPerFrameThenTheTowerTurnsFiresAndTurnsBack) {
         EXPECT_EQ(std::memcmp(&g.m_pFrame->m_mLocal, &g.m_mInitial, sizeof g.m_mInitial), 0);
 }
 
+TEST_F(BattleSystemTest, TheEndOfTheRoundPutsAnAttackCutShortBack) {
+    FixedRandom r({0});
+    Engage();
+    for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
+    for (int frame = 0; frame < 8; ++frame) battle.ProcAttackTurn(10.0f);
+    AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
+    ASSERT_EQ(battle.m_iAttackTurnStep, 0);
+    ASSERT_NE(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
+    BattleGameObjectList side1{&attacker.object}, side2{&target.object};
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pGameObjects[0] = &side1;
+    lists.m_pGameObjects[1] = &side2;
+    battle.SetMapLists(lists);
+    ASSERT_TRUE(battle.BeginCalcRoundResult());
+    EXPECT_EQ(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
+    EXPECT_EQ(battle.m_iAttackTurnStep, -1);
+    EXPECT_EQ(battle.m_iGunGroup, -1);
+    for (int frame = 0; frame < 100 && battle.m_iState != BATTLE_SYSTEM_IDLE; ++frame) battle.ProcRoundResult();
+    ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
+    // The next attack begins at its own beginning.
+    ASSERT_TRUE(battle.BeginBombardment(1, &attacker.scene, &attacker.object, &attacker.model, &target.scene,
+                                        &target.object));
+    // Set-up, two guns, the change to the attack turn.
+    for (int frame = 0; frame < 4; ++frame) battle.ProcBombardment();
+    ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_ATTACK_TURN);
+    battle.ProcAttackTurn(10.0f);
+    EXPECT_EQ(battle.m_iAttackTurnStep, 0);
+}
+
 TEST_F(BattleSystemTest, ATowerWithoutAFrameFiresWithoutTurning) {
     FixedRandom r({0});
     AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
