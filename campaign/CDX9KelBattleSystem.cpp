@@ -102,6 +102,22 @@ void MoveFrame(Vorna2::CDX9KelBoundsRecord* frame, const D3DXVECTOR3& axis, floa
     frame->m_mLocal._43 += axis.z * s;
 }
 
+// True when the record lies below the root in the model's frame tree: such
+// a frame follows every turn of the root already.
+bool IsBelow(const Vorna2::CDX9KelBoundsRecord* root, const Vorna2::CDX9KelBoundsRecord* record) {
+    if (!root || !record) return false;
+    std::vector<const Vorna2::CDX9KelBoundsRecord*> open;
+    if (root->m_pChild) open.push_back(root->m_pChild);
+    while (!open.empty()) {
+        const Vorna2::CDX9KelBoundsRecord* r = open.back();
+        open.pop_back();
+        if (r == record) return true;
+        if (r->m_pChild) open.push_back(r->m_pChild);
+        if (r->m_pSibling) open.push_back(r->m_pSibling);
+    }
+    return false;
+}
+
 float SumReserve(const std::vector<PartRecord>& parts) {
     float sum = 0.0f;
     for (const PartRecord& p : parts) sum += p.m_fReserveArea;
@@ -507,8 +523,10 @@ void CDX9KelBattleSystem::TurnEntry(float angle) {
     D3DXVec3Normalize(&up, &up);
     const D3DXVECTOR3 point = Row(local, 3);
     Vorna2::RotateMatrixAroundAxis(&up, &m_pCurrentEntry->m_pFrame->m_mLocal, &point, angle);
+    // Gun frames hung below the turned frame turn with it.
     for (AnimatedGunFrame& g : m_pCurrentEntry->m_stdvGuns)
-        if (g.m_pFrame) Vorna2::RotateMatrixAroundAxis(&up, &g.m_pFrame->m_mLocal, &point, angle);
+        if (g.m_pFrame && !IsBelow(m_pCurrentEntry->m_pFrame, g.m_pFrame))
+            Vorna2::RotateMatrixAroundAxis(&up, &g.m_pFrame->m_mLocal, &point, angle);
 }
 
 void CDX9KelBattleSystem::ProcAttackTurn(float frameTime) {

@@ -662,6 +662,32 @@ TEST_F(BattleSystemTest, TheEndOfTheRoundPutsAnAttackCutShortBack) {
     EXPECT_EQ(battle.m_iAttackTurnStep, 0);
 }
 
+TEST_F(BattleSystemTest, GunFramesBelowTheTowerTurnWithIt) {
+    FixedRandom r({0});
+    // The first gun's frame hangs below the tower's frame in the model; the
+    // second stands beside it.
+    AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
+    CDX9KelBoundsRecord* child = new CDX9KelBoundsRecord();
+    child->m_vBoxMin = D3DXVECTOR3(-0.1f, -0.1f, -0.25f);
+    child->m_vBoxMax = D3DXVECTOR3(0.1f, 0.1f, 0.25f);
+    tower.m_pFrame->m_pChild = child;
+    tower.m_stdvGuns[0].m_pFrame = child;
+    tower.m_stdvGuns[0].m_mInitial = child->m_mLocal;
+    Engage();
+    for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
+    for (int frame = 0; frame < 6; ++frame) battle.ProcAttackTurn(10.0f);
+    ASSERT_EQ(battle.m_iAttackTurnStep, 0);
+    EXPECT_EQ(std::memcmp(&child->m_mLocal, &tower.m_stdvGuns[0].m_mInitial, sizeof child->m_mLocal), 0);
+    const AnimatedGunFrame& beside = tower.m_stdvGuns[1];
+    EXPECT_NE(std::memcmp(&beside.m_pFrame->m_mLocal, &beside.m_mInitial, sizeof beside.m_mInitial), 0);
+    // The tower's frame and the gun beside it turned alike.
+    EXPECT_FLOAT_EQ(beside.m_pFrame->m_mLocal._11, tower.m_pFrame->m_mLocal._11);
+    EXPECT_FLOAT_EQ(beside.m_pFrame->m_mLocal._13, tower.m_pFrame->m_mLocal._13);
+    for (int frame = 0; frame < 10000 && battle.m_iState == BATTLE_SYSTEM_ATTACK_TURN; ++frame)
+        battle.ProcAttackTurn(10.0f);
+    EXPECT_EQ(std::memcmp(&child->m_mLocal, &tower.m_stdvGuns[0].m_mInitial, sizeof child->m_mLocal), 0);
+}
+
 TEST_F(BattleSystemTest, ATowerWithoutAFrameFiresWithoutTurning) {
     FixedRandom r({0});
     AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
