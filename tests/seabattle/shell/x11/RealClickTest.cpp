@@ -246,7 +246,7 @@ TEST_F(RealClickTest, StartShowsTheLoadingScreenThenTheHarbour) {
     // The harbour: its panels over the sea of the harbour map, the menu
     // panel's dark strip at the top left.
     bool harbour = false;
-    for (int i = 0; i < 300 && !harbour; ++i) {
+    for (int i = 0; i < 1200 && !harbour; ++i) {
         harbour = Near(Pixel(kHarbourStripX - m_midX, kHarbourStripY - m_midY), strip);
         if (!harbour) Sleep(50);
     }
