@@ -5,6 +5,7 @@
 // the background's colour to the panel's.
 #include "TestFolder.h"
 #include "common/DemoData.h"
+#include "common/X11Window.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -24,6 +25,9 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using VornaTest::FindWindowOf;
+using VornaTest::Near;
+using VornaTest::PixelOf;
 
 namespace {
 
@@ -34,47 +38,6 @@ constexpr int kOptionsDx = 0, kOptionsDy = -50;
 constexpr int kProbeDx = -220, kProbeDy = 50;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-// The top-level window of a process (by _NET_WM_PID), searched from `w` down.
-Window FindWindowOf(Display* d, Window w, pid_t pid, Atom pidAtom) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, w, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-            Success &&
-        data) {
-        const bool match = type == XA_CARDINAL && format == 32 && count == 1 &&
-                           static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid;
-        XFree(data);
-        if (match) return w;
-    }
-    Window root = 0, parent = 0, *children = nullptr;
-    unsigned int n = 0;
-    Window found = 0;
-    if (XQueryTree(d, w, &root, &parent, &children, &n)) {
-        for (unsigned int i = 0; i < n && !found; ++i) found = FindWindowOf(d, children[i], pid, pidAtom);
-        if (children) XFree(children);
-    }
-    return found;
-}
-
-// The colour of one pixel of a window (0xRRGGBB); ~0 when it cannot be read.
-unsigned long PixelOf(Display* d, Window w, int x, int y) {
-    XImage* image = XGetImage(d, w, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) return ~0ul;
-    const unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFFul;
-    XDestroyImage(image);
-    return p;
-}
-
-bool Near(unsigned long a, unsigned long b) {
-    for (int shift : {0, 8, 16}) {
-        const int ca = static_cast<int>((a >> shift) & 0xFF), cb = static_cast<int>((b >> shift) & 0xFF);
-        if (std::abs(ca - cb) > 24) return false;
-    }
-    return true;
-}
 
 class RealClickTest : public ::testing::Test {
 protected:
