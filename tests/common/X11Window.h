@@ -1,5 +1,5 @@
 #pragma once
-// Small X11 helpers for the tests that drive a program in a real X window
+// Small X11 helpers for tests that drive a program in a real X window
 // through the X server's test extension: the program's window, its pixels
 // and a colour comparison. Header only: the X libraries are linked by the
 // tests that include it.
