@@ -21,6 +21,7 @@
 // (the physical manager as the route finder's obstacle query).
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelMapParameters.h"
+#include "campaign/CDX9KelPhysicsObstacles.h"
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/data/CDX9KelAnimatedModel.h"
 #include "campaign/data/CampaignRecords.h"
@@ -142,6 +143,10 @@ public:
     // ---- parameters and graphic data (CDX9KelGameMapData.cpp) ----
     bool LoadMapParameters();
     bool LoadAllMapsGraphicData();
+    // Forgets what LoadAllMapsGraphicData took from the scene (textures,
+    // planes, the route marker, also in the path generator), for a scene
+    // that releases its resources.
+    void ForgetGraphicData();
     // Stops the four looping sounds of the map (when they exist).
     void StopLoopSounds();
 
@@ -156,6 +161,10 @@ public:
     GameColumnRecord* GetColumnOfSceneObject(const Vorna2::CDX9KelSceneObject* object) const;
     GameMapSide& Side(int side) { return m_Sides[side == 2 ? MAP_SIDE2 : MAP_SIDE1]; }
     const GameMapSide& Side(int side) const { return m_Sides[side == 2 ? MAP_SIDE2 : MAP_SIDE1]; }
+    // The scene's physical manager as the route finder's obstacle query.
+    ISeaObstacleQuery* GetObstacleQuery();
+    // Binds that query to the campaign's route finder (at start-up).
+    void BindRouteFinder();
     // Empties the column movement's moving list and clears its flags.
     void ClearColumnMovement();
     // Makes the player's unit at index the active one (none: -1). The least
@@ -272,6 +281,8 @@ public:
     Vorna2::CDX9KelGUIDialog* m_pGlobalMapDlg = nullptr;
     // The global-map picture added by CreateGlobalMap (its control id).
     int m_iGlobalMapImage = -1;
+
+    CKelPhysicsObstacleQuery m_ObstacleQuery;
 
     // Lost units of the scenario (not owned).
     const std::vector<std::string>* m_pLostPlayerUnits = nullptr;

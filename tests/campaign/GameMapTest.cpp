@@ -3,6 +3,7 @@
 // (unknown sides, columns naming missing ships or mixing sides, units whose
 // files are missing). The scene runs headless on an offscreen device with the
 // GUI, screens, physics and particles the campaign has.
+#include "campaign/CDX9KelAllMapsData.h"
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/CDX9KelGameMap.h"
 #include "campaign/ai/CDX9KelAISystem.h"
@@ -10,6 +11,7 @@
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/render/CDX9KelBaseCamera.h"
 #include "engine2/core/render/CDX9KelRender.h"
+#include "engine2/core/resources/CDX9KelBaseGrapRes.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/core/scene/CDXSceneTree.h"
@@ -19,6 +21,7 @@
 #include "engine2/ui/gui/CDX9KelGUIImage.h"
 #include "engine2/ui/gui/CDX9KelGUIRadioList.h"
 #include "engine2/ui/gui/CDX9KelGUIText.h"
+#include "engine2/ui/screens/CDX9KelCIIScreenManager.h"
 #include "engine2/world/particles/ParticleSceneSlot.h"
 #include "engine2/world/physics/PhysicsSceneSlot.h"
 #include "platform/os/Paths.h"
@@ -33,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 #include <string>
 #include <vector>
 
@@ -556,4 +560,134 @@ TEST_F(GameMapTest, ASaveOfTheSameMapRebuildsTheUnitsButNotTheScenery) {
     EXPECT_FLOAT_EQ(map().Side(1).m_Columns[0]->m_fTimeUsed, 40.0f);
     EXPECT_EQ(map().m_pIconsRadioList->m_Buttons.size(), 7u);
     EXPECT_EQ(Vorna2::GetPhysicalManager(&scene)->m_Objects.size(), 13u);
+}
+
+TEST(AllMapsDataFile, CursorsRepeatTheEntryBeforeAndOptionalSectionsStopAtTheFirstMissing) {
+    AllMapsDataFile f;
+    ASSERT_TRUE(ReadAllMapsDataText(R"(<Main><Cursors><Select>s.cur</Select><Wait>w.cur</Wait></Cursors>
+        <Textures><CanMove>g.png</CanMove><Target>r.png</Target></Textures>
+        <Path><Model>m.x</Model></Path><Sounds><Sea>sea.ogg</Sea></Sounds></Main>)",
+                                    &f));
+    EXPECT_TRUE(f.m_bCursors);
+    const std::string cursors[] = {"", "s.cur", "s.cur", "s.cur", "w.cur"};
+    for (int i = 0; i < AllMapsDataFile::kCursors; ++i) EXPECT_EQ(f.m_Cursors[i], cursors[i]) << i;
+    EXPECT_TRUE(f.m_bTextures);
+    EXPECT_EQ(f.m_iMissingTexture, 1);
+    // No Camera: nothing after it is taken, though Path and Sounds are there.
+    EXPECT_EQ(f.m_FirstMissing, "Camera");
+    EXPECT_FALSE(f.m_bCamera);
+    EXPECT_FALSE(f.m_bPath);
+    EXPECT_TRUE(f.m_PathModel.empty());
+    EXPECT_FALSE(f.m_bSounds);
+
+    ASSERT_TRUE(ReadAllMapsDataText(R"(<Main><Camera><MinHeight>20</MinHeight><MaxAngle>x</MaxAngle></Camera>
+        <Path><Model>m.x</Model></Path><ParticleSystems><Fire>f.ini</Fire></ParticleSystems>
+        <Sounds/><Inscription><Damage3>)" + std::string(60, 'D') + R"(</Damage3></Inscription></Main>)",
+                                    &f));
+    EXPECT_FALSE(f.m_bCursors);
+    EXPECT_FLOAT_EQ(f.m_fMinHeight, 20.0f);
+    EXPECT_FLOAT_EQ(f.m_fMaxHeight, -1.0f);
+    EXPECT_FLOAT_EQ(f.m_fMaxAngle, -1.0f);
+    EXPECT_TRUE(f.m_bParticle[5]);
+    EXPECT_FALSE(f.m_bParticle[0]);
+    EXPECT_TRUE(f.m_bInscription);
+    EXPECT_EQ(f.m_Texts[2], std::string(39, 'D'));
+    EXPECT_FALSE(f.m_bText[0]);
+    EXPECT_FALSE(ReadAllMapsDataText("<Other/>", &f));
+    EXPECT_FALSE(ReadAllMapsDataText("<Main>", &f));
+}
+
+TEST_F(GameMapTest, AllMapsDataWithoutCameraLoadsCursorsTexturesAndPlanesAndTheStartGoesOn) {
+    std::ofstream(folder / "AllMapsData.xml") << R"(<Main><Cursors><Main>UI\Default.cur</Main></Cursors>
+        <Textures><CanMove>Textures\Campaign\sel_green.png</CanMove><NotMove>Textures\Campaign\sel_grey.png</NotMove>
+        <Target>Textures\Campaign\sel_red.png</Target></Textures>
+        <Path><Model>Models\Path\c2marker.x</Model></Path></Main>)";
+    scene.m_map.m_szMapParamsFolder = relative;
+    g_SeaPathGenerator.m_pModel = nullptr;
+    Start();
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Camera in xml file: "),
+              std::string::npos);
+    for (int i = 0; i < CDX9KelGameMap::CURSOR_COUNT; ++i) EXPECT_EQ(map().m_iCursors[i], i);
+    EXPECT_NE(map().m_pTextureSelGrey, nullptr);
+    ASSERT_NE(map().m_pGreenRing, nullptr);
+    ASSERT_EQ(map().m_pRedRings.size(), 30u);
+    ASSERT_EQ(map().m_pGreyRings.size(), 10u);
+    EXPECT_FLOAT_EQ(map().m_pRedRings[29]->m_mWorld._42, 0.14f + 0.002f * 29.0f);
+    EXPECT_FLOAT_EQ(map().m_pGreyRings[0]->m_mWorld._42, 0.15f);
+    EXPECT_FALSE(map().m_pGreenRing->m_bVisible);
+    // The camera, the route marker and the texts keep their defaults.
+    auto* camera = dynamic_cast<Vorna2::CDX9KelGlobalCamera*>(scene.m_pCameraManager->GetActiveCamera());
+    EXPECT_FLOAT_EQ(camera->m_fMaxDistance, 200.0f);
+    EXPECT_TRUE(camera->m_bRotateZoomEnabled);
+    EXPECT_EQ(map().m_pPathModel, nullptr);
+    EXPECT_EQ(g_SeaPathGenerator.m_pModel, nullptr);
+    EXPECT_STREQ(map().m_szDamageText[4], "Almost destroyed");
+    EXPECT_STREQ(map().m_szGlobalMapUnitDescText, "Press for description");
+    // The map loads on it all the same.
+    map().m_szMapParamsFolder = "Data\\Maps\\";
+    EXPECT_TRUE(map().LoadMap("demo_cape.map")) << Log();
+}
+
+TEST_F(GameMapTest, AllMapsDataWhoseRouteMarkerDoesNotLoadFailsTheStep) {
+    std::ofstream(folder / "AllMapsData.xml") << R"(<Main><Cursors/>
+        <Textures><CanMove>Textures\Campaign\sel_green.png</CanMove><NotMove>Textures\Campaign\sel_grey.png</NotMove>
+        <Target>Textures\Campaign\sel_red.png</Target></Textures>
+        <Camera><MinHeight>25</MinHeight><MaxHeight>300</MaxHeight><MinAngle>0.5</MinAngle><MaxAngle>1.4</MaxAngle></Camera>
+        <Path><Model>Models\Path\nothere.x</Model></Path></Main>)";
+    scene.m_map.m_szMapParamsFolder = relative;
+    scene.m_playerSide = 1;
+    ASSERT_TRUE(scene.Init());
+    EXPECT_FALSE(scene.m_graphicData);
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData : CDX9KelSeaPathGenerator::Get().Init == false\n"),
+              std::string::npos);
+    // The camera section before it was taken.
+    auto* camera = dynamic_cast<Vorna2::CDX9KelGlobalCamera*>(scene.m_pCameraManager->GetActiveCamera());
+    EXPECT_FLOAT_EQ(camera->m_fMinDistance, 25.0f);
+    EXPECT_FLOAT_EQ(camera->m_fPitch, 0.5f);
+    EXPECT_FALSE(camera->m_bRotateZoomEnabled);
+    // A file that is missing, or has no textures, fails at once.
+    fs::remove(folder / "AllMapsData.xml");
+    EXPECT_FALSE(map().LoadAllMapsGraphicData());
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData : xml file not read : "), std::string::npos);
+    std::ofstream(folder / "AllMapsData.xml") << "<Main><Cursors/></Main>";
+    EXPECT_FALSE(map().LoadAllMapsGraphicData());
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Textures in xml file"),
+              std::string::npos);
+}
+
+TEST_F(GameMapTest, MapScreenBindingRefusesDialogsNotLaidOutAsExpected) {
+    Start();
+    Vorna2::CDX9KelCIIScreenManager* screens = Vorna2::GetScreenManager(&scene);
+    auto bind = [&](const std::string& name, const std::string& dialogs) {
+        TiXmlDocument doc;
+        doc.Parse(("<Screen><Dialogs>" + dialogs + "</Dialogs></Screen>").c_str());
+        const int id = screens->AddScreen(name);
+        Vorna2::CDX9KelCIIScreen* screen = screens->GetScreenById(id);
+        EXPECT_TRUE(screen->LoadFromElement(doc.FirstChildElement("Screen"))) << name;
+        return map().SetMapScreen(screen);
+    };
+    const std::string borders = "<Borders><t>0</t><l>0</l><b>10</b><r>10</r></Borders>";
+    const std::string image = "<Image>" + borders + "<Texture>UI\\Textures\\panel.png</Texture></Image>";
+    const std::string text = "<Text>" + borders + "<Font>Line</Font><Text>t</Text></Text>";
+    std::string nine;
+    for (int i = 0; i < 9; ++i) nine += image;
+    const std::size_t before = Log().size();
+    EXPECT_FALSE(bind("nine.xml", "<IconsFlags>" + borders + "<Controls>" + nine + "</Controls></IconsFlags>"));
+    EXPECT_EQ(Log().substr(before).find("Error"), std::string::npos) << Log().substr(before);
+    EXPECT_EQ(map().m_pIconsFlagsDlg, nullptr);
+
+    EXPECT_FALSE(bind("icons.xml", "<Icons>" + borders + "<Background>Default</Background><Controls>" + text +
+                                       "</Controls></Icons>"));
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Icons Dialog Control 0 is not "
+                         "GUI_CONTROL_TYPE_RADIOLIST\n"),
+              std::string::npos);
+    EXPECT_EQ(map().m_pIconsDlg, nullptr);
+
+    EXPECT_FALSE(bind("control.xml", "<MapControl>" + borders + "<Background>Default</Background><Controls>" + text +
+                                         "</Controls></MapControl>"));
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Map Control Dialog ended on Control :1\n"),
+              std::string::npos);
+    EXPECT_FALSE(bind("empty.xml", ""));
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Map Screen is not loaded\n"), std::string::npos);
+    EXPECT_FALSE(map().SetMapScreen(nullptr));
 }
