@@ -6,6 +6,7 @@
 #include "campaign/CDX9KelAllMapsData.h"
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/CDX9KelGameMap.h"
+#include "campaign/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
@@ -690,4 +691,64 @@ TEST_F(GameMapTest, MapScreenBindingRefusesDialogsNotLaidOutAsExpected) {
     EXPECT_FALSE(bind("empty.xml", ""));
     EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Map Screen is not loaded\n"), std::string::npos);
     EXPECT_FALSE(map().SetMapScreen(nullptr));
+}
+
+TEST_F(GameMapTest, ThePhysicalManagerAnswersTheRouteFindersQueries) {
+    Start();
+    ASSERT_TRUE(map().LoadMap("demo_strait.map")) << Log();
+    ISeaObstacleQuery* query = map().GetObstacleQuery();
+    // The west island stands at (-150, -40): a sphere there touches it, and
+    // its box on the map plane holds that point with a size value of a
+    // large object.
+    ASSERT_TRUE(query->TestSphere(-150.0f, 0.0f, -40.0f, 4.0f));
+    ASSERT_FALSE(query->Hits().empty());
+    const void* island = query->Hits().front();
+    EXPECT_EQ(map().GetGameObject(static_cast<const Vorna2::CDX9KelSceneObject*>(island)), nullptr);
+    float minX, minZ, maxX, maxZ, size;
+    ASSERT_TRUE(query->GetObjectBox(island, &minX, &minZ, &maxX, &maxZ, &size));
+    EXPECT_LT(minX, -150.0f);
+    EXPECT_GT(maxX, -150.0f);
+    EXPECT_LT(minZ, -40.0f);
+    EXPECT_GT(maxZ, -40.0f);
+    EXPECT_GT(size, 10.0f);
+    EXPECT_FALSE(query->TestSphere(0.0f, 0.0f, -200.0f, 4.0f));
+    EXPECT_TRUE(query->Hits().empty());
+    // A ship excluded from a sphere test on itself is not reported.
+    Vorna2::CDX9KelSceneObject* aurora = map().Side(1).m_SceneObjects[0];
+    const std::vector<SeaSphere> onAurora{{aurora->m_mWorld._41, 0.0f, aurora->m_mWorld._43, 2.0f}};
+    EXPECT_TRUE(query->TestSpheres(onAurora, nullptr));
+    EXPECT_EQ(query->Hits().front(), aurora);
+    EXPECT_FALSE(query->TestSpheres(onAurora, aurora));
+
+    // The campaign's route finder, bound at start-up, plans around the
+    // island: from south-east of it to north-west of it.
+    EXPECT_NE(Log().find("CDX9KelSeaPathFinder::SetPhysicalManager\n"), std::string::npos);
+    SeaMover mover;
+    D3DXMatrixIdentity(&mover.m_mWorld);
+    mover.m_mWorld._41 = -110.0f;
+    mover.m_mWorld._43 = -90.0f;
+    mover.m_fRadius = 5.0f;
+    SeaMoveParams params;
+    params.m_fMaxSpeed = params.m_fStartSpeed = 10.0f;
+    params.m_fMaxTurnRate = params.m_fAcceleration = 0.05f;
+    g_SeaPathGenerator.ClearPaths();
+    EXPECT_EQ(g_SeaPathFinder.FindPath(&mover, &params, 0.0f, 3000.0f, -190.0f, 0.0f, 10.0f), SEA_PATH_RESULT_FOUND);
+    const int fitted = g_SeaPathFinder.m_iFittedPath;
+    EXPECT_FALSE(g_SeaPathGenerator.IsPathBlocked(query, fitted, nullptr));
+    EXPECT_EQ(g_SeaPathFinder.FindPath(&mover, &params, 0.0f, 3000.0f, -150.0f, 0.0f, -40.0f),
+              SEA_PATH_RESULT_TAGRET_OCCUPED);
+
+    // Only paths marked as drawn show markers, at their visible way points.
+    std::vector<const D3DXMATRIX*> markers;
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    EXPECT_TRUE(markers.empty());
+    SeaPathHandle path = g_SeaPathGenerator.Get(fitted);
+    ASSERT_TRUE(path);
+    ASSERT_GT(path->m_WayPoints.size(), 2u);
+    path->m_bDrawn = true;
+    path->m_WayPoints[0].m_bVisible = false;
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    ASSERT_EQ(markers.size(), path->m_WayPoints.size() - 1);
+    EXPECT_EQ(markers[0], &path->m_WayPoints[1].m_mPlacement);
+    g_SeaPathGenerator.ClearPaths();
 }
