@@ -225,6 +225,13 @@ TEST_F(GameMapTest, TheDemoMapLoadsWithItsSidesColumnsIconsAndScreen) {
     }
     // Four scenery objects, fifteen units of the sides, two mines.
     EXPECT_EQ(TreeObjects(), 4u + 15u + 2u);
+    // Funnel smoke from every "pipe" frame: the monitor has one funnel, the
+    // corvette two, the fort none.
+    const std::size_t smoke[] = {1, 1, 1, 2, 2, 2, 2, 0};
+    for (std::size_t i = 0; i < 8; ++i) {
+        const Vorna2::CDX9KelSceneObject* o = map().Side(1).m_SceneObjects[i];
+        EXPECT_EQ(o->m_pParticleSystems ? o->m_pParticleSystems->m_Systems.size() : 0u, smoke[i]) << i;
+    }
 
     // Columns: the file's speed 0 becomes 1.733, then capped by the slowest
     // ship (1.6); the reduced speed is three quarters of the limit.
