@@ -222,6 +222,7 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
         &m_szDamageText[4], &m_szAccuracyText,  &m_szHandicapText,  &m_szGlobalMapUnitDescText};
     for (int i = 0; i < AllMapsDataFile::kTexts; ++i)
         if (data.m_bText[i]) SetRecordText(*texts[i], data.m_Texts[i].c_str());
+    HandTextsToScreen();
     return true;
 }
 

@@ -249,19 +249,19 @@ TEST_F(GameMapTest, TheDemoMapLoadsWithItsSidesColumnsIconsAndScreen) {
 
     // The icon row: seven ships, icon i at 1.09 + 10.09 i percent of the
     // dialog; the flags of units with a column shown; the turn text.
-    ASSERT_NE(map().m_pIconsRadioList, nullptr);
-    ASSERT_EQ(map().m_pIconsRadioList->m_Buttons.size(), 7u);
-    const RECT& d = map().m_pIconsDlg->m_Rect;
+    ASSERT_NE(map().m_MapScreen.m_pIconList, nullptr);
+    ASSERT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 7u);
+    const RECT& d = map().m_MapScreen.m_Icons.m_pDialog->m_Rect;
     const float w = static_cast<float>(d.right - d.left), h = static_cast<float>(d.bottom - d.top);
     for (int i : {0, 6}) {
-        const RECT& r = map().m_pIconsRadioList->m_Buttons[static_cast<std::size_t>(i)]->m_Rect;
+        const RECT& r = map().m_MapScreen.m_pIconList->m_Buttons[static_cast<std::size_t>(i)]->m_Rect;
         EXPECT_NEAR(r.left, d.left + w * (1.09f + 10.09f * static_cast<float>(i)) / 100.0f, 1.0f);
         EXPECT_NEAR(r.right, d.left + w * (9.2f + 10.09f * static_cast<float>(i)) / 100.0f, 1.0f);
         EXPECT_NEAR(r.top, d.top + h * 4.16f / 100.0f, 1.0f);
         EXPECT_NEAR(r.bottom, d.top + h * 97.5f / 100.0f, 1.0f);
     }
-    EXPECT_EQ(map().m_pTurnText->m_strText, "1/12");
-    for (int i = 0; i < CDX9KelGameMap::kMaxIcons; ++i) EXPECT_EQ(map().m_pIconFlags[i]->m_bVisible, i < 7) << i;
+    EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "1/12");
+    for (int i = 0; i < CDX9KelGameMap::kMaxIcons; ++i) EXPECT_EQ(map().m_MapScreen.m_pIconFlags[i]->m_bVisible, i < 7) << i;
     EXPECT_GE(map().m_iGlobalMapImage, 0);
 
     // The ships (the units with a movement-state record) float in the
@@ -305,14 +305,14 @@ TEST_F(GameMapTest, ReleaseEmptiesTheMapAndKeepsTheSelectionPlanesForTheNextMap)
     // The next map is built on the same scene, with the icon row emptied
     // and the player's side set again.
     ASSERT_TRUE(map().ResetIconsDialog());
-    EXPECT_TRUE(map().m_pIconsRadioList->m_Buttons.empty());
+    EXPECT_TRUE(map().m_MapScreen.m_pIconList->m_Buttons.empty());
     ASSERT_TRUE(map().SetPlayerSide(2));
     ASSERT_TRUE(map().LoadMap("demo_cape.map")) << Log();
     EXPECT_EQ(resources->m_GrapRes.size(), 2u + 41u);
     EXPECT_EQ(map().m_pPlayerGameObjects, &map().Side(2).m_GameObjects);
     std::size_t ships = 0;
     for (const GameObjectRecord* o : map().Side(2).m_GameObjects) ships += o->m_pMovement ? 1 : 0;
-    EXPECT_EQ(map().m_pIconsRadioList->m_Buttons.size(), ships);
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), ships);
 }
 
 TEST_F(GameMapTest, PlayerSideIsSetOnlyBeforeAMapAndOnlyToAPlayingSide) {
@@ -436,7 +436,7 @@ TEST_F(GameMapTest, FortsGoBehindTheShipsAndEveryShipKeepsItsColumnAndModel) {
     EXPECT_EQ(map().GetColumnOfSceneObject(side.m_SceneObjects[2]), side.m_Columns[1]);
     EXPECT_EQ(map().GetColumnOfSceneObject(side.m_SceneObjects[3]), nullptr);
     // Three icons, for the ships only.
-    EXPECT_EQ(map().m_pIconsRadioList->m_Buttons.size(), 3u);
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 3u);
 }
 
 TEST_F(GameMapTest, LookupsAnswerBySideAndIndexAndLeaveUnitsOfNoSideToTheirOwn) {
@@ -501,7 +501,7 @@ TEST_F(GameMapTest, MapParametersGiveRoundsTargetsAndTasks) {
     EXPECT_EQ(map().m_Params.m_stdvSide1Targets, std::vector<std::string>{"Big Ship"});
     EXPECT_TRUE(map().m_Params.m_stdvSide2Targets.empty());
     EXPECT_EQ(map().m_Params.m_pTasks, nullptr);
-    EXPECT_EQ(map().m_pTurnText->m_strText, "1/7");
+    EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "1/7");
     // A map without a loaded name reads nothing.
     CDX9KelGameMap bare;
     EXPECT_FALSE(bare.LoadMapParameters());
@@ -560,13 +560,13 @@ TEST_F(GameMapTest, ASaveOfTheSameMapRebuildsTheUnitsButNotTheScenery) {
     EXPECT_EQ(TreeObjects(), 4u + 15u + 2u);
     EXPECT_EQ(map().m_Turn.m_uRound, 4u);
     EXPECT_EQ(map().m_Turn.m_iActivePlayerObject, 2);
-    EXPECT_EQ(map().m_pTurnText->m_strText, "4/12");
+    EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "4/12");
     // The targets were read again with the parameters.
     EXPECT_EQ(map().m_Params.m_stdvSide1Targets.size(), 3u);
     EXPECT_EQ(Names(map().Side(1).m_GameObjects).back(), "Point_Battery");
     ASSERT_EQ(map().Side(1).m_Columns.size(), 2u);
     EXPECT_FLOAT_EQ(map().Side(1).m_Columns[0]->m_fTimeUsed, 40.0f);
-    EXPECT_EQ(map().m_pIconsRadioList->m_Buttons.size(), 7u);
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 7u);
     EXPECT_EQ(Vorna2::GetPhysicalManager(&scene)->m_Objects.size(), 13u);
 }
 
@@ -682,14 +682,14 @@ TEST_F(GameMapTest, MapScreenBindingRefusesDialogsNotLaidOutAsExpected) {
     const std::size_t before = Log().size();
     EXPECT_FALSE(bind("nine.xml", "<IconsFlags>" + borders + "<Controls>" + nine + "</Controls></IconsFlags>"));
     EXPECT_EQ(Log().substr(before).find("Error"), std::string::npos) << Log().substr(before);
-    EXPECT_EQ(map().m_pIconsFlagsDlg, nullptr);
+    EXPECT_EQ(map().m_MapScreen.m_IconsFlags.m_pDialog, nullptr);
 
     EXPECT_FALSE(bind("icons.xml", "<Icons>" + borders + "<Background>Default</Background><Controls>" + text +
                                        "</Controls></Icons>"));
     EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Icons Dialog Control 0 is not "
                          "GUI_CONTROL_TYPE_RADIOLIST\n"),
               std::string::npos);
-    EXPECT_EQ(map().m_pIconsDlg, nullptr);
+    EXPECT_EQ(map().m_MapScreen.m_Icons.m_pDialog, nullptr);
 
     EXPECT_FALSE(bind("control.xml", "<MapControl>" + borders + "<Background>Default</Background><Controls>" + text +
                                          "</Controls></MapControl>"));

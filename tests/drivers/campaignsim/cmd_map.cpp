@@ -113,16 +113,16 @@ void PrintMap(CDX9KelGameMap& map, const Vorna2::CDX9KelScene& scene) {
             std::printf("\n");
         }
     }
-    if (map.m_pIconsRadioList) {
-        std::printf("icons %zu:", map.m_pIconsRadioList->m_Buttons.size());
-        for (const auto* b : map.m_pIconsRadioList->m_Buttons)
+    if (map.m_MapScreen.m_pIconList) {
+        std::printf("icons %zu:", map.m_MapScreen.m_pIconList->m_Buttons.size());
+        for (const auto* b : map.m_MapScreen.m_pIconList->m_Buttons)
             std::printf(" [%ld %ld %ld %ld]", static_cast<long>(b->m_Rect.left), static_cast<long>(b->m_Rect.top),
                         static_cast<long>(b->m_Rect.right), static_cast<long>(b->m_Rect.bottom));
         std::printf("\n");
     }
-    if (map.m_pTurnText) std::printf("turn text \"%s\"\n", map.m_pTurnText->m_strText.c_str());
+    if (map.m_MapScreen.m_pTurnText) std::printf("turn text \"%s\"\n", map.m_MapScreen.m_pTurnText->m_strText.c_str());
     int flags = 0;
-    for (const auto* f : map.m_pIconFlags)
+    for (const auto* f : map.m_MapScreen.m_pIconFlags)
         if (f && f->m_bVisible) ++flags;
     std::printf("flags shown %d\n", flags);
     std::printf("global map picture %s\n", map.m_iGlobalMapImage >= 0 ? "yes" : "no");
