@@ -39,11 +39,13 @@ namespace {
 constexpr int kOptionsDx = 0, kOptionsDy = -50;
 constexpr int kProbeDx = -220, kProbeDy = 50;
 // The Start button; a point of the menu's panel above the loading screen's
-// panel (300 x 80 in the middle); a point of the harbour's title panel (at
-// the top, 20 to 80 from it, 300 wide).
+// panel (300 x 80 in the middle); a point of the loading panel's dark top
+// strip; a point of the same strip of the harbour's menu panel (at the
+// window's top left, 8 from each side).
 constexpr int kStartDx = 0, kStartDy = -94;
 constexpr int kAboveLoadingDx = 0, kAboveLoadingDy = -150;
-constexpr int kHarbourTitleY = 30;
+constexpr int kLoadingStripDy = -37;
+constexpr int kHarbourStripX = 200, kHarbourStripY = 11;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -227,7 +229,7 @@ TEST_F(RealClickTest, StartShowsTheLoadingScreenThenTheHarbour) {
     ASSERT_NO_FATAL_FAILURE(WaitForTheMenu());
     // The menu's panel above the middle, the background at the top.
     const unsigned long panel = Pixel(kAboveLoadingDx, kAboveLoadingDy);
-    const unsigned long top = Pixel(0, kHarbourTitleY - m_midY);
+    const unsigned long top = Pixel(0, 30 - m_midY);
     ASSERT_FALSE(Near(panel, top)) << std::hex << panel;
     Click(kStartDx, kStartDy);
     // The loading screen: the menu's panel is gone above the loading panel,
@@ -239,13 +241,16 @@ TEST_F(RealClickTest, StartShowsTheLoadingScreenThenTheHarbour) {
     }
     ASSERT_TRUE(loading) << VornaTest::ReadText(m_log);
     EXPECT_TRUE(SavePicture(m_display, m_window, m_width, m_height, m_dir / "start_loading.png"));
-    // The harbour: its title panel at the top of the window, over the sea of
-    // the harbour map.
+    const unsigned long strip = Pixel(0, kLoadingStripDy);
+    ASSERT_FALSE(Near(strip, top)) << std::hex << strip;
+    // The harbour: its panels over the sea of the harbour map, the menu
+    // panel's dark strip at the top left.
     bool harbour = false;
-    for (int i = 0; i < 300 && !harbour; ++i) {
-        harbour = Near(Pixel(0, kHarbourTitleY - m_midY), panel);
+    for (int i = 0; i < 1200 && !harbour; ++i) {
+        harbour = Near(Pixel(kHarbourStripX - m_midX, kHarbourStripY - m_midY), strip);
         if (!harbour) Sleep(50);
     }
+    if (!harbour) SavePicture(m_display, m_window, m_width, m_height, m_dir / "start_no_harbour.png");
     ASSERT_TRUE(harbour) << VornaTest::ReadText(m_log);
     Sleep(300);
     EXPECT_TRUE(SavePicture(m_display, m_window, m_width, m_height, m_dir / "start_harbour.png"));
