@@ -35,6 +35,8 @@ constexpr float kRamSpeedStep = 0.514f;
 constexpr float kRollLimit = 0.2618f;
 // Water that sinks a ship: its displacement less this.
 constexpr float kFloodMargin = 80.0f;
+// The most shots one gun fires in one bombardment.
+constexpr int kMaxShotsPerGun = 1000;
 
 std::uint32_t Random32() {
     unsigned int value = 0;
@@ -483,7 +485,15 @@ bool CDX9KelBattleSystem::GunBombBattleObject(GunRecord* gun, AnimatedGunFrame* 
         return false;
     }
     Trace("Bombard speed: %d\n", gun->m_iCurrentBombardSpeed);
-    for (int shot = 0; shot < gun->m_iCurrentBombardSpeed; ++shot) {
+    // A description may give any speed; a gun with endless powder must still
+    // end its bombardment in good time.
+    int shots = gun->m_iCurrentBombardSpeed;
+    if (shots > kMaxShotsPerGun) {
+        g_Log.Write(LOG_INFO, "CDX9KelBattleSystem::GunBombBattleObject : %d shots cut to %d : %s\n", shots,
+                    kMaxShotsPerGun, RecordText(m_pAttacker->m_Unit.m_szName).c_str());
+        shots = kMaxShotsPerGun;
+    }
+    for (int shot = 0; shot < shots; ++shot) {
         if (gun->m_iShells == -1) {
             if (attacker.m_iGunpowder == 0) {
                 Trace("Gunpowder empty\n");

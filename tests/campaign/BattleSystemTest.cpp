@@ -515,6 +515,20 @@ TEST_F(BattleSystemTest, OneGunTable) {
     }
 }
 
+TEST_F(BattleSystemTest, AGunOfEndlessSpeedStopsInGoodTime) {
+    // A description's speed of two thousand million with powder that never
+    // runs out: the gun fires a thousand shots and is done.
+    GunRecord& gun = attacker.Data().m_stdvMGTowers[0].m_stdvGuns[0];
+    gun.m_iCurrentBombardSpeed = 2000000000;
+    gun.m_iShells = -1;
+    attacker.Data().m_iGunpowder = -1;
+    Engage();
+    FixedRandom r({99});
+    ASSERT_TRUE(battle.GunBombBattleObject(&gun, &attacker.model.m_stdvTowers[0].m_stdvGuns[0]));
+    EXPECT_EQ(battle.m_stdvShotResults.back(), SHOT_MISSED);
+    EXPECT_NE(Log().find("2000000000 shots cut to 1000 : Attacker"), std::string::npos);
+}
+
 TEST_F(BattleSystemTest, AGunWithoutAFrameIsNotTried) {
     Engage();
     AnimatedGunFrame none;
