@@ -146,6 +146,28 @@ bool CDX9KelBattleSystem::InitArtillery() {
     return g_DataIO.LoadArtillery(path.c_str(), &m_stdvArtillery);
 }
 
+void CDX9KelBattleSystem::SetMapLists(const MapLists& lists) {
+    m_MapLists = lists;
+    m_iState = BATTLE_SYSTEM_IDLE;
+    m_stdvHitCandidates.clear();
+    m_stdvShotResults.clear();
+    m_stdvSinking.clear();
+    m_pAttackerScene = nullptr;
+    m_pAttacker = nullptr;
+    m_pAttackerModel = nullptr;
+    m_pTargetScene = nullptr;
+    m_pTarget = nullptr;
+    m_pCurrentPart = nullptr;
+    m_pCurrentEntry = nullptr;
+    m_iGunGroup = -1;
+    m_iGunIndex = -1;
+    m_iAttackTurnStep = -1;
+    m_iRoundIndex1 = -1;
+    m_iRoundIndex2 = -1;
+    m_fTurnSign = 0.0f;
+    m_fRecoil = 0.0f;
+}
+
 // ---- rules ----
 
 bool CDX9KelBattleSystem::IsAngleInZone(PartRect* zone, float angle) {

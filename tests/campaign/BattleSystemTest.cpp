@@ -649,17 +649,17 @@ TEST_F(BattleSystemTest, OneGunPerFrameThenTheTowerTurnsFiresAndTurnsBack) {
 
 TEST_F(BattleSystemTest, TheEndOfTheRoundPutsAnAttackCutShortBack) {
     FixedRandom r({0});
+    BattleGameObjectList side1{&attacker.object}, side2{&target.object};
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pGameObjects[0] = &side1;
+    lists.m_pGameObjects[1] = &side2;
+    battle.SetMapLists(lists);
     Engage();
     for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
     for (int frame = 0; frame < 8; ++frame) battle.ProcAttackTurn(10.0f);
     AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
     ASSERT_EQ(battle.m_iAttackTurnStep, 0);
     ASSERT_NE(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
-    BattleGameObjectList side1{&attacker.object}, side2{&target.object};
-    CDX9KelBattleSystem::MapLists lists;
-    lists.m_pGameObjects[0] = &side1;
-    lists.m_pGameObjects[1] = &side2;
-    battle.SetMapLists(lists);
     ASSERT_TRUE(battle.BeginCalcRoundResult());
     EXPECT_EQ(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
     EXPECT_EQ(battle.m_iAttackTurnStep, -1);
@@ -1045,6 +1045,14 @@ TEST_F(BattleSystemTest, TheRoundStepsOneUnitPerFrameThroughBothSides) {
     ASSERT_TRUE(battle.BeginCalcRoundResult());
     for (int frame = 0; frame < 100 && battle.m_iState != BATTLE_SYSTEM_IDLE; ++frame) battle.ProcRoundResult();
     EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&b1.scene}));
+    // The next map's lists come with nothing of this map left over, even in
+    // the middle of a round.
+    ASSERT_TRUE(battle.BeginCalcRoundResult());
+    battle.ProcRoundResult();
+    battle.SetMapLists(lists);
+    EXPECT_TRUE(battle.m_stdvSinking.empty());
+    EXPECT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
+    EXPECT_EQ(battle.m_iRoundIndex1, -1);
 }
 
 // ---- effects ----
