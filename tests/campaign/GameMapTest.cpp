@@ -8,6 +8,7 @@
 #include "campaign/CDX9KelGameMap.h"
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/render/CDX9KelBaseCamera.h"
@@ -758,4 +759,50 @@ TEST_F(GameMapTest, ThePhysicalManagerAnswersTheRouteFindersQueries) {
     ASSERT_EQ(markers.size(), path->m_WayPoints.size() - 1);
     EXPECT_EQ(markers[0], &path->m_WayPoints[1].m_mPlacement);
     g_SeaPathGenerator.ClearPaths();
+}
+
+TEST_F(GameMapTest, ASaveOfAnotherMapBuildsTheSceneryAndLeavesOutUnitsThatCannotBeBuilt) {
+    Start();
+    GameMapSaveData save;
+    std::strcpy(save.m_szMapName, "demo_cape.map");
+    save.m_uRound = 3;
+    auto unit = [](const char* name, const char* side, const char* model, const char* description) {
+        GameMapSavedObject saved;
+        saved.m_pObject = std::make_unique<GameObjectRecord>();
+        MapUnitRecord& u = saved.m_pObject->m_Unit;
+        SetRecordText(u.m_szName, name);
+        SetRecordText(u.m_szSide, side);
+        SetRecordText(u.m_szModel1, model);
+        SetRecordText(u.m_szEffect1, "c2model.fx");
+        SetRecordText(u.m_szDescriptionFile, description);
+        EXPECT_TRUE(g_DataIO.LoadGameObjectXML((Platform::ProgramFolder() + "Data/Parameters/" + description).c_str(),
+                                               saved.m_pObject.get(), g_BattleSystem.m_stdvArtillery));
+        D3DXMatrixTranslation(&saved.m_mWorld, 0.0f, 0.0f, -250.0f);
+        return saved;
+    };
+    save.m_Side1.push_back(unit("Keeper", "SIDE1", "c2monitor.x", "ship_a.xml"));
+    save.m_Side1.push_back(unit("Wreck", "SIDE1", "nothere.x", "ship_a.xml"));
+    save.m_Side1.push_back(unit("Second", "SIDE1", "c2corvette.x", "ship_b.xml"));
+    save.m_Side2.push_back(unit("Enemy", "SIDE2", "c2monitor.x", "ship_a.xml"));
+    save.m_NoSide.push_back(unit("Floating_Mine", "UNSIDE", "c2mine.x", "mine.xml"));
+    MapColumnRecord column;
+    column.m_stdvShipNames = {"Wreck", "Keeper", "Second"};
+    save.m_Side1Columns.push_back(column);
+
+    ASSERT_TRUE(map().LoadFromSave(&save, true)) << Log();
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadFromSave() : unit left out : Wreck\n"), std::string::npos);
+    EXPECT_STREQ(map().m_szMapTitle, "The Cape");
+    EXPECT_NE(map().m_pWater, nullptr);
+    EXPECT_GE(map().m_iGlobalMapImage, 0);
+    EXPECT_EQ(map().m_Turn.m_uRound, 3u);
+    EXPECT_EQ(Names(map().Side(1).m_GameObjects), (std::vector<std::string>{"Keeper", "Second"}));
+    EXPECT_EQ(map().Side(1).m_SceneObjects.size(), 2u);
+    EXPECT_EQ(map().Side(1).m_AnimatedModels.size(), 2u);
+    EXPECT_EQ(Names(map().m_NoSideGameObjects), (std::vector<std::string>{"Floating_Mine"}));
+    // The record of the unit left out stays with the save.
+    EXPECT_TRUE(save.m_Side1[1].m_pObject);
+    ASSERT_EQ(map().Side(1).m_Columns.size(), 1u);
+    EXPECT_EQ(ColumnShips(map().Side(1).m_Columns[0]), (std::vector<std::string>{"Keeper", "Second"}));
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 2u);
+    EXPECT_EQ(Vorna2::GetPhysicalManager(&scene)->m_Objects.size(), 3u);
 }
