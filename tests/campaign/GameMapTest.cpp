@@ -379,10 +379,11 @@ TEST_F(GameMapTest, ColumnsKeepTheShipsTheyFindOfTheirFirstSide) {
                     {"A2", "SIDE1", "", ""},
                     {"A3", "SIDE1", "c2corvette.x", "ship_b.xml"},
                     {"B1", "SIDE2", "", ""},
-                    {"B2", "SIDE2", "", ""}},
+                    {"B2", "SIDE2", "", ""},
+                    {"Fort", "SIDE2", "c2fort.x", "fort.xml"}},
                    {{0.0f, {"Ghost", "A1"}},
                     {3.0f, {"Ghost", "Phantom"}},
-                    {2.0f, {"B1", "A2", "B2"}},
+                    {2.0f, {"B1", "A2", "Fort", "B2"}},
                     {0.0f, {"A3", "A1"}},
                     {5.0f, {}}}));
     ASSERT_TRUE(map().LoadMap("test.map")) << Log();
@@ -391,6 +392,8 @@ TEST_F(GameMapTest, ColumnsKeepTheShipsTheyFindOfTheirFirstSide) {
     EXPECT_NE(log.find("Warning : CDX9KelGameMap::CreateColumn : not found column ship : Phantom\n"), std::string::npos);
     EXPECT_NE(log.find("Error : CDX9KelGameMap::CreateColumn : ships column consists of the different sides\n"),
               std::string::npos);
+    // A fort named in a column stays where it is.
+    EXPECT_NE(log.find("Warning : CDX9KelGameMap::CreateColumn : unit cannot move : Fort\n"), std::string::npos);
     ASSERT_EQ(map().Side(1).m_Columns.size(), 2u);
     ASSERT_EQ(map().Side(2).m_Columns.size(), 1u);
     EXPECT_EQ(ColumnShips(map().Side(1).m_Columns[0]), (std::vector<std::string>{"A1"}));
