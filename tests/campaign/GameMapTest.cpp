@@ -71,7 +71,7 @@ struct MapBytes {
         return *this;
     }
     MapBytes& Header() {
-        Text("Test Sound");
+        Text("Test Narrows");
         for (float f : {-200.f, -50.f, -200.f, 200.f, 100.f, 200.f, -150.f, 0.f, -150.f, 150.f, 0.f, 150.f}) F32(f);
         Text("c2sky.png").F32(900).F32(150).F32(0.5f).F32(0.4f).F32(0.3f).F32(0.2f);
         return Text("c2water.png").F32(1.5f).F32(0.1f).F32(0.2f).F32(0.3f);
