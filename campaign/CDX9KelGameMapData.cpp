@@ -207,11 +207,11 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
     };
     CDX9KelBattleSystem& battle = g_BattleSystem;
     const FileEntry kParticleFiles[] = {{"PipeSmoke", &m_szPipeSmokeFile},
-                                        {"Shot", &battle.m_szShotParticles},
-                                        {"Splash", &battle.m_szSplashParticles},
-                                        {"Explosion", &battle.m_szExplosionParticles},
-                                        {"Ram", &battle.m_szRamParticles},
-                                        {"Fire", &battle.m_szFireParticles}};
+                                        {"Shot", &battle.m_szEffects[BATTLE_PS_SHOT]},
+                                        {"Splash", &battle.m_szEffects[BATTLE_PS_SPLASH]},
+                                        {"Explosion", &battle.m_szEffects[BATTLE_PS_EXPLOSION]},
+                                        {"Ram", &battle.m_szEffects[BATTLE_PS_RAM]},
+                                        {"Fire", &battle.m_szEffects[BATTLE_PS_FIRE]}};
     Vorna2::CDXParticleSystemManager* psManager = Vorna2::GetParticleSystemManager(m_pScene);
     for (const FileEntry& f : kParticleFiles) {
         if (!particles->FirstChildElement(f.element)) continue;
@@ -227,11 +227,11 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
 
     const TiXmlElement* sounds = main->FirstChildElement("Sounds");
     if (!sounds) return missing("Sounds");
-    battle.m_szShotSound = ChildText(sounds, "Shot", 259);
-    battle.m_szSplashSound = ChildText(sounds, "Splash", 259);
-    battle.m_szExplosionSound = ChildText(sounds, "Explosion", 259);
-    battle.m_szRamSound = ChildText(sounds, "Ram", 259);
-    battle.m_szFireSound = ChildText(sounds, "Fire", 259);
+    battle.m_szEffects[BATTLE_SOUND_SHOT] = ChildText(sounds, "Shot", 259);
+    battle.m_szEffects[BATTLE_SOUND_SPLASH] = ChildText(sounds, "Splash", 259);
+    battle.m_szEffects[BATTLE_SOUND_EXPLOSION] = ChildText(sounds, "Explosion", 259);
+    battle.m_szEffects[BATTLE_SOUND_RAM] = ChildText(sounds, "Ram", 259);
+    battle.m_szEffects[BATTLE_SOUND_FIRE] = ChildText(sounds, "Fire", 259);
     m_szSoundFileShipStop = ChildText(sounds, "ShipStop", 259);
     m_szSoundFileShipMove = ChildText(sounds, "ShipMove", 259);
     m_szSoundFileSea = ChildText(sounds, "Sea", 259);
@@ -251,7 +251,7 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
     const LoopEntry kLoops[] = {
         {&m_szSoundFileShipStop, &m_sSoundIDShipStop, 50.0f, 80.0f, "m_sSoundIDShipStop"},
         {&m_szSoundFileShipMove, &m_sSoundIDShipMove, 20.0f, 80.0f, "m_sSoundIDShipMove"},
-        {&battle.m_szFireSound, &m_sSoundIDFire, 20.0f, 40.0f, "m_sSoundIDFire"},
+        {&battle.m_szEffects[BATTLE_SOUND_FIRE], &m_sSoundIDFire, 20.0f, 40.0f, "m_sSoundIDFire"},
         {&m_szSoundFileSea, &m_sSoundIDSea, 10.0f, 50.0f, "m_cSoundFileSea"},
     };
     for (const LoopEntry& l : kLoops) {
