@@ -28,63 +28,6 @@ constexpr D3DCOLOR kGreen = 0xff50dc78;
 constexpr D3DCOLOR kGrey = 0xff969696;
 constexpr D3DCOLOR kPink = 0xffff3c5a;
 
-const char* const kSetMapScreen = "Error : CDX9KelGameMap::SetMapScreen : ";
-
-const char* TypeText(int type) {
-    switch (type) {
-    case Vorna2::GUI_CONTROL_TYPE_SCROLLBAR: return " is not GUI_CONTROL_TYPE_SCROLLBAR\n";
-    case Vorna2::GUI_CONTROL_TYPE_STATEBAR: return " is not GUI_CONTROL_TYPE_STATEBAR\n";
-    case Vorna2::GUI_CONTROL_TYPE_BUTTON: return " is not GUI_CONTROL_TYPE_BUTTON\n";
-    case Vorna2::GUI_CONTROL_TYPE_TEXT: return " is not GUI_CONTROL_TYPE_TEXT\n";
-    case Vorna2::GUI_CONTROL_TYPE_RADIOLIST: return " is not GUI_CONTROL_TYPE_RADIOLIST\n";
-    case Vorna2::GUI_CONTROL_TYPE_IMAGE: return " is not GUI_CONTROL_TYPE_IMAGE\n";
-    case Vorna2::GUI_CONTROL_TYPE_LISTBOX: return " is not GUI_CONTROL_TYPE_LISTBOX\n";
-    case Vorna2::GUI_CONTROL_TYPE_EDITBOX: return " is not GUI_CONTROL_TYPE_EDITBOX\n";
-    default: return " is not of the expected type\n";
-    }
-}
-
-// Walks a dialog's controls in file order (parts of other controls skipped),
-// a leading image taken as the background; each Take checks the next
-// control's type and logs the dialog's own texts when the list ends or the
-// type differs.
-class ControlWalk {
-public:
-    ControlWalk(Vorna2::CDX9KelGUIDialog* dialog, const char* endedText, const char* typeText, bool skipBackground)
-        : m_pDialog(dialog), m_endedText(endedText), m_typeText(typeText) {
-        m_index = dialog->GetNextControl(-1);
-        if (skipBackground && Current() && Current()->m_iType == Vorna2::GUI_CONTROL_TYPE_IMAGE)
-            m_index = dialog->GetNextControl(m_index);
-    }
-    template <class T>
-    T* Take(int type) {
-        Vorna2::CDX9KelGUIControl* c = Current();
-        if (!c) {
-            g_Log.Write(-1, "%s%s%i%s", kSetMapScreen, m_endedText, m_taken, "\n");
-            return nullptr;
-        }
-        if (c->m_iType != type) {
-            g_Log.Write(-1, "%s%s%i%s", kSetMapScreen, m_typeText, m_taken, TypeText(type));
-            return nullptr;
-        }
-        m_index = m_pDialog->GetNextControl(m_index);
-        ++m_taken;
-        return static_cast<T*>(c);
-    }
-
-private:
-    Vorna2::CDX9KelGUIControl* Current() const {
-        return m_index >= 0 && static_cast<std::size_t>(m_index) < m_pDialog->m_Controls.size()
-                   ? m_pDialog->m_Controls[static_cast<std::size_t>(m_index)].get()
-                   : nullptr;
-    }
-    Vorna2::CDX9KelGUIDialog* m_pDialog;
-    const char* m_endedText;
-    const char* m_typeText;
-    int m_index = -1;
-    int m_taken = 0;
-};
-
 } // namespace
 
 void CDX9KelGameMap::GetIconRectPercent(int i, float* left, float* top, float* right, float* bottom) {
@@ -97,83 +40,21 @@ void CDX9KelGameMap::GetIconRectPercent(int i, float* left, float* top, float* r
 
 bool CDX9KelGameMap::SetMapScreen(Vorna2::CDX9KelCIIScreen* screen) {
     if (!screen) return false;
-    g_Log.Write(7, "CDX9KelGameMap::SetMapScreen\n");
     m_pMapScreen = screen;
-    const auto& entries = screen->GetEntries();
-    if (entries.empty()) {
-        g_Log.Write(-1, "Error : CDX9KelGameMap::SetMapScreen : Map Screen is not loaded\n");
-        return false;
-    }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string& name = entries[i]->name;
-        Vorna2::CDX9KelGUIDialog* dialog = screen->GetDialog(static_cast<int>(i));
-        if (name == "Icons") {
-            m_pIconsDlg = dialog;
-            m_pIconsRadioList = nullptr;
-            if (!dialog) {
-                g_Log.Write(-1, "%sMap Screen Icons Dialog is not loaded\n", kSetMapScreen);
-                return false;
-            }
-            ControlWalk walk(dialog, "Icons Dialog ended on Control :", "Icons Dialog Control ", true);
-            m_pIconsRadioList = walk.Take<Vorna2::CDX9KelGUIRadioList>(Vorna2::GUI_CONTROL_TYPE_RADIOLIST);
-            if (!m_pIconsRadioList) {
-                m_pIconsDlg = nullptr;
-                return false;
-            }
-        } else if (name == "IconsFlags") {
-            m_pIconsFlagsDlg = dialog;
-            for (Vorna2::CDX9KelGUIImage*& flag : m_pIconFlags) flag = nullptr;
-            if (!dialog) {
-                g_Log.Write(-1, "%sMap Screen Flags Icons Dialog is not loaded\n", kSetMapScreen);
-                return false;
-            }
-            // Fewer than ten controls: refused without a line.
-            int count = 0;
-            for (int c = dialog->GetNextControl(-1); c >= 0; c = dialog->GetNextControl(c)) ++count;
-            if (count < kMaxIcons) {
-                m_pIconsFlagsDlg = nullptr;
-                return false;
-            }
-            ControlWalk walk(dialog, "Flags Icons Dialog ended on Control :", "Flags Icons Dialog Control ", false);
-            for (Vorna2::CDX9KelGUIImage*& flag : m_pIconFlags) {
-                flag = walk.Take<Vorna2::CDX9KelGUIImage>(Vorna2::GUI_CONTROL_TYPE_IMAGE);
-                if (!flag) {
-                    m_pIconsFlagsDlg = nullptr;
-                    return false;
-                }
-            }
-        } else if (name == "MapControl") {
-            m_pMapControlDlg = dialog;
-            m_pTurnText = nullptr;
-            if (!dialog) {
-                g_Log.Write(-1, "%sMap Screen Control Dialog is not loaded\n", kSetMapScreen);
-                return false;
-            }
-            ControlWalk walk(dialog, "Map Control Dialog ended on Control :", "Map Control Dialog Control ", true);
-            m_pTurnText = walk.Take<Vorna2::CDX9KelGUIText>(Vorna2::GUI_CONTROL_TYPE_TEXT);
-            Vorna2::CDX9KelGUIButton* endTurn =
-                m_pTurnText ? walk.Take<Vorna2::CDX9KelGUIButton>(Vorna2::GUI_CONTROL_TYPE_BUTTON) : nullptr;
-            Vorna2::CDX9KelGUIButton* globalMap =
-                endTurn ? walk.Take<Vorna2::CDX9KelGUIButton>(Vorna2::GUI_CONTROL_TYPE_BUTTON) : nullptr;
-            Vorna2::CDX9KelGUIButton* menu =
-                globalMap ? walk.Take<Vorna2::CDX9KelGUIButton>(Vorna2::GUI_CONTROL_TYPE_BUTTON) : nullptr;
-            if (!menu) {
-                m_pMapControlDlg = nullptr;
-                m_pTurnText = nullptr;
-                return false;
-            }
-            m_pEndTurnButton = endTurn;
-            m_pGlobalMapButton = globalMap;
-            m_pMenuButton = menu;
-        } else if (name == "GlobalMap") {
-            m_pGlobalMapDlg = dialog;
-            if (!dialog) {
-                g_Log.Write(-1, "%sMap Screen Global Map Dialog is not loaded\n", kSetMapScreen);
-                return false;
-            }
-        }
-    }
-    return true;
+    Vorna2::CDX9KelGUIManager* gui = screen->m_pManager ? screen->m_pManager->m_pGUIManager : nullptr;
+    const bool bound = m_MapScreen.Bind(screen, gui);
+    // The loading's own view of the dialogs it fills.
+    m_pIconsDlg = m_MapScreen.m_Icons.m_pDialog;
+    m_pIconsRadioList = m_MapScreen.m_pIconList;
+    m_pIconsFlagsDlg = m_MapScreen.m_IconsFlags.m_pDialog;
+    for (int i = 0; i < kMaxIcons; ++i) m_pIconFlags[i] = m_MapScreen.m_pIconFlags[i];
+    m_pMapControlDlg = m_MapScreen.m_MapControl.m_pDialog;
+    m_pTurnText = m_MapScreen.m_pTurnText;
+    m_pEndTurnButton = m_MapScreen.m_pEndTurn;
+    m_pGlobalMapButton = m_MapScreen.m_pGlobalMapButton;
+    m_pMenuButton = m_MapScreen.m_pMenuButton;
+    m_pGlobalMapDlg = m_MapScreen.m_GlobalMap.m_pDialog;
+    return bound;
 }
 
 void CDX9KelGameMap::SetMapControlDlgData() {
