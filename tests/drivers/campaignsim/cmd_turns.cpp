@@ -50,6 +50,7 @@
 #include "engine2/ui/gui/CDX9KelGUIDialog.h"
 #include "engine2/ui/gui/CDX9KelGUIRadioList.h"
 #include "engine2/ui/gui/CDX9KelGUIScrollBar.h"
+#include "engine2/world/physics/CDX9KelPhysicalManager.h"
 #include "engine2/world/physics/PhysicsSceneSlot.h"
 #include "platform/os/Paths.h"
 #include "platform/window/Window.h"
@@ -197,17 +198,37 @@ public:
 
 private:
     CDX9KelGameMap& Map() { return m_pMapScene->m_map; }
+    // "side.index" of a column in its side's list, "-" for none.
+    std::string ColumnName(const GameColumnRecord* column) {
+        if (column == nullptr) return "-";
+        for (int s = 1; s <= 2; ++s) {
+            const std::vector<GameColumnRecord*>& list = Map().Side(s).m_Columns;
+            for (std::size_t i = 0; i < list.size(); ++i)
+                if (list[i] == column) return std::to_string(s) + "." + std::to_string(i);
+        }
+        return "?";
+    }
     bool MapEnded() { return Map().m_MapScreen.IsVisible(Map().m_MapScreen.m_MissionEnd); }
 
+    // A click holds the button down for a few frames, as a hand does: the
+    // map's repeat gates may need a frame to open.
+    static constexpr int kClickFrames = 4;
     void Press(Vorna2::CDX9KelGUIButton* b) {
         if (b == nullptr || !b->m_bVisible) return;
+        m_pHeld = b;
+        m_iHeldFrames = kClickFrames - 1;
         b->m_iState = Vorna2::ButtonPressed;
-        m_Pressed.push_back(b);
     }
+    // Before the map's frame: the held button is down; after the click it
+    // comes up again.
     void ReleaseButtons() {
-        for (Vorna2::CDX9KelGUIButton* b : m_Pressed)
-            if (b->m_iState == Vorna2::ButtonPressed) b->m_iState = Vorna2::ButtonNormal;
-        m_Pressed.clear();
+        if (m_pHeld == nullptr) return;
+        if (m_iHeldFrames-- > 0 && m_pHeld->m_bVisible) {
+            m_pHeld->m_iState = Vorna2::ButtonPressed;
+            return;
+        }
+        if (m_pHeld->m_iState == Vorna2::ButtonPressed) m_pHeld->m_iState = Vorna2::ButtonNormal;
+        m_pHeld = nullptr;
     }
 
     // The player's side can take the next order: nothing moves, no
@@ -232,10 +253,13 @@ private:
     // wants the moves finished first.
     void EndTurn() {
         CDX9KelGameMap& map = Map();
-        if (map.m_MapScreen.IsVisible(map.m_MapScreen.m_FinishMov)) {
+        // A press that did not end the turn: the map asked for the moves
+        // to be finished (its notice may have gone again by now).
+        if (m_bEndPressed || map.m_MapScreen.IsVisible(map.m_MapScreen.m_FinishMov)) {
             Hold();
             map.m_MapScreen.Hide(map.m_MapScreen.m_FinishMov);
         }
+        m_bEndPressed = true;
         Press(map.m_MapScreen.m_pEndTurn);
     }
 
@@ -324,6 +348,7 @@ private:
 
     void PhaseChanged(int from) {
         CDX9KelGameMap& map = Map();
+        m_bEndPressed = false;
         const int to = map.m_Turn.m_iGlobalState;
         if (to == GAME_MAP_GLOBAL_STATE_PLAYER && from == GAME_MAP_GLOBAL_STATE_ROUND_RESULT) {
             std::printf("turn %u done frame %d side1 %zu side2 %zu player orders %d ai orders %d\n",
@@ -388,11 +413,15 @@ private:
                             for (const GunRecord& g : p.m_stdvGuns) ++guns, ready += g.m_bReady != 0;
                         }
                 const Vorna2::CDX9KelFloatRecord* fr = map.PhysicsRecordOf(side.m_SceneObjects[i]);
+                const GameColumnRecord* c = r->m_pColumn;
                 std::snprintf(line, sizeof line,
-                              "unit side %d \"%s\" at %.2f %.2f sailed %.2f damage %.2f condition %d guns ready %d/%d %s%s\n",
+                              "unit side %d \"%s\" at %.2f %.2f sailed %.2f damage %.2f condition %d guns ready %d/%d "
+                              "column %s ships %zu speed %.3f used %.1f %s%s\n",
                               s, r->m_Unit.m_szName, double(w._41), double(w._43), double(sailed), double(damage),
                               r->m_pBattleData ? CDX9KelBattleSystem::GetConditionPercent(r->m_pBattleData.get()) : 100,
-                              ready, guns, r->m_pBattleData && r->m_pBattleData->m_bAlive == 0 ? "lost" : "afloat",
+                              ready, guns, ColumnName(c).c_str(), c ? c->m_Ships.size() : 0u,
+                              double(c ? c->m_fCurrentSpeed : 0.0f), double(c ? c->m_fTimeUsed : 0.0f),
+                              r->m_pBattleData && r->m_pBattleData->m_bAlive == 0 ? "lost" : "afloat",
                               fr != nullptr && fr->m_bActive == 0 ? " stranded" : "");
                 out += line;
             }
@@ -403,8 +432,9 @@ private:
                 out += line;
             }
         }
-        std::snprintf(line, sizeof line, "losses player %d ai %d mines %zu\n", map.m_iPlayerLoss, map.m_iAILoss,
-                      map.m_NoSideGameObjects.size());
+        Vorna2::CDX9KelPhysicalManager* physics = Vorna2::GetPhysicalManager(m_pMapScene);
+        std::snprintf(line, sizeof line, "losses player %d ai %d mines %zu contacts %zu\n", map.m_iPlayerLoss,
+                      map.m_iAILoss, map.m_NoSideGameObjects.size(), physics ? physics->m_Contacts.size() : 0u);
         out += line;
         std::fputs(out.c_str(), stdout);
         std::printf("state hash %016llx\n", static_cast<unsigned long long>(CampaignSim::Hash64(out)));
@@ -417,7 +447,9 @@ private:
     bool m_bAIvsAI;
     int m_iRounds;
     CDX9KelAISystem m_PlayerAI;
-    std::vector<Vorna2::CDX9KelGUIButton*> m_Pressed;
+    Vorna2::CDX9KelGUIButton* m_pHeld = nullptr;
+    int m_iHeldFrames = 0;
+    bool m_bEndPressed = false;
     std::map<std::string, UnitStart> m_Starts;
     std::vector<std::string> m_Autosaves;
     std::size_t m_iNext = 0;
