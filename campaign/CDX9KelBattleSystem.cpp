@@ -128,35 +128,6 @@ bool CDX9KelBattleSystem::InitArtillery() {
     return g_DataIO.LoadArtillery(path.c_str(), &m_stdvArtillery);
 }
 
-void CDX9KelBattleSystem::SetSideLists(BattleGameObjectList* side1Objects, BattleSceneObjectList* side1SceneObjects,
-                                       BattleAnimatedModelList* side1Models, BattleGameObjectList* side2Objects,
-                                       BattleSceneObjectList* side2SceneObjects,
-                                       BattleAnimatedModelList* side2Models) {
-    m_pSide1Objects = side1Objects;
-    m_pSide1SceneObjects = side1SceneObjects;
-    m_pSide1Models = side1Models;
-    m_pSide2Objects = side2Objects;
-    m_pSide2SceneObjects = side2SceneObjects;
-    m_pSide2Models = side2Models;
-}
-
-void CDX9KelBattleSystem::SetSceneServices(Vorna2::CDXParticleSystemManager* particles, IDirect3DDevice9* device) {
-    m_pParticleSystemManager = particles;
-    m_pDevice = device;
-}
-
-bool CDX9KelBattleSystem::SetEffectName(int effect, const char* name) {
-    if (effect < 0 || effect >= BATTLE_EFFECT_COUNT) return false;
-    std::string text = name ? name : "";
-    if (text.size() > 259) text.resize(259);
-    m_szEffects[effect] = text;
-    return true;
-}
-
-const char* CDX9KelBattleSystem::GetEffectName(int effect) const {
-    return effect >= 0 && effect < BATTLE_EFFECT_COUNT ? m_szEffects[effect].c_str() : "";
-}
-
 // ---- rules ----
 
 bool CDX9KelBattleSystem::IsAngleInZone(PartRect* zone, float angle) {
@@ -618,18 +589,20 @@ void CDX9KelBattleSystem::ProcAttackTurn(float frameTime) {
         }
         return;
     }
-    default: {
+    default:
         m_iState = BATTLE_SYSTEM_IDLE;
-        m_iAttackTurnStep = -1;
-        if (m_pCurrentEntry) {
-            // Frames the model lacks stay null and are left alone.
-            if (m_pCurrentEntry->m_pFrame) m_pCurrentEntry->m_pFrame->m_mLocal = m_pCurrentEntry->m_mInitial;
-            for (AnimatedGunFrame& g : m_pCurrentEntry->m_stdvGuns)
-                if (g.m_pFrame) g.m_pFrame->m_mLocal = g.m_mInitial;
-        }
+        RestoreEntry();
         return;
     }
-    }
+}
+
+void CDX9KelBattleSystem::RestoreEntry() {
+    m_iAttackTurnStep = -1;
+    if (!m_pCurrentEntry) return;
+    // Frames the model lacks stay null and are left alone.
+    if (m_pCurrentEntry->m_pFrame) m_pCurrentEntry->m_pFrame->m_mLocal = m_pCurrentEntry->m_mInitial;
+    for (AnimatedGunFrame& g : m_pCurrentEntry->m_stdvGuns)
+        if (g.m_pFrame) g.m_pFrame->m_mLocal = g.m_mInitial;
 }
 
 bool CDX9KelBattleSystem::PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame, float frameTime) {
@@ -645,18 +618,18 @@ bool CDX9KelBattleSystem::PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame
         D3DXVECTOR3 axis = Row(frame->m_mLocal, 2);
         if (D3DXVec3Length(&axis) > 0.0f) D3DXVec3Normalize(&axis, &axis);
         m_vRecoilAxis = axis;
-        if (m_pParticleSystemManager && m_pAttackerScene) {
+        if (m_MapLists.m_pParticles && m_pAttackerScene) {
             const D3DXMATRIX world = FrameWorld(frame, m_pAttackerScene->m_mWorld);
             D3DXVECTOR3 forward = -Row(world, 2);
             if (D3DXVec3Length(&forward) > 0.0f) D3DXVec3Normalize(&forward, &forward);
             const D3DXVECTOR3 muzzle = Row(world, 3) + forward * barrel;
-            if (Vorna2::CDXParticleSystemParams* params = m_pParticleSystemManager->LoadPSParamsFromFile(
-                    m_szEffects[BATTLE_PS_SHOT].c_str(), m_pDevice))
+            if (Vorna2::CDXParticleSystemParams* params = m_MapLists.m_pParticles->LoadPSParamsFromFile(
+                    m_szShotParticles.c_str(), m_MapLists.m_pDevice))
                 params->vVelocity = forward * 3.0f;
             D3DXMATRIX at;
             D3DXMatrixTranslation(&at, muzzle.x, muzzle.y, muzzle.z);
-            m_pParticleSystemManager->CreateStandalonePS(m_pDevice, m_szEffects[BATTLE_PS_SHOT].c_str(), &at, nullptr);
-            PlaySound(BATTLE_SOUND_SHOT, muzzle, 40.0f, 80.0f);
+            m_MapLists.m_pParticles->CreateStandalonePS(m_MapLists.m_pDevice, m_szShotParticles.c_str(), &at, nullptr);
+            PlaySound(m_szShotSound, muzzle, 40.0f, 80.0f);
         }
         return false;
     }
@@ -690,19 +663,19 @@ bool CDX9KelBattleSystem::PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame
     }
 }
 
-void CDX9KelBattleSystem::PlaySound(int effect, const D3DXVECTOR3& position, float referenceDistance,
+void CDX9KelBattleSystem::PlaySound(const std::string& file, const D3DXVECTOR3& position, float referenceDistance,
                                     float maxDistance) {
     Vorna2::COALSoundManager& sound = Vorna2::g_SoundManager;
-    if (!sound.IsOpen() || sound.GetEffectsVolume() == 0.0f || m_szEffects[effect].empty()) return;
+    if (!sound.IsOpen() || sound.GetEffectsVolume() == 0.0f || file.empty()) return;
     D3DXMATRIX at;
     D3DXMatrixTranslation(&at, position.x, position.y, position.z);
-    const int id = sound.CreateSound(m_szEffects[effect].c_str(), Vorna2::SOUND_TYPE_ONCE, nullptr, &at,
+    const int id = sound.CreateSound(file.c_str(), Vorna2::SOUND_TYPE_ONCE, nullptr, &at,
                                      referenceDistance, maxDistance);
     if (id >= 0) sound.PlaySound(id);
 }
 
 void CDX9KelBattleSystem::PlaySplash() {
-    if (!m_pParticleSystemManager || !m_pAttackerScene || !m_pTargetScene) return;
+    if (!m_MapLists.m_pParticles || !m_pAttackerScene || !m_pTargetScene) return;
     const D3DXVECTOR3 target = Row(m_pTargetScene->m_mWorld, 3);
     D3DXVECTOR3 dir = target - Row(m_pAttackerScene->m_mWorld, 3);
     dir.y = 0.0f;
@@ -713,12 +686,12 @@ void CDX9KelBattleSystem::PlaySplash() {
     const D3DXVECTOR3 at = target + dir * along + scatter * spread;
     D3DXMATRIX m;
     D3DXMatrixTranslation(&m, at.x, at.y, at.z);
-    m_pParticleSystemManager->CreateStandalonePS(m_pDevice, m_szEffects[BATTLE_PS_SPLASH].c_str(), &m, nullptr);
-    PlaySound(BATTLE_SOUND_SPLASH, at, 60.0f, 25.0f);
+    m_MapLists.m_pParticles->CreateStandalonePS(m_MapLists.m_pDevice, m_szSplashParticles.c_str(), &m, nullptr);
+    PlaySound(m_szSplashSound, at, 60.0f, 25.0f);
 }
 
 void CDX9KelBattleSystem::PlayExplosion() {
-    if (!m_pParticleSystemManager || !m_pAttackerScene || !m_pTargetScene) return;
+    if (!m_MapLists.m_pParticles || !m_pAttackerScene || !m_pTargetScene) return;
     const D3DXVECTOR3 target = Row(m_pTargetScene->m_mWorld, 3);
     D3DXVECTOR3 dir = Row(m_pAttackerScene->m_mWorld, 3) - target;
     dir.y = 0.0f;
@@ -728,15 +701,24 @@ void CDX9KelBattleSystem::PlayExplosion() {
     at.y += 0.1f;
     D3DXMATRIX m;
     D3DXMatrixTranslation(&m, at.x, at.y, at.z);
-    m_pParticleSystemManager->CreateStandalonePS(m_pDevice, m_szEffects[BATTLE_PS_EXPLOSION].c_str(), &m, nullptr);
-    PlaySound(BATTLE_SOUND_EXPLOSION, at, 80.0f, 40.0f);
+    m_MapLists.m_pParticles->CreateStandalonePS(m_MapLists.m_pDevice, m_szExplosionParticles.c_str(), &m, nullptr);
+    PlaySound(m_szExplosionSound, at, 80.0f, 40.0f);
 }
 
 // ---- round result ----
 
 bool CDX9KelBattleSystem::BeginCalcRoundResult() {
-    if (!m_pSide1Objects || !m_pSide2Objects) return false;
+    if (!m_MapLists.m_pGameObjects[0] || !m_MapLists.m_pGameObjects[1]) return false;
     g_Log.Write(LOG_INFO, "_________________________CDX9KelBattleSystem::BeginCalcRoundResult()\n");
+    // An attack cut short by the end of the round puts its frames back, so
+    // the next attack starts from the beginning with the model as it was.
+    if (m_iState == BATTLE_SYSTEM_BOMBARDMENT || m_iState == BATTLE_SYSTEM_ATTACK_TURN) {
+        RestoreEntry();
+        m_iGunGroup = -1;
+        m_iGunIndex = -1;
+        m_fTurnSign = 0.0f;
+        m_fRecoil = 0.0f;
+    }
     m_iRoundIndex1 = -1;
     m_iRoundIndex2 = -1;
     m_iState = BATTLE_SYSTEM_ROUND_RESULT_1;
@@ -749,9 +731,11 @@ bool CDX9KelBattleSystem::StepSides(bool (CDX9KelBattleSystem::*op)(GameObjectRe
         return list && i < static_cast<int>(list->size()) ? (*list)[i] : nullptr;
     };
     if (m_iRoundIndex1 < 0 && m_iRoundIndex2 < 0) m_iRoundIndex1 = 0;
+    const BattleGameObjectList* side1 = m_MapLists.m_pGameObjects[0];
+    const BattleGameObjectList* side2 = m_MapLists.m_pGameObjects[1];
     if (m_iRoundIndex1 >= 0) {
-        if (m_iRoundIndex1 < count(m_pSide1Objects)) {
-            (this->*op)((*m_pSide1Objects)[m_iRoundIndex1], sceneAt(m_pSide1SceneObjects, m_iRoundIndex1));
+        if (m_iRoundIndex1 < count(side1)) {
+            (this->*op)((*side1)[m_iRoundIndex1], sceneAt(m_MapLists.m_pSceneObjects[0], m_iRoundIndex1));
             ++m_iRoundIndex1;
             return false;
         }
@@ -760,11 +744,11 @@ bool CDX9KelBattleSystem::StepSides(bool (CDX9KelBattleSystem::*op)(GameObjectRe
         m_iRoundIndex2 = 0;
         return false;
     }
-    if (m_iRoundIndex2 < count(m_pSide2Objects)) {
-        (this->*op)((*m_pSide2Objects)[m_iRoundIndex2], sceneAt(m_pSide2SceneObjects, m_iRoundIndex2));
+    if (m_iRoundIndex2 < count(side2)) {
+        (this->*op)((*side2)[m_iRoundIndex2], sceneAt(m_MapLists.m_pSceneObjects[1], m_iRoundIndex2));
         ++m_iRoundIndex2;
     }
-    if (m_iRoundIndex2 >= count(m_pSide2Objects)) {
+    if (m_iRoundIndex2 >= count(side2)) {
         m_iRoundIndex1 = -1;
         m_iRoundIndex2 = -1;
         return true;
@@ -965,10 +949,11 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
     Trace("Sum Efficiency Factor : %f\n", efficiency);
     Trace("Sum Water Weight : %f\n", waterSum);
 
+    // Pumps given as nothing (or less) neither drain nor put out fires.
+    const float pumps = data.m_fPumps > 0.0f ? data.m_fPumps : 0.0f;
     if (canFlood) {
         Trace("SECOND PASS - drainage\n");
         Trace("Pomp : %f\n", data.m_fPumps);
-        const float pumps = data.m_fPumps > 0.0f ? data.m_fPumps : 0.0f;
         float drained = 0.0f;
         for (PartRecord& part : data.m_stdvDesignParts) {
             if (!(part.m_fWaterWeight > 0.0f)) continue;
@@ -989,7 +974,7 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
     Trace("THIRD PASS\n");
     auto suppress = [&](PartRecord& part) {
         if (part.m_fFireStrength > 0.0f) {
-            const float s = Ratio(part.m_fFireStrength, fireSum) * data.m_fPumps * 0.1f * efficiency;
+            const float s = Ratio(part.m_fFireStrength, fireSum) * pumps * 0.1f * efficiency;
             Trace("Suppression : %f\n", s);
             part.m_fFireStrength -= s;
             if (!(part.m_fFireStrength > 0.0f)) part.m_fFireStrength = 0.0f;
@@ -1024,7 +1009,11 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
                                                            &hullRecord) ||
         !hullRecord)
         return false;
-    const float halfBeam = (hullRecord->m_vBoxMax.x - hullRecord->m_vBoxMin.x) * 0.5f * kMetresPerUnit;
+    // The hull frame's mesh may hang below it: then its first child's box
+    // is the hull's, as for the physical manager.
+    const Vorna2::CDX9KelBoundsRecord* box =
+        hullFrame && hullFrame->pFrameFirstChild && hullRecord->m_pChild ? hullRecord->m_pChild : hullRecord;
+    const float halfBeam = (box->m_vBoxMax.x - box->m_vBoxMin.x) * 0.5f * kMetresPerUnit;
     Trace("FLOODING\n");
     waterSum = CalcFlooding(object, halfBeam);
     Trace("AFTER FLOODING\n");
@@ -1055,22 +1044,26 @@ bool CDX9KelBattleSystem::CalcObjectRoundData(GameObjectRecord* object, Vorna2::
 bool CDX9KelBattleSystem::UpdateObjectEffects(GameObjectRecord* object, Vorna2::CDX9KelSceneObject* sceneObject) {
     if (!object || !sceneObject || !object->m_pBattleData) return false;
     if (!object->m_pBattleData->m_bAlive && CanSink(object)) {
-        m_stdvSinking.push_back(sceneObject);
+        // A wreck still on the map at the next round is listed once.
+        if (std::find(m_stdvSinking.begin(), m_stdvSinking.end(), sceneObject) == m_stdvSinking.end())
+            m_stdvSinking.push_back(sceneObject);
         return true;
     }
-    if (!m_pParticleSystemManager) return true;
+    if (!m_MapLists.m_pParticles) return true;
     Vorna2::CDXParticleSystemList* list = sceneObject->m_pParticleSystems;
     if (!list) {
         int index = -1;
-        list = m_pParticleSystemManager->CreateList(&sceneObject->m_bVisible, &index);
+        list = m_MapLists.m_pParticles->CreateList(&sceneObject->m_bVisible, &index);
         sceneObject->m_pParticleSystems = list;
         if (!list) return true;
     }
-    const std::string& fireList = m_szEffects[BATTLE_PS_FIRE_LIST];
+    // Particle systems carry the file-name part of their INI file.
+    const std::string& fireFile = m_szFireParticles;
+    const std::string fireList = fireFile.substr(fireFile.find_last_of("\\/") + 1);
     for (int i = static_cast<int>(list->m_Systems.size()) - 1; i >= 0; --i) {
         const Vorna2::CDXParticleSystem* ps = list->m_Systems[i];
         if (ps && ps->m_pParams && fireList == ps->m_pParams->szFileName)
-            m_pParticleSystemManager->DeletePSFromList(list, i);
+            m_MapLists.m_pParticles->DeletePSFromList(list, i);
     }
     D3DXVECTOR3 offset(-1.0f, 0.1f, 1.0f);
     D3DXVec3Normalize(&offset, &offset);
@@ -1078,7 +1071,7 @@ bool CDX9KelBattleSystem::UpdateObjectEffects(GameObjectRecord* object, Vorna2::
     D3DXMatrixTranslation(&local, offset.x * 0.3f, offset.y, offset.z * 0.3f);
     for (const PartRecord& part : object->m_pBattleData->m_stdvDesignParts)
         if (part.m_fFireStrength > 0.0f)
-            m_pParticleSystemManager->CreateListPSInList(m_pDevice, list, m_szEffects[BATTLE_PS_FIRE].c_str(), &local,
+            m_MapLists.m_pParticles->CreateListPSInList(m_MapLists.m_pDevice, list, m_szFireParticles.c_str(), &local,
                                                          &sceneObject->m_mWorld);
     return true;
 }

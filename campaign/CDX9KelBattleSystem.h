@@ -40,25 +40,6 @@ enum EBattleSystemState {
 // What became of one gun of a bombardment.
 enum EShotResult { SHOT_NOT_FIRED = 0, SHOT_MISSED = 1, SHOT_HIT = 2 };
 
-// The effect files of the battle system, in the order the all-maps data
-// gives them: particle-system INI files, then sound files.
-enum EBattleEffect {
-    BATTLE_PS_SHOT = 0,
-    BATTLE_PS_SPLASH,
-    BATTLE_PS_EXPLOSION,
-    BATTLE_PS_RAM,
-    BATTLE_PS_FIRE,
-    // The name the fire systems of a unit carry in its own list.
-    BATTLE_PS_FIRE_LIST,
-    BATTLE_SOUND_SHOT,
-    BATTLE_SOUND_SPLASH,
-    BATTLE_SOUND_EXPLOSION,
-    BATTLE_SOUND_RAM,
-    BATTLE_SOUND_FIRE,
-    BATTLE_SOUND_SPARE,
-    BATTLE_EFFECT_COUNT
-};
-
 // The map's lists of one side: entry i of each list is the same unit. The
 // animated-model list may be shorter or hold nulls (ships without a model
 // file).
@@ -82,18 +63,19 @@ public:
     // Reads the artillery folder's "Artillery.xml" (beside the program) into
     // the gun table. The campaign starts also when this fails.
     bool InitArtillery();
-    // The map hands over its SIDE1 and SIDE2 lists when a map is loaded; the
-    // lists stay the map's. Any of them may be null.
-    void SetSideLists(BattleGameObjectList* side1Objects, BattleSceneObjectList* side1SceneObjects,
-                      BattleAnimatedModelList* side1Models, BattleGameObjectList* side2Objects,
-                      BattleSceneObjectList* side2SceneObjects, BattleAnimatedModelList* side2Models);
-    // The scene's particle-system manager and device (either may be null:
-    // without the manager no smoke, splash, explosion or fire is made).
-    void SetSceneServices(Vorna2::CDXParticleSystemManager* particles, IDirect3DDevice9* device);
-    // One effect file name (cut to 259 characters); false for an unknown
-    // index.
-    bool SetEffectName(int effect, const char* name);
-    const char* GetEffectName(int effect) const;
+    // What a loaded map hands over: the game objects, scene objects and
+    // animated models of side 1 and side 2 (index 0 and 1), and the particle
+    // systems with the device (both null unless both exist: without them no
+    // smoke, splash, explosion or fire is made). The lists stay the map's;
+    // entry i of a side's lists is the same unit.
+    struct MapLists {
+        BattleGameObjectList* m_pGameObjects[2] = {nullptr, nullptr};
+        BattleSceneObjectList* m_pSceneObjects[2] = {nullptr, nullptr};
+        BattleAnimatedModelList* m_pAnimatedModels[2] = {nullptr, nullptr};
+        Vorna2::CDXParticleSystemManager* m_pParticles = nullptr;
+        IDirect3DDevice9* m_pDevice = nullptr;
+    };
+    void SetMapLists(const MapLists& lists) { m_MapLists = lists; }
 
     // ---- bombardment ----
     // Starts a bombardment of the target by the attacker's gun group (0, 1:
@@ -150,8 +132,7 @@ public:
     std::string m_szArtilleryFolder = "Data\\Artillery\\";
     std::vector<GunType> m_stdvArtillery;
     int m_iState = BATTLE_SYSTEM_IDLE;
-    Vorna2::CDXParticleSystemManager* m_pParticleSystemManager = nullptr;
-    IDirect3DDevice9* m_pDevice = nullptr;
+    MapLists m_MapLists;
     float m_fReferenceTargetArea = 800.0f;
     float m_fMaxHitChance = 99.0f;
     float m_fHoleSize = 13.5f;
@@ -172,12 +153,6 @@ public:
     float m_fCandidateArea = 0.0f;
     // One EShotResult per gun tried in the current bombardment.
     std::vector<int> m_stdvShotResults;
-    BattleGameObjectList* m_pSide1Objects = nullptr;
-    BattleGameObjectList* m_pSide2Objects = nullptr;
-    BattleSceneObjectList* m_pSide1SceneObjects = nullptr;
-    BattleSceneObjectList* m_pSide2SceneObjects = nullptr;
-    BattleAnimatedModelList* m_pSide1Models = nullptr;
-    BattleAnimatedModelList* m_pSide2Models = nullptr;
     int m_iRoundIndex1 = -1;
     int m_iRoundIndex2 = -1;
     int m_iAttackTurnStep = -1;
@@ -192,17 +167,24 @@ public:
     float m_fRecoil = 0.0f;
     // Scene objects of lost units that can sink, for the turn processing.
     std::vector<Vorna2::CDX9KelSceneObject*> m_stdvSinking;
-    std::string m_szEffects[BATTLE_EFFECT_COUNT];
+    // Particle-system (INI) and sound files of shots, splashes, explosions,
+    // rams and fires; the all-maps graphic data fills them. A unit's fire
+    // systems carry the fire file's name.
+    std::string m_szShotParticles, m_szSplashParticles, m_szExplosionParticles, m_szRamParticles, m_szFireParticles;
+    std::string m_szShotSound, m_szSplashSound, m_szExplosionSound, m_szRamSound, m_szFireSound;
 
 private:
     bool CalcDistanceAndAngle();
     void EndBombardment();
+    // The current entry's frames back at their load-time matrices; the
+    // attack-turn step back at its start.
+    void RestoreEntry();
     // The fire step of the attack turn for the current gun; true when the gun
     // has finished its recoil and run-out.
     bool PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame, float frameTime);
     void PlaySplash();
     void PlayExplosion();
-    void PlaySound(int effect, const D3DXVECTOR3& position, float referenceDistance, float maxDistance);
+    void PlaySound(const std::string& file, const D3DXVECTOR3& position, float referenceDistance, float maxDistance);
     // Turns the current entry's frame and its guns' frames by angle about
     // the entry's up axis through its position.
     void TurnEntry(float angle);

@@ -23,13 +23,12 @@ namespace VornaCampaign {
 
 namespace {
 
-void Effect(Vorna2::CDX9KelScene* scene, int which, const D3DXVECTOR3& at) {
+void Effect(Vorna2::CDX9KelScene* scene, const std::string& file, const D3DXVECTOR3& at) {
     Vorna2::CDXParticleSystemManager* particles = scene ? Vorna2::GetParticleSystemManager(scene) : nullptr;
-    const char* file = g_BattleSystem.GetEffectName(which);
-    if (particles == nullptr || file == nullptr || *file == 0) return;
+    if (particles == nullptr || file.empty()) return;
     D3DXMATRIX m;
     D3DXMatrixTranslation(&m, at.x, at.y, at.z);
-    particles->CreateStandalonePS(scene->GetD3DDevice(), file, &m, nullptr);
+    particles->CreateStandalonePS(scene->GetD3DDevice(), file.c_str(), &m, nullptr);
 }
 
 } // namespace
@@ -104,7 +103,7 @@ bool CDX9KelGameMap::ProcContact(Vorna2::CDX9KelContact& contact) {
         }
         mineObject->m_vWorldCenter =
             D3DXVECTOR3(mineObject->m_mWorld._41, mineObject->m_mWorld._42, mineObject->m_mWorld._43) + mineObject->m_vCenter;
-        Effect(m_pScene, BATTLE_PS_EXPLOSION, mineObject->m_vWorldCenter);
+        Effect(m_pScene, g_BattleSystem.m_szExplosionParticles, mineObject->m_vWorldCenter);
         g_Log.Write(Vorna2::LOG_CONTINUE, "Mine explosion : %s\n", shipName.c_str());
         if (m_pScene != nullptr) m_pScene->DeleteSceneObject(mineObject, true);
         delete mineRecord;
@@ -142,7 +141,7 @@ bool CDX9KelGameMap::ProcContact(Vorna2::CDX9KelContact& contact) {
         }
         if (GameColumnRecord* c = GetColumnOfSceneObject(other)) c->m_fCurrentSpeed = kContactColumnSpeed;
         const D3DXVECTOR3 heading(-ship->m_mWorld._31, -ship->m_mWorld._32, -ship->m_mWorld._33);
-        Effect(m_pScene, BATTLE_PS_RAM,
+        Effect(m_pScene, g_BattleSystem.m_szRamParticles,
                D3DXVECTOR3(ship->m_mWorld._41, ship->m_mWorld._42, ship->m_mWorld._43) + heading * ship->m_fRadius);
         if (playerPhase)
             m_Turn.m_bContactReselect = true;

@@ -150,16 +150,19 @@ void CDX9KelGameMap::FinishLoading(int activeObject) {
 }
 
 void CDX9KelGameMap::HandListsToBattleSystem() {
-    GameMapSide& side1 = m_Sides[MAP_SIDE1];
-    GameMapSide& side2 = m_Sides[MAP_SIDE2];
-    g_BattleSystem.SetSideLists(&side1.m_GameObjects, &side1.m_SceneObjects, &side1.m_AnimatedModels,
-                                &side2.m_GameObjects, &side2.m_SceneObjects, &side2.m_AnimatedModels);
+    CDX9KelBattleSystem::MapLists lists;
+    for (int s = 0; s < MAP_PLAYING_SIDES; ++s) {
+        lists.m_pGameObjects[s] = &m_Sides[s].m_GameObjects;
+        lists.m_pSceneObjects[s] = &m_Sides[s].m_SceneObjects;
+        lists.m_pAnimatedModels[s] = &m_Sides[s].m_AnimatedModels;
+    }
     Vorna2::CDXParticleSystemManager* particles = m_pScene ? Vorna2::GetParticleSystemManager(m_pScene) : nullptr;
     IDirect3DDevice9* device = m_pScene ? m_pScene->GetD3DDevice() : nullptr;
-    if (particles && device)
-        g_BattleSystem.SetSceneServices(particles, device);
-    else
-        g_BattleSystem.SetSceneServices(nullptr, nullptr);
+    if (particles && device) {
+        lists.m_pParticles = particles;
+        lists.m_pDevice = device;
+    }
+    g_BattleSystem.SetMapLists(lists);
 }
 
 bool CDX9KelGameMap::InitView(const MapDescriptionRecord& description) {

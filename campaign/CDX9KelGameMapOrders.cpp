@@ -240,10 +240,10 @@ void CDX9KelGameMap::UpdateFireSound() {
     CDX9KelSceneObject* object = GetActiveSceneObject();
     m_bActiveUnitBurning = false;
     if (object == nullptr || object->m_pParticleSystems == nullptr) return;
-    const char* fire = g_BattleSystem.GetEffectName(BATTLE_PS_FIRE);
-    if (fire == nullptr || *fire == 0) return;
+    const std::string& fire = g_BattleSystem.m_szFireParticles;
+    if (fire.empty()) return;
     for (const Vorna2::CDXParticleSystem* ps : object->m_pParticleSystems->m_Systems)
-        if (ps != nullptr && ps->m_pParams != nullptr && std::strcmp(ps->m_pParams->szFileName, fire) == 0)
+        if (ps != nullptr && ps->m_pParams != nullptr && fire == ps->m_pParams->szFileName)
             m_bActiveUnitBurning = true;
 }
 
@@ -365,18 +365,7 @@ std::vector<int> CDX9KelGameMap::GetIconFlags() const {
 }
 
 void CDX9KelGameMap::RebuildIcons() {
-    Vorna2::CDX9KelGUIManager* gui = m_MapScreen.GetGUI();
-    if (gui == nullptr || m_MapScreen.m_Icons.m_pDialog == nullptr) return;
-    Vorna2::CDX9KelGUIDialog* dialog = m_MapScreen.m_Icons.m_pDialog;
-    // The background stays; the icons and their list go.
-    while (dialog->m_Controls.size() > 1) dialog->DeleteControl(dialog->m_Controls.back()->m_iID);
-    if (!dialog->m_Controls.empty() && dialog->m_Controls[0]->m_iType != Vorna2::GUI_CONTROL_TYPE_IMAGE)
-        dialog->DeleteControl(dialog->m_Controls[0]->m_iID);
-    Vorna2::CDX9KelGUIRadioList* list = nullptr;
-    if (FAILED(gui->AddRadioList(m_MapScreen.m_Icons.m_iId, true, &list))) list = nullptr;
-    m_MapScreen.m_pIconList = list;
-    m_pIconsRadioList = list;
-    CreateIcons();
+    if (ResetIconsDialog()) CreateIcons();
 }
 
 void CDX9KelGameMap::RemoveUnit(int sideNumber, int index) {

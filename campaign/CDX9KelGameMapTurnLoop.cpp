@@ -535,12 +535,3 @@ void CDX9KelGameMap::ProcSaveMenu() {
 }
 
 } // namespace VornaCampaign
-
-namespace VornaCampaign {
-
-ISeaObstacleQuery* CDX9KelGameMap::GetObstacleQuery() {
-    m_Obstacles.SetPhysicalManager(m_pScene ? Vorna2::GetPhysicalManager(m_pScene) : nullptr);
-    return &m_Obstacles;
-}
-
-} // namespace VornaCampaign

@@ -4,9 +4,13 @@
 // Random numbers come from a fixed sequence, so every value is hand-computed.
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/data/DataTestSupport.h"
+#include "common/OffscreenDevice.h"
+#include "engine2/core/resources/CDX9KelGraphicsResManager.h"
+#include "engine2/world/particles/CDXParticleSystemManager.h"
 #include "engine2/core/resources/CDX9KelModel.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "platform/os/Crt.h"
+#include <tinyxml.h>
 
 #include <gtest/gtest.h>
 
@@ -629,6 +633,35 @@ TEST_F(BattleSystemTest, OneGunPerFrameThenTheTowerTurnsFiresAndTurnsBack) {
         EXPECT_EQ(std::memcmp(&g.m_pFrame->m_mLocal, &g.m_mInitial, sizeof g.m_mInitial), 0);
 }
 
+TEST_F(BattleSystemTest, TheEndOfTheRoundPutsAnAttackCutShortBack) {
+    FixedRandom r({0});
+    Engage();
+    for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
+    for (int frame = 0; frame < 8; ++frame) battle.ProcAttackTurn(10.0f);
+    AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
+    ASSERT_EQ(battle.m_iAttackTurnStep, 0);
+    ASSERT_NE(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
+    BattleGameObjectList side1{&attacker.object}, side2{&target.object};
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pGameObjects[0] = &side1;
+    lists.m_pGameObjects[1] = &side2;
+    battle.SetMapLists(lists);
+    ASSERT_TRUE(battle.BeginCalcRoundResult());
+    EXPECT_EQ(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
+    EXPECT_EQ(battle.m_iAttackTurnStep, -1);
+    EXPECT_EQ(battle.m_iGunGroup, -1);
+    for (int frame = 0; frame < 100 && battle.m_iState != BATTLE_SYSTEM_IDLE; ++frame) battle.ProcRoundResult();
+    ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
+    // The next attack begins at its own beginning.
+    ASSERT_TRUE(battle.BeginBombardment(1, &attacker.scene, &attacker.object, &attacker.model, &target.scene,
+                                        &target.object));
+    // Set-up, two guns, the change to the attack turn.
+    for (int frame = 0; frame < 4; ++frame) battle.ProcBombardment();
+    ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_ATTACK_TURN);
+    battle.ProcAttackTurn(10.0f);
+    EXPECT_EQ(battle.m_iAttackTurnStep, 0);
+}
+
 TEST_F(BattleSystemTest, ATowerWithoutAFrameFiresWithoutTurning) {
     FixedRandom r({0});
     AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
@@ -888,6 +921,27 @@ TEST_F(BattleSystemTest, OneRoundOfAHoledShip) {
     delete model;
 }
 
+// A fort whose fore tower burns (fire 10, damage 20 of 80), one round.
+TEST_F(BattleSystemTest, ABurningTowerIsFoughtButNotRepaired) {
+    Ship fort("Fort", false);
+    PartRecord& tower = fort.Data().m_stdvMGTowers[0];
+    tower.m_fFireStrength = 10.0f;
+    tower.m_fDamage = 20.0f;
+    ASSERT_TRUE(battle.CalcObjectRoundData(&fort.object, &fort.scene));
+    // Efficiency 1 - 20/80 - 10/80; the mean over 8 parts is 7.625 / 8.
+    EXPECT_FLOAT_EQ(tower.m_fEfficiency, 0.625f);
+    // The fire grows to 22 and burns 2.2; the pumps (10) take 22/22 x 10
+    // x 0.1 x 0.953125 off it; no repair while it burns.
+    EXPECT_NEAR(tower.m_fFireStrength, 21.046875f, 1e-4f);
+    EXPECT_NEAR(tower.m_fDamage, 22.2f, 1e-4f);
+    // Two shots at 0.625: one.
+    EXPECT_EQ(tower.m_stdvGuns[0].m_iCurrentBombardSpeed, 1);
+    // Pumps given as nothing fight no fire.
+    fort.Data().m_fPumps = -1.0f;
+    ASSERT_TRUE(battle.CalcObjectRoundData(&fort.object, &fort.scene));
+    EXPECT_GT(tower.m_fFireStrength, 21.046875f);
+}
+
 TEST_F(BattleSystemTest, AShipWithoutAHullFrameKeepsItsRoundDataOnly) {
     Ship s("NoHull");
     s.Data().m_stdvDesignParts[0].m_stdvHoles = {{0.5f, 27.0f}};
@@ -920,7 +974,12 @@ TEST_F(BattleSystemTest, TheRoundStepsOneUnitPerFrameThroughBothSides) {
     BattleGameObjectList side1{&a1.object, &a2.object}, side2{&b1.object};
     BattleSceneObjectList scenes1{&a1.scene, &a2.scene}, scenes2{&b1.scene};
     EXPECT_FALSE(battle.BeginCalcRoundResult());
-    battle.SetSideLists(&side1, &scenes1, nullptr, &side2, &scenes2, nullptr);
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pGameObjects[0] = &side1;
+    lists.m_pGameObjects[1] = &side2;
+    lists.m_pSceneObjects[0] = &scenes1;
+    lists.m_pSceneObjects[1] = &scenes2;
+    battle.SetMapLists(lists);
     ASSERT_TRUE(battle.BeginCalcRoundResult());
     EXPECT_NE(Log().find("_________________________CDX9KelBattleSystem::BeginCalcRoundResult()\n"), std::string::npos);
     // Side 1's two units, a frame for the change of side, side 2's unit.
@@ -942,4 +1001,84 @@ TEST_F(BattleSystemTest, TheRoundStepsOneUnitPerFrameThroughBothSides) {
     EXPECT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
     // The lost ship goes to the sinking list; the forts do not.
     EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&b1.scene}));
+    // Still on the map a round later, it is not listed twice.
+    ASSERT_TRUE(battle.BeginCalcRoundResult());
+    for (int frame = 0; frame < 100 && battle.m_iState != BATTLE_SYSTEM_IDLE; ++frame) battle.ProcRoundResult();
+    EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&b1.scene}));
+}
+
+// ---- effects ----
+
+TEST_F(BattleSystemTest, FireSystemsFollowTheBurningPartsAndShotsLeaveTheirEffects) {
+    VornaTest::OffscreenDevice device;
+    ASSERT_TRUE(device.Create(64, 64));
+    Vorna2::CDX9KelGraphicsResManager resources;
+    Vorna2::CDXParticleSystemManager particles;
+    particles.m_pResManager = &resources;
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pParticles = &particles;
+    lists.m_pDevice = device.m_pDevice;
+    battle.SetMapLists(lists);
+    battle.m_szShotParticles = "Particles\\Campaign\\c2smoke.ini";
+    battle.m_szSplashParticles = "Particles\\Campaign\\c2splash.ini";
+    battle.m_szExplosionParticles = "Particles\\Campaign\\c2explosion.ini";
+    battle.m_szFireParticles = "Particles\\Campaign\\c2explosion.ini";
+
+    // Each burning hull part gets its fire; the fires of the last round
+    // are taken away first, other systems of the unit stay.
+    Ship s("Burning");
+    int index = -1;
+    s.scene.m_pParticleSystems = particles.CreateList(&s.scene.m_bVisible, &index);
+    D3DXMATRIX at;
+    D3DXMatrixIdentity(&at);
+    ASSERT_EQ(particles.CreateListPSInList(device.m_pDevice, s.scene.m_pParticleSystems,
+                                           "Particles\\Campaign\\c2smoke.ini", &at, &s.scene.m_mWorld),
+              0);
+    s.Data().m_stdvDesignParts[0].m_fFireStrength = 5.0f;
+    s.Data().m_stdvDesignParts[4].m_fFireStrength = 1.0f;
+    s.Data().m_stdvMGTowers[0].m_fFireStrength = 1.0f;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 3u);
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 3u);
+    s.Data().m_stdvDesignParts[4].m_fFireStrength = 0.0f;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 2u);
+    // A ship without a list of its own gets one.
+    Ship fresh("Fresh");
+    fresh.Data().m_stdvDesignParts[2].m_fFireStrength = 1.0f;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&fresh.object, &fresh.scene));
+    ASSERT_NE(fresh.scene.m_pParticleSystems, nullptr);
+    EXPECT_EQ(fresh.scene.m_pParticleSystems->m_Systems.size(), 1u);
+    // A lost ship only goes to the sinking list.
+    s.Data().m_bAlive = 0;
+    ASSERT_TRUE(battle.UpdateObjectEffects(&s.object, &s.scene));
+    EXPECT_EQ(s.scene.m_pParticleSystems->m_Systems.size(), 2u);
+    EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&s.scene}));
+
+    // A bombardment of two guns that both fire: smoke at each muzzle and a
+    // splash or explosion for each, standalone.
+    FixedRandom r({0});
+    Engage();
+    for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
+    ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_ATTACK_TURN);
+    for (int frame = 0; frame < 10000 && battle.m_iState == BATTLE_SYSTEM_ATTACK_TURN; ++frame)
+        battle.ProcAttackTurn(10.0f);
+    EXPECT_EQ(particles.m_Standalone.size(), 4u);
+    particles.DeleteAllPS();
+    resources.ReleaseAllTextures();
+}
+
+// Each round a unit's fire systems are found by the fire file's name and
+// replaced; a fire file that is also the funnel smoke would put out the
+// funnels with the fires.
+TEST(BattleDemoContent, TheFireIsNotTheFunnelSmoke) {
+    TiXmlDocument doc;
+    ASSERT_TRUE(doc.LoadFile(VORNA_BIN_DIR "/Data/Maps/AllMapsData.xml"));
+    const TiXmlElement* systems = doc.RootElement() ? doc.RootElement()->FirstChildElement("ParticleSystems") : nullptr;
+    ASSERT_NE(systems, nullptr);
+    const TiXmlElement* fire = systems->FirstChildElement("Fire");
+    const TiXmlElement* smoke = systems->FirstChildElement("PipeSmoke");
+    ASSERT_TRUE(fire && fire->GetText() && smoke && smoke->GetText());
+    EXPECT_STRNE(fire->GetText(), smoke->GetText());
 }

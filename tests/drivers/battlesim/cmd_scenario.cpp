@@ -4,8 +4,8 @@
 // as the game does. With --auto a script stands in for the human harbour
 // director (its ships, up to five, form column 1) and the battles are fought
 // to their end by the battle map's directors; after each battle the results
-// are recorded the way the results screen does (each side's loss), and the
-// scenario goes on to the next harbour or to its end. Prints every state
+// screen shows for a few frames (its module records each side's loss in the
+// scenario), and the scenario goes on to the next harbour or to its end. Prints every state
 // change, the money, the losses, the ships of each battle (a ship keeps its
 // number for its whole life), the score and the saves asked for.
 #include "LogReport.h"
@@ -39,6 +39,8 @@ using namespace SeaBattle;
 constexpr long long kBattleLimitMs = 60LL * 60000;
 // Frames a transition may take before the run gives up.
 constexpr int kTransitionFrames = 200;
+// Frames the results screen shows before the run goes on.
+constexpr int kResultsFrames = 5;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "battlesim scenario: %s\n", message.c_str());
@@ -64,7 +66,7 @@ public:
             if (!FightToTheEnd()) return Error("the battle did not end");
             if (!m_manager.ScenarioFromBattleToMissionResults()) return Error("no results");
             Report("results");
-            RecordLosses();
+            if (!ShowResults()) return Error("the results screen did not show");
             if (!m_manager.ScenarioFromBattleToHarbour()) {
                 Report("last_step");
                 if (!m_manager.ScenarioEnd()) return Error("the scenario did not end");
@@ -121,7 +123,7 @@ private:
     int Serial(const CVR3GAMEBattleMapShip* ship) {
         auto it = m_serials.find(ship);
         if (it != m_serials.end()) return it->second;
-        const int n = static_cast<int>(m_serials.size()) + 1;
+        const int n = ++m_iLastSerial;
         m_serials.emplace(ship, n);
         return n;
     }
@@ -143,26 +145,33 @@ private:
         for (const CVR3GAMEBattleMapPlayer* p : map->GetPlayers()) {
             if (!p) continue;
             for (const CVR3GAMEBattleMapShip* ship : p->m_stdvBattleShips)
-                if (ship && ship->m_bSunk)
+                if (ship && ship->m_bSunk) {
                     std::printf("sunk %d %s\n", Serial(ship), ship->m_strName.c_str());
+                    // A sunk ship is deleted after the battle: a ship made
+                    // later at its address is another ship.
+                    m_serials.erase(ship);
+                }
         }
         std::printf("battle_over %d lost_side %s\n", map->IsBattleOver() ? 1 : 0, map->GetLostSide().c_str());
         return map->IsBattleOver();
     }
 
-    // As the results screen does: each side's lost value becomes its loss.
-    void RecordLosses() {
-        CVR3GAMEScenario* s = m_manager.GetScenario();
-        for (const CVR3GAMEBattleMapPlayer* p : m_manager.GetBattleMap()->GetPlayers()) {
-            if (!p) continue;
-            s->AddLoss(p->m_strPlayerName.c_str(), p->m_uLostValue);
-            std::printf("loss %s value %u ships %u\n", p->m_strPlayerName.c_str(), p->m_uLostValue, p->m_uLostShips);
-        }
+    // A few frames of the results screen: its module puts each side's lost
+    // value into the scenario, once per visit.
+    bool ShowResults() {
+        for (int i = 0; i < kResultsFrames; ++i) m_session.Frame(false);
+        if (!IsOn(m_manager.GetScenario()->BattleResultsScreen)) return false;
+        for (const CVR3GAMEBattleMapPlayer* p : m_manager.GetBattleMap()->GetPlayers())
+            if (p) std::printf("loss %s value %u ships %u\n", p->m_strPlayerName.c_str(), p->m_uLostValue, p->m_uLostShips);
+        const CVR3GAMEScenario* s = m_manager.GetScenario();
+        std::printf("scenario_losses %u %u\n", s->m_uHumanLosses, s->m_uComputerLosses);
+        return true;
     }
 
     VornaTest::GameSession& m_session;
     CVR3GAMEManager& m_manager;
     std::map<const CVR3GAMEBattleMapShip*, int> m_serials;
+    int m_iLastSerial = 0;
 };
 
 int RunScenario(const std::vector<std::string>& words) {
