@@ -249,12 +249,12 @@ TEST_F(Emitters, ColourRunsToTheEndColourAndFramesStepThroughTheTable)
     EXPECT_NEAR(p.Color.r, 0.5f, 1e-5f);
     EXPECT_NEAR(p.Color.g, 0.75f, 1e-5f);
     EXPECT_NEAR(p.Color.a, 0.5f, 1e-5f);
-    EXPECT_EQ(p.dwColor, 0x8080BFFFu);  // a 128, r 128, g 191, b 255
+    EXPECT_EQ(PSPackColor(p.Color), 0x8080BFFFu);  // a 128, r 128, g 191, b 255
     // The frames window has closed: the last frame shown inside it stays.
     EXPECT_EQ(p.dwFrame, 3u);
     Frame(2000);  // age 3 s, not released yet
     EXPECT_FLOAT_EQ(p.Color.g, 0.5f);
-    EXPECT_EQ(p.dwColor, 0x000080FFu);
+    EXPECT_EQ(PSPackColor(p.Color), 0x000080FFu);
 }
 
 TEST_F(Emitters, EffectorsStayInRangeWhenTheirWindowHasNoLength)
@@ -275,7 +275,7 @@ TEST_F(Emitters, EffectorsStayInRangeWhenTheirWindowHasNoLength)
     color.Apply(&p, &params, 0.0f, 0.1f);
     EXPECT_EQ(p.dwFrame, 3u);
     EXPECT_FLOAT_EQ(p.Color.a, 0.0f);  // a negative alpha is drawn as 0
-    EXPECT_EQ(p.dwColor, 0x00000000u);
+    EXPECT_EQ(PSPackColor(p.Color), 0x00000000u);
 
     CDX9KelPSEffectorCommonFrames late;
     late.m_fStartTime = 5.0f;
