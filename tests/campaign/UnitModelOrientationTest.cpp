@@ -2,8 +2,9 @@
 // -z (ahead along the sea heading), starboard parts on the side of positive
 // bearings, guns along their frames' -z; the frames' turns agree with the
 // ".amd" files; and an attack turn leaves the guns of the turned tower or
-// hull part pointing at the target.
+// hull part pointing at the target; a column sails its route bow first.
 #include "campaign/CDX9KelBattleSystem.h"
+#include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/data/CDX9KelAnimatedModel.h"
 #include "campaign/data/CDX9KelDataIO.h"
@@ -346,4 +347,87 @@ TEST_F(UnitModelOrientationTest, AfterTheAttackTurnTheGroupsGunsPointAtTheTarget
         ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
         EXPECT_EQ(std::memcmp(&entry.m_pFrame->m_mLocal, &entry.m_mInitial, sizeof entry.m_mInitial), 0);
     }
+}
+
+// Two turret ships in a column sail a route around an island: every frame
+// each ship that moved moved towards its drawn bow (the hull's pointed end),
+// and at the end the follower has the leader ahead of its bow.
+TEST_F(UnitModelOrientationTest, AColumnSailsBowFirst) {
+    CDX9KelAnimatedModel animated;
+    Vorna2::CDX9KelModel* model = Load("c2monitor.x", &animated);
+    ASSERT_NE(model, nullptr) << Log();
+    // The pointed end of the hull in the model: its vertex farthest along
+    // the heading of an unturned placement.
+    D3DXFRAME* hullFrame = nullptr;
+    ASSERT_TRUE(Vorna2::CDX9KelModel::FindFrameByName("HullBody", model->m_pFrameRoot, model->m_pBounds, &hullFrame,
+                                                      nullptr));
+    ID3DXMesh* hull = hullFrame->pMeshContainer->MeshData.pMesh;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    const D3DXVECTOR3 heading = SeaHeading(identity);
+    D3DXVECTOR3 bow(0, 0, 0);
+    void* data = nullptr;
+    ASSERT_TRUE(SUCCEEDED(hull->LockVertexBuffer(D3DLOCK_READONLY, &data)));
+    for (DWORD i = 0; i < hull->GetNumVertices(); ++i) {
+        const auto* v =
+            reinterpret_cast<const D3DXVECTOR3*>(static_cast<const BYTE*>(data) + i * hull->GetNumBytesPerVertex());
+        if (D3DXVec3Dot(v, &heading) > D3DXVec3Dot(&bow, &heading)) bow = *v;
+    }
+    hull->UnlockVertexBuffer();
+    ASSERT_GT(D3DXVec3Dot(&bow, &heading), 6.0f);
+
+    D3DXMATRIX ships[2] = {Placement(0.0f, 0.0f, 0.0f), Placement(0.0f, 0.0f, 16.0f)};
+    MovementBlock moves[2];
+    GameColumnRecord column;
+    for (int i = 0; i < 2; ++i) {
+        moves[i].m_fSpeedLimit = 9.0f;
+        moves[i].m_fRotationAngle = 0.05f;
+        moves[i].m_fAcceleration = 0.06f;
+        column.m_Ids.push_back(i + 1);
+        column.m_Ships.push_back({&ships[i], &moves[i]});
+    }
+    column.m_fCurrentSpeed = 9.0f;
+    UpdateColumnLimits(&column);
+    CDX9KelSeaPathGenerator generator;
+    CDX9KelSeaPathFinder finder(&generator);
+    CKelSeaObstacleField field;
+    finder.SetObstacleQuery(&field);
+    field.AddBox(-15.0f, -60.0f, 10.0f, -40.0f, 1);
+    SeaMover mover;
+    mover.m_mWorld = ships[0];
+    mover.m_fRadius = 5.0f;
+    SeaMoveParams params;
+    params.m_fMaxSpeed = column.m_fSpeedLimit;
+    params.m_fMaxTurnRate = column.m_fTurnLimit;
+    params.m_fAcceleration = column.m_fAccelerationLimit;
+    params.m_fStartSpeed = column.m_fCurrentSpeed;
+    ASSERT_EQ(finder.FindPath(&mover, &params, 0.0f, 300.0f, 0.0f, 0.0f, -110.0f), SEA_PATH_RESULT_FOUND);
+    CDX9KelColumnMovement movement;
+    ASSERT_TRUE(movement.AddColumn(&column, generator, finder.m_iFittedPath));
+
+    int moved = 0;
+    float worst = 0.0f;
+    for (int frame = 0; frame < 100000 && !movement.m_Entries.empty(); ++frame) {
+        const D3DXMATRIX before[2] = {ships[0], ships[1]};
+        movement.Update(10.0f);
+        for (int i = 0; i < 2; ++i) {
+            const D3DXVECTOR3 step = Position(ships[i]) - Position(before[i]);
+            if (D3DXVec3Length(&step) < 1e-3f) continue;
+            ++moved;
+            // The bow as drawn now, and the line from the ship to it.
+            D3DXVECTOR3 drawnBow;
+            D3DXVec3TransformCoord(&drawnBow, &bow, &ships[i]);
+            D3DXVECTOR3 toBow = drawnBow - Position(ships[i]), along = step;
+            toBow.y = along.y = 0.0f;
+            D3DXVec3Normalize(&toBow, &toBow);
+            D3DXVec3Normalize(&along, &along);
+            worst = std::fmax(worst, std::acos(std::fmax(-1.0f, std::fmin(1.0f, D3DXVec3Dot(&toBow, &along)))));
+        }
+    }
+    EXPECT_TRUE(movement.m_Entries.empty());
+    EXPECT_GT(moved, 100);
+    // A turning ship's step lies a little off its bow; sailing stern first
+    // would be pi off.
+    EXPECT_LT(worst, 0.2f);
+    EXPECT_LT(std::fabs(Bearing(ships[1], Position(ships[0]))), 0.5f);
 }
