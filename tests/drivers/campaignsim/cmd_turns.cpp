@@ -505,22 +505,26 @@ CAMPAIGNSIM_COMMAND(turns, "<map> [--seed S] (--script FILE | --ai-vs-ai) [--sid
     options.frameMs = static_cast<DWORD>(frameMs);
     options.seed = static_cast<std::uint32_t>(seed);
     int result = 0;
+    FILE* copy = args.Has("log") ? std::tmpfile() : nullptr;
     {
         auto* scene = new VornaTest::CampaignMapScene();
         scene->m_mapName = name;
         scene->m_playerSide = static_cast<int>(side);
         TurnsEngine engine(options, scene, std::move(orders), aiVsAi, static_cast<int>(rounds));
         engine.m_iMaxFrames = static_cast<int>(maxFrames);
-        Vorna2::g_Log.SetCopyStream(nullptr);
+        // The log file sits in the program's folder, which runs started side by
+        // side share; the printed log is this run's own copy of its lines.
+        Vorna2::g_Log.SetCopyStream(copy);
         if (!engine.Run() || !engine.Ended()) result = 1;
         Vorna2::g_Log.Close();
+        Vorna2::g_Log.SetCopyStream(nullptr);
     }
-    if (args.Has("log")) {
-        std::string text;
-        Platform::ReadTextFile(Vorna2::g_Log.GetPath().empty() ? Platform::ProgramFolder() + "VornaLog.log"
-                                                               : Vorna2::g_Log.GetPath(),
-                               text);
-        std::fputs(text.c_str(), stdout);
+    if (copy) {
+        std::rewind(copy);
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, copy)) > 0) std::fwrite(buffer, 1, n, stdout);
+        std::fclose(copy);
     }
     std::fflush(stdout);
     return result;
