@@ -300,6 +300,9 @@ void CVR3GAMEManager::ProcBeginScenario() {
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_SCENARIO ) BeginScenarioFromFile() failed\n ");
         return;
     }
+    // A scenario begun from the main menu that a paused battle was left
+    // for: the camera follows the player again in the new harbour.
+    SetCameraControl(true);
     Vorna3D::CDX9KelUtils::CheckMemory();
     StartMapSounds();
 }

@@ -323,3 +323,22 @@ TEST_F(ScreenModules, ThePauseMenuWithoutAScenarioPausesAndKeepsThePlayerInIt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ScreenModules, AScenarioBegunAfterLeavingAPausedBattleGivesTheCameraBack) {
+    CDX9KelBaseCameraManager* cameras = m_session.Scene()->m_pCameraManager;
+    ASSERT_TRUE(CVR3GAMEManager::Get().StartBattle("battle_game"));
+    ASSERT_TRUE(m_pScreens->SetScreen("battle_menu"));
+    m_session.Frames(2, false);
+    ASSERT_FALSE(cameras->m_bControl);
+    // The pause menu's "Main menu", then Start.
+    ASSERT_TRUE(m_pScreens->SetScreen("main_menu"));
+    ASSERT_TRUE(CVR3GAMEManager::Get().BeginScenarioFromFile("demo_scenario.scnrxml"));
+    for (int i = 0; i < 20 && CVR3GAMEManager::Get().GetPendingState() != CVR3GAMEManager::STATE_NONE; ++i)
+        m_session.Frame(false);
+    ASSERT_EQ(m_session.CurrentScreen(), "harbour_game");
+    EXPECT_TRUE(cameras->m_bControl);
+}
+
+} // namespace
