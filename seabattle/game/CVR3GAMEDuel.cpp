@@ -1,4 +1,6 @@
 #include "seabattle/game/CVR3GAMEDuel.h"
+#include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -216,6 +218,14 @@ int CVR3GAMEDuel::GetScore() const {
     const double human = 100.0 - lossRatio(m_stdvDirectors[0]) * 100.0;
     const double computer = lossRatio(m_stdvDirectors[1]) * 100.0;
     return static_cast<int>((human + computer) * 0.5);
+}
+
+void CVR3GAMEDuel::RecordBattleLosses(const CVR3GAMEBattleMap& map) {
+    for (CVR3GAMEDuelPlayerDirector* d : m_stdvDirectors) {
+        if (!d || !d->m_pPlayer) continue;
+        const CVR3GAMEBattleMapPlayer* p = map.GetPlayer(&d->m_pPlayer->m_strName);
+        d->m_dwLostMoney = p ? p->m_uLostValue : 0;
+    }
 }
 
 } // namespace SeaBattle

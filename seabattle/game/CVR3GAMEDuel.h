@@ -18,6 +18,7 @@ class CVR3CIIScreen;
 namespace SeaBattle {
 
 class CVR3GAMEInformationShip;
+class CVR3GAMEBattleMap;
 class CVR3GAMEDuel;
 class CVR3GAMEDuelPlayerDirector;
 
@@ -121,6 +122,9 @@ public:
     void Clear();
     // The duel score, 0..100; -1 with fewer than two directors.
     int GetScore() const;
+    // At the battle's end: each director's lost money becomes the value its
+    // battle player lost.
+    void RecordBattleLosses(const CVR3GAMEBattleMap& map);
 
     // The screen of the given name from the scene's screen manager, or null.
     Vorna3D::CVR3CIIScreen* FindScreen(const std::string& name) const;
