@@ -12,6 +12,7 @@
 #include "engine3/ui/screens/CVR3CIIScreen.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "seabattle/game/CVR3GAMEInformationShip.h"
+#include "seabattle/game/CVR3GAMEManager.h"
 
 using Vorna3D::g_Log;
 
@@ -218,6 +219,23 @@ int CVR3GAMEDuel::GetScore() const {
     const double human = 100.0 - lossRatio(m_stdvDirectors[0]) * 100.0;
     const double computer = lossRatio(m_stdvDirectors[1]) * 100.0;
     return static_cast<int>((human + computer) * 0.5);
+}
+
+bool CVR3GAMEDuel::ChooseDifficulty(int level, bool* pWarn) {
+    if (pWarn) *pWarn = false;
+    for (const CVR3GAMEDuelPlayerDirector* d : m_stdvDirectors)
+        if (d && !d->HasShips()) {
+            if (pWarn) *pWarn = true;
+            return false;
+        }
+    if (m_stdvDirectors.empty() || m_stdvArtilleryLists.size() < 3 || level < 0 || level > 2) return false;
+    m_strArtilleryList = m_stdvArtilleryLists[static_cast<size_t>(level)];
+    return true;
+}
+
+bool CVR3GAMEDuel::BeginBattle() {
+    if (m_strArtilleryList.empty()) return false;
+    return CVR3GAMEManager::Get().DuelToBattle(m_strScreenLoad, m_strArtilleryList);
 }
 
 void CVR3GAMEDuel::RecordBattleLosses(const CVR3GAMEBattleMap& map) {

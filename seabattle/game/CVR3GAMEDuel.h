@@ -122,6 +122,14 @@ public:
     void Clear();
     // The duel score, 0..100; -1 with fewer than two directors.
     int GetScore() const;
+    // A difficulty button of the duel menu (0 arcade, 1 normal, 2
+    // realistic): refused with the warning flag set when some director has
+    // no ship in any column; refused quietly with fewer than three
+    // artillery lists; otherwise list `level` becomes the duel's artillery
+    // list.
+    bool ChooseDifficulty(int level, bool* pWarn);
+    // The confirmed choice: the game manager builds the battle.
+    bool BeginBattle();
     // At the battle's end: each director's lost money becomes the value its
     // battle player lost.
     void RecordBattleLosses(const CVR3GAMEBattleMap& map);
