@@ -3,11 +3,13 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/CDX9KelUtils.h"
+#include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "platform/os/Clock.h"
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
 #include "seabattle/game/CVR3GAMEDuel.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEIO.h"
@@ -73,13 +75,16 @@ bool CVR3GAMEManager::InitWithFolders(Vorna3D::CDX9KelScene* pScene, const std::
 }
 
 void CVR3GAMEManager::Release() {
-    if (m_pBattleMap) {
-        m_pBattleMap->Clear();
-        m_pBattleMap.reset();
-    }
+    // The harbour first, as a new scenario clears the world: during a battle
+    // the harbour players' columns still name the ships the battle holds,
+    // and they let them go while the ships live.
     if (m_pHarbourMap) {
         m_pHarbourMap->Clear();
         m_pHarbourMap.reset();
+    }
+    if (m_pBattleMap) {
+        m_pBattleMap->Clear();
+        m_pBattleMap.reset();
     }
     m_pScenario.reset();
     if (m_pDuel) {
@@ -94,9 +99,37 @@ void CVR3GAMEManager::Release() {
 
 void CVR3GAMEManager::ProcFrame() {
     ProcState();
-    if (m_pBattleMap) m_pBattleMap->UpdateBattle();
+    if (m_pBattleMap) {
+        m_pBattleMap->UpdateBattle();
+        CheckLeaveBattle();
+    }
     if (m_pHarbourMap) m_pHarbourMap->Proc();
     if (m_pDuel) m_pDuel->Proc();
+}
+
+void CVR3GAMEManager::StartMapSounds() {
+    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
+    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+}
+
+void CVR3GAMEManager::SetCameraControl(bool bOn) {
+    if (m_pScene && m_pScene->m_pCameraManager) m_pScene->m_pCameraManager->m_bControl = bOn;
+}
+
+void CVR3GAMEManager::CheckLeaveBattle() {
+    if (!m_pBattleMap || m_pBattleMap->IsBattleOver()) return;
+    for (CVR3GAMEBattleMapPlayerDirector* d : m_pBattleMap->GetDirectors()) {
+        auto* human = dynamic_cast<CVR3GAMEBattleMapPlayerDirectorHuman*>(d);
+        if (!human || !human->m_bLeaveBattle) continue;
+        // The battle is over: its tick stops, so nothing moves or fires while
+        // the results are read, and this runs once.
+        m_pBattleMap->EndBattle();
+        if (IsScenarioRunning())
+            ScenarioFromBattleToMissionResults();
+        else if (IsDuelRunning())
+            DuelFromBattleToResults();
+        return;
+    }
 }
 
 void CVR3GAMEManager::OnLost() {
@@ -126,10 +159,7 @@ bool CVR3GAMEManager::IsScenarioRunning() const { return m_pScenario && m_pScena
 
 bool CVR3GAMEManager::IsDuelRunning() const { return m_pDuel && !m_pDuel->m_strFileName.empty(); }
 
-void CVR3GAMEManager::StartSounds(bool resume) const {
-    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
-    if (resume) Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
-}
+
 
 bool CVR3GAMEManager::ShowScreen(const std::string* name) const {
     if (!name || name->empty() || !m_pScene) return false;
@@ -246,6 +276,7 @@ bool CVR3GAMEManager::ScenarioLoad(const std::string& name) {
     } else if (!ShowScreen(m_pScenario->GetBattleLoadingScreen())) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioLoad() not set current battle loading screen\n ");
     }
+    SetCameraControl(true);
     g_Log.Write(0, "CVR3GAMEManager::ScenarioLoad( 0 ) : OK\n ");
     m_iState = LOAD_SCENARIO;
     return true;
@@ -325,6 +356,7 @@ bool CVR3GAMEManager::DuelLoad(const std::string& name) {
     }
     if (!ShowScreen(&m_pDuel->m_strScreenLoad))
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelLoad() not set duel loading screen\n ");
+    SetCameraControl(true);
     g_Log.Write(0, "CVR3GAMEManager::DuelLoad( 0 ) : OK\n ");
     m_iState = LOAD_DUEL;
     return true;
@@ -393,8 +425,7 @@ void CVR3GAMEManager::ProcBeginScenario() {
         return;
     }
     Vorna3D::CDX9KelUtils::CheckMemory();
-    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
-    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+    StartMapSounds();
 }
 
 void CVR3GAMEManager::ProcLoadBattleMap() {
@@ -417,13 +448,13 @@ void CVR3GAMEManager::ProcLoadBattleMap() {
                     "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) m_pBattleMap->InitDirectorsBehaviours() failed\n ");
         return;
     }
+    SetCameraControl(true);
     Vorna3D::CDX9KelUtils::CheckMemory();
     m_pBattleMap->StartGameTimer();
     m_pScenario->m_iInBattle = 1;
     if (!ScenarioSave("autosave_battle_begin"))
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) ScenarioSave() failed\n ");
-    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
-    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+    StartMapSounds();
 }
 
 void CVR3GAMEManager::ProcLoadHarbourMap() {
@@ -445,6 +476,7 @@ void CVR3GAMEManager::ProcLoadHarbourMap() {
         return;
     }
     m_pBattleMap->SetTimeSpeed(1.0f);
+    SetCameraControl(true);
     Vorna3D::CDX9KelUtils::CheckMemory();
     m_pScenario->m_iInBattle = 0;
     if (!ScenarioSave("autosave_harbor"))
@@ -493,7 +525,7 @@ void CVR3GAMEManager::ProcLoadScenario() {
     g_Log.Write(0, "CVR3GAMEManager::ScenarioLoad( 1 ) : OK\n ");
     // The battle clock goes on from the saved time.
     m_pBattleMap->StartGameTimer();
-    StartSounds(true);
+    StartMapSounds();
     Vorna3D::CDX9KelUtils::CheckMemory();
 }
 
@@ -523,9 +555,10 @@ void CVR3GAMEManager::ProcDuelToBattle() {
                     "CVR3GAMEManager::ProcState( DUEL_TO_BATTLE ) m_pBattleMap->InitDirectorsBehaviours() failed\n ");
         return;
     }
+    SetCameraControl(true);
     Vorna3D::CDX9KelUtils::CheckMemory();
     m_pBattleMap->StartGameTimer();
-    StartSounds(true);
+    StartMapSounds();
     if (!DuelSave("autosave_battle_begin"))
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( DUEL_TO_BATTLE ) DuelSave() failed\n ");
 }
@@ -541,7 +574,7 @@ void CVR3GAMEManager::ProcLoadDuel() {
     }
     g_Log.Write(0, "CVR3GAMEManager::DuelLoad( 1 ) : OK\n ");
     m_pBattleMap->StartGameTimer();
-    StartSounds(true);
+    StartMapSounds();
     Vorna3D::CDX9KelUtils::CheckMemory();
 }
 
