@@ -53,7 +53,6 @@ CVR3GAMEDuelPlayerDirector::~CVR3GAMEDuelPlayerDirector() {
         for (CVR3GAMEDuelShipType* t : column) delete t;
 }
 
-void CVR3GAMEDuelPlayerDirector::Proc() {}
 
 void CVR3GAMEDuelPlayerDirector::OnRelease() {}
 
@@ -192,6 +191,7 @@ bool CVR3GAMEDuel::Prepare() {
 }
 
 void CVR3GAMEDuel::Proc() {
+    ProcMenu();
     for (CVR3GAMEDuelPlayerDirector* d : m_stdvDirectors) d->Proc();
 }
 
@@ -206,6 +206,9 @@ void CVR3GAMEDuel::Clear() {
     m_strFileName.clear();
     m_strDuelName.clear();
     m_pScreen = nullptr;
+    m_pDialogMenu = m_pDialogWarning = m_pDialogCheck = nullptr;
+    for (auto*& b : m_pLevelButtons) b = nullptr;
+    m_pWarningOk = m_pCheckOk = m_pCheckCancel = nullptr;
 }
 
 int CVR3GAMEDuel::GetScore() const {

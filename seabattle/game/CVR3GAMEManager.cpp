@@ -536,6 +536,9 @@ void CVR3GAMEManager::ProcBeginDuel() {
     }
     if (!ShowScreen(&m_pDuel->m_strScreenDuel))
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_DUEL ) not set duel screen\n ");
+    // The menu and the shops bind to their screens once the duel is read.
+    if (!m_pDuel->LoadUIFromScreen())
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_DUEL ) m_pDuel->LoadUIFromScreen() failed\n ");
     Vorna3D::CDX9KelUtils::CheckMemory();
 }
 
