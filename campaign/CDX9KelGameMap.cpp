@@ -1,10 +1,12 @@
 // The game map's construction, side views, lookups and release.
 #include "campaign/CDX9KelGameMap.h"
 
+#include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
+#include "engine2/world/physics/PhysicsSceneSlot.h"
 
 #include <cstring>
 
@@ -16,6 +18,7 @@ CDX9KelGameMap::CDX9KelGameMap() {
 }
 
 CDX9KelGameMap::~CDX9KelGameMap() {
+    if (g_SeaPathGenerator.m_pModel == m_pPathModel) g_SeaPathGenerator.m_pModel = nullptr;
     // The scene's objects and resources belong to the scene; what the map
     // owns goes with it.
     for (GameMapSide& side : m_Sides) {
@@ -86,6 +89,16 @@ GameColumnRecord* CDX9KelGameMap::GetColumnOfSceneObject(const Vorna2::CDX9KelSc
     if (place.side <= 0) return nullptr;
     const GameObjectRecord* unit = Side(place.side).m_GameObjects[static_cast<std::size_t>(place.index)];
     return unit ? unit->m_pColumn : nullptr;
+}
+
+ISeaObstacleQuery* CDX9KelGameMap::GetObstacleQuery() {
+    m_ObstacleQuery.SetPhysicalManager(m_pScene ? Vorna2::GetPhysicalManager(m_pScene) : nullptr);
+    return &m_ObstacleQuery;
+}
+
+void CDX9KelGameMap::BindRouteFinder() {
+    Vorna2::g_Log.Write(7, "CDX9KelSeaPathFinder::SetPhysicalManager\n");
+    g_SeaPathFinder.SetObstacleQuery(GetObstacleQuery());
 }
 
 void CDX9KelGameMap::ClearColumnMovement() {

@@ -21,6 +21,8 @@
 // (the physical manager as the route finder's obstacle query).
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelMapParameters.h"
+#include "campaign/CDX9KelMapScreen.h"
+#include "campaign/CDX9KelPhysicsObstacles.h"
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/data/CDX9KelAnimatedModel.h"
 #include "campaign/data/CampaignRecords.h"
@@ -127,9 +129,9 @@ public:
     // ---- map screen (CDX9KelGameMapScreen.cpp) ----
     bool CreateIcons();
     bool CreateGlobalMap();
-    // Binds the dialogs of the map screen that loading fills: the icons
-    // dialog with its radio list, the flags, the turn text and the global
-    // map. False for a missing screen or a dialog not as expected.
+    // Binds the dialogs of the map screen "map.xml" (through the map
+    // screen's binding, with the scene's GUI manager). False for a missing
+    // screen or a dialog not as expected.
     bool SetMapScreen(Vorna2::CDX9KelCIIScreen* screen);
     // Empties the icons dialog and gives it a new radio list (the icon row
     // of the next map or of a rebuilt one). False when it is not bound.
@@ -142,6 +144,10 @@ public:
     // ---- parameters and graphic data (CDX9KelGameMapData.cpp) ----
     bool LoadMapParameters();
     bool LoadAllMapsGraphicData();
+    // Forgets what LoadAllMapsGraphicData took from the scene (textures,
+    // planes, the route marker, also in the path generator), for a scene
+    // that releases its resources.
+    void ForgetGraphicData();
     // Stops the four looping sounds of the map (when they exist).
     void StopLoopSounds();
 
@@ -156,6 +162,10 @@ public:
     GameColumnRecord* GetColumnOfSceneObject(const Vorna2::CDX9KelSceneObject* object) const;
     GameMapSide& Side(int side) { return m_Sides[side == 2 ? MAP_SIDE2 : MAP_SIDE1]; }
     const GameMapSide& Side(int side) const { return m_Sides[side == 2 ? MAP_SIDE2 : MAP_SIDE1]; }
+    // The scene's physical manager as the route finder's obstacle query.
+    ISeaObstacleQuery* GetObstacleQuery();
+    // Binds that query to the campaign's route finder (at start-up).
+    void BindRouteFinder();
     // Empties the column movement's moving list and clears its flags.
     void ClearColumnMovement();
     // Makes the player's unit at index the active one (none: -1). The least
@@ -258,20 +268,12 @@ public:
     D3DXMATRIX m_mSound;
     D3DXMATRIX m_mSoundUp;
 
-    // ---- the map screen's bound dialogs (null until bound) ----
-    Vorna2::CDX9KelCIIScreen* m_pMapScreen = nullptr;
-    Vorna2::CDX9KelGUIDialog* m_pIconsDlg = nullptr;
-    Vorna2::CDX9KelGUIRadioList* m_pIconsRadioList = nullptr;
-    Vorna2::CDX9KelGUIDialog* m_pIconsFlagsDlg = nullptr;
-    Vorna2::CDX9KelGUIImage* m_pIconFlags[kMaxIcons] = {};
-    Vorna2::CDX9KelGUIDialog* m_pMapControlDlg = nullptr;
-    Vorna2::CDX9KelGUIText* m_pTurnText = nullptr;
-    Vorna2::CDX9KelGUIButton* m_pEndTurnButton = nullptr;
-    Vorna2::CDX9KelGUIButton* m_pGlobalMapButton = nullptr;
-    Vorna2::CDX9KelGUIButton* m_pMenuButton = nullptr;
-    Vorna2::CDX9KelGUIDialog* m_pGlobalMapDlg = nullptr;
+    // ---- the map screen's bound dialogs and controls (null until bound) ----
+    CDX9KelMapScreen m_MapScreen;
     // The global-map picture added by CreateGlobalMap (its control id).
     int m_iGlobalMapImage = -1;
+
+    CKelPhysicsObstacleQuery m_ObstacleQuery;
 
     // Lost units of the scenario (not owned).
     const std::vector<std::string>* m_pLostPlayerUnits = nullptr;
@@ -287,6 +289,8 @@ private:
     void FinishLoading(int activeObject);
     void HandListsToBattleSystem();
     bool CreateSelectPlanes();
+    // The map screen's hints show the map's texts.
+    void HandTextsToScreen();
     // Moves the unit at index of a side's lists to their ends.
     void MoveUnitToBack(GameMapSide& side, std::size_t index);
 

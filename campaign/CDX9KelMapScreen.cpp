@@ -448,7 +448,7 @@ DWORD PartFireColour(int s) {
     return 0xffff3c00;
 }
 
-float PartWaterWeight(const PartRecord& part) { return part.m_fBattle[0]; }
+float PartWaterWeight(const PartRecord& part) { return part.m_fWaterWeight; }
 
 bool CDX9KelMapScreen::FillShipParts(const BattleDataBlock* ship) {
     if (m_ShipParts.m_pDialog == nullptr || ship == nullptr || ship->m_stdvDesignParts.size() != kHullParts) return false;

@@ -425,6 +425,7 @@ bool CDX9KelDataIO::ReadPart(const TiXmlNode* node, PartRecord& part, bool hullP
     ReadRectIf(node, "DamageReseptionZone", part.m_rDamageReceptionZone);
     // The water can stand no higher than the part.
     if (part.m_fHeight < part.m_fDesignWaterline) part.m_fDesignWaterline = part.m_fHeight;
+    part.m_fWaterline = part.m_fDesignWaterline;
     const float reserve = (part.m_fHeight - part.m_fDesignWaterline) * part.m_fLength;
     part.m_fReserveArea = reserve < 0.0f ? 0.0f : reserve;
     if (!std::isfinite(part.m_fReserveArea)) part.m_fReserveArea = 0.0f;

@@ -147,8 +147,8 @@ private:
             for (const CVR3GAMEBattleMapShip* ship : p->m_stdvBattleShips)
                 if (ship && ship->m_bSunk) {
                     std::printf("sunk %d %s\n", Serial(ship), ship->m_strName.c_str());
-                    // A sunk ship is deleted after the battle: a new ship may
-                    // be made at its address and must get a number of its own.
+                    // A sunk ship is deleted after the battle: a ship made
+                    // later at its address is another ship.
                     m_serials.erase(ship);
                 }
         }
