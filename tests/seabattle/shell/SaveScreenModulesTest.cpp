@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -215,6 +216,12 @@ TEST_F(SaveScreenModules, TheDuelScreensBuyBothFleetsAndStartTheBattle) {
     EXPECT_EQ(blue->m_dwMoney, 150000u - 50400u);
     EXPECT_EQ(blue->m_stdmInfoTexts["Money"]->GetText(), "99600");
     EXPECT_EQ(blue->m_pColumnIcons[0]->m_vItems.size(), 1u);
+    // A picture of the shop with its bought cruiser, to look at.
+    const fs::path picture = m_dir / "duel_player_blue.png";
+    ASSERT_TRUE(m_session.TakePicture(picture.string()));
+    m_session.Frame(true);
+    EXPECT_TRUE(fs::exists(picture));
+    std::printf("Picture of the blue shop: %s\n", picture.c_str());
 
     // The menu: the red fleet is empty, so a difficulty shows the warning.
     ASSERT_TRUE(m_pScreens->SetScreen("duel_menu"));
