@@ -1,9 +1,10 @@
-// battlesim savegame <scenario file> --at harbour|<battle seconds> --save NAME [--try-load N1,N2,...] [--seed S]
+// battlesim savegame <scenario file> --at harbour|harbour2|<battle seconds> --save NAME [--try-load N1,N2,...] [--seed S]
 //                    [--step-ms 20] [--out DIR]
 // battlesim loadgame <save name> [--duel] [--save-again NAME] [--frames N] [--step-ms 20] [--out DIR]
 // The save round trip headless. savegame plays the scenario (the script's
-// harbour step puts every own ship, up to five, in column 1) to the harbour
-// or the given seconds into the first battle, prints the game's save state,
+// harbour step puts every own ship, up to five, in column 1) to the first
+// harbour, to the second (after the first battle's end: its step money is
+// in the save), or the given seconds into the first battle, prints the game's save state,
 // then saves it through the game manager; with --try-load it then asks the
 // manager to load each named save (hostile ones, for the tests) and prints
 // whether it was refused and, after all of them, the state again ("after"
@@ -23,6 +24,7 @@
 #include "engine3/core/CDX9KelEngine.h"
 #include "platform/os/Paths.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
@@ -84,8 +86,20 @@ bool PlayAndSave(VornaTest::GameSession& session, const std::string& file, const
         for (CVR3GAMEBattleMapShip* ship : human->m_pPlayer->m_stdvHarbourShips)
             if (ship && human->m_stdvColumns[0].size() < 5) human->m_stdvColumns[0].push_back(ship);
         if (!manager.ScenarioFromHarbourToBattle() || !WaitForState(session)) return false;
-        const long long until = session.GameMilliseconds() + std::stoll(at) * 1000;
-        while (session.GameMilliseconds() < until) session.Frame(false);
+        if (at == "harbour2") {
+            // The first battle to its end, its results as the results
+            // screen records them, then the next harbour.
+            CVR3GAMEBattleMap* map = manager.GetBattleMap();
+            const long long start = session.GameMilliseconds();
+            while (!map->IsBattleOver() && session.GameMilliseconds() - start < 3600LL * 1000) session.Frame(false);
+            if (!map->IsBattleOver() || !manager.ScenarioFromBattleToMissionResults()) return false;
+            for (const CVR3GAMEBattleMapPlayer* p : map->GetPlayers())
+                if (p) manager.GetScenario()->AddLoss(p->m_strPlayerName.c_str(), p->m_uLostValue);
+            if (!manager.ScenarioFromBattleToHarbour() || !WaitForState(session)) return false;
+        } else {
+            const long long until = session.GameMilliseconds() + std::stoll(at) * 1000;
+            while (session.GameMilliseconds() < until) session.Frame(false);
+        }
     }
     std::printf("%s", SaveState("save_state").c_str());
     const bool saved = manager.GetDuel() && manager.IsDuelRunning() ? manager.DuelSave(name) : manager.ScenarioSave(name);
@@ -121,8 +135,9 @@ int RunSaveGame(const std::vector<std::string>& words) {
         !options.GetLong("--step-ms", 1, 60, 20, step, error))
         return Fail("savegame", error);
     const std::string at = options.Has("--at") ? options.Get("--at") : "harbour";
-    if (at != "harbour" && (at.empty() || at.find_first_not_of("0123456789") != std::string::npos || at.size() > 5))
-        return Fail("savegame", "--at takes harbour or whole seconds of battle");
+    if (at != "harbour" && at != "harbour2" &&
+        (at.empty() || at.find_first_not_of("0123456789") != std::string::npos || at.size() > 5))
+        return Fail("savegame", "--at takes harbour, harbour2 or whole seconds of battle");
     if (!options.Has("--save")) return Fail("savegame", "give the save's name with --save");
     VornaTest::GameSession session;
     const bool ok = StartSession(session, options, seed, step) &&
@@ -177,7 +192,7 @@ int RunLoadGame(const std::vector<std::string>& words) {
 }
 
 const CommandRegistration kSaveGame("savegame",
-                                    "<scenario file> --at harbour|<battle seconds> --save NAME [--seed S] "
+                                    "<scenario file> --at harbour|harbour2|<battle seconds> --save NAME [--seed S] "
                                     "[--step-ms 20] [--out DIR]",
                                     &RunSaveGame);
 const CommandRegistration kLoadGame("loadgame", "<save name> [--duel] [--step-ms 20] [--out DIR]", &RunLoadGame);

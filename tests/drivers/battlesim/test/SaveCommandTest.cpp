@@ -61,9 +61,9 @@ std::string Out(const fs::path& dir) { return " --out '" + dir.string() + "/'"; 
 
 // Saves at `at`, loads in a fresh process and saves again: the states and
 // the bytes agree.
-void RoundTrip(const std::string& at) {
+void RoundTrip(const std::string& at, const std::string& scenario = "demo_scenario.scnrxml") {
     const fs::path dir = VornaTest::FreshFolder();
-    const SimRun save = Battlesim("savegame demo_scenario.scnrxml --seed 1 --at " + at + " --save first" + Out(dir));
+    const SimRun save = Battlesim("savegame " + scenario + " --seed 1 --at " + at + " --save first" + Out(dir));
     ASSERT_EQ(save.exitCode, 0) << save.out;
     const std::vector<std::string> saved = Lines(save.out, "save_state");
     ASSERT_FALSE(saved.empty());
@@ -78,13 +78,19 @@ void RoundTrip(const std::string& at) {
     // The same seed plays the same game and writes the same save (the time
     // field comes from the driver's fixed clock).
     const fs::path other = VornaTest::FreshFolder();
-    ASSERT_EQ(Battlesim("savegame demo_scenario.scnrxml --seed 1 --at " + at + " --save first" + Out(other)).exitCode, 0);
+    ASSERT_EQ(Battlesim("savegame " + scenario + " --seed 1 --at " + at + " --save first" + Out(other)).exitCode, 0);
     EXPECT_EQ(ReadBytes(other / "Saves" / "first.v3savebin"), first);
 }
 
 } // namespace
 
 TEST(SaveCommand, HarbourSaveLoadsToTheSameStateAndBytes) { RoundTrip("harbour"); }
+
+// The second harbour's save holds its step money: a load grants it no second
+// time (the money printed after the load is the money saved).
+TEST(SaveCommand, SecondHarbourSaveKeepsItsMoneyWithoutAddingTheStepMoneyAgain) {
+    RoundTrip("harbour2", "demo_scenario_auto.scnrxml --step-ms 60");
+}
 
 TEST(SaveCommand, BattleSaveNinetySecondsInLoadsToTheSameStateAndBytes) {
     RoundTrip("90");
