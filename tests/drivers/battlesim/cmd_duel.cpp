@@ -125,7 +125,10 @@ bool PlayDuel(VornaTest::GameSession& session, const std::string& file, const st
     while (!map->IsBattleOver() && session.GameMilliseconds() - start < limitMs) session.Frame(false);
     std::printf("battle_over %d lost_side %s game_s %lld\n", map->IsBattleOver() ? 1 : 0, map->GetLostSide().c_str(),
                 (session.GameMilliseconds() - start) / 1000);
-    if (!manager.DuelFromBattleToResults()) return false;
+    // A battle that ended goes on to its results by itself; one cut off at
+    // the limit is taken there.
+    if (!map->IsLeft() && !manager.DuelFromBattleToResults()) return false;
+    std::printf("results screen %s\n", session.CurrentScreen().c_str());
     for (const CVR3GAMEDuelPlayerDirector* d : duel->m_stdvDirectors)
         std::printf("loss %s spent %u lost %u\n", d->m_pPlayer->m_strName.c_str(), d->GetSpent(), d->m_dwLostMoney);
     if (!manager.DuelEnd()) return false;
