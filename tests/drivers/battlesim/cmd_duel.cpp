@@ -1,5 +1,5 @@
 // battlesim duel <duel file> --buy "h1=0,0;h2=1;c1=0,1" [--difficulty arcade|normal|realistic] [--seed S]
-//                [--step-ms 20] [--limit-s 1200] [--save-at SECONDS --save NAME] [--out DIR]
+//                [--step-ms 20] [--limit-s 1800] [--save-at SECONDS --save NAME] [--out DIR]
 // A duel played headless through the game manager as the duel screens play
 // it: the duel file is begun, each side buys its columns from its shop
 // (h = the human's director, c = the computer's; the digit is the column
@@ -146,10 +146,10 @@ int RunDuel(const std::vector<std::string>& words) {
                         {"--limit-s", true}, {"--save-at", true}, {"--save", true}, {"--out", true}},
                        error))
         return Fail(error);
-    long seed = 1, step = 20, limit = 1200, saveAt = -1;
+    long seed = 1, step = 20, limit = 1800, saveAt = -1;
     if (!options.GetLong("--seed", 0, 0xFFFFFFFFL, 1, seed, error) ||
         !options.GetLong("--step-ms", 1, 60, 20, step, error) ||
-        !options.GetLong("--limit-s", 1, 4 * 3600, 1200, limit, error) ||
+        !options.GetLong("--limit-s", 1, 4 * 3600, 1800, limit, error) ||
         !options.GetLong("--save-at", 0, 4 * 3600, -1, saveAt, error))
         return Fail(error);
     if (saveAt >= 0 && !options.Has("--save")) return Fail("--save-at needs --save NAME");
@@ -179,7 +179,7 @@ int RunDuel(const std::vector<std::string>& words) {
 
 const CommandRegistration kDuel("duel",
                                 "<duel file> --buy \"h1=0,0;c1=0\" [--difficulty arcade|normal|realistic] [--seed S] "
-                                "[--step-ms 20] [--limit-s 1200] [--save-at SECONDS --save NAME] [--out DIR]",
+                                "[--step-ms 20] [--limit-s 1800] [--save-at SECONDS --save NAME] [--out DIR]",
                                 &RunDuel);
 
 } // namespace
