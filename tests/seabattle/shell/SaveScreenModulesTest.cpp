@@ -18,6 +18,12 @@
 #include "platform/os/Paths.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "seabattle/game/CVR3GAMEHarbourMap.h"
+#include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
+#include "seabattle/game/CVR3GAMEHarbourMapPlayerDirectorHuman.h"
+#include "seabattle/game/CVR3GAMEScenario.h"
 #include "seabattle/game/CVR3GAMEDuel.h"
 #include "seabattle/game/CVR3GAMEIO.h"
 #include "seabattle/game/CVR3GAMEManager.h"
@@ -256,4 +262,77 @@ TEST_F(SaveScreenModules, TheDuelScreensBuyBothFleetsAndStartTheBattle) {
     const std::string blueName = "Blue Squadron";
     ASSERT_NE(manager.GetBattleMap()->GetPlayer(&blueName), nullptr);
     EXPECT_EQ(manager.GetBattleMap()->GetPlayer(&blueName)->m_stdvBattleShips.size(), 1u);
+}
+
+// The whole way through the two screens: a battle saved from the save screen,
+// the game started afresh, the save picked on the load screen and loaded: the
+// battle is back with its ships where they were.
+TEST_F(SaveScreenModules, ABattleSavedOnTheSaveScreenLoadsOnTheLoadScreenOfAFreshGame) {
+    CVR3GAMEManager& manager = CVR3GAMEManager::Get();
+    const auto wait = [&] {
+        for (int i = 0; i < 200 && manager.GetPendingState() != CVR3GAMEManager::STATE_NONE; ++i)
+            m_session.Frame(false);
+        return manager.GetPendingState() == CVR3GAMEManager::STATE_NONE;
+    };
+    ASSERT_TRUE(manager.BeginScenarioFromFile("demo_scenario_auto.scnrxml"));
+    ASSERT_TRUE(wait());
+    CVR3GAMEScenario* s = manager.GetScenario();
+    auto* human = dynamic_cast<CVR3GAMEHarbourMapPlayerDirectorHuman*>(
+        manager.GetHarbourMap()->GetDirector(s->HumanPlayerName.c_str()));
+    ASSERT_NE(human, nullptr);
+    for (CVR3GAMEBattleMapShip* ship : human->m_pPlayer->m_stdvHarbourShips) human->m_stdvColumns[0].push_back(ship);
+    ASSERT_TRUE(manager.ScenarioFromHarbourToBattle());
+    ASSERT_TRUE(wait());
+    m_session.Frames(500, false); // ten seconds of battle
+    const std::string blueName = s->HumanPlayerName;
+    const CVR3GAMEBattleMapPlayer* blue = manager.GetBattleMap()->GetPlayer(&blueName);
+    ASSERT_NE(blue, nullptr);
+    ASSERT_FALSE(blue->m_stdvBattleShips.empty());
+    const float x = blue->m_stdvBattleShips[0]->m_pSceneObject->m_mWorld._41;
+    const std::string scenarioName = s->ScenarioName; // the game goes with its session
+    const DWORD clock = manager.GetBattleMap()->m_GameTimer.m_dwGameTime;
+
+    auto* save = Module<CCIIModuleGameSave>();
+    ASSERT_NE(save, nullptr);
+    ASSERT_TRUE(m_pScreens->SetScreen("save_game"));
+    save->Proc();
+    save->m_pEditBox->SetText("my battle");
+    Press(save, save->m_pButton);
+    Press(save, save->m_pButtonOK);
+    const std::string saves = manager.GetGameIO()->GetFolder(CVR3GAMEIO::FOLDER_USER_SAVES);
+    ASSERT_TRUE(fs::exists(Platform::NativePath(saves + "my battle.v3savebin"))) << Log();
+
+    // A fresh game on the same folder.
+    m_session.Stop();
+    VornaTest::GameSession::Options options;
+    options.dataFolder = m_dir.string() + "/";
+    options.stepMs = 20;
+    ASSERT_TRUE(m_session.Start(options));
+    m_pScreens = m_session.Screens();
+    CCIIModuleGameLoad* load = nullptr;
+    CCIIModuleManager* modules = m_session.Scene()->GetModuleManager();
+    for (size_t i = 0; i < modules->GetModuleCount(); ++i)
+        if (auto* m = dynamic_cast<CCIIModuleGameLoad*>(modules->GetModule(i)); m && !dynamic_cast<CCIIModuleGameSave*>(m))
+            load = m;
+    ASSERT_NE(load, nullptr);
+    ASSERT_TRUE(m_pScreens->SetScreen("load_game"));
+    load->Proc();
+    int mine = -1;
+    for (size_t i = 0; i < manager.GetGameIO()->m_vSaveList.size(); ++i)
+        if (manager.GetGameIO()->m_vSaveList[i]->m_strName == "my battle") mine = static_cast<int>(i);
+    ASSERT_GE(mine, 0);
+    ASSERT_TRUE(load->m_pList->Select(mine));
+    load->Proc();
+    EXPECT_EQ(load->m_pTextScenario->GetText(), scenarioName);
+    Press(load, load->m_pButton);
+    Press(load, load->m_pButtonOK);
+    EXPECT_EQ(manager.GetPendingState(), CVR3GAMEManager::LOAD_SCENARIO) << Log();
+    EXPECT_EQ(m_session.CurrentScreen(), "loading");
+    ASSERT_TRUE(wait());
+    EXPECT_EQ(m_session.CurrentScreen(), manager.GetScenario()->BattleScreen);
+    const CVR3GAMEBattleMapPlayer* again = manager.GetBattleMap()->GetPlayer(&blueName);
+    ASSERT_NE(again, nullptr);
+    ASSERT_FALSE(again->m_stdvBattleShips.empty());
+    EXPECT_NEAR(again->m_stdvBattleShips[0]->m_pSceneObject->m_mWorld._41, x, 0.5f);
+    EXPECT_GE(manager.GetBattleMap()->m_GameTimer.m_dwGameTime, clock);
 }
