@@ -107,15 +107,6 @@ void CDX9KelGameMap::ClearColumnMovement() {
     g_ColumnMovement.m_bPaused = false;
 }
 
-bool CDX9KelGameMap::SetActivePlayerObject(int index) {
-    if (!m_pPlayerGameObjects || index < 0 || static_cast<std::size_t>(index) >= m_pPlayerGameObjects->size()) {
-        m_Turn.m_iActivePlayerObject = -1;
-        return false;
-    }
-    m_Turn.m_iActivePlayerObject = index;
-    return true;
-}
-
 std::string CDX9KelGameMap::ReadEditBoxText(Vorna2::CDX9KelGUIEditBox* box) {
     if (!box) return {};
     const std::string text = box->GetText();

@@ -47,6 +47,8 @@ class CDX9KelGUIButton;
 class CDX9KelGUIImage;
 class CDX9KelGUIEditBox;
 class CDX9KelCIIScreen;
+struct CDX9KelContact;
+struct CDX9KelFloatRecord;
 } // namespace Vorna2
 
 namespace VornaCampaign {
@@ -167,8 +169,9 @@ public:
     void BindRouteFinder();
     // Empties the column movement's moving list and clears its flags.
     void ClearColumnMovement();
-    // Makes the player's unit at index the active one (none: -1). The least
-    // the loading needs: the index is kept when the unit exists.
+    // Makes the player's unit at index the active one: its column selected,
+    // its route planned, its panels filled, its targets searched
+    // (CDX9KelGameMapOrders.cpp).
     bool SetActivePlayerObject(int index);
     // The edit box's text, taken from its inner text control first.
     static std::string ReadEditBoxText(Vorna2::CDX9KelGUIEditBox* box);
@@ -186,6 +189,96 @@ public:
     // Writes the system save "last_map" after a map has loaded; without one
     // the load logs that no system save was made.
     void SetSystemSaveWriter(std::function<bool(CDX9KelGameMap&)> writer) { m_SystemSaveWriter = std::move(writer); }
+
+    // ---- turns on the map (CDX9KelGameMapTurnLoop.cpp) ----
+    // Once per frame from the game scene.
+    void Proc();
+    void ProcessTurn();
+    void ProcPlayerPhase();
+    void ProcAIPhase();
+    void SetProcPlayerGUI(bool proc);
+    void ProcSounds();
+    void ProcMissionEnd();
+    void ProcMapFailed();
+    // The reset before a new map or a save is loaded.
+    void ClearMap(bool full);
+    // True while the map screen is bound and the active screen.
+    bool IsMapScreenActive() const;
+    // Displayed routes cleared and the column movement emptied.
+    void StopAllMovement();
+    // Hooks of the saver and the scenario (not set: the operation is refused
+    // with a log line).
+    std::function<bool(const std::string& name, bool system)> m_SaveWriter;
+    std::function<bool(const char* mapName)> m_NextMap;
+    std::function<bool()> m_ReloadSystemSave;
+    // A unit lost on this map: its side (true: the player's), its damage
+    // value and its name, for the scenario's counters and lists.
+    std::function<void(bool player, int damage, const std::string& name)> m_OnUnitLost;
+    // The scenario's loss counters at the end of a map.
+    std::function<void(int playerLoss, int aiLoss)> m_OnMapLosses;
+    // Stamps of the end-of-move notice and the stop button (0: free).
+    DWORD m_dwFinishMovStamp = 0;
+    DWORD m_dwStopStamp = 0;
+    DWORD m_dwBlockedStamp = 0;
+    bool m_bBlockedNotice = false;
+
+    // ---- active unit and orders (CDX9KelGameMapOrders.cpp) ----
+    bool SelectActiveColumn(GameColumnRecord* column, Vorna2::CDX9KelSceneObject* object);
+    bool PlanColumnRoute(GameColumnRecord* column);
+    void ProcMovementSliders();
+    void ProcPickPlayerUnit();
+    bool FillMovementDialog();
+    void UpdateFireSound();
+    bool CheckMapArea(Vorna2::CDX9KelSceneObject* object);
+    bool CanSideStillMove(const std::vector<GameColumnRecord*>* columns) const;
+    bool DetachShipFromColumn(Vorna2::CDX9KelSceneObject* object, GameObjectRecord* record,
+                              std::vector<GameColumnRecord*>* columns);
+    bool SplitColumn(GameColumnRecord* column, std::vector<GameColumnRecord*>* columns);
+    bool RemoveColumnEntry(GameColumnRecord* column, std::vector<GameColumnRecord*>* columns);
+    bool PointCameraAt(Vorna2::CDX9KelSceneObject* object);
+    bool TurnCameraToObject(Vorna2::CDX9KelSceneObject* object);
+    // The active unit's pieces (null when none).
+    Vorna2::CDX9KelSceneObject* GetActiveSceneObject() const;
+    GameObjectRecord* GetActiveRecord() const;
+    GameColumnRecord* GetActiveColumn() const;
+    // Takes a unit out of its side's lists, its column and the scene, and
+    // deletes it; the player's icons are rebuilt.
+    void RemoveUnit(int side, int index);
+    void RebuildIcons();
+    // The icon flags from the player's units.
+    std::vector<int> GetIconFlags() const;
+
+    // ---- targets and attacks (CDX9KelGameMapTargets.cpp) ----
+    bool SearchTargetsForActivePlayerObject();
+    bool CheckTargetGroup(int group, Vorna2::CDX9KelSceneObject* target);
+    bool ResetGunButtons();
+    void ProcGunSelection();
+    void ProcPickEnemyUnit();
+    // The player's attack on the computer's unit at `index` with the
+    // selected gun group: false when the line is blocked or the battle
+    // system refuses.
+    bool AttackEnemyUnit(int index);
+
+    // ---- contacts and losses (CDX9KelGameMapContacts.cpp) ----
+    void ProcContacts();
+    bool ProcContact(Vorna2::CDX9KelContact& contact);
+    bool ProcDeathQueue();
+    bool DestroyUnit(Vorna2::CDX9KelSceneObject* object);
+    // Damage of a unit for the loss counters.
+    static int GetUnitDamageValue(const BattleDataBlock* data);
+    // The active unit carries a fire of the battle system (its fire sound plays).
+    bool m_bActiveUnitBurning = false;
+    // The physical manager's float record of a registered object (null: none).
+    Vorna2::CDX9KelFloatRecord* PhysicsRecordOf(Vorna2::CDX9KelSceneObject* object) const;
+    // Damage values of the units lost on this map (for the scenario).
+    int m_iPlayerLoss = 0;
+    int m_iAILoss = 0;
+    void ProcMapControl();
+    bool ShowGlobalMap();
+    void ProcSaveMenu();
+    DWORD m_dwGlobalMapStamp = 0;
+    DWORD m_dwMenuStamp = 0;
+    bool m_bSaveMenuFilled = false;
 
     // ---- data ----
     Vorna2::CDX9KelScene* m_pScene = nullptr;

@@ -8,7 +8,11 @@
 namespace VornaCampaign {
 
 void CKelPhysicsObstacleQuery::CopyHits() {
-    m_Hits.assign(m_pPhysics->m_Hits.begin(), m_pPhysics->m_Hits.end());
+    // An object that lies in several leaves of the tree is reported once, at
+    // its first place: the route finder reads "the only hit" as the mover.
+    m_Hits.clear();
+    for (const Vorna2::CDX9KelSceneObject* o : m_pPhysics->m_Hits)
+        if (std::find(m_Hits.begin(), m_Hits.end(), o) == m_Hits.end()) m_Hits.push_back(o);
 }
 
 bool CKelPhysicsObstacleQuery::TestSphere(float x, float y, float z, float radius) {
