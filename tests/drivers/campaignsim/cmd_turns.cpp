@@ -27,7 +27,7 @@
 //   --ai-vs-ai     a second computer player plays the player's side in its
 //                  phase and ends the turn
 //   --rounds N     the map's round count (default: the map parameters')
-//   --log          print the log after the run
+//   --log          copy the log into the output as it is written
 //
 // Prints a line per turn, the units at the end (position, distance sailed,
 // damage, state) and "state hash H" over all of it; same seed, same hash.
@@ -86,16 +86,12 @@ CAMPAIGNSIM_COMMAND(turns, "<map> [--seed S] (--script FILE | --ai-vs-ai) [--sid
         scene->m_playerSide = static_cast<int>(side);
         CampaignSim::TurnsEngine engine(options, scene, std::move(orders), aiVsAi, static_cast<int>(rounds));
         engine.m_iMaxFrames = static_cast<int>(maxFrames);
-        Vorna2::g_Log.SetCopyStream(nullptr);
+        // The log file beside the program is shared by every run; the log
+        // is copied into this run's own output instead.
+        Vorna2::g_Log.SetCopyStream(args.Has("log") ? stdout : nullptr);
         if (!engine.Run() || !engine.Ended()) result = 1;
         Vorna2::g_Log.Close();
-    }
-    if (args.Has("log")) {
-        std::string text;
-        Platform::ReadTextFile(Vorna2::g_Log.GetPath().empty() ? Platform::ProgramFolder() + "VornaLog.log"
-                                                               : Vorna2::g_Log.GetPath(),
-                               text);
-        std::fputs(text.c_str(), stdout);
+        Vorna2::g_Log.SetCopyStream(nullptr);
     }
     std::fflush(stdout);
     return result;
