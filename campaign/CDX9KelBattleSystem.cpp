@@ -35,6 +35,8 @@ constexpr float kRamSpeedStep = 0.514f;
 constexpr float kRollLimit = 0.2618f;
 // Water that sinks a ship: its displacement less this.
 constexpr float kFloodMargin = 80.0f;
+// The most shots one gun fires in one bombardment.
+constexpr int kMaxShotsPerGun = 1000;
 
 std::uint32_t Random32() {
     unsigned int value = 0;
@@ -102,6 +104,22 @@ void MoveFrame(Vorna2::CDX9KelBoundsRecord* frame, const D3DXVECTOR3& axis, floa
     frame->m_mLocal._43 += axis.z * s;
 }
 
+// True when the record lies below the root in the model's frame tree: such
+// a frame follows every turn of the root already.
+bool IsBelow(const Vorna2::CDX9KelBoundsRecord* root, const Vorna2::CDX9KelBoundsRecord* record) {
+    if (!root || !record) return false;
+    std::vector<const Vorna2::CDX9KelBoundsRecord*> open;
+    if (root->m_pChild) open.push_back(root->m_pChild);
+    while (!open.empty()) {
+        const Vorna2::CDX9KelBoundsRecord* r = open.back();
+        open.pop_back();
+        if (r == record) return true;
+        if (r->m_pChild) open.push_back(r->m_pChild);
+        if (r->m_pSibling) open.push_back(r->m_pSibling);
+    }
+    return false;
+}
+
 float SumReserve(const std::vector<PartRecord>& parts) {
     float sum = 0.0f;
     for (const PartRecord& p : parts) sum += p.m_fReserveArea;
@@ -126,6 +144,28 @@ bool CDX9KelBattleSystem::InitArtillery() {
     std::string path;
     Vorna2::CDX9KelUtils::GetExeFolderPath(path, (m_szArtilleryFolder + "Artillery.xml").c_str());
     return g_DataIO.LoadArtillery(path.c_str(), &m_stdvArtillery);
+}
+
+void CDX9KelBattleSystem::SetMapLists(const MapLists& lists) {
+    m_MapLists = lists;
+    m_iState = BATTLE_SYSTEM_IDLE;
+    m_stdvHitCandidates.clear();
+    m_stdvShotResults.clear();
+    m_stdvSinking.clear();
+    m_pAttackerScene = nullptr;
+    m_pAttacker = nullptr;
+    m_pAttackerModel = nullptr;
+    m_pTargetScene = nullptr;
+    m_pTarget = nullptr;
+    m_pCurrentPart = nullptr;
+    m_pCurrentEntry = nullptr;
+    m_iGunGroup = -1;
+    m_iGunIndex = -1;
+    m_iAttackTurnStep = -1;
+    m_iRoundIndex1 = -1;
+    m_iRoundIndex2 = -1;
+    m_fTurnSign = 0.0f;
+    m_fRecoil = 0.0f;
 }
 
 // ---- rules ----
@@ -467,7 +507,15 @@ bool CDX9KelBattleSystem::GunBombBattleObject(GunRecord* gun, AnimatedGunFrame* 
         return false;
     }
     Trace("Bombard speed: %d\n", gun->m_iCurrentBombardSpeed);
-    for (int shot = 0; shot < gun->m_iCurrentBombardSpeed; ++shot) {
+    // A description may give any speed; a gun with endless powder must still
+    // end its bombardment in good time.
+    int shots = gun->m_iCurrentBombardSpeed;
+    if (shots > kMaxShotsPerGun) {
+        g_Log.Write(LOG_INFO, "CDX9KelBattleSystem::GunBombBattleObject : %d shots cut to %d : %s\n", shots,
+                    kMaxShotsPerGun, RecordText(m_pAttacker->m_Unit.m_szName).c_str());
+        shots = kMaxShotsPerGun;
+    }
+    for (int shot = 0; shot < shots; ++shot) {
         if (gun->m_iShells == -1) {
             if (attacker.m_iGunpowder == 0) {
                 Trace("Gunpowder empty\n");
@@ -507,8 +555,10 @@ void CDX9KelBattleSystem::TurnEntry(float angle) {
     D3DXVec3Normalize(&up, &up);
     const D3DXVECTOR3 point = Row(local, 3);
     Vorna2::RotateMatrixAroundAxis(&up, &m_pCurrentEntry->m_pFrame->m_mLocal, &point, angle);
+    // Gun frames hung below the turned frame turn with it.
     for (AnimatedGunFrame& g : m_pCurrentEntry->m_stdvGuns)
-        if (g.m_pFrame) Vorna2::RotateMatrixAroundAxis(&up, &g.m_pFrame->m_mLocal, &point, angle);
+        if (g.m_pFrame && !IsBelow(m_pCurrentEntry->m_pFrame, g.m_pFrame))
+            Vorna2::RotateMatrixAroundAxis(&up, &g.m_pFrame->m_mLocal, &point, angle);
 }
 
 void CDX9KelBattleSystem::ProcAttackTurn(float frameTime) {

@@ -75,7 +75,10 @@ public:
         Vorna2::CDXParticleSystemManager* m_pParticles = nullptr;
         IDirect3DDevice9* m_pDevice = nullptr;
     };
-    void SetMapLists(const MapLists& lists) { m_MapLists = lists; }
+    // Takes the lists of a newly loaded map; whatever the system was doing
+    // on the map before (a bombardment, a round result, units waiting to
+    // sink) is forgotten, as its objects are gone.
+    void SetMapLists(const MapLists& lists);
 
     // ---- bombardment ----
     // Starts a bombardment of the target by the attacker's gun group (0, 1:

@@ -10,15 +10,14 @@
 // are parallel: entry i of each is the same unit. A unit whose ".amd" file
 // is missing keeps a null animated model so the lists stay parallel. A
 // unit's column is kept in its game object, so reordering or shrinking the
-// lists never separates a ship from its column. The objects of no side (mines) have a scene-object and a
-// game-object list.
+// lists never separates a ship from its column. The objects of no side
+// (mines) have a scene-object and a game-object list.
 //
 // The map's operations are spread over several files by theme:
-// CDX9KelGameMap.cpp (construction, lookups, side views, Release),
-// CDX9KelGameMapLoad.cpp (loading and the view), CDX9KelGameMapScreen.cpp
-// (icons, global map and the map screen's binding), CDX9KelGameMapData.cpp
-// (map parameters and the all-maps graphic data), CDX9KelGameMapObstacles.cpp
-// (the physical manager as the route finder's obstacle query).
+// CDX9KelGameMap.cpp (construction, lookups, side views, the route finder's
+// obstacle query, Release), CDX9KelGameMapLoad.cpp (loading and the view),
+// CDX9KelGameMapScreen.cpp (icons, global map and the map screen's binding),
+// CDX9KelGameMapData.cpp (map parameters and the all-maps graphic data).
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelMapParameters.h"
 #include "campaign/CDX9KelMapScreen.h"

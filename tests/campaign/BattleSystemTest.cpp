@@ -515,6 +515,20 @@ TEST_F(BattleSystemTest, OneGunTable) {
     }
 }
 
+TEST_F(BattleSystemTest, AGunOfEndlessSpeedStopsInGoodTime) {
+    // A description's speed of two thousand million with powder that never
+    // runs out: the gun fires a thousand shots and is done.
+    GunRecord& gun = attacker.Data().m_stdvMGTowers[0].m_stdvGuns[0];
+    gun.m_iCurrentBombardSpeed = 2000000000;
+    gun.m_iShells = -1;
+    attacker.Data().m_iGunpowder = -1;
+    Engage();
+    FixedRandom r({99});
+    ASSERT_TRUE(battle.GunBombBattleObject(&gun, &attacker.model.m_stdvTowers[0].m_stdvGuns[0]));
+    EXPECT_EQ(battle.m_stdvShotResults.back(), SHOT_MISSED);
+    EXPECT_NE(Log().find("2000000000 shots cut to 1000 : Attacker"), std::string::npos);
+}
+
 TEST_F(BattleSystemTest, AGunWithoutAFrameIsNotTried) {
     Engage();
     AnimatedGunFrame none;
@@ -635,17 +649,17 @@ TEST_F(BattleSystemTest, OneGunPerFrameThenTheTowerTurnsFiresAndTurnsBack) {
 
 TEST_F(BattleSystemTest, TheEndOfTheRoundPutsAnAttackCutShortBack) {
     FixedRandom r({0});
+    BattleGameObjectList side1{&attacker.object}, side2{&target.object};
+    CDX9KelBattleSystem::MapLists lists;
+    lists.m_pGameObjects[0] = &side1;
+    lists.m_pGameObjects[1] = &side2;
+    battle.SetMapLists(lists);
     Engage();
     for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
     for (int frame = 0; frame < 8; ++frame) battle.ProcAttackTurn(10.0f);
     AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
     ASSERT_EQ(battle.m_iAttackTurnStep, 0);
     ASSERT_NE(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
-    BattleGameObjectList side1{&attacker.object}, side2{&target.object};
-    CDX9KelBattleSystem::MapLists lists;
-    lists.m_pGameObjects[0] = &side1;
-    lists.m_pGameObjects[1] = &side2;
-    battle.SetMapLists(lists);
     ASSERT_TRUE(battle.BeginCalcRoundResult());
     EXPECT_EQ(std::memcmp(&tower.m_pFrame->m_mLocal, &tower.m_mInitial, sizeof tower.m_mInitial), 0);
     EXPECT_EQ(battle.m_iAttackTurnStep, -1);
@@ -660,6 +674,32 @@ TEST_F(BattleSystemTest, TheEndOfTheRoundPutsAnAttackCutShortBack) {
     ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_ATTACK_TURN);
     battle.ProcAttackTurn(10.0f);
     EXPECT_EQ(battle.m_iAttackTurnStep, 0);
+}
+
+TEST_F(BattleSystemTest, GunFramesBelowTheTowerTurnWithIt) {
+    FixedRandom r({0});
+    // The first gun's frame hangs below the tower's frame in the model; the
+    // second stands beside it.
+    AnimatedFrame& tower = attacker.model.m_stdvTowers[0];
+    CDX9KelBoundsRecord* child = new CDX9KelBoundsRecord();
+    child->m_vBoxMin = D3DXVECTOR3(-0.1f, -0.1f, -0.25f);
+    child->m_vBoxMax = D3DXVECTOR3(0.1f, 0.1f, 0.25f);
+    tower.m_pFrame->m_pChild = child;
+    tower.m_stdvGuns[0].m_pFrame = child;
+    tower.m_stdvGuns[0].m_mInitial = child->m_mLocal;
+    Engage();
+    for (int frame = 0; frame < 3; ++frame) battle.ProcBombardment();
+    for (int frame = 0; frame < 6; ++frame) battle.ProcAttackTurn(10.0f);
+    ASSERT_EQ(battle.m_iAttackTurnStep, 0);
+    EXPECT_EQ(std::memcmp(&child->m_mLocal, &tower.m_stdvGuns[0].m_mInitial, sizeof child->m_mLocal), 0);
+    const AnimatedGunFrame& beside = tower.m_stdvGuns[1];
+    EXPECT_NE(std::memcmp(&beside.m_pFrame->m_mLocal, &beside.m_mInitial, sizeof beside.m_mInitial), 0);
+    // The tower's frame and the gun beside it turned alike.
+    EXPECT_FLOAT_EQ(beside.m_pFrame->m_mLocal._11, tower.m_pFrame->m_mLocal._11);
+    EXPECT_FLOAT_EQ(beside.m_pFrame->m_mLocal._13, tower.m_pFrame->m_mLocal._13);
+    for (int frame = 0; frame < 10000 && battle.m_iState == BATTLE_SYSTEM_ATTACK_TURN; ++frame)
+        battle.ProcAttackTurn(10.0f);
+    EXPECT_EQ(std::memcmp(&child->m_mLocal, &tower.m_stdvGuns[0].m_mInitial, sizeof child->m_mLocal), 0);
 }
 
 TEST_F(BattleSystemTest, ATowerWithoutAFrameFiresWithoutTurning) {
@@ -1005,6 +1045,14 @@ TEST_F(BattleSystemTest, TheRoundStepsOneUnitPerFrameThroughBothSides) {
     ASSERT_TRUE(battle.BeginCalcRoundResult());
     for (int frame = 0; frame < 100 && battle.m_iState != BATTLE_SYSTEM_IDLE; ++frame) battle.ProcRoundResult();
     EXPECT_EQ(battle.m_stdvSinking, (std::vector<CDX9KelSceneObject*>{&b1.scene}));
+    // The next map's lists come with nothing of this map left over, even in
+    // the middle of a round.
+    ASSERT_TRUE(battle.BeginCalcRoundResult());
+    battle.ProcRoundResult();
+    battle.SetMapLists(lists);
+    EXPECT_TRUE(battle.m_stdvSinking.empty());
+    EXPECT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
+    EXPECT_EQ(battle.m_iRoundIndex1, -1);
 }
 
 // ---- effects ----

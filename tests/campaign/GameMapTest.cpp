@@ -8,6 +8,7 @@
 #include "campaign/CDX9KelGameMap.h"
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/render/CDX9KelBaseCamera.h"
@@ -70,7 +71,7 @@ struct MapBytes {
         return *this;
     }
     MapBytes& Header() {
-        Text("Test Sound");
+        Text("Test Narrows");
         for (float f : {-200.f, -50.f, -200.f, 200.f, 100.f, 200.f, -150.f, 0.f, -150.f, 150.f, 0.f, 150.f}) F32(f);
         Text("c2sky.png").F32(900).F32(150).F32(0.5f).F32(0.4f).F32(0.3f).F32(0.2f);
         return Text("c2water.png").F32(1.5f).F32(0.1f).F32(0.2f).F32(0.3f);
@@ -378,10 +379,11 @@ TEST_F(GameMapTest, ColumnsKeepTheShipsTheyFindOfTheirFirstSide) {
                     {"A2", "SIDE1", "", ""},
                     {"A3", "SIDE1", "c2corvette.x", "ship_b.xml"},
                     {"B1", "SIDE2", "", ""},
-                    {"B2", "SIDE2", "", ""}},
+                    {"B2", "SIDE2", "", ""},
+                    {"Fort", "SIDE2", "c2fort.x", "fort.xml"}},
                    {{0.0f, {"Ghost", "A1"}},
                     {3.0f, {"Ghost", "Phantom"}},
-                    {2.0f, {"B1", "A2", "B2"}},
+                    {2.0f, {"B1", "A2", "Fort", "B2"}},
                     {0.0f, {"A3", "A1"}},
                     {5.0f, {}}}));
     ASSERT_TRUE(map().LoadMap("test.map")) << Log();
@@ -390,6 +392,8 @@ TEST_F(GameMapTest, ColumnsKeepTheShipsTheyFindOfTheirFirstSide) {
     EXPECT_NE(log.find("Warning : CDX9KelGameMap::CreateColumn : not found column ship : Phantom\n"), std::string::npos);
     EXPECT_NE(log.find("Error : CDX9KelGameMap::CreateColumn : ships column consists of the different sides\n"),
               std::string::npos);
+    // A fort named in a column stays where it is.
+    EXPECT_NE(log.find("Warning : CDX9KelGameMap::CreateColumn : unit cannot move : Fort\n"), std::string::npos);
     ASSERT_EQ(map().Side(1).m_Columns.size(), 2u);
     ASSERT_EQ(map().Side(2).m_Columns.size(), 1u);
     EXPECT_EQ(ColumnShips(map().Side(1).m_Columns[0]), (std::vector<std::string>{"A1"}));
@@ -758,4 +762,50 @@ TEST_F(GameMapTest, ThePhysicalManagerAnswersTheRouteFindersQueries) {
     ASSERT_EQ(markers.size(), path->m_WayPoints.size() - 1);
     EXPECT_EQ(markers[0], &path->m_WayPoints[1].m_mPlacement);
     g_SeaPathGenerator.ClearPaths();
+}
+
+TEST_F(GameMapTest, ASaveOfAnotherMapBuildsTheSceneryAndLeavesOutUnitsThatCannotBeBuilt) {
+    Start();
+    GameMapSaveData save;
+    std::strcpy(save.m_szMapName, "demo_cape.map");
+    save.m_uRound = 3;
+    auto unit = [](const char* name, const char* side, const char* model, const char* description) {
+        GameMapSavedObject saved;
+        saved.m_pObject = std::make_unique<GameObjectRecord>();
+        MapUnitRecord& u = saved.m_pObject->m_Unit;
+        SetRecordText(u.m_szName, name);
+        SetRecordText(u.m_szSide, side);
+        SetRecordText(u.m_szModel1, model);
+        SetRecordText(u.m_szEffect1, "c2model.fx");
+        SetRecordText(u.m_szDescriptionFile, description);
+        EXPECT_TRUE(g_DataIO.LoadGameObjectXML((Platform::ProgramFolder() + "Data/Parameters/" + description).c_str(),
+                                               saved.m_pObject.get(), g_BattleSystem.m_stdvArtillery));
+        D3DXMatrixTranslation(&saved.m_mWorld, 0.0f, 0.0f, -250.0f);
+        return saved;
+    };
+    save.m_Side1.push_back(unit("Keeper", "SIDE1", "c2monitor.x", "ship_a.xml"));
+    save.m_Side1.push_back(unit("Wreck", "SIDE1", "nothere.x", "ship_a.xml"));
+    save.m_Side1.push_back(unit("Second", "SIDE1", "c2corvette.x", "ship_b.xml"));
+    save.m_Side2.push_back(unit("Enemy", "SIDE2", "c2monitor.x", "ship_a.xml"));
+    save.m_NoSide.push_back(unit("Floating_Mine", "UNSIDE", "c2mine.x", "mine.xml"));
+    MapColumnRecord column;
+    column.m_stdvShipNames = {"Wreck", "Keeper", "Second"};
+    save.m_Side1Columns.push_back(column);
+
+    ASSERT_TRUE(map().LoadFromSave(&save, true)) << Log();
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadFromSave() : unit left out : Wreck\n"), std::string::npos);
+    EXPECT_STREQ(map().m_szMapTitle, "The Cape");
+    EXPECT_NE(map().m_pWater, nullptr);
+    EXPECT_GE(map().m_iGlobalMapImage, 0);
+    EXPECT_EQ(map().m_Turn.m_uRound, 3u);
+    EXPECT_EQ(Names(map().Side(1).m_GameObjects), (std::vector<std::string>{"Keeper", "Second"}));
+    EXPECT_EQ(map().Side(1).m_SceneObjects.size(), 2u);
+    EXPECT_EQ(map().Side(1).m_AnimatedModels.size(), 2u);
+    EXPECT_EQ(Names(map().m_NoSideGameObjects), (std::vector<std::string>{"Floating_Mine"}));
+    // The record of the unit left out stays with the save.
+    EXPECT_TRUE(save.m_Side1[1].m_pObject);
+    ASSERT_EQ(map().Side(1).m_Columns.size(), 1u);
+    EXPECT_EQ(ColumnShips(map().Side(1).m_Columns[0]), (std::vector<std::string>{"Keeper", "Second"}));
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 2u);
+    EXPECT_EQ(Vorna2::GetPhysicalManager(&scene)->m_Objects.size(), 3u);
 }
