@@ -122,6 +122,11 @@ public:
         // phase.
         m_PlayerAI.SetFortState(GAME_AI_COASTAL_ART_STATE_NONE);
         m_PlayerAI.SetStep(GAME_AI_STEP_FORTS_SECOND);
+        map.m_NextMap = [this](const char*) {
+            // The driver plays one map: the scenario's next map is noted.
+            m_bNextMap = true;
+            return true;
+        };
         map.m_SaveWriter = [this](const std::string& name, bool) {
             // The driver keeps no files: the autosave's name is noted.
             m_Autosaves.push_back(name);
@@ -161,7 +166,7 @@ public:
         g_BattleSystem.ProcAttackTurn(f);
         g_BattleSystem.ProcRoundResult();
         ReleaseButtons();
-        if (map.m_Turn.m_iGlobalState == GAME_MAP_GLOBAL_STATE_PLAYER && !MapEnded()) {
+        if (map.m_Turn.m_iGlobalState == GAME_MAP_GLOBAL_STATE_PLAYER && !MapEnded() && m_iEndFrames == 0) {
             if (m_bAIvsAI)
                 PlayerAIFrame();
             else
@@ -182,8 +187,24 @@ public:
         if (before == BATTLE_SYSTEM_IDLE && g_BattleSystem.m_iState == BATTLE_SYSTEM_BOMBARDMENT) CountAttack();
         Track();
         if (map.m_Turn.m_iGlobalState != state || map.m_Turn.m_uRound != round) PhaseChanged(state);
-        if (MapEnded()) Finish(true);
-        else if (m_iFrame >= m_iMaxFrames) Finish(false);
+        if (m_iFrame >= m_iMaxFrames) {
+            Finish(false);
+        } else if (m_iEndFrames > 0) {
+            // The button's repeat gate may hold the first clicks back.
+            if (MapEnded() && m_pHeld == nullptr && m_iEndFrames % 30 == 0) Press(map.m_MapScreen.m_pContinue);
+            // The map ended: its dialog's button was pressed; the map says
+            // whether the mission is complete or failed.
+            if (--m_iEndFrames == 0 || m_bNextMap ||
+                map.m_MapScreen.IsVisible(map.m_MapScreen.m_MissionFailed)) {
+                m_strOutcome = m_bNextMap ? "complete"
+                                          : map.m_MapScreen.IsVisible(map.m_MapScreen.m_MissionFailed) ? "failed"
+                                                                                                      : "open";
+                Finish(true);
+            }
+        } else if (MapEnded()) {
+            Press(map.m_MapScreen.m_pContinue);
+            m_iEndFrames = 400;
+        }
     }
 
     void Render() override {
@@ -433,9 +454,10 @@ private:
         CDX9KelGameMap& map = Map();
         std::string out;
         char line[400];
-        std::snprintf(line, sizeof line, "end %s turn %u frame %d volleys player %d ai %d held %d autosaves %zu\n",
+        std::snprintf(line, sizeof line,
+                      "end %s turn %u frame %d volleys player %d ai %d held %d autosaves %zu mission %s\n",
                       ended ? "map" : "frames", map.m_Turn.m_uRound, m_iFrame, m_iPlayerVolleys, m_iAIVolleys, m_iHeld,
-                      m_Autosaves.size());
+                      m_Autosaves.size(), m_strOutcome.c_str());
         out += line;
         for (int s = 1; s <= 2; ++s) {
             const GameMapSide& side = map.Side(s);
@@ -494,6 +516,9 @@ private:
     int m_iHeldFrames = 0;
     int m_iAIPhaseFrames = 0;
     bool m_bEndPressed = false;
+    int m_iEndFrames = 0;
+    bool m_bNextMap = false;
+    std::string m_strOutcome = "open";
     std::map<std::string, TurnsUnitStart> m_Starts;
     std::vector<std::string> m_Autosaves;
     std::size_t m_iNext = 0;

@@ -29,8 +29,11 @@
 //   --rounds N     the map's round count (default: the map parameters')
 //   --log          copy the log into the output as it is written
 //
-// Prints a line per turn, the units at the end (position, distance sailed,
-// damage, state) and "state hash H" over all of it; same seed, same hash.
+// When the map ends, the button of its end dialog is pressed: "mission
+// complete" (the scenario's next map is asked for) or "mission failed" (a
+// unit the player had to sink is afloat). Prints a line per turn, the units
+// at the end (position, distance sailed, damage, column, state) and
+// "state hash H" over all of it; same seed, same hash.
 // Exit code: 0 the map ended, 1 the start failed or the frames ran out,
 // 2 bad options or script.
 #include "Registry.h"
