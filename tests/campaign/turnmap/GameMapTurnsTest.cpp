@@ -10,6 +10,9 @@
 #include "engine2/core/render/CDX9KelRender.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/ui/UISceneSlots.h"
+#include "engine2/ui/gui/CDX9KelGUIButton.h"
+#include "engine2/ui/gui/CDX9KelGUIDialog.h"
+#include "engine2/ui/gui/CDX9KelGUIManager.h"
 #include "engine2/ui/gui/CDX9KelGUIRadioList.h"
 #include "engine2/world/particles/ParticleSceneSlot.h"
 #include "engine2/world/physics/CDX9KelPhysicalManager.h"
@@ -205,6 +208,52 @@ TEST_F(GameMapTurnsTest, AnotherColumnCannotBeTakenWhileOneMoves) {
     g_ColumnMovement.m_bMoving = false;
     EXPECT_TRUE(map().SetActivePlayerObject(3));
     EXPECT_FALSE(map().SetActivePlayerObject(99));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GameMapTurnsTest, TheGlobalMapPlacesAMarkerPerLivingUnitAndShowsAUnitsPicture) {
+    CDX9KelMapScreen& s = map().m_MapScreen;
+    ASSERT_NE(s.m_GlobalMapControls.m_pDialog, nullptr);
+    ASSERT_TRUE(map().ShowGlobalMap());
+    EXPECT_TRUE(s.IsVisible(s.m_GlobalMap));
+    EXPECT_TRUE(s.IsVisible(s.m_GlobalMapControls));
+    const std::size_t players = player().m_GameObjects.size();
+    const std::size_t enemies = map().Side(2).m_GameObjects.size();
+    for (std::size_t i = 0; i < CDX9KelMapScreen::kPlayerMarkers; ++i)
+        EXPECT_EQ(s.m_pPlayerMarkers[i]->m_bVisible, i < players) << i;
+    for (std::size_t i = 0; i < CDX9KelMapScreen::kAIMarkers; ++i)
+        EXPECT_EQ(s.m_pAIMarkers[i]->m_bVisible, i < enemies) << i;
+    // A unit further east stands further right on the overview.
+    const auto& objects = player().m_SceneObjects;
+    std::size_t west = 0, east = 0;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i]->m_mWorld._41 < objects[west]->m_mWorld._41) west = i;
+        if (objects[i]->m_mWorld._41 > objects[east]->m_mWorld._41) east = i;
+    }
+    ASSERT_NE(west, east);
+    EXPECT_LT(s.m_pPlayerMarkers[west]->m_Rect.left, s.m_pPlayerMarkers[east]->m_Rect.left);
+    // A lost unit has no marker.
+    map().Side(2).m_GameObjects[0]->m_pBattleData->m_bAlive = 0;
+    ASSERT_TRUE(map().ShowGlobalMap());
+    EXPECT_FALSE(s.m_pAIMarkers[0]->m_bVisible);
+
+    // The unit's picture: 340 x 460 in the middle of the window, one at a time.
+    ASSERT_TRUE(map().ShowUnitInfoDialog(player().m_GameObjects[0])) << Log();
+    Vorna2::CDX9KelGUIManager* gui = s.GetGUI();
+    const Vorna2::CDX9KelGUIDialog* info = gui->GetDialog(map().m_iUnitInfoDialog);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->m_Rect.right - info->m_Rect.left, 340);
+    EXPECT_EQ(info->m_Rect.bottom - info->m_Rect.top, 460);
+    EXPECT_EQ(info->m_Rect.left, (gui->m_iClientWidth - 340) / 2);
+    EXPECT_TRUE(info->m_bAutoInvisible);
+    const int first = map().m_iUnitInfoDialog;
+    ASSERT_TRUE(map().ShowUnitInfoDialog(player().m_GameObjects[1]));
+    EXPECT_EQ(gui->GetDialog(first), nullptr) << "the previous picture went";
+    GameObjectRecord mine;
+    EXPECT_FALSE(map().ShowUnitInfoDialog(&mine)) << "a unit without texts has no picture";
 }
 
 } // namespace
