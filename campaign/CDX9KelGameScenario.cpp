@@ -1,5 +1,6 @@
 #include "campaign/CDX9KelGameScenario.h"
 
+#include "campaign/CCIIModuleManager.h"
 #include "campaign/data/DataFiles.h"
 #include "campaign/save/CDX9KelGameSaver.h"
 #include "campaign/save/ICampaignMapLink.h"
@@ -35,15 +36,6 @@ std::string Cut(const char* text, std::size_t keep) {
     std::string s = text ? text : "";
     if (s.size() > keep) s.resize(keep);
     return s;
-}
-
-// The control at a position of the dialog's own controls (parts such as a
-// button's text do not count); null past the end.
-CDX9KelGUIControl* OwnControl(const CDX9KelGUIDialog* dialog, int position) {
-    if (!dialog || position < 0) return nullptr;
-    int index = dialog->GetNextControl(-1);
-    for (int i = 0; i < position && index >= 0; ++i) index = dialog->GetNextControl(index);
-    return index < 0 ? nullptr : dialog->m_Controls[static_cast<std::size_t>(index)].get();
 }
 
 bool IsType(const CDX9KelGUIControl* control, int type) { return control && control->m_iType == type; }
@@ -140,20 +132,20 @@ bool CDX9KelGameScenario::SetScenarioScreen(Vorna2::CDX9KelCIIScreen* screen,
         return false;
     }
     int buttonAt = -1;
-    if (IsType(OwnControl(m_pGUIDialogLoading, 2), Vorna2::GUI_CONTROL_TYPE_BUTTON)) buttonAt = 2;
-    else if (IsType(OwnControl(m_pGUIDialogLoading, 1), Vorna2::GUI_CONTROL_TYPE_BUTTON)) buttonAt = 1;
+    if (IsType(GetDialogControl(m_pGUIDialogLoading, 2), Vorna2::GUI_CONTROL_TYPE_BUTTON)) buttonAt = 2;
+    else if (IsType(GetDialogControl(m_pGUIDialogLoading, 1), Vorna2::GUI_CONTROL_TYPE_BUTTON)) buttonAt = 1;
     if (buttonAt < 0) {
         controlError(1, " is not GUI_CONTROL_TYPE_BUTTON\n");
         m_pGUIDialogLoading = nullptr;
         return false;
     }
-    CDX9KelGUIControl* text = OwnControl(m_pGUIDialogLoading, buttonAt + 1);
+    CDX9KelGUIControl* text = GetDialogControl(m_pGUIDialogLoading, buttonAt + 1);
     if (!IsType(text, Vorna2::GUI_CONTROL_TYPE_TEXT)) {
         controlError(buttonAt + 1, " is not GUI_CONTROL_TYPE_TEXT\n");
         m_pGUIDialogLoading = nullptr;
         return false;
     }
-    m_pLoadingButton = static_cast<CDX9KelGUIButton*>(OwnControl(m_pGUIDialogLoading, buttonAt));
+    m_pLoadingButton = static_cast<CDX9KelGUIButton*>(GetDialogControl(m_pGUIDialogLoading, buttonAt));
     m_pLoadingText = static_cast<CDX9KelGUIText*>(text);
 
     m_pGUIDialogEnd = screen->GetDialog(static_cast<int>(dialogs) - 1);
@@ -161,20 +153,20 @@ bool CDX9KelGameScenario::SetScenarioScreen(Vorna2::CDX9KelCIIScreen* screen,
         g_Log.Write(-1, "%s", "Error : CDX9KelGameScenario::SetScenarioScreen : m_pGUIDialogEnd == NULL\n");
         return false;
     }
-    if (!OwnControl(m_pGUIDialogEnd, 1)) {
+    if (!GetDialogControl(m_pGUIDialogEnd, 1)) {
         m_pGUIDialogEnd = nullptr;
         return false;
     }
-    const int first = IsType(OwnControl(m_pGUIDialogEnd, 0), Vorna2::GUI_CONTROL_TYPE_IMAGE) ? 1 : 0;
+    const int first = IsType(GetDialogControl(m_pGUIDialogEnd, 0), Vorna2::GUI_CONTROL_TYPE_IMAGE) ? 1 : 0;
     for (int i = first; i < first + 2; ++i) {
-        if (!IsType(OwnControl(m_pGUIDialogEnd, i), Vorna2::GUI_CONTROL_TYPE_TEXT)) {
+        if (!IsType(GetDialogControl(m_pGUIDialogEnd, i), Vorna2::GUI_CONTROL_TYPE_TEXT)) {
             controlError(i, " is not GUI_CONTROL_TYPE_TEXT\n");
             m_pGUIDialogEnd = nullptr;
             return false;
         }
     }
-    m_pSide1ScoreText = static_cast<CDX9KelGUIText*>(OwnControl(m_pGUIDialogEnd, first));
-    m_pSide2ScoreText = static_cast<CDX9KelGUIText*>(OwnControl(m_pGUIDialogEnd, first + 1));
+    m_pSide1ScoreText = static_cast<CDX9KelGUIText*>(GetDialogControl(m_pGUIDialogEnd, first));
+    m_pSide2ScoreText = static_cast<CDX9KelGUIText*>(GetDialogControl(m_pGUIDialogEnd, first + 1));
     return true;
 }
 
@@ -196,9 +188,10 @@ bool CDX9KelGameScenario::ShowLoadingPicture(std::size_t mapIndex) {
     if (m_iPictureId >= 0) dialog->DeleteControl(m_iPictureId);
     m_iPictureId = -1;
     const std::string& image = m_stdvImages[mapIndex];
+    const std::string file = m_strImageFolder + image;
     const RECT r = dialog->m_Rect;
     if (!IsSafeDataFileName(image.c_str()) || image.empty() || !dialog->m_pManager ||
-        FAILED(dialog->m_pManager->AddImage(dialog->m_iID, image.c_str(), "", "", 0xFFFFFFFFu, false, r.left, r.top,
+        FAILED(dialog->m_pManager->AddImage(dialog->m_iID, file.c_str(), "", "", 0xFFFFFFFFu, false, r.left, r.top,
                                             r.right, r.bottom))) {
         g_Log.Write(-1, "%s%s%s", "Error : CDX9KelGameScenario::LoadScenario : Not loading image : ", image.c_str(),
                     "\n");

@@ -72,6 +72,9 @@ public:
 
     char m_szScenarioFile[40] = {};
     std::string m_strFolder = "Data\\Scenarios\\";
+    // Where the loading pictures named in the scenario lie, under the
+    // program folder (the program folder itself unless set).
+    std::string m_strImageFolder;
     Vorna2::CDX9KelCIIScreen* m_pScenarioScreen = nullptr;
     Vorna2::CDX9KelCIIScreenManager* m_pScreenManager = nullptr;
     char m_szScenarioName[40] = {};
