@@ -5,20 +5,19 @@
 
 #include "campaign/CDX9KelGameScenario.h"
 
-#include <cstdio>
+#include <string>
 
 CAMPAIGNSIM_DUMP(scenario, 60) {
     (void)engine;
     const VornaCampaign::CDX9KelGameScenario& s = VornaCampaign::g_GameScenario;
-    char line[512];
-    std::snprintf(line, sizeof line,
-                  "file \"%s\"\nname \"%s\"\nplayer side %d \"%s\"\nai side \"%s\"\nmax scores %d %d\n"
-                  "loading step %d map \"%s\" save \"%s\"\nai loss %u\nplayer score %u\nplayer loss %u\nai score %u\n",
-                  s.m_szScenarioFile, s.m_szScenarioName, s.m_iPlayerSide, s.m_szPlayerSideName, s.m_szAISideName,
-                  s.m_iPlayerMaxScore, s.m_iAIMaxScore, s.m_iLoadingStep, s.m_strMapToLoad.c_str(),
-                  s.m_strPendingSave.c_str(), s.m_uAILossCounter, s.m_uPlayerScoreTotal, s.m_uPlayerLossCounter,
-                  s.m_uAIScoreTotal);
-    out += line;
+    auto q = [](const std::string& text) { return "\"" + text + "\""; };
+    out += "file " + q(s.m_szScenarioFile) + "\nname " + q(s.m_szScenarioName) + "\nplayer side " +
+           std::to_string(s.m_iPlayerSide) + " " + q(s.m_szPlayerSideName) + "\nai side " + q(s.m_szAISideName) +
+           "\nmax scores " + std::to_string(s.m_iPlayerMaxScore) + " " + std::to_string(s.m_iAIMaxScore) +
+           "\nloading step " + std::to_string(s.m_iLoadingStep) + " map " + q(s.m_strMapToLoad) + " save " +
+           q(s.m_strPendingSave) + "\nai loss " + std::to_string(s.m_uAILossCounter) + "\nplayer score " +
+           std::to_string(s.m_uPlayerScoreTotal) + "\nplayer loss " + std::to_string(s.m_uPlayerLossCounter) +
+           "\nai score " + std::to_string(s.m_uAIScoreTotal) + "\n";
     auto list = [&out](const char* name, const std::vector<std::string>& items) {
         out += name;
         for (const std::string& item : items) out += " \"" + item + "\"";
