@@ -7,6 +7,8 @@
 
 namespace VornaCampaign {
 
+CDX9KelColumnMovement g_ColumnMovement;
+
 namespace {
 
 float PlaneDistance(const D3DXMATRIX& a, const D3DXMATRIX& b) { return std::hypot(a._41 - b._41, a._43 - b._43); }

@@ -7,6 +7,10 @@
 
 #include <vector>
 
+namespace Vorna2 {
+class CDX9KelSceneObject;
+}
+
 namespace VornaCampaign {
 
 // A ship of a column: its world matrix and its movement block (either may
@@ -14,6 +18,9 @@ namespace VornaCampaign {
 struct ColumnShip {
     D3DXMATRIX* m_pWorld = nullptr;
     const MovementBlock* m_pMovement = nullptr;
+    // The ship on the map (null outside a map).
+    Vorna2::CDX9KelSceneObject* m_pSceneObject = nullptr;
+    GameObjectRecord* m_pObject = nullptr;
 };
 
 // A column on the map: ship identifiers and the parallel ship list, leader
@@ -29,7 +36,10 @@ struct GameColumnRecord {
     float m_fTimeUsed = 0.0f;
     float m_fRudder = 0.0f;
     float m_fOrderedSpeed = 0.0f;
+    // The column's own speed (from the map file or the save), capped by its
+    // slowest ship, and three quarters of the speed limit.
     float m_fStoredSpeed = 0.0f;
+    float m_fReducedSpeed = 0.0f;
 };
 
 void InitColumnRecord(GameColumnRecord* column);
@@ -78,5 +88,8 @@ public:
     // Lines the movement writes to the log are counted here too.
     int m_iOverruns = 0;
 };
+
+// The campaign's one column movement, stepped once per frame.
+extern CDX9KelColumnMovement g_ColumnMovement;
 
 } // namespace VornaCampaign

@@ -5,6 +5,8 @@
 
 namespace VornaCampaign {
 
+CDX9KelSeaPathGenerator g_SeaPathGenerator;
+
 namespace {
 
 constexpr float kTurnFactor = 0.054f; // world units of turning radius per (speed / turn rate)

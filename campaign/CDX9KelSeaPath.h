@@ -13,6 +13,10 @@
 #include <memory>
 #include <vector>
 
+namespace Vorna2 {
+class CDX9KelModel;
+}
+
 namespace VornaCampaign {
 
 enum ESeaPathResult : int {
@@ -95,6 +99,8 @@ using SeaPathHandle = std::shared_ptr<SeaPath>;
 
 class CDX9KelSeaPathGenerator {
 public:
+    // The marker drawn at the way points of a shown route (not owned).
+    Vorna2::CDX9KelModel* m_pModel = nullptr;
     float m_fMaxPathTime = 300.0f;
     float m_fShipWidth = 8.0f;
     float m_fDeceleration = 0.009f;
@@ -198,5 +204,8 @@ public:
 private:
     static bool Touches(const Obstacle& o, float x, float z, float r);
 };
+
+// The campaign's one path generator.
+extern CDX9KelSeaPathGenerator g_SeaPathGenerator;
 
 } // namespace VornaCampaign

@@ -224,10 +224,14 @@ struct BattleDataBlock {
     PartRecord m_Spare;
 };
 
+struct GameColumnRecord;
+
 // A unit on the map. Which blocks exist depends on the kind of unit: ships
 // have all four, forts texts and battle data, mines battle data only.
 struct GameObjectRecord {
     std::uint32_t m_dwReserved = 0;
+    // The column the unit sails in on the map (not owned); null for none.
+    GameColumnRecord* m_pColumn = nullptr;
     MapUnitRecord m_Unit;
     std::unique_ptr<GameObjectTexts> m_pTexts;
     std::unique_ptr<MovementStateRecord> m_pMovementState;

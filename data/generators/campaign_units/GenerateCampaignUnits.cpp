@@ -10,6 +10,14 @@
 //   Models/Statics/c2isle.x     an island
 //   Models/Statics/c2rock.x     a rock
 //   Textures/c2sky.png, Textures/c2water.png
+//   Models/Path/c2marker.x      the way-point marker of a shown sea route
+//   Textures/Campaign/icon_*.png, info_*.png
+//                               unit icons and unit-information pictures
+//   Textures/Campaign/sel_green.png, sel_grey.png, sel_red.png
+//                               selection rings (with alpha)
+//   Textures/strait_map.png, Textures/cape_map.png
+//                               the global-map pictures of the two maps,
+//                               north (+z) up, over each map's scene box
 // The frame names are the ones the units' ".amd" files and descriptions use:
 // towers "ForeTower" / "AftTower" (the fort's "Battery"), hull parts
 // "LeftBow" .. "RightStern" (the fort's "Walls"), gun frames "<part>_Gun<n>",
@@ -23,6 +31,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -272,6 +281,80 @@ bool Texture(const fs::path& p, int w, int h, void (*pixel)(int x, int y, unsign
     return stbi_write_png(p.c_str(), w, h, 3, data.data(), w * 3) != 0;
 }
 
+bool TextureRgba(const fs::path& p, int w, int h, const std::function<void(int, int, unsigned char*)>& pixel) {
+    fs::create_directories(p.parent_path());
+    std::vector<unsigned char> data(static_cast<size_t>(w) * h * 4);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) pixel(x, y, &data[(static_cast<size_t>(y) * w + x) * 4]);
+    return stbi_write_png(p.c_str(), w, h, 4, data.data(), w * 4) != 0;
+}
+
+// A ring of the colour: opaque between 70 and 95 percent of the radius.
+bool Ring(const fs::path& p, unsigned char r, unsigned char g, unsigned char b) {
+    return TextureRgba(p, 64, 64, [=](int x, int y, unsigned char* c) {
+        const float d = std::hypot(x - 31.5f, y - 31.5f) / 32.0f;
+        c[0] = r, c[1] = g, c[2] = b;
+        c[3] = d > 0.7f && d < 0.95f ? 255 : 0;
+    });
+}
+
+// A ship's or fort's side view on a panel: `length` and `towers` shape it.
+void Silhouette(int x, int y, int w, int h, float length, int towers, bool fort, unsigned char* c) {
+    const float u = (x + 0.5f) / w - 0.5f, v = 1.0f - (y + 0.5f) / h;
+    c[0] = 40, c[1] = 60, c[2] = 90;
+    if (v < 0.3f) c[0] = 30, c[1] = 70, c[2] = 110; // the sea
+    bool solid;
+    if (fort) {
+        solid = v > 0.25f && v < 0.6f && std::fabs(u) < 0.38f - (v - 0.25f) * 0.3f;
+        solid = solid || (v >= 0.6f && v < 0.72f && std::fabs(u) < 0.12f);
+    } else {
+        const float half = length / 2;
+        solid = v > 0.25f && v < 0.42f && std::fabs(u) < half - (v - 0.25f) * 0.4f && u < half - (0.42f - v) * 0.6f;
+        for (int t = 0; t < towers; ++t) {
+            const float tx = towers == 1 ? 0.1f : (t == 0 ? 0.18f : -0.2f);
+            solid = solid || (v >= 0.42f && v < 0.52f && std::fabs(u - tx) < 0.07f);
+        }
+        solid = solid || (v >= 0.42f && v < 0.62f && std::fabs(u + 0.02f) < 0.035f);
+    }
+    if (solid) c[0] = 170, c[1] = 175, c[2] = 180;
+    if (x < 2 || y < 2 || x >= w - 2 || y >= h - 2) c[0] = 200, c[1] = 160, c[2] = 60;
+}
+
+// Land of a map as seen from above: discs (islands, rocks) and long
+// ridges (coasts), in world units.
+struct Land {
+    float x, z, halfLength, halfWidth, yaw; // yaw in degrees; a disc has halfLength == halfWidth
+};
+
+bool MapPicture(const fs::path& p, float minX, float minZ, float maxX, float maxZ, const std::vector<Land>& land) {
+    const int size = 256;
+    return TextureRgba(p, size, size, [&](int px, int py, unsigned char* c) {
+        const float x = minX + (px + 0.5f) / size * (maxX - minX);
+        const float z = maxZ - (py + 0.5f) / size * (maxZ - minZ);
+        c[0] = 24, c[1] = 64, c[2] = 104, c[3] = 255;
+        if ((px % 32) == 0 || (py % 32) == 0) c[0] = 40, c[1] = 84, c[2] = 124; // the chart's grid
+        for (const Land& l : land) {
+            const float a = l.yaw * 0.0174533f;
+            const float dx = x - l.x, dz = z - l.z;
+            const float along = dx * std::cos(a) - dz * std::sin(a), across = dx * std::sin(a) + dz * std::cos(a);
+            const float e = (along * along) / (l.halfLength * l.halfLength) + (across * across) / (l.halfWidth * l.halfWidth);
+            if (e <= 1.0f) c[0] = 150, c[1] = 140, c[2] = 90;
+            else if (e <= 1.3f) c[0] = 90, c[1] = 120, c[2] = 140; // shallows
+        }
+        if (px < 2 || py < 2 || px >= size - 2 || py >= size - 2) c[0] = 200, c[1] = 160, c[2] = 60;
+    });
+}
+
+// The way-point marker: a flat arrow pointing along +z.
+std::string Marker() {
+    Solid arrow;
+    arrow.centre = {0, 0.05f, 0};
+    arrow.Face({{-0.5f, 0.1f, -1.0f}, {0.5f, 0.1f, -1.0f}, {0.0f, 0.1f, 1.0f}});
+    arrow.Face({{-0.5f, 0.0f, -1.0f}, {0.5f, 0.0f, -1.0f}, {0.0f, 0.0f, 1.0f}});
+    arrow.Face({{-0.5f, 0.0f, -1.0f}, {0.5f, 0.0f, -1.0f}, {0.5f, 0.1f, -1.0f}, {-0.5f, 0.1f, -1.0f}});
+    return XFile({"Marker", {0, 0, 0}, MeshBlock("MarkerMesh", {arrow}, {0.95f, 0.85f, 0.2f}), {}});
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -298,6 +381,41 @@ int main(int argc, char** argv) {
         c[1] = static_cast<unsigned char>(70 + 50 * v);
         c[2] = static_cast<unsigned char>(100 + 60 * v);
     }) && ok;
+    ok = Write(out / "Models/Path/c2marker.x", Marker()) && ok;
+    const fs::path art = out / "Textures/Campaign";
+    ok = TextureRgba(art / "icon_ship_a.png", 64, 48, [](int x, int y, unsigned char* c) {
+        Silhouette(x, y, 64, 48, 0.9f, 2, false, c);
+        c[3] = 255;
+    }) && ok;
+    ok = TextureRgba(art / "icon_ship_b.png", 64, 48, [](int x, int y, unsigned char* c) {
+        Silhouette(x, y, 64, 48, 0.75f, 1, false, c);
+        c[3] = 255;
+    }) && ok;
+    ok = TextureRgba(art / "icon_fort.png", 64, 48, [](int x, int y, unsigned char* c) {
+        Silhouette(x, y, 64, 48, 0, 0, true, c);
+        c[3] = 255;
+    }) && ok;
+    ok = TextureRgba(art / "info_ship_a.png", 170, 230, [](int x, int y, unsigned char* c) {
+        Silhouette(x, y, 170, 230, 0.9f, 2, false, c);
+        c[3] = 255;
+    }) && ok;
+    ok = TextureRgba(art / "info_ship_b.png", 170, 230, [](int x, int y, unsigned char* c) {
+        Silhouette(x, y, 170, 230, 0.75f, 1, false, c);
+        c[3] = 255;
+    }) && ok;
+    ok = TextureRgba(art / "info_fort.png", 170, 230, [](int x, int y, unsigned char* c) {
+        Silhouette(x, y, 170, 230, 0, 0, true, c);
+        c[3] = 255;
+    }) && ok;
+    ok = Ring(art / "sel_green.png", 80, 220, 120) && ok;
+    ok = Ring(art / "sel_grey.png", 150, 150, 150) && ok;
+    ok = Ring(art / "sel_red.png", 250, 40, 40) && ok;
+    // The land of the two demo maps (positions, sizes and turns as the map
+    // files place the coast, island and rock models).
+    ok = MapPicture(out / "Textures/strait_map.png", -400, -400, 400, 400,
+                    {{0, 250, 260, 35, 0}, {-150, -40, 38.4f, 26.9f, 20}, {170, 30, 32, 22.4f, -35}, {10, 20, 7, 7, 0}}) && ok;
+    ok = MapPicture(out / "Textures/cape_map.png", -400, -400, 400, 400,
+                    {{-260, 0, 312, 42, 90}, {80, -180, 44.8f, 31.4f, 60}, {-120, 90, 9.1f, 9.1f, 30}}) && ok;
     if (!ok) std::fprintf(stderr, "generate_campaign_units: a file could not be written\n");
     return ok ? 0 : 1;
 }
