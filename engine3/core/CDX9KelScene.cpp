@@ -161,7 +161,7 @@ void CDX9KelScene::Process() {
     IDX9KelSceneManager* sgui = m_pManagers[KEL_SCENE_SGUI_MANAGER];
     if (m_pCameraManager && m_pCameraManager->m_pActiveCamera && !(sgui && sgui->HoldsMouse())) {
         CDX9KelBaseCamera* cam = m_pCameraManager->m_pActiveCamera;
-        cam->Update(&g_Input, step);
+        if (m_pCameraManager->m_bControl) cam->Update(&g_Input, step);
         cam->UpdateFrustum();
     }
     if (sgui) {
@@ -344,7 +344,8 @@ bool CDX9KelScene::MakeScreenshot(const char* szName) {
 // Octrees.
 
 bool CDX9KelScene::CreateSceneTree(const char* szName, const D3DXVECTOR3* pMin, const D3DXVECTOR3* pMax,
-                                   bool bBuffers, float fNodeSize) {
+                                   bool bBuffers, float fNodeSize, int* pIndex) {
+    if (pIndex) *pIndex = -1;
     g_Log.Write(LOG_INFO, "CDX9KelScene::CreateSceneTree(): Begin\n");
     auto* tree = new (std::nothrow) CDXSceneTree();
     if (!tree) {
@@ -358,10 +359,12 @@ bool CDX9KelScene::CreateSceneTree(const char* szName, const D3DXVECTOR3* pMin, 
         return false;
     }
     auto free = std::find(m_vSceneTrees.begin(), m_vSceneTrees.end(), nullptr);
+    const int index = static_cast<int>(free - m_vSceneTrees.begin());
     if (free != m_vSceneTrees.end())
         *free = tree;
     else
         m_vSceneTrees.push_back(tree);
+    if (pIndex) *pIndex = index;
     g_Log.Write(LOG_INFO, "CDX9KelScene::CreateSceneTree(): End\n");
     return true;
 }

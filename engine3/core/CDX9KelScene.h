@@ -81,9 +81,10 @@ public:
     // Asks for a screenshot "<screenshot folder><name>.jpg" at the next frame.
     bool MakeScreenshot(const char* szName);
 
-    // Octrees.
+    // Octrees. A new tree takes the first free slot of the table (appended
+    // when none is free); `pIndex`, when given, gets its slot (-1 on failure).
     bool CreateSceneTree(const char* szName, const D3DXVECTOR3* pMin, const D3DXVECTOR3* pMax, bool bBuffers,
-                         float fNodeSize);
+                         float fNodeSize, int* pIndex = nullptr);
     bool DeleteSceneTree(int index);
     bool SetActiveSceneTree(int index);
     bool AddSceneObjectInTree(int index, CDX9KelSceneObject* pObject);

@@ -90,6 +90,9 @@ public:
     // there: the map stops ticking it and reports it over.
     bool IsTimeUp() const { return m_iTimeLimitStage >= 4; }
     bool IsBattleOver() const { return m_bBattleOver; }
+    // Ends the battle as it stands (the human player left it): the map stops
+    // ticking it until the next map is set up.
+    void EndBattle() { m_bBattleOver = true; }
     // The player whose loss of all ships ended a battle without a human
     // director; empty when none did.
     const std::string& GetLostSide() const { return m_strLostSide; }

@@ -2,12 +2,15 @@
 
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/ui/screens/CVR3CIIScreen.h"
+#include "engine3/ui/sgui/CDX9KelSGUIText.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShipsColumn.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
 #include "seabattle/game/CVR3GAMEInformationShip.h"
 #include "seabattle/game/CVR3GAMEScenario.h"
 #include "seabattle/game/CVR3GAMEShipType.h"
+
+#include <string>
 
 using Vorna3D::g_Log;
 
@@ -20,6 +23,9 @@ CVR3GAMEHarbourMapPlayerDirectorHuman::CVR3GAMEHarbourMapPlayerDirectorHuman() {
 CVR3GAMEHarbourMapPlayerDirectorHuman::~CVR3GAMEHarbourMapPlayerDirectorHuman() { Release(); }
 
 void CVR3GAMEHarbourMapPlayerDirectorHuman::Release() {
+    // The harbour scene's tree must not keep ships the players may delete.
+    TakeShipsOutOfHarbourScene();
+    m_stdvOwnShips.clear();
     for (CVR3GAMEShipType* t : m_stdvShipsTypes) delete t;
     m_stdvShipsTypes.clear();
     // Reserve ships are listed by nobody: they go with the director.
@@ -32,32 +38,6 @@ void CVR3GAMEHarbourMapPlayerDirectorHuman::Release() {
     for (auto& column : m_stdvColumns) column.clear();
 }
 
-bool CVR3GAMEHarbourMapPlayerDirectorHuman::AttachHarbourMap(CVR3GAMEHarbourMap* pMap) {
-    if (!pMap) return false;
-    m_pHarbourMap = pMap;
-    return true;
-}
-
-bool CVR3GAMEHarbourMapPlayerDirectorHuman::SetMapScreen(Vorna3D::CVR3CIIScreen* pScreen) {
-    if (!pScreen) return false;
-    if (pScreen->GetDialogEntries().empty()) {
-        g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::SetMapScreen() : screen empty\n");
-        return false;
-    }
-    m_pMapScreen = pScreen;
-    return true;
-}
-
-bool CVR3GAMEHarbourMapPlayerDirectorHuman::SetColumnsScreen(Vorna3D::CVR3CIIScreen* pScreen) {
-    if (!pScreen) return false;
-    if (pScreen->GetDialogEntries().empty()) {
-        g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::SetColumnsScreen() : screen empty\n");
-        return false;
-    }
-    m_pColumnsScreen = pScreen;
-    return true;
-}
-
 void CVR3GAMEHarbourMapPlayerDirectorHuman::GrantStepMoney() {
     const CVR3GAMEScenario* scenario = m_pHarbourMap ? m_pHarbourMap->m_pScenario : nullptr;
     if (!scenario || !scenario->IsRunning() || m_iStep == 0) return;
@@ -67,6 +47,10 @@ void CVR3GAMEHarbourMapPlayerDirectorHuman::GrantStepMoney() {
     if (result != 0) {
         m_iLastPrice = static_cast<int32_t>(static_cast<double>(result) * scenario->DestroyEnemyBonusFactor);
         m_iMoney += m_iLastPrice;
+        if (m_pDialogGratuity) {
+            if (m_pGratuitySum) m_pGratuitySum->SetText(std::to_string(m_iLastPrice).c_str());
+            ShowDialogInFront(m_pDialogGratuity);
+        }
     }
 }
 
@@ -90,16 +74,37 @@ bool CVR3GAMEHarbourMapPlayerDirectorHuman::InitHarbourMap(int32_t step) {
         return false;
     }
     m_iStep = step;
+    m_iSelectedShop = m_iSelectedOwn = m_iSelectedAvailable = m_iSelectedColumn = m_iSelectedColumnIndex = -1;
     GrantStepMoney();
     if (!ReserveShipsAttachToAll()) {
         g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::InitHarbourMap() : ReserveShipsAttachToAll() failed \n ");
         return false;
     }
+    if (!CreatePlayerShips()) {
+        g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::InitHarbourMap() : CreatePlayerShips() failed \n ");
+        return false;
+    }
+    if (!SetPlayerShipsOnHarbourMap()) {
+        g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::InitHarbourMap() : SetPlayerShipsOnHarbourMap() failed \n ");
+        return false;
+    }
+    if (!SetSGUIShipsShop()) {
+        g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::InitHarbourMap() : SetSGUIShipsShop() failed \n ");
+        return false;
+    }
+    if (!CreateSGUIPlayerShips()) {
+        g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::InitHarbourMap() : CreateSGUIPlayerShips() failed \n ");
+        return false;
+    }
+    SetMoneyTexts();
+    if (!SelectShopShip(0)) ClearShipInfo();
     return true;
 }
 
 bool CVR3GAMEHarbourMapPlayerDirectorHuman::PrepareDataForBattleMap() {
     if (!m_pPlayer) return false;
+    // The ships leave the harbour's scene: the battle files them in its own.
+    TakeShipsOutOfHarbourScene();
     m_stdvReserve.insert(m_stdvReserve.end(), m_stdvAvailable.begin(), m_stdvAvailable.end());
     m_stdvAvailable.clear();
     // Ships in no column fight no battle: they wait in the reserve.

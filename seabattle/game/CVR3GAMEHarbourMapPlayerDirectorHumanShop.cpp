@@ -4,6 +4,7 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "engine3/core/scene/CDXSceneTree.h"
 #include "engine3/world/physics/CDX9KelPhysicalObjectShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
@@ -16,6 +17,8 @@
 #include <algorithm>
 
 using Vorna3D::g_Log;
+using Vorna3D::CDX9KelSceneObject;
+using Vorna3D::CDXSceneTree;
 
 namespace SeaBattle {
 
@@ -36,9 +39,22 @@ bool CVR3GAMEHarbourMapPlayerDirectorHuman::SetPlayerShipOnHarbourMap(CVR3GAMEBa
     const D3DXMATRIX* berth = m_Berths.Position(m_Berths.Moor(pShip));
     if (!berth)
         return false;
-    pShip->m_pSceneObject->SetWorldMatrix(berth);
+    // A berth written with a scale carries it in the fourth column, which
+    // a world matrix reads as a projection: the ship takes the berth's
+    // turn and place only.
+    // A ship moored before (the step began again on the same harbour) is
+    // filed anew at its berth.
+    CDXSceneTree* active = m_pScene ? m_pScene->m_pActiveSceneTree : nullptr;
+    if (active && active->Holds(pShip->m_pSceneObject))
+        active->RemoveSceneObject(pShip->m_pSceneObject);
+    D3DXMATRIX world = *berth;
+    world._14 = world._24 = world._34 = 0.0f;
+    world._44 = 1.0f;
+    pShip->m_pSceneObject->SetWorldMatrix(&world);
     pShip->m_pSceneObject->m_bVisible = true;
     pShip->m_pSceneObject->m_bFlag2 = true;
+    // The harbour's tree shows the ship; the ship keeps its object.
+    pShip->m_pSceneObject->m_bNotOwned = true;
     if (m_pScene && !m_pScene->AddSceneObjectInActiveTree(pShip->m_pSceneObject)) {
         g_Log.Write(3, "CVR3GAMEHarbourMapPlayerDirectorHuman::SetPlayerShipOnHarbourMap() : "
                        "AddSceneObjectInActiveTree() failed :%s\n",
@@ -139,9 +155,13 @@ bool CVR3GAMEHarbourMapPlayerDirectorHuman::SellShip(CVR3GAMEBattleMapShip* pShi
     m_iMoney += static_cast<int32_t>(value);
     m_iLastPrice = static_cast<int32_t>(value);
     pShip->m_bSold = true;
-    if (pShip->m_pSceneObject) {
-        pShip->m_pSceneObject->m_bVisible = false;
-        pShip->m_pSceneObject->m_bFlag2 = false;
+    if (CDX9KelSceneObject* o = pShip->m_pSceneObject) {
+        o->m_bVisible = false;
+        o->m_bFlag2 = false;
+        // A sold ship is deleted at the hand-over: the harbour's tree lets
+        // it go now.
+        CDXSceneTree* tree = (m_pScene && m_pHarbourMap) ? m_pScene->GetSceneTree(m_pHarbourMap->m_BaseMap.m_iSceneTreeIndex) : nullptr;
+        if (tree && tree->Holds(o)) tree->RemoveSceneObject(o);
     }
     if (pShip->m_pPhysicalObject)
         pShip->m_pPhysicalObject->SetActive(false);

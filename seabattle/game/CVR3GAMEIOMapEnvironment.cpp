@@ -87,13 +87,16 @@ bool CVR3GAMEIO::LoadBaseMapFromXML(CVR3GAMEBaseMap* pMap, const TiXmlElement* p
     if (const TiXmlElement* e = pBaseMap->FirstChildElement("NodeSize"))
         nodeSize = ReadXMLFloat(e);
 
+    // The tree may take a slot an earlier map freed: its own index is kept,
+    // not the table's last one (which may be another map's tree).
+    int index = -1;
     if (!m_pScene->CreateSceneTree(pMap->m_strName.c_str(), &pMap->m_vMinBorders, &pMap->m_vMaxBorders,
-                                   m_pScene->m_bDrawSceneTree, nodeSize)) {
+                                   m_pScene->m_bDrawSceneTree, nodeSize, &index)) {
         pMap->m_iSceneTreeIndex = -1;
         g_Log.Write(3, "CVR3GAMEIO::LoadBaseMapFromXML() : scene tree creation failed\n");
         return false;
     }
-    pMap->m_iSceneTreeIndex = static_cast<int32_t>(m_pScene->m_vSceneTrees.size()) - 1;
+    pMap->m_iSceneTreeIndex = index;
 
     if (const TiXmlElement* camera = pBaseMap->FirstChildElement("ActiveCamera")) {
         if (const TiXmlElement* e = camera->FirstChildElement("MinMaxHeight"))

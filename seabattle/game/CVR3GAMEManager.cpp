@@ -3,11 +3,13 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/CDX9KelUtils.h"
+#include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
 #include "platform/os/Clock.h"
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEIO.h"
 #include "seabattle/game/CVR3GAMEScenario.h"
@@ -69,13 +71,16 @@ bool CVR3GAMEManager::InitWithFolders(Vorna3D::CDX9KelScene* pScene, const std::
 }
 
 void CVR3GAMEManager::Release() {
-    if (m_pBattleMap) {
-        m_pBattleMap->Clear();
-        m_pBattleMap.reset();
-    }
+    // The harbour first, as a new scenario clears the world: during a battle
+    // the harbour players' columns still name the ships the battle holds,
+    // and they let them go while the ships live.
     if (m_pHarbourMap) {
         m_pHarbourMap->Clear();
         m_pHarbourMap.reset();
+    }
+    if (m_pBattleMap) {
+        m_pBattleMap->Clear();
+        m_pBattleMap.reset();
     }
     m_pScenario.reset();
     m_pGameIO.reset();
@@ -86,8 +91,33 @@ void CVR3GAMEManager::Release() {
 
 void CVR3GAMEManager::ProcFrame() {
     ProcState();
-    if (m_pBattleMap) m_pBattleMap->UpdateBattle();
+    if (m_pBattleMap) {
+        m_pBattleMap->UpdateBattle();
+        CheckLeaveBattle();
+    }
     if (m_pHarbourMap) m_pHarbourMap->Proc();
+}
+
+void CVR3GAMEManager::StartMapSounds() {
+    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
+    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+}
+
+void CVR3GAMEManager::SetCameraControl(bool bOn) {
+    if (m_pScene && m_pScene->m_pCameraManager) m_pScene->m_pCameraManager->m_bControl = bOn;
+}
+
+void CVR3GAMEManager::CheckLeaveBattle() {
+    if (!m_pBattleMap || m_pBattleMap->IsBattleOver()) return;
+    for (CVR3GAMEBattleMapPlayerDirector* d : m_pBattleMap->GetDirectors()) {
+        auto* human = dynamic_cast<CVR3GAMEBattleMapPlayerDirectorHuman*>(d);
+        if (!human || !human->m_bLeaveBattle) continue;
+        // The battle is over: its tick stops, so nothing moves or fires while
+        // the results are read, and this runs once.
+        m_pBattleMap->EndBattle();
+        if (IsScenarioRunning()) ScenarioFromBattleToMissionResults();
+        return;
+    }
 }
 
 void CVR3GAMEManager::OnLost() {
@@ -266,8 +296,7 @@ void CVR3GAMEManager::ProcBeginScenario() {
         return;
     }
     Vorna3D::CDX9KelUtils::CheckMemory();
-    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
-    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+    StartMapSounds();
 }
 
 void CVR3GAMEManager::ProcLoadBattleMap() {
@@ -290,13 +319,13 @@ void CVR3GAMEManager::ProcLoadBattleMap() {
                     "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) m_pBattleMap->InitDirectorsBehaviours() failed\n ");
         return;
     }
+    SetCameraControl(true);
     Vorna3D::CDX9KelUtils::CheckMemory();
     m_pBattleMap->StartGameTimer();
     m_pScenario->m_iInBattle = 1;
     if (!ScenarioSave("autosave_battle_begin"))
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_BATTLE_MAP ) ScenarioSave() failed\n ");
-    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
-    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+    StartMapSounds();
 }
 
 void CVR3GAMEManager::ProcLoadHarbourMap() {
@@ -318,6 +347,7 @@ void CVR3GAMEManager::ProcLoadHarbourMap() {
         return;
     }
     m_pBattleMap->SetTimeSpeed(1.0f);
+    SetCameraControl(true);
     Vorna3D::CDX9KelUtils::CheckMemory();
     m_pScenario->m_iInBattle = 0;
     if (!ScenarioSave("autosave_harbor"))

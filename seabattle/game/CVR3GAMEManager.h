@@ -55,7 +55,8 @@ public:
     // Clears and deletes every game object.
     void Release();
     // The game scene's per-frame hook, in this order: the pending
-    // transition, the battle map's tick, the harbour map's step.
+    // transition, the battle map's tick (after which a human player who
+    // leaves the battle goes on to its results), the harbour map's step.
     void ProcFrame();
     void OnLost();
     void Restore();
@@ -64,6 +65,17 @@ public:
     // map's battle screen and the current screen, the game speed 1.0 and the
     // battle clock starts from now. False when the screen is not loaded.
     bool StartBattle(const char* battleScreenName);
+
+    // Once a map is up: the sound sources its ships and scenery made reach
+    // the sound thread (they play there and are freed there), and every
+    // source plays.
+    void StartMapSounds();
+    // Turns the scene camera's following of the player's input on or off.
+    void SetCameraControl(bool bOn);
+    // When the human player's battle HUD says the battle is over for them:
+    // the battle stops and, in a running scenario, goes on to its results.
+    // Once per battle; the scene's frame calls it after the battle's tick.
+    void CheckLeaveBattle();
 
     // ---- the scenario's transitions ----
     bool BeginScenarioFromFile(const std::string& fileName);

@@ -10,13 +10,12 @@
 #include "platform/os/WinTypes.h"
 
 namespace Vorna3D {
-class CCIIModuleManager;
 class CVR3CIIScreenManager;
 } // namespace Vorna3D
 
 namespace SeaBattle {
 
-using Vorna3D::CCIIModuleManager;
+class CCIIModuleManager;
 using Vorna3D::CVR3CIIScreenManager;
 
 class CScene : public Vorna3D::CDX9KelScene {

@@ -47,6 +47,9 @@ public:
     int m_iWidth = 1;
     int m_iHeight = 1;
     bool m_bFlag = true;
+    // While clear the scene leaves the active camera alone: it does not
+    // follow the player's keys, mouse and wheel (a paused battle).
+    bool m_bControl = true;
     // Whether the picture fills the screen in a mode of its own; set by the
     // engine before SetWindow.
     bool m_bFullScreen = false;

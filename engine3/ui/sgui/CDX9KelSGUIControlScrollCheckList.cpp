@@ -87,8 +87,13 @@ bool CDX9KelSGUIControlScrollCheckList::SetItemLocked(int index, bool bLocked) {
 }
 
 bool CDX9KelSGUIControlScrollCheckList::Layout() {
-    if (m_vItems.empty())
+    if (m_vItems.empty()) {
+        // Nothing to scroll.
+        for (CDX9KelSGUIControlButton* pButton : {m_pBackButton, m_pForwardButton})
+            if (pButton)
+                pButton->SetVisible(false);
         return true;
+    }
     const LONG size = m_bHorizontal ? m_iItemWidth : m_iItemHeight;
     const LONG slot = size + m_iGap;
     const LONG available = m_bHorizontal ? m_Rect.right - m_Rect.left : m_Rect.bottom - m_Rect.top;

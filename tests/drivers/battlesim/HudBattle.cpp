@@ -236,6 +236,9 @@ int RunHudBattle(const std::vector<std::string>& words) {
             } else if (!manager.StartBattle(kBattleScreen) || !map->InitDirectorsBehaviours()) {
                 ok = false;
                 error = "the battle did not start";
+            } else {
+                // As the game does once a battle map is up.
+                manager.StartMapSounds();
             }
         }
         ScriptPlayer player(script);

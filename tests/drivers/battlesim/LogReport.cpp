@@ -21,8 +21,10 @@ LogReport ReadLogReport() {
     std::sort(wanted.begin(), wanted.end());
     std::ifstream in(g_Log.GetPath());
     std::string line;
-    // Numbered lines begin "| <number> |".
+    // Numbered lines begin "| <number> |" (after a blank when the line
+    // before ended its text with one).
     while (std::getline(in, line)) {
+        if (!line.empty() && line[0] == ' ') line.erase(0, 1);
         if (line.size() < 4 || line[0] != '|') continue;
         char* end = nullptr;
         const unsigned long n = std::strtoul(line.c_str() + 1, &end, 10);

@@ -145,8 +145,7 @@ bool FightBattle(VornaTest::GameSession& session, CVR3GAMEIO& io, const std::str
     }
     // As the game does once a battle map is up: the sounds its ships made
     // reach the sound thread, so they play and are freed there.
-    Vorna3D::CVR3SOUNDManager::Get().RegisterPendingSources();
-    Vorna3D::CVR3SOUNDManager::Get().ResumeAllSources();
+    manager.StartMapSounds();
     std::printf("battle %d map %s players %zu directors %zu time_limit %d\n", number, mapFile.c_str(),
                 map->GetPlayers().size(), map->GetDirectors().size(), map->m_iTimeLimit);
     const bool picture = !pictures.empty() && number == 1;

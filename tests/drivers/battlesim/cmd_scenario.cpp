@@ -4,8 +4,8 @@
 // as the game does. With --auto a script stands in for the human harbour
 // director (its ships, up to five, form column 1) and the battles are fought
 // to their end by the battle map's directors; after each battle the results
-// are recorded the way the results screen does (each side's loss), and the
-// scenario goes on to the next harbour or to its end. Prints every state
+// screen shows for a few frames (its module records each side's loss in the
+// scenario), and the scenario goes on to the next harbour or to its end. Prints every state
 // change, the money, the losses, the ships of each battle (a ship keeps its
 // number for its whole life), the score and the saves asked for.
 #include "LogReport.h"
@@ -39,6 +39,8 @@ using namespace SeaBattle;
 constexpr long long kBattleLimitMs = 60LL * 60000;
 // Frames a transition may take before the run gives up.
 constexpr int kTransitionFrames = 200;
+// Frames the results screen shows before the run goes on.
+constexpr int kResultsFrames = 5;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "battlesim scenario: %s\n", message.c_str());
@@ -64,7 +66,7 @@ public:
             if (!FightToTheEnd()) return Error("the battle did not end");
             if (!m_manager.ScenarioFromBattleToMissionResults()) return Error("no results");
             Report("results");
-            RecordLosses();
+            if (!ShowResults()) return Error("the results screen did not show");
             if (!m_manager.ScenarioFromBattleToHarbour()) {
                 Report("last_step");
                 if (!m_manager.ScenarioEnd()) return Error("the scenario did not end");
@@ -150,14 +152,16 @@ private:
         return map->IsBattleOver();
     }
 
-    // As the results screen does: each side's lost value becomes its loss.
-    void RecordLosses() {
-        CVR3GAMEScenario* s = m_manager.GetScenario();
-        for (const CVR3GAMEBattleMapPlayer* p : m_manager.GetBattleMap()->GetPlayers()) {
-            if (!p) continue;
-            s->AddLoss(p->m_strPlayerName.c_str(), p->m_uLostValue);
-            std::printf("loss %s value %u ships %u\n", p->m_strPlayerName.c_str(), p->m_uLostValue, p->m_uLostShips);
-        }
+    // A few frames of the results screen: its module puts each side's lost
+    // value into the scenario, once per visit.
+    bool ShowResults() {
+        for (int i = 0; i < kResultsFrames; ++i) m_session.Frame(false);
+        if (!IsOn(m_manager.GetScenario()->BattleResultsScreen)) return false;
+        for (const CVR3GAMEBattleMapPlayer* p : m_manager.GetBattleMap()->GetPlayers())
+            if (p) std::printf("loss %s value %u ships %u\n", p->m_strPlayerName.c_str(), p->m_uLostValue, p->m_uLostShips);
+        const CVR3GAMEScenario* s = m_manager.GetScenario();
+        std::printf("scenario_losses %u %u\n", s->m_uHumanLosses, s->m_uComputerLosses);
+        return true;
     }
 
     VornaTest::GameSession& m_session;

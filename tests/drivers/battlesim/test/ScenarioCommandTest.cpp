@@ -1,4 +1,5 @@
-// battlesim scenario run as a program on the demo scenario: harbour, battle,
+// battlesim scenario run as a program on the watched demo scenario (the
+// computer leads both sides of each battle): harbour, battle,
 // harbour, battle, end; every transition through its loading screen; the
 // ships that sank in the first battle are missing from the second, and the
 // survivors are the very same ship objects.
@@ -24,7 +25,7 @@ struct ScenarioRunResult {
 
 ScenarioRunResult Scenario(const std::string& args) {
     const std::string command = "'" + (fs::path(VORNA_BIN_DIR) / "battlesim").string() +
-                                "' scenario demo_scenario.scnrxml --step-ms 60 " + args + " 2>&1";
+                                "' scenario demo_scenario_auto.scnrxml --step-ms 60 " + args + " 2>&1";
     ScenarioRunResult run;
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) return run;
@@ -46,6 +47,8 @@ TEST(ScenarioCommand, DemoScenarioPlaysThroughBothStepsWithTheSameShips) {
     std::set<int> sunkInFirst;
     int battle = 0;
     bool sawScore = false;
+    unsigned humanLoss = 0, computerLoss = 0;
+    int lossReports = 0;
     std::istringstream in(run.out);
     std::string line;
     while (std::getline(in, line)) {
@@ -73,6 +76,21 @@ TEST(ScenarioCommand, DemoScenarioPlaysThroughBothStepsWithTheSameShips) {
             sunkInFirst.insert(serial);
         } else if (key == "score") {
             sawScore = true;
+        } else if (key == "loss") {
+            // "loss <side words> value V ships N": the results screen adds V
+            // to that side's losses, once per battle.
+            std::string rest;
+            std::getline(w, rest);
+            const size_t at = rest.find(" value ");
+            ASSERT_NE(at, std::string::npos) << line;
+            const unsigned value = static_cast<unsigned>(std::stoul(rest.substr(at + 7)));
+            (rest.find("Blue Squadron") != std::string::npos ? humanLoss : computerLoss) += value;
+        } else if (key == "scenario_losses") {
+            unsigned human = 0, computer = 0;
+            w >> human >> computer;
+            EXPECT_EQ(human, humanLoss) << line;
+            EXPECT_EQ(computer, computerLoss) << line;
+            ++lossReports;
         }
     }
     const std::vector<std::string> expected = {
@@ -81,12 +99,14 @@ TEST(ScenarioCommand, DemoScenarioPlaysThroughBothStepsWithTheSameShips) {
         "battle:battle_game", "results:battle_results", "last_step:battle_results", "end:scenario_end"};
     EXPECT_EQ(states, expected) << run.out;
     EXPECT_TRUE(sawScore);
+    EXPECT_EQ(lossReports, 2) << run.out;
     ASSERT_EQ(shipsByBattle.size(), 2u) << run.out;
     // Every survivor of battle 1 fights battle 2 as the same object; no sunk
     // ship comes back.
     for (int serial : shipsByBattle[1]) {
-        if (sunkInFirst.count(serial))
+        if (sunkInFirst.count(serial)) {
             EXPECT_EQ(shipsByBattle[2].count(serial), 0u) << "sunk ship " << serial << " came back";
+        }
     }
     size_t survivorsBack = 0;
     for (int serial : shipsByBattle[2])

@@ -125,3 +125,24 @@ TEST_F(SceneSlotsTest, EmptySlotsAreSkippedAndAFailingManagerStopsTheStart) {
 }
 
 } // namespace
+
+TEST_F(SceneSlotsTest, ATreeTakesTheFirstFreeSlotAndTellsItsIndex) {
+    ASSERT_TRUE(Start());
+    const D3DXVECTOR3 mn(-100, -20, -100), mx(100, 20, 100);
+    int a = -2, b = -2, c = -2, d = -2;
+    ASSERT_TRUE(m_pScene->CreateSceneTree("A", &mn, &mx, false, 50.0f, &a));
+    ASSERT_TRUE(m_pScene->CreateSceneTree("B", &mn, &mx, false, 50.0f, &b));
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(b, 1);
+    // A's slot is free again: the next tree takes it, not the table's end.
+    ASSERT_TRUE(m_pScene->DeleteSceneTree(a));
+    ASSERT_TRUE(m_pScene->CreateSceneTree("C", &mn, &mx, false, 50.0f, &c));
+    EXPECT_EQ(c, 0);
+    EXPECT_EQ(m_pScene->GetSceneTree(c), m_pScene->m_vSceneTrees[0]);
+    ASSERT_TRUE(m_pScene->CreateSceneTree("D", &mn, &mx, false, 50.0f, &d));
+    EXPECT_EQ(d, 2);
+    // A refused tree reports no slot.
+    int e = 5;
+    EXPECT_FALSE(m_pScene->CreateSceneTree("", &mn, &mx, false, 50.0f, &e));
+    EXPECT_EQ(e, -1);
+}

@@ -3,11 +3,13 @@
 // element name.
 #include "engine3/ui/screens/CVR3CIIModuleManager.h"
 
-namespace Vorna3D {
+namespace SeaBattle {
 
-class CCIIModuleManager : public CVR3CIIModuleManager {
+using Vorna3D::CVR3CIIScreen;
+
+class CCIIModuleManager : public Vorna3D::CVR3CIIModuleManager {
 public:
     bool AddModule(const TiXmlElement* pElement, CVR3CIIScreen* pScreen) override;
 };
 
-} // namespace Vorna3D
+} // namespace SeaBattle

@@ -1,0 +1,264 @@
+// battlesim play [--minutes M] [--seed S] [--step-ms 60] [--pictures DIR] [--out DIR]
+// The game from its main menu, driven through its screens the way a player
+// drives it, on the virtual clock: Start (a click on the menu's button)
+// begins the scenario the menu names; in each harbour a script stands in for
+// the player's harbour screens (the player's ships, up to five, form column 1
+// and the fleet sails); in each battle the player's HUD is left alone but for
+// one visit of the pause menu (Menu, then Continue), until the battle's time
+// is up (M minutes replace the maps' own limits, default 1) and the HUD's log
+// box has shown its last report and takes the player to the results; the
+// results screen's Next goes on to the next harbour or to the scenario's end,
+// whose button goes back to the main menu. Prints every screen the game
+// shows, the pause (time speed, camera control, battle clock), the results
+// screen's counts, the losses, the end screen's score and the saves asked
+// for. --pictures saves one picture of each screen's first visit. Exit 0 when
+// the run came back to the main menu.
+#include "DataFolder.h"
+#include "LogReport.h"
+#include "Options.h"
+#include "Registry.h"
+#include "ScriptPlayer.h"
+
+#include "common/GameSession.h"
+#include "engine3/core/CDX9KelScene.h"
+#include "engine3/core/render/CDX9KelBaseCameraManager.h"
+#include "engine3/ui/screens/CVR3CIIScreen.h"
+#include "engine3/ui/screens/CVR3CIIScreenManager.h"
+#include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
+#include "engine3/ui/sgui/CDX9KelSGUIText.h"
+#include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
+#include "seabattle/battle/CVR3GAMEBattleMapShip.h"
+#include "seabattle/game/CVR3GAMEHarbourMap.h"
+#include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
+#include "seabattle/game/CVR3GAMEHarbourMapPlayerDirectorHuman.h"
+#include "seabattle/game/CVR3GAMEManager.h"
+#include "seabattle/game/CVR3GAMEScenario.h"
+#include "seabattle/shell/CScene.h"
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace BattleSim {
+
+namespace {
+
+using namespace SeaBattle;
+
+// Frames a step may take before the run gives up.
+constexpr long kStepFrames = 400;
+// Frames a battle may take (game time at the step, with the HUD's log).
+constexpr long kBattleFrames = 200000;
+// Time between two presses, more than the modules' longest gate.
+constexpr long long kBetweenPressesMs = 2000;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "battlesim play: %s\n", message.c_str());
+    return 2;
+}
+
+class PlayRun {
+public:
+    PlayRun(VornaTest::GameSession& session, long minutes, std::string pictures)
+        : m_session(session), m_manager(CVR3GAMEManager::Get()), m_minutes(minutes), m_pictures(std::move(pictures)) {}
+
+    bool Run() {
+        m_screen = m_session.CurrentScreen();
+        std::printf("screen %s\n", m_screen.c_str());
+        Picture();
+        if (!Press("MainMenuDialog", "StartButton") || !WaitFor("harbour_game")) return false;
+        for (int battle = 1;; ++battle) {
+            if (!HarbourStep()) return Error("the harbour step failed");
+            if (!WaitFor("battle_game")) return false;
+            CVR3GAMEBattleMap* map = m_manager.GetBattleMap();
+            map->m_iTimeLimit = static_cast<int32_t>(m_minutes);
+            std::printf("battle %d time_limit %d human_director %d\n", battle, map->m_iTimeLimit,
+                        map->HasHumanDirector() ? 1 : 0);
+            if (!Idle(50) || !PauseAndContinue()) return false;
+            if (!WaitFor("battle_results", kBattleFrames) || !Idle(5)) return false;
+            PrintResults();
+            if (!Press("BattleResultsNextDialog", "BattleResultsNext")) return false;
+            if (!WaitForAny({"harbour_game", "scenario_end"})) return false;
+            if (m_screen == "scenario_end") break;
+        }
+        if (!Idle(5)) return false;
+        const Vorna3D::CDX9KelSGUIDialog* end = m_session.Dialog("scenario_end", "ScenarioEndDialog");
+        const auto* score = end ? dynamic_cast<const Vorna3D::CDX9KelSGUIText*>(end->FindControl("ScenarioEndResult"))
+                                : nullptr;
+        std::printf("score_text %s score %d\n", score ? score->GetText().c_str() : "(none)",
+                    m_manager.GetScenario()->GetScore());
+        return Press("ScenarioEndDialog", "ScenarioEndButton") && WaitFor("main_menu");
+    }
+
+private:
+    bool Error(const std::string& what) {
+        std::fprintf(stderr, "battlesim play: %s (screen %s)\n", what.c_str(), m_screen.c_str());
+        return false;
+    }
+
+    void Picture() {
+        if (m_pictures.empty() || !m_pictured.insert(m_screen).second) return;
+        m_session.TakePicture(m_pictures + "/screen_" + m_screen + ".png");
+        m_drawNext = true;
+    }
+
+    // One frame with the presses due; a change of screen is printed.
+    bool Frame(ScriptPlayer* player) {
+        ++m_frame;
+        std::string error;
+        if (player && !player->BeforeFrame(m_session, m_frame, error)) return Error(error);
+        m_session.Frame(m_drawNext);
+        m_drawNext = false;
+        const std::string now = m_session.CurrentScreen();
+        if (now != m_screen) {
+            m_screen = now;
+            const CVR3GAMEScenario* s = m_manager.GetScenario();
+            std::printf("screen %s step %d in_battle %d pending %d losses %u %u", m_screen.c_str(), s->m_iStep,
+                        s->m_iInBattle, m_manager.GetPendingState(), s->m_uHumanLosses, s->m_uComputerLosses);
+            if (!m_manager.GetLastSaveAsked().empty())
+                std::printf(" save_asked %s", m_manager.GetLastSaveAsked().c_str());
+            std::printf("\n");
+            // The scene trees of the two maps, and which one the scene shows.
+            const Vorna3D::CDX9KelScene* scene = m_session.Scene();
+            int active = -1;
+            for (size_t i = 0; i < scene->m_vSceneTrees.size(); ++i)
+                if (scene->m_vSceneTrees[i] && scene->m_vSceneTrees[i] == scene->m_pActiveSceneTree)
+                    active = static_cast<int>(i);
+            std::printf("trees %s harbour %d battle %d active %d\n", m_screen.c_str(),
+                        m_manager.GetHarbourMap()->m_BaseMap.m_iSceneTreeIndex,
+                        m_manager.GetBattleMap()->m_BaseMap.m_iSceneTreeIndex, active);
+            Picture();
+        }
+        return true;
+    }
+    bool Idle(long frames) {
+        for (long i = 0; i < frames; ++i)
+            if (!Frame(nullptr)) return false;
+        return true;
+    }
+
+    // A click on a shown button, as a hand gives it, after the gates of the
+    // last press have closed.
+    bool Press(const char* dialog, const char* button) {
+        while (m_session.GameMilliseconds() - m_lastPressMs < kBetweenPressesMs)
+            if (!Frame(nullptr)) return false;
+        Script script;
+        ScriptAction press;
+        press.kind = ScriptAction::Kind::Press;
+        press.frame = m_frame + 1;
+        press.owner = dialog;
+        press.control = button;
+        script.actions.push_back(press);
+        ScriptPlayer player(script);
+        std::printf("press %s %s\n", dialog, button);
+        for (int i = 0; i < 4; ++i)
+            if (!Frame(&player)) return false;
+        m_lastPressMs = m_session.GameMilliseconds();
+        return true;
+    }
+
+    bool WaitForAny(const std::set<std::string>& screens, long limit = kStepFrames) {
+        for (long i = 0; i < limit; ++i) {
+            if (screens.count(m_screen) && m_manager.GetPendingState() == CVR3GAMEManager::STATE_NONE) return true;
+            if (!Frame(nullptr)) return false;
+        }
+        return Error("no screen of the next step");
+    }
+    bool WaitFor(const char* screen, long limit = kStepFrames) { return WaitForAny({screen}, limit); }
+
+    // The script's harbour step: every own ship, up to five, in column 1;
+    // then the fleet sails, as the harbour columns screen's button does.
+    bool HarbourStep() {
+        const CVR3GAMEScenario* s = m_manager.GetScenario();
+        auto* human = dynamic_cast<CVR3GAMEHarbourMapPlayerDirectorHuman*>(
+            m_manager.GetHarbourMap()->GetDirector(s->HumanPlayerName.c_str()));
+        if (!human || !human->m_pPlayer) return false;
+        auto& column = human->m_stdvColumns[0];
+        column.clear();
+        for (CVR3GAMEBattleMapShip* ship : human->m_pPlayer->m_stdvHarbourShips)
+            if (ship && !ship->m_bSunk && column.size() < 5) column.push_back(ship);
+        std::printf("harbour step %d money %d column1 %zu\n", s->m_iStep, human->m_iMoney, column.size());
+        return !column.empty() && m_manager.ScenarioFromHarbourToBattle();
+    }
+
+    bool PauseAndContinue() {
+        CVR3GAMEBattleMap* map = m_manager.GetBattleMap();
+        Vorna3D::CDX9KelBaseCameraManager* cameras = m_session.Scene()->m_pCameraManager;
+        if (!Press("battle_game_menu", "MenuButton") || !WaitFor("battle_menu") || !Idle(3)) return false;
+        const DWORD pausedAt = map->m_GameTimer.m_dwGameTime;
+        if (!Idle(30)) return false;
+        std::printf("pause time_speed %.1f camera_control %d clock_still %d\n", map->m_GameTimer.m_fSpeed,
+                    cameras->m_bControl ? 1 : 0, map->m_GameTimer.m_dwGameTime == pausedAt ? 1 : 0);
+        if (!Press("BattleMenuDialog", "BattleMenuContinue") || !WaitFor("battle_game") || !Idle(30)) return false;
+        std::printf("continue time_speed %.1f camera_control %d clock_runs %d\n", map->m_GameTimer.m_fSpeed,
+                    cameras->m_bControl ? 1 : 0, map->m_GameTimer.m_dwGameTime > pausedAt ? 1 : 0);
+        return true;
+    }
+
+    void PrintResults() {
+        for (const char* dialog : {"BattleResultsPlayer1", "BattleResultsPlayer2"}) {
+            std::printf("results %s", dialog);
+            if (const Vorna3D::CDX9KelSGUIDialog* d = m_session.Dialog("battle_results", dialog))
+                for (const Vorna3D::CDX9KelSGUIBaseControl* c : d->m_vControls)
+                    if (const auto* t = dynamic_cast<const Vorna3D::CDX9KelSGUIText*>(c);
+                        t && t->GetName() == "BattleResultsCount")
+                        std::printf(" %s", t->GetText().c_str());
+            std::printf("\n");
+        }
+        for (const CVR3GAMEBattleMapPlayer* p : m_manager.GetBattleMap()->GetPlayers())
+            if (p)
+                std::printf("side %s lost_ships %u lost_value %u surviving %u\n", p->m_strPlayerName.c_str(),
+                            p->m_uLostShips, p->m_uLostValue, p->m_uSurvivingShips);
+        const CVR3GAMEScenario* s = m_manager.GetScenario();
+        std::printf("scenario losses %u %u\n", s->m_uHumanLosses, s->m_uComputerLosses);
+    }
+
+    VornaTest::GameSession& m_session;
+    CVR3GAMEManager& m_manager;
+    long m_minutes;
+    std::string m_pictures;
+    std::set<std::string> m_pictured;
+    std::string m_screen;
+    long m_frame = 0;
+    long long m_lastPressMs = -kBetweenPressesMs;
+    bool m_drawNext = false;
+};
+
+int RunPlay(const std::vector<std::string>& args) {
+    Options options;
+    std::string error;
+    if (!options.Parse(args,
+                       {{"--minutes", true}, {"--seed", true}, {"--step-ms", true}, {"--pictures", true},
+                        {"--out", true}},
+                       error))
+        return Fail(error);
+    long seed = 1, step = 60, minutes = 1;
+    if (!options.GetLong("--seed", 0, 0xFFFFFFFFL, 1, seed, error) ||
+        !options.GetLong("--step-ms", 1, 60, 60, step, error) ||
+        !options.GetLong("--minutes", 0, 600, 1, minutes, error))
+        return Fail(error);
+    VornaTest::GameSession::Options start;
+    start.dataFolder = DataFolderOption(options);
+    start.stepMs = static_cast<DWORD>(step);
+    start.seed = static_cast<std::uint32_t>(seed);
+    VornaTest::GameSession session;
+    bool ok = session.Start(start);
+    if (ok) {
+        PlayRun run(session, minutes, options.Get("--pictures"));
+        ok = run.Run();
+    }
+    const LogReport report = ReadLogReport();
+    session.Stop();
+    for (const std::string& line : report.lines) std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
+
+const CommandRegistration kPlay("play", "[--minutes M] [--seed S] [--step-ms 60] [--pictures DIR] [--out DIR]",
+                                &RunPlay);
+
+} // namespace
+
+} // namespace BattleSim
