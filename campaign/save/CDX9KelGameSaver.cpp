@@ -57,9 +57,9 @@ const CDX9KelColumnMovement& CDX9KelGameSaver::Neighbours() const {
 
 bool CDX9KelGameSaver::SetSaveObjects(ICampaignMapLink* map) {
     g_Log.Write(7, "%s", "CDX9KelGameSaver::SetSaveObjects\n");
-    if (!m_pSaveData || !map) return false;
-    m_pGameMap = map;
-    return true;
+    // A null map also lets go of the one held.
+    m_pGameMap = m_pSaveData ? map : nullptr;
+    return m_pGameMap != nullptr;
 }
 
 bool CDX9KelGameSaver::PrepareSaveData() {
