@@ -171,7 +171,17 @@ void CDX9KelGUIManager::RenderDrawList() {
 
 void CDX9KelGUIManager::DrawControls() {
     if (!m_pDevice) return;
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, FALSE);
+    // The scene draws the GUI before its 3D objects: the quads lay their
+    // depth (z -90, at the front of the GUI's projection) whatever lies in
+    // the buffer, so the 3D drawn afterwards stays behind the dialogs;
+    // fully transparent texels (between a text's glyphs) are left out and
+    // keep the 3D visible.
+    m_pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_ALPHAREF, 0);
+    m_pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
     m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -184,6 +194,8 @@ void CDX9KelGUIManager::DrawControls() {
         previous = c;
     }
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    m_pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     m_pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
 }
 
