@@ -53,6 +53,8 @@ constexpr long kStepFrames = 400;
 constexpr long kBattleFrames = 200000;
 // Time between two presses, more than the modules' longest gate.
 constexpr long long kBetweenPressesMs = 2000;
+// Frames after a switch of screens before its picture is taken.
+constexpr int kPictureAfterFrames = 1;
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "battlesim play: %s\n", message.c_str());
@@ -70,7 +72,7 @@ public:
         Picture();
         if (!Press("MainMenuDialog", "StartButton") || !WaitFor("harbour_game")) return false;
         for (int battle = 1;; ++battle) {
-            if (!HarbourStep()) return Error("the harbour step failed");
+            if (!Idle(5) || !HarbourStep()) return Error("the harbour step failed");
             if (!WaitFor("battle_game")) return false;
             CVR3GAMEBattleMap* map = m_manager.GetBattleMap();
             map->m_iTimeLimit = static_cast<int32_t>(m_minutes);
@@ -100,8 +102,8 @@ private:
 
     void Picture() {
         if (m_pictures.empty() || !m_pictured.insert(m_screen).second) return;
-        m_session.TakePicture(m_pictures + "/screen_" + m_screen + ".png");
-        m_drawNext = true;
+        m_pictureOf = m_screen;
+        m_drawIn = kPictureAfterFrames;
     }
 
     // One frame with the presses due; a change of screen is printed.
@@ -109,8 +111,11 @@ private:
         ++m_frame;
         std::string error;
         if (player && !player->BeforeFrame(m_session, m_frame, error)) return Error(error);
-        m_session.Frame(m_drawNext);
-        m_drawNext = false;
+        // The picture of a new screen a few frames after the switch, once its
+        // dialogs have come up.
+        const bool draw = m_drawIn > 0 && --m_drawIn == 0 && m_session.CurrentScreen() == m_pictureOf;
+        if (draw) m_session.TakePicture(m_pictures + "/screen_" + m_pictureOf + ".png");
+        m_session.Frame(draw);
         const std::string now = m_session.CurrentScreen();
         if (now != m_screen) {
             m_screen = now;
@@ -223,7 +228,8 @@ private:
     std::string m_screen;
     long m_frame = 0;
     long long m_lastPressMs = -kBetweenPressesMs;
-    bool m_drawNext = false;
+    std::string m_pictureOf;
+    int m_drawIn = 0;
 };
 
 int RunPlay(const std::vector<std::string>& args) {
