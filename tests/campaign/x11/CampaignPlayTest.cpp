@@ -87,6 +87,12 @@ protected:
         for (const auto& e : fs::directory_iterator(fs::path(VORNA_BIN_DIR) / "Campaign" / "Screens"))
             if (e.path().filename() != "start.xml") fs::create_symlink(e.path(), program / "PlayScreens" / e.path().filename());
         m_log = program / "VornaLog.log";
+        m_program = program;
+    }
+    // Starts the program in its folder, with the saves under the test's own
+    // documents folder.
+    void Launch() {
+        const fs::path program = m_program;
         m_pid = ::fork();
         ASSERT_GE(m_pid, 0);
         if (m_pid == 0) {
@@ -196,7 +202,7 @@ protected:
 
     Display* m_display = nullptr;
     Window m_window = 0;
-    fs::path m_dir, m_log;
+    fs::path m_dir, m_log, m_program;
     pid_t m_pid = -1;
 };
 
@@ -207,9 +213,17 @@ protected:
 constexpr int kMenuStartX = 927, kMenuStartY = 557;
 constexpr int kLoadingStartX = 512, kLoadingStartY = 689;
 constexpr int kLoadingSkyX = 100, kLoadingSkyY = 40;
+constexpr int kMenuLoadX = 927, kMenuLoadY = 620;
+constexpr int kFirstSaveX = 300, kFirstSaveY = 196;
+constexpr int kLoadButtonX = 709, kLoadButtonY = 595;
+// The map screen's turn panel at the top right, over the sea.
+constexpr int kTurnPanelX = 740, kTurnPanelY = 42;
 const Rgb kClear{0x3C, 0x64, 0x96};
+// The demo's dialog panel.
+const Rgb kPanel{30, 45, 70};
 
 TEST_F(CampaignPlayTest, FromTheLogoToTheFirstMap) {
+    Launch();
     ASSERT_TRUE(WaitForWindow()) << Log();
 
     // The logo fills the window with its sky; a click goes on to the menu.
@@ -241,11 +255,48 @@ TEST_F(CampaignPlayTest, FromTheLogoToTheFirstMap) {
         const Rgb sky = Pixel(kLoadingSkyX, kLoadingSkyY);
         return !(sky.r > 120 && sky.r > sky.b + 30);
     })) << Log();
+    const bool screen = WaitFor([&] { return Pixel(kTurnPanelX, kTurnPanelY).Near(kPanel, 30); });
     Sleep(500);
     Picture("4_map1");
+    EXPECT_TRUE(screen) << "the map screen's turn panel is not at its place";
     EXPECT_NE(Log().find("CDX9KelGameMap::LoadMap() : demo_strait.map"), std::string::npos);
     // The map's system save was written for a restart of the mission.
     EXPECT_TRUE(fs::exists(m_dir / "documents" / "Wexmoor Tarnfield" / "Saves" / "System" / "last_map.wxsave"));
+    EXPECT_EQ(Quit(), 0);
+}
+
+TEST_F(CampaignPlayTest, ASavedCampaignLoadsFromTheLoadDialog) {
+    // A save made on the first map by the driver, in the same documents
+    // folder the program uses.
+    const std::string make = "cd '" + m_program.string() + "' && XDG_DATA_HOME='" + (m_dir / "documents").string() +
+                             "' SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null '" +
+                             (fs::path(VORNA_BIN_DIR) / "campaignsim").string() +
+                             "' campaign demo_campaign.xml --max-frames 40 --save-at 1:Evening >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()) >> 8, 1);
+    ASSERT_TRUE(fs::exists(m_dir / "documents" / "Wexmoor Tarnfield" / "Saves" / "Evening.wxsave"));
+    Launch();
+    ASSERT_TRUE(WaitForWindow()) << Log();
+    ASSERT_TRUE(WaitFor([&] { return Pixel(4, 4).r >= 0 && Pixel(4, 4).b > 120; })) << Log();
+    Click(300, 300);
+    ASSERT_TRUE(WaitFor([&] { return Pixel(500, 600).Near(kClear, 4) && !Pixel(870, 500).Near(kClear, 4); })) << Log();
+
+    // "Load game": the dialog lists the save and shows its header.
+    Click(kMenuLoadX, kMenuLoadY);
+    const bool shown = WaitFor([&] { return Pixel(400, 500).Near(kPanel, 30) && Pixel(100, 600).Near(kClear, 4); });
+    if (!shown) Picture("5_load_dialog_not_shown");
+    ASSERT_TRUE(shown) << Log();
+    Sleep(300);
+    Picture("5_load_dialog");
+    Click(kFirstSaveX, kFirstSaveY);
+    Click(kLoadButtonX, kLoadButtonY);
+    ASSERT_TRUE(WaitFor([&] { return Log().find("CDX9KelGameMap::LoadFromSave() : OK") != std::string::npos; }, 20000))
+        << Log();
+    // The map screen over the loaded map: its turn panel at the top right.
+    const bool map = WaitFor([&] { return Pixel(kTurnPanelX, kTurnPanelY).Near(kPanel, 30); });
+    Sleep(500);
+    Picture("6_loaded_map");
+    ASSERT_TRUE(map) << Log();
+    EXPECT_NE(Log().find("CDX9KelGameMap::LoadFromSave() : demo_strait.map"), std::string::npos);
     EXPECT_EQ(Quit(), 0);
 }
 
