@@ -145,6 +145,33 @@ TEST_F(Modules, AnEmptyListShowsNoHeader) {
     EXPECT_EQ(ActiveScreen(), "load.xml");
 }
 
+TEST_F(Modules, WithoutABackgroundTheListIsTheNinthControl) {
+    // Title and seven labels, the list at 9, a label, the load button at 11
+    // (12 is no button) and the four header texts.
+    std::string controls = TextAt(0, 0, 5, 100, "Load");
+    for (int i = 0; i < 8; ++i) controls += TextAt(5 + i * 3, 0, 8 + i * 3, 10, "-");
+    controls += "<ListBox>" + Borders(30, 15, 60, 95) +
+                "<TextureSelBar>Default</TextureSelBar><TextureBar>Default</TextureBar>"
+                "<TextureTrack>Default</TextureTrack><Font>Line</Font></ListBox>";
+    controls += TextAt(62, 0, 66, 10, "-") + ButtonAt(66, 30, 72, 70, "Load");
+    for (int i = 0; i < 4; ++i) controls += TextAt(74 + 5 * i, 0, 79 + 5 * i, 100, "");
+    Write("bare.xml", "<Screen><Dialogs><Load>" + Borders(0, 0, 100, 100) + "<Controls>" + controls +
+                          "</Controls></Load></Dialogs><Modules><LoadGame>Load</LoadGame></Modules></Screen>");
+    Write("screens.slt", "bare.xml\n");
+    CDX9KelCIIScreenManager screens;
+    VornaCampaign::CCIIModuleManager modules;
+    screens.Init(&Gui(), nullptr, &modules);
+    screens.m_strScreenFolder = m_Screens.m_strScreenFolder;
+    ASSERT_TRUE(screens.LoadScreens());
+    ASSERT_EQ(modules.GetModuleCount(), 1u) << Log();
+    auto* load = dynamic_cast<CCIIModuleLoadGame*>(modules.GetModule(0));
+    ASSERT_NE(load, nullptr);
+    EXPECT_EQ(load->m_pSaveList, VornaCampaign::GetDialogControl(load->m_pGUILoadDialog, 9));
+    EXPECT_EQ(load->m_pLoadButton, VornaCampaign::GetDialogControl(load->m_pGUILoadDialog, 11));
+    EXPECT_EQ(load->m_pTimeText, VornaCampaign::GetDialogControl(load->m_pGUILoadDialog, 12));
+    modules.Release();
+}
+
 TEST_F(Modules, ModulesThatCannotBindAreLoggedAndLeftOut) {
     // Without a background the list is control 9; here control 9 is a text.
     std::string controls;
