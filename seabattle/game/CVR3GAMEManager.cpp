@@ -108,16 +108,21 @@ void CVR3GAMEManager::SetCameraControl(bool bOn) {
 }
 
 void CVR3GAMEManager::CheckLeaveBattle() {
-    if (!m_pBattleMap || m_pBattleMap->IsBattleOver()) return;
-    for (CVR3GAMEBattleMapPlayerDirector* d : m_pBattleMap->GetDirectors()) {
-        auto* human = dynamic_cast<CVR3GAMEBattleMapPlayerDirectorHuman*>(d);
-        if (!human || !human->m_bLeaveBattle) continue;
-        // The battle is over: its tick stops, so nothing moves or fires while
-        // the results are read, and this runs once.
-        m_pBattleMap->EndBattle();
-        if (IsScenarioRunning()) ScenarioFromBattleToMissionResults();
-        return;
+    if (!m_pBattleMap || m_pBattleMap->IsLeft() || m_pBattleMap->GetDirectors().empty()) return;
+    // With a human player the HUD says when the battle is over for them (its
+    // log box has shown the last report); without one the map says so.
+    bool leave = false;
+    if (m_pBattleMap->HasHumanDirector()) {
+        for (CVR3GAMEBattleMapPlayerDirector* d : m_pBattleMap->GetDirectors())
+            if (auto* human = dynamic_cast<CVR3GAMEBattleMapPlayerDirectorHuman*>(d); human && human->m_bLeaveBattle)
+                leave = true;
+    } else {
+        leave = m_pBattleMap->IsBattleOver();
     }
+    if (!leave) return;
+    // Nothing moves or fires while the results are read, and this runs once.
+    m_pBattleMap->LeaveBattle();
+    if (IsScenarioRunning()) ScenarioFromBattleToMissionResults();
 }
 
 void CVR3GAMEManager::OnLost() {
@@ -295,6 +300,9 @@ void CVR3GAMEManager::ProcBeginScenario() {
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_SCENARIO ) BeginScenarioFromFile() failed\n ");
         return;
     }
+    // A scenario begun from the main menu that a paused battle was left
+    // for: the camera follows the player again in the new harbour.
+    SetCameraControl(true);
     Vorna3D::CDX9KelUtils::CheckMemory();
     StartMapSounds();
 }

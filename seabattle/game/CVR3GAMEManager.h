@@ -55,8 +55,8 @@ public:
     // Clears and deletes every game object.
     void Release();
     // The game scene's per-frame hook, in this order: the pending
-    // transition, the battle map's tick (after which a human player who
-    // leaves the battle goes on to its results), the harbour map's step.
+    // transition, the battle map's tick (after which a battle that is over
+    // goes on to its results), the harbour map's step.
     void ProcFrame();
     void OnLost();
     void Restore();
@@ -72,9 +72,11 @@ public:
     void StartMapSounds();
     // Turns the scene camera's following of the player's input on or off.
     void SetCameraControl(bool bOn);
-    // When the human player's battle HUD says the battle is over for them:
-    // the battle stops and, in a running scenario, goes on to its results.
-    // Once per battle; the scene's frame calls it after the battle's tick.
+    // When the human player's battle HUD says the battle is over for them
+    // (or, in a battle the computer fights on both sides, when the map says
+    // it is over): the battle stops and, in a running scenario, goes on to
+    // its results. Once per battle; the scene's frame calls it after the
+    // battle's tick.
     void CheckLeaveBattle();
 
     // ---- the scenario's transitions ----

@@ -3,11 +3,12 @@
 // begins it from the file and carries out every transition on a later frame,
 // as the game does. With --auto a script stands in for the human harbour
 // director (its ships, up to five, form column 1) and the battles are fought
-// to their end by the battle map's directors; after each battle the results
-// screen shows for a few frames (its module records each side's loss in the
-// scenario), and the scenario goes on to the next harbour or to its end. Prints every state
-// change, the money, the losses, the ships of each battle (a ship keeps its
-// number for its whole life), the score and the saves asked for.
+// to their end by the battle map's directors; the game then shows the
+// results screen by itself, for a few frames (its module records each
+// side's loss in the scenario), and the scenario goes on to the next harbour
+// or to its end. Prints every state change, the money, the losses, the ships
+// of each battle (a ship keeps its number for its whole life), the score and
+// the saves asked for.
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -64,7 +65,9 @@ public:
             Report("battle");
             PrintShips(battle);
             if (!FightToTheEnd()) return Error("the battle did not end");
-            if (!m_manager.ScenarioFromBattleToMissionResults()) return Error("no results");
+            // The game goes on to the results by itself once the map says the
+            // battle is over.
+            if (!IsOn(m_manager.GetScenario()->BattleResultsScreen)) return Error("no results");
             Report("results");
             if (!ShowResults()) return Error("the results screen did not show");
             if (!m_manager.ScenarioFromBattleToHarbour()) {
@@ -123,7 +126,7 @@ private:
     int Serial(const CVR3GAMEBattleMapShip* ship) {
         auto it = m_serials.find(ship);
         if (it != m_serials.end()) return it->second;
-        const int n = static_cast<int>(m_serials.size()) + 1;
+        const int n = ++m_iLastSerial;
         m_serials.emplace(ship, n);
         return n;
     }
@@ -145,8 +148,12 @@ private:
         for (const CVR3GAMEBattleMapPlayer* p : map->GetPlayers()) {
             if (!p) continue;
             for (const CVR3GAMEBattleMapShip* ship : p->m_stdvBattleShips)
-                if (ship && ship->m_bSunk)
+                if (ship && ship->m_bSunk) {
                     std::printf("sunk %d %s\n", Serial(ship), ship->m_strName.c_str());
+                    // A sunk ship is deleted after the battle: a ship made
+                    // later at its address is another ship.
+                    m_serials.erase(ship);
+                }
         }
         std::printf("battle_over %d lost_side %s\n", map->IsBattleOver() ? 1 : 0, map->GetLostSide().c_str());
         return map->IsBattleOver();
@@ -167,6 +174,7 @@ private:
     VornaTest::GameSession& m_session;
     CVR3GAMEManager& m_manager;
     std::map<const CVR3GAMEBattleMapShip*, int> m_serials;
+    int m_iLastSerial = 0;
 };
 
 int RunScenario(const std::vector<std::string>& words) {
