@@ -86,11 +86,17 @@ bool CScene::Init() {
     m_pGameMap->SetScene(this);
     g_Log.Write(7, "%s", "CDX9KelAISystem::SetGameMap\n");
     g_AISystem.SetGameMap(m_pGameMap);
+    g_AISystem.SetColumnMovement(&g_ColumnMovement);
     g_GameSaver.SetSaveObjects(&m_MapLink);
     g_GameScenario.SetGameMap(&m_MapLink);
     g_GameScenario.SetGameSaver(&g_GameSaver);
     ConnectGameMap();
     if (screens) g_GameScenario.SetScenarioScreen(screens->GetScreen("scenario.xml"), screens);
+    if (Vorna2::GetPhysicalManager(this)) {
+        // Routes are planned around what the physical manager holds.
+        g_Log.Write(7, "%s", "CDX9KelSeaPathFinder::SetPhysicalManager\n");
+        g_AISystem.SetObstacles(m_pGameMap->GetObstacleQuery(), &g_SeaPathGenerator);
+    }
     m_pGameMap->LoadAllMapsGraphicData();
     if (screens && m_pGameMap->SetMapScreen(screens->GetScreen("map.xml")))
         g_Log.Write(7, "%s", "CScene::Init() : End\n");
@@ -105,6 +111,34 @@ void CScene::ConnectGameMap() {
     // Every map that loads leaves its system save, the restart point of a
     // failed mission.
     m_pGameMap->SetSystemSaveWriter([](CDX9KelGameMap&) { return g_GameSaver.WriteSave("last_map", true); });
+    // Autosaves and the player's saves.
+    m_pGameMap->m_SaveWriter = [](const std::string& name, bool system) {
+        return g_GameSaver.WriteSave(name.c_str(), system);
+    };
+    // A won map leads to the scenario's next map or its score screen.
+    m_pGameMap->m_NextMap = [](const char* mapName) { return g_GameScenario.ProcNextMap(mapName); };
+    // A failed mission starts again from the map's system save.
+    m_pGameMap->m_ReloadSystemSave = [] {
+        GameSaveHeader header;
+        g_GameSaver.ReadSaveHeader("last_map", &header, true);
+        return header.m_iTurn != -1 &&
+               g_GameScenario.LoadSavedGame(header.m_szScenarioFile, header.m_szMapName, "last_map", true);
+    };
+    // Losses count for the scores; lost ships stay lost on later maps.
+    m_pGameMap->m_OnUnitLost = [](bool player, int damage, const std::string& name) {
+        const std::uint32_t value = damage > 0 ? static_cast<std::uint32_t>(damage) : 0u;
+        if (player) {
+            g_GameScenario.m_uPlayerLossCounter += value;
+            g_GameScenario.AddLostPlayerUnit(name.c_str());
+        } else {
+            g_GameScenario.m_uAILossCounter += value;
+            g_GameScenario.AddLostAIUnit(name.c_str());
+        }
+    };
+    m_pGameMap->m_OnMapLosses = [](int playerLoss, int aiLoss) {
+        g_GameScenario.m_uPlayerLossCounter += playerLoss > 0 ? static_cast<std::uint32_t>(playerLoss) : 0u;
+        g_GameScenario.m_uAILossCounter += aiLoss > 0 ? static_cast<std::uint32_t>(aiLoss) : 0u;
+    };
 }
 
 bool CScene::Restore() { return Vorna2::CDX9KelScene::Restore(); }
@@ -114,7 +148,12 @@ void CScene::Process() {
     // Column movement waits while the physical manager holds contacts for
     // the game to resolve.
     Vorna2::CDX9KelPhysicalManager* physics = Vorna2::GetPhysicalManager(this);
-    if (!physics || !physics->HasContacts()) g_ColumnMovement.Update(Vorna2::g_FPSCounter.GetFrameTime());
+    const float frameTime = Vorna2::g_FPSCounter.GetFrameTime();
+    if (!physics || !physics->HasContacts()) g_ColumnMovement.Update(frameTime);
+    g_BattleSystem.ProcBombardment();
+    g_BattleSystem.ProcAttackTurn(frameTime);
+    g_BattleSystem.ProcRoundResult();
+    if (m_pGameMap) m_pGameMap->Proc();
     if (m_pCIIModuleManager) m_pCIIModuleManager->Proc();
     // The GUI's slot copies the frame's input into the GUI manager before
     // its update, in the base step.

@@ -1,6 +1,7 @@
 #include "campaign/save/GameMapSaveLink.h"
 
 #include "campaign/CDX9KelGameMap.h"
+#include "campaign/ai/CDX9KelAISystem.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 
 namespace VornaCampaign {
@@ -55,19 +56,16 @@ bool GameMapSaveLink::GetSideColumns(int side, std::vector<MapColumnRecord>& col
 }
 
 void GameMapSaveLink::ClearMap(bool full) {
-    if (!m_pMap || !m_pMap->IsMapLoaded()) return;
-    // The map lets go of everything it built; a save of the same map then
-    // builds its scenery again as for another map.
-    m_pMap->Release();
-    m_bSceneryGone = true;
-    (void)full;
+    if (m_pMap) m_pMap->ClearMap(full);
 }
 
 bool GameMapSaveLink::SetPlayerSide(int side) { return m_pMap && m_pMap->SetPlayerSide(side); }
 
 bool GameMapSaveLink::LoadMap(const char* name) {
-    m_bSceneryGone = false;
-    return m_pMap && name && m_pMap->LoadMap(name);
+    if (!m_pMap || !name || !m_pMap->LoadMap(name)) return false;
+    // The computer plays the side the player does not.
+    g_AISystem.SetSides(m_pMap->m_iPlayerSide);
+    return true;
 }
 
 bool GameMapSaveLink::LoadFromSave(GameSaveData& data, bool mapChanged) {
@@ -89,9 +87,9 @@ bool GameMapSaveLink::LoadFromSave(GameSaveData& data, bool mapChanged) {
     }
     save.m_Side1Columns = data.m_stdvColumns[0];
     save.m_Side2Columns = data.m_stdvColumns[1];
-    const bool rebuild = mapChanged || m_bSceneryGone;
-    m_bSceneryGone = false;
-    return m_pMap->LoadFromSave(&save, rebuild);
+    if (!m_pMap->LoadFromSave(&save, mapChanged)) return false;
+    g_AISystem.SetSides(m_pMap->m_iPlayerSide);
+    return true;
 }
 
 } // namespace VornaCampaign

@@ -29,8 +29,6 @@ public:
 
 private:
     CDX9KelGameMap* m_pMap = nullptr;
-    // The last clear took the scenery too.
-    bool m_bSceneryGone = false;
 };
 
 } // namespace VornaCampaign

@@ -106,8 +106,8 @@ void WritePart(SaveWriter& w, const PartRecord& p) {
     w.Rect(p.m_rDamageReceptionZone);
     w.F32(p.m_fWaterline);
     w.F32(p.m_fDesignWaterline);
-    w.F32(p.m_fBattle[0]);
-    w.F32(p.m_fBattle[1]);
+    w.F32(p.m_fWaterWeight);
+    w.F32(p.m_fActiveHoles);
     w.F32(p.m_fIgnitionFactor);
     w.F32(p.m_fDamage);
     w.F32(p.m_fFireStrength);
@@ -268,8 +268,8 @@ public:
         bool ok = F32(p.m_fDurability, what) && F32(p.m_fBuoyancy, what) && F32(p.m_fLength, what) &&
                   F32(p.m_fHeight, what) && Rect(p.m_rArmourRect1, what) && I32(p.m_iArmour1, what) &&
                   Rect(p.m_rArmourRect2, what) && I32(p.m_iArmour2, what) && Rect(p.m_rDamageReceptionZone, what) &&
-                  F32(p.m_fWaterline, what) && F32(p.m_fDesignWaterline, what) && F32(p.m_fBattle[0], what) &&
-                  F32(p.m_fBattle[1], what) && F32(p.m_fIgnitionFactor, what) && F32(p.m_fDamage, what) &&
+                  F32(p.m_fWaterline, what) && F32(p.m_fDesignWaterline, what) && F32(p.m_fWaterWeight, what) &&
+                  F32(p.m_fActiveHoles, what) && F32(p.m_fIgnitionFactor, what) && F32(p.m_fDamage, what) &&
                   F32(p.m_fFireStrength, what) && F32(p.m_fReserveArea, what) && F32(p.m_fEfficiency, what);
         std::uint32_t n = 0;
         if (!ok || !Count(n, kGunBytes, kMaxSaveGuns, "a gun list")) return false;

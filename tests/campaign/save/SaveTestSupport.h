@@ -35,8 +35,8 @@ inline PartRecord MakePart(float seed, int guns, int holes) {
     p.m_rDamageReceptionZone = {-1.0f, 1.0f, 2.0f, 3.0f};
     p.m_fWaterline = 1.5f;
     p.m_fDesignWaterline = 1.25f;
-    p.m_fBattle[0] = 7.0f;
-    p.m_fBattle[1] = 2.0f;
+    p.m_fWaterWeight = 7.0f;
+    p.m_fActiveHoles = 2.0f;
     p.m_fIgnitionFactor = 0.35f;
     p.m_fDamage = seed * 3.0f;
     p.m_fFireStrength = seed > 1.0f ? 4.0f : 0.0f;

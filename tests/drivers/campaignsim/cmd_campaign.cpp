@@ -4,11 +4,12 @@
 // the maps are played, each map's end is acknowledged, and the run ends at
 // the scenario's score screen.
 //
-//   campaignsim campaign <scenario> [--seed S] [--ai-vs-ai] [--frame-ms M]
-//                        [--max-frames F] [--save-at TURN:NAME] [--load NAME]
-//                        [--log]
+//   campaignsim campaign <scenario> [--seed S] [--ai-vs-ai] [--rounds N]
+//                        [--frame-ms M] [--max-frames F] [--save-at TURN:NAME]
+//                        [--load NAME] [--log]
 //
 //   --ai-vs-ai       a second computer player plays the player's side
+//   --rounds N       every map's round count (default: the map parameters')
 //   --save-at T:N    the game is saved as N when turn T of the first map
 //                    begins
 //   --load N         starts from the save N instead of the scenario's start
@@ -22,7 +23,11 @@
 #include "Registry.h"
 #include "SimEngine.h"
 
+#include "campaign/CDX9KelBattleSystem.h"
+#include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelGameMap.h"
+#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/CDX9KelGameScenario.h"
 #include "campaign/CScene.h"
 #include "campaign/save/CDX9KelGameSaver.h"
@@ -39,6 +44,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 using namespace VornaCampaign;
 
@@ -49,6 +55,7 @@ struct CampaignOptions {
     std::string load;
     std::string saveName;
     int saveTurn = -1;
+    int rounds = 0;
     bool aiVsAi = false;
 };
 
@@ -59,14 +66,15 @@ public:
 
     void Process() override {
         ++m_iFrame;
+        ReleaseButtons();
         Drive();
         SimEngine::Process();
     }
 
     // Buttons take their state when they are drawn: without a picture the
-    // GUI alone is drawn every frame (nothing is presented).
+    // GUI alone is drawn while a click is under way (nothing is presented).
     void Render() override {
-        if (GetOptions().picture.empty() && m_pRender && m_pRender->GetDevice()) {
+        if (GetOptions().picture.empty() && m_iClickFrame >= 0 && m_pRender && m_pRender->GetDevice()) {
             if (Vorna2::CDX9KelGUIManager* gui = Vorna2::GetGUIManager(m_pScene)) {
                 IDirect3DDevice9* device = m_pRender->GetDevice();
                 device->BeginScene();
@@ -137,10 +145,13 @@ private:
         CDX9KelGameMap* map = Map();
         if (map && map->IsMapLoaded() && s.m_iLoadingStep == -1) {
             const std::string name = map->m_szMapName;
-            if (name != m_strMap) {
+            if (name != m_strMap || map != m_pPlayedMap) {
                 m_strMap = name;
+                m_pPlayedMap = map;
                 m_uTurn = 0;
                 Report("map " + name + " \"" + map->m_szMapTitle + "\" frame " + std::to_string(m_iFrame));
+                if (m_Campaign.rounds > 0) map->m_Turn.m_uRoundsCount = static_cast<std::uint32_t>(m_Campaign.rounds);
+                if (m_Campaign.aiVsAi) SetUpPlayerAI(*map);
             }
             if (map->m_Turn.m_uRound != m_uTurn) {
                 m_uTurn = map->m_Turn.m_uRound;
@@ -151,6 +162,7 @@ private:
                 }
             }
         }
+        if (map && map->IsMapLoaded() && s.m_iLoadingStep == -1) PlayMap(*map);
         // The score screen ends the scenario.
         if (s.m_pGUIDialogEnd && s.m_pGUIDialogEnd->m_bVisible) {
             std::string a, b;
@@ -161,6 +173,84 @@ private:
             m_bFinished = true;
             EndRun();
         }
+    }
+
+    // ---- the player's side played by a second computer player ----
+
+    void SetUpPlayerAI(CDX9KelGameMap& map) {
+        m_PlayerAI.SetGameMap(&map);
+        m_PlayerAI.SetSides(map.m_iPlayerSide == SIDE_1 ? SIDE_2 : SIDE_1);
+        m_PlayerAI.SetColumnMovement(&g_ColumnMovement);
+        m_PlayerAI.SetObstacles(map.GetObstacleQuery(), &g_SeaPathGenerator);
+        m_PlayerAI.ClearTasks();
+        if (map.m_Params.m_pTasks) m_PlayerAI.LoadTasks(map.m_Params.m_pTasks.get());
+        // It starts each phase at its ship step: the coastal artillery of
+        // both sides fires in the computer's phase.
+        m_PlayerAI.SetFortState(GAME_AI_COASTAL_ART_STATE_NONE);
+        m_PlayerAI.SetStep(GAME_AI_STEP_FORTS_SECOND);
+        m_iPhase = map.m_Turn.m_iGlobalState;
+    }
+
+    // A button pressed for one frame, as the map reads it.
+    void Press(Vorna2::CDX9KelGUIButton* b) {
+        if (b == nullptr || !b->m_bVisible) return;
+        b->m_iState = Vorna2::ButtonPressed;
+        m_Pressed.push_back(b);
+    }
+    void ReleaseButtons() {
+        for (Vorna2::CDX9KelGUIButton* b : m_Pressed)
+            if (b->m_iState == Vorna2::ButtonPressed) b->m_iState = Vorna2::ButtonNormal;
+        m_Pressed.clear();
+    }
+
+    bool Calm(const CDX9KelGameMap& map) const {
+        return !g_ColumnMovement.m_bMoving && g_BattleSystem.m_iState == BATTLE_SYSTEM_IDLE &&
+               map.m_Turn.m_iBattleWait == GAME_MAP_BATTLE_WAIT_NONE;
+    }
+
+    void PlayMap(CDX9KelGameMap& map) {
+        CDX9KelMapScreen& screen = map.m_MapScreen;
+        if (m_iWait > 0) {
+            --m_iWait;
+            return;
+        }
+        // The end of the map is acknowledged; a failed mission is tried again.
+        if (screen.IsVisible(screen.m_MissionEnd)) {
+            Press(screen.m_pContinue);
+            m_iWait = 120;
+            return;
+        }
+        if (screen.IsVisible(screen.m_MissionFailed)) {
+            Report("mission failed on " + m_strMap);
+            Press(screen.m_pRetry);
+            m_iWait = 120;
+            return;
+        }
+        if (!m_Campaign.aiVsAi) return;
+        const int phase = map.m_Turn.m_iGlobalState;
+        if (phase != m_iPhase) {
+            if (phase == GAME_MAP_GLOBAL_STATE_PLAYER) {
+                m_PlayerAI.SetFortState(GAME_AI_COASTAL_ART_STATE_NONE);
+                m_PlayerAI.SetStep(GAME_AI_STEP_FORTS_SECOND);
+            }
+            m_iPhase = phase;
+        }
+        if (phase != GAME_MAP_GLOBAL_STATE_PLAYER) return;
+        if (m_PlayerAI.GetStep() != GAME_AI_STEP_DONE) {
+            m_PlayerAI.ProcPhase();
+            m_PlayerAI.ProcShips();
+            return;
+        }
+        if (!Calm(map)) return;
+        // Columns that could still move hold where they are; the turn ends.
+        if (screen.IsVisible(screen.m_FinishMov)) {
+            if (map.m_pPlayerColumns)
+                for (GameColumnRecord* c : *map.m_pPlayerColumns)
+                    if (c && !map.m_Turn.IsColumnFinished(c->m_fTimeUsed)) c->m_fTimeUsed = map.m_Turn.m_fTurnMoveLimit;
+            screen.Hide(screen.m_FinishMov);
+        }
+        Press(screen.m_pEndTurn);
+        m_iWait = 60;
     }
 
     // A save of the end state; its bytes after the save time decide.
@@ -186,19 +276,28 @@ private:
     std::uint32_t m_uTurn = 0;
     int m_iClickFrame = -1;
     int m_ClickX = 0, m_ClickY = 0;
+    CDX9KelAISystem m_PlayerAI;
+    CDX9KelGameMap* m_pPlayedMap = nullptr;
+    std::vector<Vorna2::CDX9KelGUIButton*> m_Pressed;
+    int m_iWait = 0;
+    int m_iPhase = -1;
 };
 
 } // namespace
 
-CAMPAIGNSIM_COMMAND(campaign, "<scenario> [--seed S] [--ai-vs-ai] [--frame-ms M] [--max-frames F] "
+CAMPAIGNSIM_COMMAND(campaign, "<scenario> [--seed S] [--ai-vs-ai] [--rounds N] [--frame-ms M] [--max-frames F] "
                               "[--save-at TURN:NAME] [--load NAME] [--log]") {
     CampaignOptions campaign;
     campaign.scenario = args.Get("");
     campaign.load = args.Get("load");
     campaign.aiVsAi = args.Has("ai-vs-ai");
-    bool ok = true;
+    bool okRounds = true;
+    campaign.rounds = static_cast<int>(args.GetInt("rounds", 0, &okRounds));
+    bool ok = okRounds && campaign.rounds >= 0 && campaign.rounds <= 1000;
     CampaignSim::SimOptions options;
-    options.seed = static_cast<std::uint32_t>(args.GetInt("seed", 1, &ok));
+    bool okSeed = true;
+    options.seed = static_cast<std::uint32_t>(args.GetInt("seed", 1, &okSeed));
+    ok = ok && okSeed;
     bool okFrames = true, okMs = true;
     options.frames = static_cast<int>(args.GetInt("max-frames", 200000, &okFrames));
     options.frameMs = static_cast<DWORD>(args.GetInt("frame-ms", 20, &okMs));
