@@ -143,11 +143,13 @@ private:
             s.m_pLoadingButton->m_bVisible)
             Click(s.m_pLoadingButton);
         CDX9KelGameMap* map = Map();
+        // A map (re)loaded since the last frame.
+        const bool loaded = m_iLastLoadingStep != -1 && s.m_iLoadingStep == -1;
+        m_iLastLoadingStep = s.m_iLoadingStep;
         if (map && map->IsMapLoaded() && s.m_iLoadingStep == -1) {
             const std::string name = map->m_szMapName;
-            if (name != m_strMap || map != m_pPlayedMap) {
+            if (loaded || name != m_strMap) {
                 m_strMap = name;
-                m_pPlayedMap = map;
                 m_uTurn = 0;
                 Report("map " + name + " \"" + map->m_szMapTitle + "\" frame " + std::to_string(m_iFrame));
                 if (m_Campaign.rounds > 0) map->m_Turn.m_uRoundsCount = static_cast<std::uint32_t>(m_Campaign.rounds);
@@ -277,7 +279,7 @@ private:
     int m_iClickFrame = -1;
     int m_ClickX = 0, m_ClickY = 0;
     CDX9KelAISystem m_PlayerAI;
-    CDX9KelGameMap* m_pPlayedMap = nullptr;
+    int m_iLastLoadingStep = -1;
     std::vector<Vorna2::CDX9KelGUIButton*> m_Pressed;
     int m_iWait = 0;
     int m_iPhase = -1;
