@@ -1,14 +1,15 @@
-// battlesim play [--minutes M] [--seed S] [--step-ms 60] [--pictures DIR] [--out DIR]
+// battlesim play [--minutes M] [--rounds N] [--seed S] [--step-ms 60] [--pictures DIR] [--out DIR]
 // The game from its main menu, driven through its screens the way a player
 // drives it, on the virtual clock: Start (a click on the menu's button)
-// begins the scenario the menu names; in each harbour a script stands in for
-// the player's harbour screens (the player's ships, up to five, form column 1
-// and the fleet sails); in each battle the player's HUD is left alone but for
+// begins the scenario the menu names; in each harbour the player's ships, up
+// to five, go into column 1 on the harbour screens and the fleet sails; in
+// each battle the player's HUD is left alone but for
 // one visit of the pause menu (Menu, then Continue), until the battle's time
 // is up (M minutes replace the maps' own limits, default 1) and the HUD's log
 // box has shown its last report and takes the player to the results; the
 // results screen's Next goes on to the next harbour or to the scenario's end,
-// whose button goes back to the main menu. Prints every screen the game
+// whose button goes back to the main menu; N rounds play the scenario N
+// times over, each begun again by Start. Prints every screen the game
 // shows, the pause (time speed, camera control, battle clock), the results
 // screen's counts, the losses, the end screen's score and the saves asked
 // for. --pictures saves one picture of each screen's first visit. Exit 0 when
@@ -36,6 +37,7 @@
 #include "seabattle/game/CVR3GAMEScenario.h"
 #include "seabattle/shell/CScene.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -66,10 +68,20 @@ public:
     PlayRun(VornaTest::GameSession& session, long minutes, std::string pictures)
         : m_session(session), m_manager(CVR3GAMEManager::Get()), m_minutes(minutes), m_pictures(std::move(pictures)) {}
 
-    bool Run() {
+    bool Run(long rounds) {
         m_screen = m_session.CurrentScreen();
         std::printf("screen %s\n", m_screen.c_str());
         Picture();
+        for (long round = 1; round <= rounds; ++round) {
+            std::printf("round %ld\n", round);
+            if (!PlayScenario()) return false;
+        }
+        return true;
+    }
+
+private:
+    // Start, the scenario's steps, its end and back to the main menu.
+    bool PlayScenario() {
         if (!Press("MainMenuDialog", "StartButton") || !WaitFor("harbour_game")) return false;
         for (int battle = 1;; ++battle) {
             if (!Idle(5) || !HarbourStep()) return Error("the harbour step failed");
@@ -94,7 +106,6 @@ public:
         return Press("ScenarioEndDialog", "ScenarioEndButton") && WaitFor("main_menu");
     }
 
-private:
     bool Error(const std::string& what) {
         std::fprintf(stderr, "battlesim play: %s (screen %s)\n", what.c_str(), m_screen.c_str());
         return false;
@@ -173,19 +184,26 @@ private:
     }
     bool WaitFor(const char* screen, long limit = kStepFrames) { return WaitForAny({screen}, limit); }
 
-    // The script's harbour step: every own ship, up to five, in column 1;
-    // then the fleet sails, as the harbour columns screen's button does.
+    // The harbour step on the harbour screens: the reward box (after a
+    // battle the enemy lost ships in) closed, "Next" to the columns screen,
+    // each own ship (up to five) added to column 1, "Next" and the fight
+    // question answered with OK.
     bool HarbourStep() {
         const CVR3GAMEScenario* s = m_manager.GetScenario();
         auto* human = dynamic_cast<CVR3GAMEHarbourMapPlayerDirectorHuman*>(
             m_manager.GetHarbourMap()->GetDirector(s->HumanPlayerName.c_str()));
         if (!human || !human->m_pPlayer) return false;
-        auto& column = human->m_stdvColumns[0];
-        column.clear();
-        for (CVR3GAMEBattleMapShip* ship : human->m_pPlayer->m_stdvHarbourShips)
-            if (ship && !ship->m_bSunk && column.size() < 5) column.push_back(ship);
-        std::printf("harbour step %d money %d column1 %zu\n", s->m_iStep, human->m_iMoney, column.size());
-        return !column.empty() && m_manager.ScenarioFromHarbourToBattle();
+        std::printf("harbour step %d money %d ships %zu\n", s->m_iStep, human->m_iMoney,
+                    human->m_pPlayer->m_stdvHarbourShips.size());
+        if (human->m_pDialogGratuity && human->m_pDialogGratuity->IsVisible() &&
+            !Press("harbour_game_gratuity", "Ok"))
+            return false;
+        if (!Press("harbour_game_menu", "Next") || !WaitFor("harbour_columns")) return false;
+        const size_t ships = std::min<size_t>(human->m_stdvAvailable.size(), 5);
+        for (size_t i = 0; i < ships; ++i)
+            if (!Press("harbour_columns_work", "Column1Add")) return false;
+        std::printf("harbour column1 %zu\n", human->m_stdvColumns[0].size());
+        return Press("harbour_columns_menu", "Next") && Press("harbour_columns_fight", "Ok");
     }
 
     bool PauseAndContinue() {
@@ -236,14 +254,15 @@ int RunPlay(const std::vector<std::string>& args) {
     Options options;
     std::string error;
     if (!options.Parse(args,
-                       {{"--minutes", true}, {"--seed", true}, {"--step-ms", true}, {"--pictures", true},
-                        {"--out", true}},
+                       {{"--minutes", true}, {"--rounds", true}, {"--seed", true}, {"--step-ms", true},
+                        {"--pictures", true}, {"--out", true}},
                        error))
         return Fail(error);
-    long seed = 1, step = 60, minutes = 1;
+    long seed = 1, step = 60, minutes = 1, rounds = 1;
     if (!options.GetLong("--seed", 0, 0xFFFFFFFFL, 1, seed, error) ||
         !options.GetLong("--step-ms", 1, 60, 60, step, error) ||
-        !options.GetLong("--minutes", 0, 600, 1, minutes, error))
+        !options.GetLong("--minutes", 0, 600, 1, minutes, error) ||
+        !options.GetLong("--rounds", 1, 5, 1, rounds, error))
         return Fail(error);
     VornaTest::GameSession::Options start;
     start.dataFolder = DataFolderOption(options);
@@ -253,7 +272,7 @@ int RunPlay(const std::vector<std::string>& args) {
     bool ok = session.Start(start);
     if (ok) {
         PlayRun run(session, minutes, options.Get("--pictures"));
-        ok = run.Run();
+        ok = run.Run(rounds);
     }
     const LogReport report = ReadLogReport();
     session.Stop();
@@ -262,7 +281,8 @@ int RunPlay(const std::vector<std::string>& args) {
     return ok ? 0 : 1;
 }
 
-const CommandRegistration kPlay("play", "[--minutes M] [--seed S] [--step-ms 60] [--pictures DIR] [--out DIR]",
+const CommandRegistration kPlay("play",
+                                "[--minutes M] [--rounds N] [--seed S] [--step-ms 60] [--pictures DIR] [--out DIR]",
                                 &RunPlay);
 
 } // namespace

@@ -123,7 +123,7 @@ private:
     int Serial(const CVR3GAMEBattleMapShip* ship) {
         auto it = m_serials.find(ship);
         if (it != m_serials.end()) return it->second;
-        const int n = static_cast<int>(m_serials.size()) + 1;
+        const int n = ++m_iLastSerial;
         m_serials.emplace(ship, n);
         return n;
     }
@@ -145,8 +145,12 @@ private:
         for (const CVR3GAMEBattleMapPlayer* p : map->GetPlayers()) {
             if (!p) continue;
             for (const CVR3GAMEBattleMapShip* ship : p->m_stdvBattleShips)
-                if (ship && ship->m_bSunk)
+                if (ship && ship->m_bSunk) {
                     std::printf("sunk %d %s\n", Serial(ship), ship->m_strName.c_str());
+                    // A sunk ship is deleted after the battle: a ship made
+                    // later at its address is another ship.
+                    m_serials.erase(ship);
+                }
         }
         std::printf("battle_over %d lost_side %s\n", map->IsBattleOver() ? 1 : 0, map->GetLostSide().c_str());
         return map->IsBattleOver();
@@ -167,6 +171,7 @@ private:
     VornaTest::GameSession& m_session;
     CVR3GAMEManager& m_manager;
     std::map<const CVR3GAMEBattleMapShip*, int> m_serials;
+    int m_iLastSerial = 0;
 };
 
 int RunScenario(const std::vector<std::string>& words) {

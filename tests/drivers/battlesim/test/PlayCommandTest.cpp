@@ -1,9 +1,11 @@
 // battlesim play run as a program: the game from its main menu through its
-// screens and their modules. Start begins the demo scenario; each battle
+// screens and their modules. Start begins the demo scenario; each harbour
+// sends the player's ships to sea through the harbour screens; each battle
 // visits the pause menu (the battle clock and the camera stand still) and
 // ends through the human player's HUD, whose log box takes the player to the
 // results; Next goes on to the next harbour and, after the last battle, to
-// the scenario's end, whose button leads back to the main menu.
+// the scenario's end, whose button leads back to the main menu, where Start
+// begins the scenario afresh.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -50,7 +52,7 @@ std::vector<std::string> LinesStartingWith(const std::string& text, const std::s
 } // namespace
 
 TEST(PlayCommand, StartHarbourBattleLeaveResultsAndOnToTheEndThroughTheScreens) {
-    const PlayRunResult run = Play("--seed 1 --minutes 1");
+    const PlayRunResult run = Play("--seed 1 --minutes 1 --rounds 2");
     ASSERT_EQ(run.exitCode, 0) << run.out;
     std::vector<std::string> screens;
     for (const std::string& line : LinesStartingWith(run.out, "screen ")) {
@@ -59,14 +61,19 @@ TEST(PlayCommand, StartHarbourBattleLeaveResultsAndOnToTheEndThroughTheScreens) 
         w >> name;
         screens.push_back(name);
     }
-    const std::vector<std::string> expected = {
-        "main_menu",      "loading",    "harbour_game", "loading",     "battle_game",    "battle_menu",
-        "battle_game",    "battle_results", "loading",  "harbour_game", "loading",       "battle_game",
-        "battle_menu",    "battle_game", "battle_results", "scenario_end", "main_menu"};
+    // Two rounds: the scenario begun again by Start after its end.
+    const std::vector<std::string> round = {
+        "loading",      "harbour_game", "harbour_columns", "loading",      "battle_game",  "battle_menu",
+        "battle_game",  "battle_results", "loading",       "harbour_game", "harbour_columns", "loading",
+        "battle_game",  "battle_menu",  "battle_game",     "battle_results", "scenario_end", "main_menu"};
+    std::vector<std::string> expected = {"main_menu"};
+    for (int i = 0; i < 2; ++i) expected.insert(expected.end(), round.begin(), round.end());
     EXPECT_EQ(screens, expected) << run.out;
 
+    // The harbour screens put the three own ships into column 1.
+    EXPECT_EQ(LinesStartingWith(run.out, "harbour column1 3").size(), 4u) << run.out;
     // The human player leads the Blue Squadron through the HUD in each battle.
-    EXPECT_EQ(LinesStartingWith(run.out, "battle ").size(), 2u) << run.out;
+    EXPECT_EQ(LinesStartingWith(run.out, "battle ").size(), 4u) << run.out;
     for (const std::string& line : LinesStartingWith(run.out, "battle "))
         EXPECT_NE(line.find("human_director 1"), std::string::npos) << line;
     // Each visit of the menu pauses the battle and the camera; Continue runs
@@ -75,8 +82,8 @@ TEST(PlayCommand, StartHarbourBattleLeaveResultsAndOnToTheEndThroughTheScreens) 
         EXPECT_EQ(line, "pause time_speed 0.0 camera_control 0 clock_still 1");
     for (const std::string& line : LinesStartingWith(run.out, "continue "))
         EXPECT_EQ(line, "continue time_speed 1.0 camera_control 1 clock_runs 1");
-    EXPECT_EQ(LinesStartingWith(run.out, "pause ").size(), 2u);
-    EXPECT_EQ(LinesStartingWith(run.out, "continue ").size(), 2u);
+    EXPECT_EQ(LinesStartingWith(run.out, "pause ").size(), 4u);
+    EXPECT_EQ(LinesStartingWith(run.out, "continue ").size(), 4u);
     // Entering a battle asks for its autosave; entering the next harbour too.
     EXPECT_NE(run.out.find("screen battle_game step 0 in_battle 1 pending 0 losses 0 0 save_asked "
                            "autosave_battle_begin"),
@@ -97,7 +104,7 @@ TEST(PlayCommand, StartHarbourBattleLeaveResultsAndOnToTheEndThroughTheScreens) 
     }
     // The end screen shows the scenario's score in percent.
     const std::vector<std::string> score = LinesStartingWith(run.out, "score_text ");
-    ASSERT_EQ(score.size(), 1u) << run.out;
+    ASSERT_EQ(score.size(), 2u) << run.out;
     std::istringstream w(score[0]);
     std::string key, text, scoreWord;
     int value = -1;
@@ -124,8 +131,8 @@ TEST(PlayCommand, StartHarbourBattleLeaveResultsAndOnToTheEndThroughTheScreens) 
             EXPECT_GE(battle, 0) << line;
         }
     }
-    EXPECT_EQ(harbourScreens, 2);
-    EXPECT_EQ(battleScreens, 4);
+    EXPECT_EQ(harbourScreens, 4);
+    EXPECT_EQ(battleScreens, 8);
     // The log's errors are the refused autosaves only (no save writer yet):
     // maps that come and go leave each other's scene trees alone.
     std::istringstream lines(run.out);
