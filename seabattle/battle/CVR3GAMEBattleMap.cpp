@@ -350,6 +350,7 @@ void CVR3GAMEBattleMap::ResetClockAndLimits() {
     m_iTimeLimit = -1;
     m_uHumanDirectors = 0;
     m_bBattleOver = false;
+    m_bLeft = false;
     // What an earlier battle wrote to the log does not end this one.
     m_uLogChecked = CVR3GAMEBattleLog::Get().GetCount();
     m_strLostSide.clear();

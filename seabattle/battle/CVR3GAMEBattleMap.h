@@ -90,9 +90,14 @@ public:
     // there: the map stops ticking it and reports it over.
     bool IsTimeUp() const { return m_iTimeLimitStage >= 4; }
     bool IsBattleOver() const { return m_bBattleOver; }
-    // Ends the battle as it stands (the human player left it): the map stops
-    // ticking it until the next map is set up.
-    void EndBattle() { m_bBattleOver = true; }
+    // The game goes on from the battle (to its results): the battle is over
+    // as it stands, the map stops ticking it, and it is left once, until the
+    // next map is set up.
+    void LeaveBattle() {
+        m_bBattleOver = true;
+        m_bLeft = true;
+    }
+    bool IsLeft() const { return m_bLeft; }
     // The player whose loss of all ships ended a battle without a human
     // director; empty when none did.
     const std::string& GetLostSide() const { return m_strLostSide; }
@@ -137,6 +142,7 @@ private:
     std::vector<CVR3GAMEBattleMapPlayerDirector*> m_stdvDirectors;
     AutoSaveHandler m_fnAutoSave;
     bool m_bBattleOver = false;
+    bool m_bLeft = false;
     // Log entries already looked at for a side's loss, and the side.
     std::size_t m_uLogChecked = 0;
     std::string m_strLostSide;

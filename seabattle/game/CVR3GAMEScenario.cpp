@@ -39,6 +39,9 @@ void CVR3GAMEScenario::BeginNew() {
 }
 
 bool CVR3GAMEScenario::NextStep() {
+    // An ended scenario (or one never begun) stays ended: its step does not
+    // wrap round to the first.
+    if (m_iStep < 0) return false;
     ++m_iStep;
     size_t steps = std::min({m_vHarbourMapFiles.size(), m_vHarbourLoadScreens.size(), m_vBattleMapFiles.size(),
                              m_vBattleLoadScreens.size()});

@@ -21,7 +21,8 @@ public:
     // harbour, no fleet scheme drawn, no losses.
     void BeginNew();
     // Moves to the next step: true while every step list still has an entry
-    // for it; otherwise the step index becomes -1.
+    // for it; otherwise the step index becomes -1. At -1 (ended, or never
+    // begun) it stays there and answers false.
     bool NextStep();
 
     // The current step's entry of each list, or null when the step index is

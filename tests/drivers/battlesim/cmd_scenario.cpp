@@ -3,11 +3,12 @@
 // begins it from the file and carries out every transition on a later frame,
 // as the game does. With --auto a script stands in for the human harbour
 // director (its ships, up to five, form column 1) and the battles are fought
-// to their end by the battle map's directors; after each battle the results
-// screen shows for a few frames (its module records each side's loss in the
-// scenario), and the scenario goes on to the next harbour or to its end. Prints every state
-// change, the money, the losses, the ships of each battle (a ship keeps its
-// number for its whole life), the score and the saves asked for.
+// to their end by the battle map's directors; the game then shows the
+// results screen by itself, for a few frames (its module records each
+// side's loss in the scenario), and the scenario goes on to the next harbour
+// or to its end. Prints every state change, the money, the losses, the ships
+// of each battle (a ship keeps its number for its whole life), the score and
+// the saves asked for.
 #include "LogReport.h"
 #include "Options.h"
 #include "Registry.h"
@@ -64,7 +65,9 @@ public:
             Report("battle");
             PrintShips(battle);
             if (!FightToTheEnd()) return Error("the battle did not end");
-            if (!m_manager.ScenarioFromBattleToMissionResults()) return Error("no results");
+            // The game goes on to the results by itself once the map says the
+            // battle is over.
+            if (!IsOn(m_manager.GetScenario()->BattleResultsScreen)) return Error("no results");
             Report("results");
             if (!ShowResults()) return Error("the results screen did not show");
             if (!m_manager.ScenarioFromBattleToHarbour()) {

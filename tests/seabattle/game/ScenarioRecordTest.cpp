@@ -34,6 +34,10 @@ TEST(ScenarioRecord, StepsEndWithTheShortestListAndGettersTurnNull) {
     EXPECT_EQ(s.GetHarbourLoadingScreen(), nullptr);
     EXPECT_EQ(s.GetBattleMapFile(), nullptr);
     EXPECT_EQ(s.GetBattleLoadingScreen(), nullptr);
+    // Ended stays ended: a later Next does not begin the steps again.
+    EXPECT_FALSE(s.NextStep());
+    EXPECT_EQ(s.m_iStep, -1);
+    EXPECT_EQ(s.GetHarbourMapFile(), nullptr);
     // A step index that a foreign save set beyond a list reads as null.
     s.m_iStep = 2;
     EXPECT_EQ(s.GetBattleMapFile(), nullptr);

@@ -8,12 +8,15 @@
 #include "common/GameSession.h"
 #include "TestFolder.h"
 #include "engine3/core/CDX9KelLog.h"
+#include "engine3/core/render/CDX9KelBaseCamera.h"
 #include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIControlButton.h"
 #include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
 #include "engine3/ui/sgui/CDX9KelSGUIText.h"
 #include "platform/os/Paths.h"
+#include "platform/window/DirectInput.h"
+#include "platform/window/Window.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/game/CVR3GAMEManager.h"
@@ -294,6 +297,12 @@ TEST_F(ScreenModules, ThePauseMenuWithoutAScenarioPausesAndKeepsThePlayerInIt) {
     EXPECT_TRUE(menu->m_bPaused);
     EXPECT_EQ(map->m_GameTimer.m_fSpeed, 0.0f);
     EXPECT_FALSE(cameras->m_bControl);
+    // A held pan key leaves the paused camera where it is.
+    ASSERT_NE(cameras->m_pActiveCamera, nullptr);
+    const D3DXVECTOR3 eye = cameras->m_pActiveCamera->m_vEye;
+    Platform::InjectKey(m_session.Window(), DIK_NUMPAD6, true);
+    m_session.Frames(5, false);
+    EXPECT_EQ(cameras->m_pActiveCamera->m_vEye, eye);
     m_session.Clock().Advance(1000);
     menu->m_pButtonContinue->m_dwState = SGUI_BUTTON_PRESSED;
     menu->Proc();
@@ -306,6 +315,30 @@ TEST_F(ScreenModules, ThePauseMenuWithoutAScenarioPausesAndKeepsThePlayerInIt) {
     ASSERT_TRUE(m_pScreens->SetScreen("battle_game"));
     menu->Proc();
     EXPECT_FALSE(menu->m_bPaused);
+    // With control on again the same key pans the camera.
+    CVR3GAMEManager::Get().SetCameraControl(true);
+    m_session.Frames(5, false);
+    EXPECT_NE(cameras->m_pActiveCamera->m_vEye, eye);
+    Platform::InjectKey(m_session.Window(), DIK_NUMPAD6, false);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ScreenModules, AScenarioBegunAfterLeavingAPausedBattleGivesTheCameraBack) {
+    CDX9KelBaseCameraManager* cameras = m_session.Scene()->m_pCameraManager;
+    ASSERT_TRUE(CVR3GAMEManager::Get().StartBattle("battle_game"));
+    ASSERT_TRUE(m_pScreens->SetScreen("battle_menu"));
+    m_session.Frames(2, false);
+    ASSERT_FALSE(cameras->m_bControl);
+    // The pause menu's "Main menu", then Start.
+    ASSERT_TRUE(m_pScreens->SetScreen("main_menu"));
+    ASSERT_TRUE(CVR3GAMEManager::Get().BeginScenarioFromFile("demo_scenario.scnrxml"));
+    for (int i = 0; i < 20 && CVR3GAMEManager::Get().GetPendingState() != CVR3GAMEManager::STATE_NONE; ++i)
+        m_session.Frame(false);
+    ASSERT_EQ(m_session.CurrentScreen(), "harbour_game");
+    EXPECT_TRUE(cameras->m_bControl);
 }
 
 } // namespace
