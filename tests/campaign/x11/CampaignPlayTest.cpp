@@ -63,6 +63,22 @@ struct Rgb {
     }
 };
 
+// Places of the demo screens in a 1024 x 768 window (percent of the screen
+// files): the menu's Campaign dialog with its Start button, the loading
+// dialog's Start button, the sky of the first map's loading picture, and
+// the map screen's turn panel.
+constexpr int kMenuStartX = 927, kMenuStartY = 557;
+constexpr int kLoadingStartX = 512, kLoadingStartY = 689;
+constexpr int kLoadingSkyX = 100, kLoadingSkyY = 40;
+constexpr int kMenuLoadX = 927, kMenuLoadY = 620;
+constexpr int kFirstSaveX = 300, kFirstSaveY = 196;
+constexpr int kLoadButtonX = 709, kLoadButtonY = 595;
+// The map screen's turn panel at the top right, over the sea.
+constexpr int kTurnPanelX = 740, kTurnPanelY = 42;
+const Rgb kClear{0x3C, 0x64, 0x96};
+// The demo's dialog panel.
+const Rgb kPanel{30, 45, 70};
+
 class CampaignPlayTest : public ::testing::Test {
 protected:
     static constexpr int kWidth = 1024, kHeight = 768;
@@ -181,7 +197,8 @@ protected:
         Sleep(300);
         XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
         XSync(m_display, False);
-        Sleep(120);
+        // Held for a few frames even when the map's frames are slow.
+        Sleep(400);
         XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
         XSync(m_display, False);
         Sleep(200);
@@ -205,22 +222,6 @@ protected:
     fs::path m_dir, m_log, m_program;
     pid_t m_pid = -1;
 };
-
-// Places of the demo screens in a 1024 x 768 window (percent of the screen
-// files): the menu's Campaign dialog with its Start button, the loading
-// dialog's Start button, the sky of the first map's loading picture, and
-// the map screen's turn panel.
-constexpr int kMenuStartX = 927, kMenuStartY = 557;
-constexpr int kLoadingStartX = 512, kLoadingStartY = 689;
-constexpr int kLoadingSkyX = 100, kLoadingSkyY = 40;
-constexpr int kMenuLoadX = 927, kMenuLoadY = 620;
-constexpr int kFirstSaveX = 300, kFirstSaveY = 196;
-constexpr int kLoadButtonX = 709, kLoadButtonY = 595;
-// The map screen's turn panel at the top right, over the sea.
-constexpr int kTurnPanelX = 740, kTurnPanelY = 42;
-const Rgb kClear{0x3C, 0x64, 0x96};
-// The demo's dialog panel.
-const Rgb kPanel{30, 45, 70};
 
 TEST_F(CampaignPlayTest, FromTheLogoToTheFirstMap) {
     Launch();
