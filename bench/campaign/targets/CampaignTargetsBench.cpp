@@ -8,8 +8,8 @@
 //    it works through are rebuilt once per column (timed as well).
 // Layouts: the demo map "The Strait" at its start, and generated maps with
 // 10 and 30 ships a side in gun range of each other, islands between them.
-// Prints mean, p95 and max per call in microseconds, with the calls and the
-// targets found per call.
+// Prints mean, p95, p99 and max per call in microseconds (and the largest
+// processor time of a call), with the calls and the targets found per call.
 // usage: bench_campaign_targets [frames per layout]   (default 3600)
 #include "SimEngine.h"
 #include "bench/BenchReport.h"
@@ -112,7 +112,9 @@ bool WriteLayout(int own, int enemies, const std::string& stem, std::vector<fs::
 
 // Wall time and the thread's processor time of the calls timed: a wall
 // time far above the processor time is the machine's scheduler, not the
-// search.
+// search. The processor clock is read through a system call and counts
+// some microseconds of its own, so on quick calls it reads above the wall
+// time.
 struct Timings {
     std::vector<double> wall, cpu;
 
