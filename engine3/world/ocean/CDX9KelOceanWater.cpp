@@ -477,6 +477,28 @@ void CDX9KelOceanWater::DrawGrid(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect
     pEffect->End();
 }
 
+void CDX9KelOceanWater::DrawMapQuad(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect) {
+    // The normal pass works from the map coordinate alone: two triangles over
+    // the whole map give every texel the coordinate the grid's cells would,
+    // without rasterising thousands of small cells.
+    static const OCEANVERTEX kQuad[4] = {{0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 0.0f, 0.0f},
+                                         {0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 1.0f, 0.0f},
+                                         {0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 0.0f, 1.0f},
+                                         {0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 1.0f, 1.0f}};
+    UINT passes = 0;
+    if (!pEffect || FAILED(pEffect->Begin(&passes, 0)))
+        return;
+    for (UINT p = 0; p < passes; ++p) {
+        if (FAILED(pEffect->BeginPass(p)))
+            continue;
+        pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(OCEANVERTEX));
+        pEffect->EndPass();
+    }
+    pEffect->End();
+    // A drawing from memory leaves no vertex stream behind: the grid's comes back.
+    pDevice->SetStreamSource(0, m_pVB, 0, sizeof(OCEANVERTEX));
+}
+
 bool CDX9KelOceanWater::BeginDraw(IDirect3DDevice9* pDevice) {
     if (!m_bShown || !m_pVB || !m_pIB || !pDevice || !m_pCameraManager)
         return false;
@@ -522,7 +544,7 @@ void CDX9KelOceanWater::RenderMaps(IDirect3DDevice9* pDevice) {
         normalEffect->SetVector("g_Corner10", &c[2]);
         normalEffect->SetVector("g_Corner11", &c[3]);
     }
-    DrawGrid(pDevice, normalEffect);
+    DrawMapQuad(pDevice, normalEffect);
     Stage("sea normal map");
 
     pDevice->SetRenderTarget(0, keptTarget);
