@@ -1,5 +1,8 @@
 #include "campaign/CDX9KelColumnMovement.h"
 
+#include "engine2/core/scene/CDX9KelSceneObject.h"
+#include "engine2/core/scene/CDXSceneTree.h"
+
 #include "engine2/core/CDX9KelLog.h"
 
 #include <algorithm>
@@ -75,7 +78,16 @@ void CDX9KelColumnMovement::Update(float f) {
     }
     m_bMoving = true;
     for (size_t i = 0; i < m_Entries.size();) {
-        if (StepColumn(m_Entries[i], f) == -1)
+        const int stepped = StepColumn(m_Entries[i], f);
+        // Ships on the map moved: the scene tree and the physical manager
+        // (which tests moved objects for contacts) learn of it.
+        if (stepped != 0 && m_Entries[i].m_pColumn)
+            for (const ColumnShip& ship : m_Entries[i].m_pColumn->m_Ships) {
+                if (!ship.m_pSceneObject) continue;
+                ship.m_pSceneObject->m_bMoved = true;
+                if (Vorna2::g_pSceneTree && Vorna2::g_pSceneTree->IsMade()) Vorna2::g_pSceneTree->MoveSceneObject(ship.m_pSceneObject);
+            }
+        if (stepped == -1)
             m_Entries.erase(m_Entries.begin() + static_cast<long>(i));
         else
             ++i;

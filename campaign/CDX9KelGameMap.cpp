@@ -1,10 +1,12 @@
 // The game map's construction, side views, lookups and release.
 #include "campaign/CDX9KelGameMap.h"
 
+#include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
+#include "engine2/world/physics/PhysicsSceneSlot.h"
 
 #include <cstring>
 
@@ -16,6 +18,7 @@ CDX9KelGameMap::CDX9KelGameMap() {
 }
 
 CDX9KelGameMap::~CDX9KelGameMap() {
+    if (g_SeaPathGenerator.m_pModel == m_pPathModel) g_SeaPathGenerator.m_pModel = nullptr;
     // The scene's objects and resources belong to the scene; what the map
     // owns goes with it.
     for (GameMapSide& side : m_Sides) {
@@ -88,19 +91,20 @@ GameColumnRecord* CDX9KelGameMap::GetColumnOfSceneObject(const Vorna2::CDX9KelSc
     return unit ? unit->m_pColumn : nullptr;
 }
 
+ISeaObstacleQuery* CDX9KelGameMap::GetObstacleQuery() {
+    m_ObstacleQuery.SetPhysicalManager(m_pScene ? Vorna2::GetPhysicalManager(m_pScene) : nullptr);
+    return &m_ObstacleQuery;
+}
+
+void CDX9KelGameMap::BindRouteFinder() {
+    Vorna2::g_Log.Write(7, "CDX9KelSeaPathFinder::SetPhysicalManager\n");
+    g_SeaPathFinder.SetObstacleQuery(GetObstacleQuery());
+}
+
 void CDX9KelGameMap::ClearColumnMovement() {
     g_ColumnMovement.m_Entries.clear();
     g_ColumnMovement.m_bMoving = false;
     g_ColumnMovement.m_bPaused = false;
-}
-
-bool CDX9KelGameMap::SetActivePlayerObject(int index) {
-    if (!m_pPlayerGameObjects || index < 0 || static_cast<std::size_t>(index) >= m_pPlayerGameObjects->size()) {
-        m_Turn.m_iActivePlayerObject = -1;
-        return false;
-    }
-    m_Turn.m_iActivePlayerObject = index;
-    return true;
 }
 
 std::string CDX9KelGameMap::ReadEditBoxText(Vorna2::CDX9KelGUIEditBox* box) {

@@ -10,17 +10,18 @@
 // are parallel: entry i of each is the same unit. A unit whose ".amd" file
 // is missing keeps a null animated model so the lists stay parallel. A
 // unit's column is kept in its game object, so reordering or shrinking the
-// lists never separates a ship from its column. The objects of no side (mines) have a scene-object and a
-// game-object list.
+// lists never separates a ship from its column. The objects of no side
+// (mines) have a scene-object and a game-object list.
 //
 // The map's operations are spread over several files by theme:
-// CDX9KelGameMap.cpp (construction, lookups, side views, Release),
-// CDX9KelGameMapLoad.cpp (loading and the view), CDX9KelGameMapScreen.cpp
-// (icons, global map and the map screen's binding), CDX9KelGameMapData.cpp
-// (map parameters and the all-maps graphic data), CDX9KelGameMapObstacles.cpp
-// (the physical manager as the route finder's obstacle query).
+// CDX9KelGameMap.cpp (construction, lookups, side views, the route finder's
+// obstacle query, Release), CDX9KelGameMapLoad.cpp (loading and the view),
+// CDX9KelGameMapScreen.cpp (icons, global map and the map screen's binding),
+// CDX9KelGameMapData.cpp (map parameters and the all-maps graphic data).
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelMapParameters.h"
+#include "campaign/CDX9KelMapScreen.h"
+#include "campaign/CDX9KelPhysicsObstacles.h"
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/data/CDX9KelAnimatedModel.h"
 #include "campaign/data/CampaignRecords.h"
@@ -46,6 +47,8 @@ class CDX9KelGUIButton;
 class CDX9KelGUIImage;
 class CDX9KelGUIEditBox;
 class CDX9KelCIIScreen;
+struct CDX9KelContact;
+struct CDX9KelFloatRecord;
 } // namespace Vorna2
 
 namespace VornaCampaign {
@@ -127,9 +130,9 @@ public:
     // ---- map screen (CDX9KelGameMapScreen.cpp) ----
     bool CreateIcons();
     bool CreateGlobalMap();
-    // Binds the dialogs of the map screen that loading fills: the icons
-    // dialog with its radio list, the flags, the turn text and the global
-    // map. False for a missing screen or a dialog not as expected.
+    // Binds the dialogs of the map screen "map.xml" (through the map
+    // screen's binding, with the scene's GUI manager). False for a missing
+    // screen or a dialog not as expected.
     bool SetMapScreen(Vorna2::CDX9KelCIIScreen* screen);
     // Empties the icons dialog and gives it a new radio list (the icon row
     // of the next map or of a rebuilt one). False when it is not bound.
@@ -142,6 +145,10 @@ public:
     // ---- parameters and graphic data (CDX9KelGameMapData.cpp) ----
     bool LoadMapParameters();
     bool LoadAllMapsGraphicData();
+    // Forgets what LoadAllMapsGraphicData took from the scene (textures,
+    // planes, the route marker, also in the path generator), for a scene
+    // that releases its resources.
+    void ForgetGraphicData();
     // Stops the four looping sounds of the map (when they exist).
     void StopLoopSounds();
 
@@ -156,10 +163,15 @@ public:
     GameColumnRecord* GetColumnOfSceneObject(const Vorna2::CDX9KelSceneObject* object) const;
     GameMapSide& Side(int side) { return m_Sides[side == 2 ? MAP_SIDE2 : MAP_SIDE1]; }
     const GameMapSide& Side(int side) const { return m_Sides[side == 2 ? MAP_SIDE2 : MAP_SIDE1]; }
+    // The scene's physical manager as the route finder's obstacle query.
+    ISeaObstacleQuery* GetObstacleQuery();
+    // Binds that query to the campaign's route finder (at start-up).
+    void BindRouteFinder();
     // Empties the column movement's moving list and clears its flags.
     void ClearColumnMovement();
-    // Makes the player's unit at index the active one (none: -1). The least
-    // the loading needs: the index is kept when the unit exists.
+    // Makes the player's unit at index the active one: its column selected,
+    // its route planned, its panels filled, its targets searched
+    // (CDX9KelGameMapOrders.cpp).
     bool SetActivePlayerObject(int index);
     // The edit box's text, taken from its inner text control first.
     static std::string ReadEditBoxText(Vorna2::CDX9KelGUIEditBox* box);
@@ -177,6 +189,96 @@ public:
     // Writes the system save "last_map" after a map has loaded; without one
     // the load logs that no system save was made.
     void SetSystemSaveWriter(std::function<bool(CDX9KelGameMap&)> writer) { m_SystemSaveWriter = std::move(writer); }
+
+    // ---- turns on the map (CDX9KelGameMapTurnLoop.cpp) ----
+    // Once per frame from the game scene.
+    void Proc();
+    void ProcessTurn();
+    void ProcPlayerPhase();
+    void ProcAIPhase();
+    void SetProcPlayerGUI(bool proc);
+    void ProcSounds();
+    void ProcMissionEnd();
+    void ProcMapFailed();
+    // The reset before a new map or a save is loaded.
+    void ClearMap(bool full);
+    // True while the map screen is bound and the active screen.
+    bool IsMapScreenActive() const;
+    // Displayed routes cleared and the column movement emptied.
+    void StopAllMovement();
+    // Hooks of the saver and the scenario (not set: the operation is refused
+    // with a log line).
+    std::function<bool(const std::string& name, bool system)> m_SaveWriter;
+    std::function<bool(const char* mapName)> m_NextMap;
+    std::function<bool()> m_ReloadSystemSave;
+    // A unit lost on this map: its side (true: the player's), its damage
+    // value and its name, for the scenario's counters and lists.
+    std::function<void(bool player, int damage, const std::string& name)> m_OnUnitLost;
+    // The scenario's loss counters at the end of a map.
+    std::function<void(int playerLoss, int aiLoss)> m_OnMapLosses;
+    // Stamps of the end-of-move notice and the stop button (0: free).
+    DWORD m_dwFinishMovStamp = 0;
+    DWORD m_dwStopStamp = 0;
+    DWORD m_dwBlockedStamp = 0;
+    bool m_bBlockedNotice = false;
+
+    // ---- active unit and orders (CDX9KelGameMapOrders.cpp) ----
+    bool SelectActiveColumn(GameColumnRecord* column, Vorna2::CDX9KelSceneObject* object);
+    bool PlanColumnRoute(GameColumnRecord* column);
+    void ProcMovementSliders();
+    void ProcPickPlayerUnit();
+    bool FillMovementDialog();
+    void UpdateFireSound();
+    bool CheckMapArea(Vorna2::CDX9KelSceneObject* object);
+    bool CanSideStillMove(const std::vector<GameColumnRecord*>* columns) const;
+    bool DetachShipFromColumn(Vorna2::CDX9KelSceneObject* object, GameObjectRecord* record,
+                              std::vector<GameColumnRecord*>* columns);
+    bool SplitColumn(GameColumnRecord* column, std::vector<GameColumnRecord*>* columns);
+    bool RemoveColumnEntry(GameColumnRecord* column, std::vector<GameColumnRecord*>* columns);
+    bool PointCameraAt(Vorna2::CDX9KelSceneObject* object);
+    bool TurnCameraToObject(Vorna2::CDX9KelSceneObject* object);
+    // The active unit's pieces (null when none).
+    Vorna2::CDX9KelSceneObject* GetActiveSceneObject() const;
+    GameObjectRecord* GetActiveRecord() const;
+    GameColumnRecord* GetActiveColumn() const;
+    // Takes a unit out of its side's lists, its column and the scene, and
+    // deletes it; the player's icons are rebuilt.
+    void RemoveUnit(int side, int index);
+    void RebuildIcons();
+    // The icon flags from the player's units.
+    std::vector<int> GetIconFlags() const;
+
+    // ---- targets and attacks (CDX9KelGameMapTargets.cpp) ----
+    bool SearchTargetsForActivePlayerObject();
+    bool CheckTargetGroup(int group, Vorna2::CDX9KelSceneObject* target);
+    bool ResetGunButtons();
+    void ProcGunSelection();
+    void ProcPickEnemyUnit();
+    // The player's attack on the computer's unit at `index` with the
+    // selected gun group: false when the line is blocked or the battle
+    // system refuses.
+    bool AttackEnemyUnit(int index);
+
+    // ---- contacts and losses (CDX9KelGameMapContacts.cpp) ----
+    void ProcContacts();
+    bool ProcContact(Vorna2::CDX9KelContact& contact);
+    bool ProcDeathQueue();
+    bool DestroyUnit(Vorna2::CDX9KelSceneObject* object);
+    // Damage of a unit for the loss counters.
+    static int GetUnitDamageValue(const BattleDataBlock* data);
+    // The active unit carries a fire of the battle system (its fire sound plays).
+    bool m_bActiveUnitBurning = false;
+    // The physical manager's float record of a registered object (null: none).
+    Vorna2::CDX9KelFloatRecord* PhysicsRecordOf(Vorna2::CDX9KelSceneObject* object) const;
+    // Damage values of the units lost on this map (for the scenario).
+    int m_iPlayerLoss = 0;
+    int m_iAILoss = 0;
+    void ProcMapControl();
+    bool ShowGlobalMap();
+    void ProcSaveMenu();
+    DWORD m_dwGlobalMapStamp = 0;
+    DWORD m_dwMenuStamp = 0;
+    bool m_bSaveMenuFilled = false;
 
     // ---- data ----
     Vorna2::CDX9KelScene* m_pScene = nullptr;
@@ -258,20 +360,12 @@ public:
     D3DXMATRIX m_mSound;
     D3DXMATRIX m_mSoundUp;
 
-    // ---- the map screen's bound dialogs (null until bound) ----
-    Vorna2::CDX9KelCIIScreen* m_pMapScreen = nullptr;
-    Vorna2::CDX9KelGUIDialog* m_pIconsDlg = nullptr;
-    Vorna2::CDX9KelGUIRadioList* m_pIconsRadioList = nullptr;
-    Vorna2::CDX9KelGUIDialog* m_pIconsFlagsDlg = nullptr;
-    Vorna2::CDX9KelGUIImage* m_pIconFlags[kMaxIcons] = {};
-    Vorna2::CDX9KelGUIDialog* m_pMapControlDlg = nullptr;
-    Vorna2::CDX9KelGUIText* m_pTurnText = nullptr;
-    Vorna2::CDX9KelGUIButton* m_pEndTurnButton = nullptr;
-    Vorna2::CDX9KelGUIButton* m_pGlobalMapButton = nullptr;
-    Vorna2::CDX9KelGUIButton* m_pMenuButton = nullptr;
-    Vorna2::CDX9KelGUIDialog* m_pGlobalMapDlg = nullptr;
+    // ---- the map screen's bound dialogs and controls (null until bound) ----
+    CDX9KelMapScreen m_MapScreen;
     // The global-map picture added by CreateGlobalMap (its control id).
     int m_iGlobalMapImage = -1;
+
+    CKelPhysicsObstacleQuery m_ObstacleQuery;
 
     // Lost units of the scenario (not owned).
     const std::vector<std::string>* m_pLostPlayerUnits = nullptr;
@@ -287,6 +381,8 @@ private:
     void FinishLoading(int activeObject);
     void HandListsToBattleSystem();
     bool CreateSelectPlanes();
+    // The map screen's hints show the map's texts.
+    void HandTextsToScreen();
     // Moves the unit at index of a side's lists to their ends.
     void MoveUnitToBack(GameMapSide& side, std::size_t index);
 

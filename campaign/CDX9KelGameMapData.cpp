@@ -3,6 +3,7 @@
 // targets) and "AllMapsData.xml" with what all maps share (cursors,
 // selection textures and planes, camera ranges, the route marker, particle
 // files, sounds and the screen's texts).
+#include "campaign/CDX9KelAllMapsData.h"
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/CDX9KelGameMap.h"
 #include "campaign/ai/CDX9KelAISystem.h"
@@ -11,7 +12,6 @@
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
 #include "engine2/core/CDX9KelUtils.h"
-#include "engine2/core/XMLValues.h"
 #include "engine2/core/render/CDX9KelBaseCamera.h"
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
 #include "engine2/core/resources/CDX9KelBaseGrapRes.h"
@@ -20,8 +20,6 @@
 #include "engine2/ui/sound/COALSoundManager.h"
 #include "engine2/world/particles/ParticleSceneSlot.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <tinyxml.h>
 
 namespace VornaCampaign {
@@ -31,23 +29,6 @@ using Vorna2::g_Log;
 namespace {
 
 constexpr const char* kAllMapsFile = "AllMapsData.xml";
-
-// The element's text (empty when missing), cut to `keep` characters.
-std::string ChildText(const TiXmlElement* parent, const char* name, std::size_t keep) {
-    const TiXmlElement* e = parent ? parent->FirstChildElement(name) : nullptr;
-    const char* text = e ? Vorna2::GetXMLValueText(e) : nullptr;
-    return std::string(text ? text : "").substr(0, keep);
-}
-
-// The element's float; -1.0 when the element or its text is missing or is
-// no number.
-float ChildFloat(const TiXmlElement* parent, const char* name) {
-    const std::string text = ChildText(parent, name, 64);
-    if (text.empty()) return -1.0f;
-    char* end = nullptr;
-    const float value = std::strtof(text.c_str(), &end);
-    return end != text.c_str() && std::isfinite(value) ? value : -1.0f;
-}
 
 } // namespace
 
@@ -105,6 +86,7 @@ bool CDX9KelGameMap::CreateSelectPlanes() {
 bool CDX9KelGameMap::LoadAllMapsGraphicData() {
     g_Log.Write(7, "CDX9KelGameMap::LoadAllMapsGraphicData\n");
     if (!m_pScene) return false;
+    BindRouteFinder();
     std::string path;
     Vorna2::CDX9KelUtils::GetExeFolderPath(path, (m_szMapParamsFolder + kAllMapsFile).c_str());
     TiXmlDocument doc;
@@ -112,53 +94,41 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData : xml file not read : %s\n", path.c_str());
         return false;
     }
-    const TiXmlElement* main = doc.FirstChildElement("Main");
-    if (!main) return false;
+    AllMapsDataFile data;
+    if (!ReadAllMapsData(doc, &data)) return false;
 
-    // Cursors: a missing entry takes the file of the entry before it.
-    const TiXmlElement* cursors = main->FirstChildElement("Cursors");
-    if (!cursors) {
+    if (!data.m_bCursors) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Cursors in xml file:%s\n",
                     path.c_str());
         return false;
     }
-    static const char* const kCursorNames[CURSOR_COUNT] = {"Main", "Select", "Attack", "Target", "Wait"};
-    std::string cursorFile;
-    for (int i = 0; i < CURSOR_COUNT; ++i) {
-        if (cursors->FirstChildElement(kCursorNames[i])) cursorFile = ChildText(cursors, kCursorNames[i], 39);
-        m_iCursors[i] = m_pScene->AddCursorFromFile(cursorFile.c_str());
-    }
+    for (int i = 0; i < CURSOR_COUNT; ++i) m_iCursors[i] = m_pScene->AddCursorFromFile(data.m_Cursors[i].c_str());
 
-    const TiXmlElement* textures = main->FirstChildElement("Textures");
-    if (!textures) {
+    if (!data.m_bTextures) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Textures in xml file%s\n",
                     path.c_str());
         return false;
     }
-    struct TextureEntry {
-        const char* element;
-        const char* member;
-        IDirect3DTexture9** out;
-    };
-    const TextureEntry kTextures[] = {{"CanMove", "m_pTextureSelGreen", &m_pTextureSelGreen},
-                                      {"NotMove", "m_pTextureSelGrey", &m_pTextureSelGrey},
-                                      {"Target", "m_pTextureSelRed", &m_pTextureSelRed}};
-    for (const TextureEntry& t : kTextures) {
-        if (!textures->FirstChildElement(t.element)) {
-            g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Texture %s in xml file:%s\n",
-                        t.element, path.c_str());
-            return false;
-        }
-        const std::string file = ChildText(textures, t.element, 259);
+    if (data.m_iMissingTexture >= 0) {
+        g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Texture %s in xml file:%s\n",
+                    AllMapsDataFile::kTextureNames[data.m_iMissingTexture], path.c_str());
+        return false;
+    }
+    IDirect3DTexture9** const textures[AllMapsDataFile::kTextures] = {&m_pTextureSelGreen, &m_pTextureSelGrey,
+                                                                      &m_pTextureSelRed};
+    static const char* const kTextureMembers[AllMapsDataFile::kTextures] = {"m_pTextureSelGreen", "m_pTextureSelGrey",
+                                                                            "m_pTextureSelRed"};
+    for (int i = 0; i < AllMapsDataFile::kTextures; ++i) {
+        const std::string& file = data.m_Textures[i];
         std::string full;
         IDirect3DBaseTexture9* texture =
             file.empty() || !m_pScene->m_pGrahResManager || !Vorna2::CDX9KelUtils::GetExeFolderPath(full, file.c_str())
                 ? nullptr
                 : m_pScene->m_pGrahResManager->CreateTextureFromFile(m_pScene->GetD3DDevice(), full.c_str(), "", true,
                                                                      0, nullptr);
-        *t.out = static_cast<IDirect3DTexture9*>(texture);
-        if (!*t.out) {
-            g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  %s == NULL \n", t.member);
+        *textures[i] = static_cast<IDirect3DTexture9*>(texture);
+        if (!*textures[i]) {
+            g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  %s == NULL \n", kTextureMembers[i]);
             return false;
         }
     }
@@ -173,71 +143,56 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
     }
     auto* camera = dynamic_cast<Vorna2::CDX9KelGlobalCamera*>(m_pScene->m_pCameraManager->GetActiveCamera());
     if (!camera) return true;
-    auto missing = [&](const char* element) {
-        g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found %s in xml file: %s\n", element,
-                    path.c_str());
+    // From here on a missing section ends the reading with success; what
+    // it and the sections after it would give keeps its default.
+    auto missing = [&]() {
+        g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found %s in xml file: %s\n",
+                    data.m_FirstMissing.c_str(), path.c_str());
         return true;
     };
 
-    const TiXmlElement* cameraData = main->FirstChildElement("Camera");
-    if (!cameraData) return missing("Camera");
-    camera->m_fMinDistance = ChildFloat(cameraData, "MinHeight");
-    camera->m_fMaxDistance = ChildFloat(cameraData, "MaxHeight");
-    camera->m_fMinPitch = ChildFloat(cameraData, "MinAngle");
-    camera->m_fMaxPitch = ChildFloat(cameraData, "MaxAngle");
+    if (!data.m_bCamera) return missing();
+    camera->m_fMinDistance = data.m_fMinHeight;
+    camera->m_fMaxDistance = data.m_fMaxHeight;
+    camera->m_fMinPitch = data.m_fMinAngle;
+    camera->m_fMaxPitch = data.m_fMaxAngle;
     camera->SetAngles(camera->m_fMinPitch, 0.0f);
     camera->m_bRotateZoomEnabled = false;
 
-    const TiXmlElement* pathData = main->FirstChildElement("Path");
-    if (!pathData) return missing("Path");
-    const std::string model = ChildText(pathData, "Model", 259);
-    const std::string effect = ChildText(pathData, "Effect", 259);
-    m_pPathModel = model.empty() ? nullptr : m_pScene->LoadModel(model.c_str(), effect.c_str());
+    if (!data.m_bPath) return missing();
+    m_pPathModel = data.m_PathModel.empty() ? nullptr
+                                            : m_pScene->LoadModel(data.m_PathModel.c_str(), data.m_PathEffect.c_str());
     if (!m_pPathModel) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData : CDX9KelSeaPathGenerator::Get().Init == false\n");
         return false;
     }
     g_SeaPathGenerator.m_pModel = m_pPathModel;
 
-    const TiXmlElement* particles = main->FirstChildElement("ParticleSystems");
-    if (!particles) return missing("ParticleSystems");
-    struct FileEntry {
-        const char* element;
-        std::string* out;
-    };
+    if (!data.m_bParticles) return missing();
     CDX9KelBattleSystem& battle = g_BattleSystem;
-    const FileEntry kParticleFiles[] = {{"PipeSmoke", &m_szPipeSmokeFile},
-                                        {"Shot", &battle.m_szShotParticles},
-                                        {"Splash", &battle.m_szSplashParticles},
-                                        {"Explosion", &battle.m_szExplosionParticles},
-                                        {"Ram", &battle.m_szRamParticles},
-                                        {"Fire", &battle.m_szFireParticles}};
+    std::string* const particleFiles[AllMapsDataFile::kParticles] = {
+        &m_szPipeSmokeFile,          &battle.m_szShotParticles, &battle.m_szSplashParticles,
+        &battle.m_szExplosionParticles, &battle.m_szRamParticles,  &battle.m_szFireParticles};
     Vorna2::CDXParticleSystemManager* psManager = Vorna2::GetParticleSystemManager(m_pScene);
-    for (const FileEntry& f : kParticleFiles) {
-        if (!particles->FirstChildElement(f.element)) continue;
-        *f.out = ChildText(particles, f.element, 259);
-        if (!psManager || !psManager->LoadPSParamsFromFile(f.out->c_str(), m_pScene->GetD3DDevice())) {
+    for (int i = 0; i < AllMapsDataFile::kParticles; ++i) {
+        if (!data.m_bParticle[i]) continue;
+        *particleFiles[i] = data.m_Particles[i];
+        if (!psManager || !psManager->LoadPSParamsFromFile(particleFiles[i]->c_str(), m_pScene->GetD3DDevice())) {
             g_Log.Write(-1,
                         "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  "
                         "m_pScene->GetParticleSysManager()->LoadPSParamsFromFile:%s\n",
-                        f.out->c_str());
+                        particleFiles[i]->c_str());
             return true;
         }
     }
 
-    const TiXmlElement* sounds = main->FirstChildElement("Sounds");
-    if (!sounds) return missing("Sounds");
-    battle.m_szShotSound = ChildText(sounds, "Shot", 259);
-    battle.m_szSplashSound = ChildText(sounds, "Splash", 259);
-    battle.m_szExplosionSound = ChildText(sounds, "Explosion", 259);
-    battle.m_szRamSound = ChildText(sounds, "Ram", 259);
-    battle.m_szFireSound = ChildText(sounds, "Fire", 259);
-    m_szSoundFileShipStop = ChildText(sounds, "ShipStop", 259);
-    m_szSoundFileShipMove = ChildText(sounds, "ShipMove", 259);
-    m_szSoundFileSea = ChildText(sounds, "Sea", 259);
-    const std::string music = ChildText(sounds, "MainMenu", 259);
+    if (!data.m_bSounds) return missing();
+    std::string* const soundFiles[AllMapsDataFile::kSounds - 1] = {
+        &battle.m_szShotSound, &battle.m_szSplashSound, &battle.m_szExplosionSound, &battle.m_szRamSound,
+        &battle.m_szFireSound, &m_szSoundFileShipStop,  &m_szSoundFileShipMove,     &m_szSoundFileSea};
+    for (int i = 0; i < AllMapsDataFile::kSounds - 1; ++i) *soundFiles[i] = data.m_Sounds[i];
     Vorna2::COALSoundManager& sound = Vorna2::g_SoundManager;
-    m_sMusicMainMenu = sound.CreateMusic(music.c_str());
+    m_sMusicMainMenu = sound.CreateMusic(data.m_Sounds[AllMapsDataFile::kSounds - 1].c_str());
     if (m_sMusicMainMenu == -1) g_Log.Write(10, "Error : CDX9KelGameMap::LoadAllMapsGraphicData() : m_sMusicMainMenu == -1\n");
     D3DXMatrixIdentity(&m_mSound);
     D3DXMatrixIdentity(&m_mSoundUp);
@@ -261,20 +216,25 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
     }
     if (m_sSoundIDShipStop != -1) sound.SetSoundGain(m_sSoundIDShipStop, 0.3f * sound.GetSoundGain(m_sSoundIDShipStop));
 
-    const TiXmlElement* inscription = main->FirstChildElement("Inscription");
-    if (!inscription) return missing("Inscription");
-    auto replace = [&](const char* element, char (&field)[kRecordTextSize]) {
-        if (inscription->FirstChildElement(element)) SetRecordText(field, ChildText(inscription, element, 39).c_str());
-    };
-    replace("Damage1", m_szDamageText[0]);
-    replace("Damage2", m_szDamageText[1]);
-    replace("Damage3", m_szDamageText[2]);
-    replace("Damage4", m_szDamageText[3]);
-    replace("Damage5", m_szDamageText[4]);
-    replace("Accuracy", m_szAccuracyText);
-    replace("Handicap", m_szHandicapText);
-    replace("GlobalMapUnitDesc", m_szGlobalMapUnitDescText);
+    if (!data.m_bInscription) return missing();
+    char(*const texts[AllMapsDataFile::kTexts])[kRecordTextSize] = {
+        &m_szDamageText[0], &m_szDamageText[1], &m_szDamageText[2], &m_szDamageText[3],
+        &m_szDamageText[4], &m_szAccuracyText,  &m_szHandicapText,  &m_szGlobalMapUnitDescText};
+    for (int i = 0; i < AllMapsDataFile::kTexts; ++i)
+        if (data.m_bText[i]) SetRecordText(*texts[i], data.m_Texts[i].c_str());
+    HandTextsToScreen();
     return true;
+}
+
+void CDX9KelGameMap::ForgetGraphicData() {
+    if (g_SeaPathGenerator.m_pModel == m_pPathModel) g_SeaPathGenerator.m_pModel = nullptr;
+    m_pPathModel = nullptr;
+    m_pTextureSelGreen = m_pTextureSelGrey = m_pTextureSelRed = nullptr;
+    m_pGreenRing = nullptr;
+    m_pRedRings.clear();
+    m_pGreyRings.clear();
+    for (int& cursor : m_iCursors) cursor = -1;
+    m_sSoundIDShipStop = m_sSoundIDShipMove = m_sSoundIDFire = m_sSoundIDSea = m_sMusicMainMenu = -1;
 }
 
 void CDX9KelGameMap::StopLoopSounds() {

@@ -399,6 +399,11 @@ bool CDX9KelGameMap::CreateColumn(const MapColumnRecord* record) {
         GameObjectRecord* ship = side.m_GameObjects[place.index];
         // A ship stands in one column: a later column naming it again
         // takes it from the earlier one.
+        // A unit that cannot move (a fort) sails in no column.
+        if (!ship->m_pMovement) {
+            g_Log.Write(10, "Warning : CDX9KelGameMap::CreateColumn : unit cannot move : %s\n", name.c_str());
+            continue;
+        }
         if (ship->m_pColumn) {
             g_Log.Write(10, "Error : CDX9KelGameMap::CreateColumn : ship already in a column : %s\n", name.c_str());
             continue;

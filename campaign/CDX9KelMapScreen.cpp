@@ -222,6 +222,9 @@ bool CDX9KelMapScreen::BindDialog(const std::string& name, int id) {
         if (!w.Ok()) return fail();
         const int rudderMax = RudderMaximum(BarLength(m_pRudder));
         m_pRudder->SetMaxPosition(rudderMax);
+        // A bar too short for the maximum keeps an even one, so that its
+        // middle is a straight course.
+        if (m_pRudder->m_iMaximum % 2 != 0) m_pRudder->SetMaxPosition(m_pRudder->m_iMaximum - 1);
         // The middle of the maximum the bar took (a short track keeps less).
         m_pRudder->SetPosition(m_pRudder->m_iMaximum / 2, true);
         m_pSpeed->SetMaxPosition(std::max(0, BarLength(m_pSpeed) - 10));
@@ -448,7 +451,7 @@ DWORD PartFireColour(int s) {
     return 0xffff3c00;
 }
 
-float PartWaterWeight(const PartRecord& part) { return part.m_fBattle[0]; }
+float PartWaterWeight(const PartRecord& part) { return part.m_fWaterWeight; }
 
 bool CDX9KelMapScreen::FillShipParts(const BattleDataBlock* ship) {
     if (m_ShipParts.m_pDialog == nullptr || ship == nullptr || ship->m_stdvDesignParts.size() != kHullParts) return false;

@@ -6,6 +6,7 @@
 namespace VornaCampaign {
 
 CDX9KelSeaPathGenerator g_SeaPathGenerator;
+CDX9KelSeaPathFinder g_SeaPathFinder(&g_SeaPathGenerator);
 
 namespace {
 

@@ -15,7 +15,9 @@
 
 namespace Vorna2 {
 class CDX9KelModel;
-}
+class CDX9KelRenderSystem;
+} // namespace Vorna2
+class IDirect3DDevice9;
 
 namespace VornaCampaign {
 
@@ -125,6 +127,12 @@ public:
     // One sphere of radius half the ship width at every way point; true when
     // anything but `ignore` touches one.
     bool IsPathBlocked(ISeaObstacleQuery* query, int path, const void* ignore) const;
+    // The placements of the visible way points of every path whose drawn
+    // flag is set, path by path.
+    void CollectMarkers(std::vector<const D3DXMATRIX*>* out) const;
+    // Draws the marker model at those placements (once per frame; nothing
+    // without the model).
+    void Render(Vorna2::CDX9KelRenderSystem* renderSystem, IDirect3DDevice9* device, float frameTime) const;
 };
 
 // The mover: its world matrix, its collision radius and its identity in the
@@ -205,7 +213,8 @@ private:
     static bool Touches(const Obstacle& o, float x, float z, float r);
 };
 
-// The campaign's one path generator.
+// The campaign's one path generator and its one route finder.
 extern CDX9KelSeaPathGenerator g_SeaPathGenerator;
+extern CDX9KelSeaPathFinder g_SeaPathFinder;
 
 } // namespace VornaCampaign

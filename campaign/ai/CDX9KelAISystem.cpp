@@ -342,6 +342,8 @@ void CDX9KelAISystem::ProcPhase() {
         m_iActiveColumn = -1;
         m_iFortIndex = -1;
         m_iWaitingColumn = -1;
+        m_iColumnPasses = 0;
+        m_stdvFiredGroups.clear();
         m_iShipState = GAME_AI_SHIPS_STATE_SEL_OBJECT;
         m_iStep = GAME_AI_STEP_SHIPS;
         return;
@@ -366,6 +368,7 @@ void CDX9KelAISystem::AbortPhase() {
     m_iActiveColumn = -1;
     m_iFortIndex = -1;
     m_iWaitingColumn = -1;
+    m_iColumnPasses = 0;
     m_iStep = GAME_AI_STEP_DONE;
 }
 

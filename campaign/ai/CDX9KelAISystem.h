@@ -7,6 +7,7 @@
 // takes, where it may fire from, which gun group fires next) are kept as
 // operations over plain values, so that they give the same answer wherever
 // the quantities come from.
+#include "campaign/CDX9KelSeaPath.h"
 #include "campaign/data/CampaignRecords.h"
 #include "platform/math/d3dx9math.h"
 
@@ -23,6 +24,8 @@ namespace VornaCampaign {
 
 class CDX9KelGameMap;
 class CDX9KelColumnMovement;
+class CDX9KelAnimatedModel;
+struct GameColumnRecord;
 
 // One unit of the computer's side and the enemy units it should prefer,
 // earlier names first.
@@ -165,6 +168,12 @@ public:
     CDX9KelAISystem() = default;
 
     void SetGameMap(CDX9KelGameMap* map) { m_pGameMap = map; }
+    // What the route searches and the firing positions test the sea with
+    // (the map's obstacles), and the generator the routes are made in.
+    void SetObstacles(ISeaObstacleQuery* obstacles, CDX9KelSeaPathGenerator* generator) {
+        m_pObstacles = obstacles;
+        m_Finder.m_pGenerator = generator;
+    }
     CDX9KelGameMap* GetGameMap() const { return m_pGameMap; }
 
     // Appends the tasks of a "Tasks" block. False for a null element.
@@ -238,6 +247,34 @@ public:
 
     // The AI phase's step machine, one call per frame of the AI phase.
     void ProcPhase();
+    // The coastal artillery of the side whose lists are "own" in this step.
+    void ProcForts();
+    // The ship columns of the computer's side.
+    void ProcShips();
+    // During the ship step, the first ship of the active column (null when
+    // none).
+    GameObjectRecord* GetFollowedObject() const;
+    Vorna2::CDX9KelSceneObject* GetFollowedSceneObject() const;
+
+    // The gun type a unit is judged by: its first gun (towers first); null
+    // for a unit without guns.
+    static const GunRecord* GetUnitGunType(const BattleDataBlock& data);
+    // True when a ready gun of the group that can shoot (only the first one
+    // with `firstGunOnly`) has the target inside its bombard zone, the gun
+    // placed as the battle system fires it. False without animation data.
+    static bool CanGroupReach(Vorna2::CDX9KelSceneObject* own, GameObjectRecord* record, CDX9KelAnimatedModel* model,
+                              int group, Vorna2::CDX9KelSceneObject* target, bool firstGunOnly);
+    // The danger ratings of the enemy units for the own ship, highest first.
+    bool CalcDangerRating(GameObjectRecord* own, Vorna2::CDX9KelSceneObject* ownObject);
+    // A rated enemy and first gun group for the moving column's leader.
+    bool SelectBombardment(GameColumnRecord* column);
+    bool CanGroupFireNow(GameColumnRecord* column) const;
+    // Fires the next group of the sequence; false when none is left.
+    bool FireNextGroup(GameColumnRecord* column);
+    int GetMode() const { return m_iMode; }
+    // Counts for reports: bombardments ordered and route searches made.
+    int m_iShotsOrdered = 0;
+    int m_iRouteSearches = 0;
     int GetStep() const { return m_iStep; }
     void SetStep(int step) { m_iStep = step; }
     bool IsEnabled() const { return m_bEnabled != 0; }
@@ -265,6 +302,11 @@ public:
 
 private:
     void RestoreSpeedFactor();
+    std::vector<float> OwnColumnTimes() const;
+    bool StartColumnMove(GameColumnRecord* column, int route);
+    // Straight moves over half the time left: ahead, then turning right,
+    // then left; false when every one is blocked.
+    bool TryStraightMove(GameColumnRecord* column);
 
     std::uint8_t m_bEnabled = 1;
     CDX9KelGameMap* m_pGameMap = nullptr;
@@ -288,6 +330,24 @@ private:
     // The text of the last "BehaviourType" read; a task without one keeps it.
     std::string m_sBehaviourText;
     std::vector<AIDangerRating> m_stdvRatings;
+    // Coastal artillery: enemies by distance (farthest first), the chosen
+    // enemy and tower, and the attack's step.
+    std::vector<int> m_stdvTargets;
+    int m_iFortGroup = -1;
+    int m_iFortTarget = -1;
+    int m_iFortAttackStep = -1;
+    // Ship columns: behaviour, the gun sequence, the groups fired in the
+    // column's move, and where its route goes.
+    int m_iMode = GAME_AI_SHIPS_BEHAVIOUR_FIRING_DISTANCE;
+    int m_iShipGroup = -1;
+    int m_iLastShipGroup = -1;
+    int m_iBombardEntry = -1;
+    std::vector<int> m_stdvFiredGroups;
+    D3DXVECTOR3 m_vTarget{0.0f, 0.0f, 0.0f};
+    D3DXVECTOR3 m_vFallback{0.0f, 0.0f, 0.0f};
+    int m_iPathTarget = AI_PATH_TARGET_ENEMY;
+    ISeaObstacleQuery* m_pObstacles = nullptr;
+    CDX9KelSeaPathFinder m_Finder{nullptr};
 };
 
 // The one AI of the campaign program.

@@ -425,6 +425,7 @@ bool CDX9KelDataIO::ReadPart(const TiXmlNode* node, PartRecord& part, bool hullP
     ReadRectIf(node, "DamageReseptionZone", part.m_rDamageReceptionZone);
     // The water can stand no higher than the part.
     if (part.m_fHeight < part.m_fDesignWaterline) part.m_fDesignWaterline = part.m_fHeight;
+    part.m_fWaterline = part.m_fDesignWaterline;
     const float reserve = (part.m_fHeight - part.m_fDesignWaterline) * part.m_fLength;
     part.m_fReserveArea = reserve < 0.0f ? 0.0f : reserve;
     if (!std::isfinite(part.m_fReserveArea)) part.m_fReserveArea = 0.0f;
@@ -454,6 +455,10 @@ bool CDX9KelDataIO::ReadPart(const TiXmlNode* node, PartRecord& part, bool hullP
         gun.m_fFallArmourPierce = type->m_fFallArmourPierce;
         gun.m_iDamage = type->m_iDamage;
         gun.m_iCurrentBombardSpeed = gun.m_iBombardSpeed;
+        // A unit comes onto its first map ready to fire; from then on the
+        // round result sets the flags.
+        gun.m_bReady = 1;
+        gun.m_bCanShoot = gun.m_iCurrentBombardSpeed > 0 ? 1 : 0;
         ReadIntIf(g, "Shells", gun.m_iShells);
         ReadRectIf(g, "BombardZone", gun.m_rBombardZone);
         ReadFloatIf(g, "Height", gun.m_fHeight);

@@ -187,10 +187,14 @@ struct PartRecord {
     PartRect m_rArmourRect2;
     std::int32_t m_iArmour2 = 0;
     PartRect m_rDamageReceptionZone;
-    // The current height of the water on the part.
+    // The current height of the water on the part; the description's
+    // waterline until the battle system floods the part.
     float m_fWaterline = 0.0f;
     float m_fDesignWaterline = 0.0f;
-    float m_fBattle[2] = {0.0f, 0.0f};
+    // Water in the part, and its holes under water counted in units of the
+    // standard hole size; both carried from round to round.
+    float m_fWaterWeight = 0.0f;
+    float m_fActiveHoles = 0.0f;
     float m_fIgnitionFactor = 0.0f;
     std::vector<GunRecord> m_stdvGuns;
     std::vector<HoleEntry> m_stdvHoles;

@@ -58,7 +58,7 @@ int CalcShipsCount(const std::vector<GameObjectRecord*>& records) {
     if (records.empty()) return -1;
     int count = 0;
     for (const GameObjectRecord* r : records)
-        if (r != nullptr && r->m_pMovementState != nullptr && r->m_pMovementState->m_bActive != 0) ++count;
+        if (r != nullptr && r->m_pMovementState != nullptr && r->m_pMovementState->m_bCanSink != 0) ++count;
     return count;
 }
 

@@ -570,7 +570,7 @@ void CVR3GAMEHarbourMapPlayerDirectorHuman::ProcSGUIShipBuy() {
     if (!Pressed(m_pBuyOk) || !m_ShopGate.Pass(Now())) return;
     HideDialog(m_pDialogBuy);
     const int32_t type = m_iSelectedShop;
-    const size_t owned = m_stdvOwnShips.size();
+    const std::vector<CVR3GAMEBattleMapShip*> before = m_stdvOwnShips;
     if (!BuyShipType(type)) {
         // The money stays; the panel shows the type again with what is left.
         if (!SelectShopShip(type)) ClearShipInfo();
@@ -583,13 +583,12 @@ void CVR3GAMEHarbourMapPlayerDirectorHuman::ProcSGUIShipBuy() {
         return;
     }
     // The new ship is the one the list did not hold before.
-    const CVR3GAMEShipType* t = m_stdvShipsTypes[static_cast<size_t>(type)];
-    const std::string& name = t->m_stdvNames[static_cast<size_t>(t->m_iCount - 1)];
     int32_t item = -1;
-    for (size_t i = 0; i < m_stdvOwnShips.size(); ++i)
-        if (m_stdvOwnShips[i] && m_stdvOwnShips[i]->m_strName == name) item = static_cast<int32_t>(i);
+    for (size_t i = 0; i < m_stdvOwnShips.size() && item < 0; ++i)
+        if (std::find(before.begin(), before.end(), m_stdvOwnShips[i]) == before.end())
+            item = static_cast<int32_t>(i);
     SetSGUIShipsShop();
-    if (item < 0 || owned == m_stdvOwnShips.size() || !SelectOwnShip(item)) ClearShipInfo();
+    if (item < 0 || !SelectOwnShip(item)) ClearShipInfo();
     SetMoneyTexts();
 }
 

@@ -3,13 +3,17 @@
 // (unknown sides, columns naming missing ships or mixing sides, units whose
 // files are missing). The scene runs headless on an offscreen device with the
 // GUI, screens, physics and particles the campaign has.
+#include "campaign/CDX9KelAllMapsData.h"
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/CDX9KelGameMap.h"
+#include "campaign/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/render/CDX9KelBaseCamera.h"
 #include "engine2/core/render/CDX9KelRender.h"
+#include "engine2/core/resources/CDX9KelBaseGrapRes.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/core/scene/CDXSceneTree.h"
@@ -19,6 +23,7 @@
 #include "engine2/ui/gui/CDX9KelGUIImage.h"
 #include "engine2/ui/gui/CDX9KelGUIRadioList.h"
 #include "engine2/ui/gui/CDX9KelGUIText.h"
+#include "engine2/ui/screens/CDX9KelCIIScreenManager.h"
 #include "engine2/world/particles/ParticleSceneSlot.h"
 #include "engine2/world/physics/PhysicsSceneSlot.h"
 #include "platform/os/Paths.h"
@@ -33,6 +38,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 #include <string>
 #include <vector>
 
@@ -65,7 +71,7 @@ struct MapBytes {
         return *this;
     }
     MapBytes& Header() {
-        Text("Test Sound");
+        Text("Test Narrows");
         for (float f : {-200.f, -50.f, -200.f, 200.f, 100.f, 200.f, -150.f, 0.f, -150.f, 150.f, 0.f, 150.f}) F32(f);
         Text("c2sky.png").F32(900).F32(150).F32(0.5f).F32(0.4f).F32(0.3f).F32(0.2f);
         return Text("c2water.png").F32(1.5f).F32(0.1f).F32(0.2f).F32(0.3f);
@@ -220,6 +226,13 @@ TEST_F(GameMapTest, TheDemoMapLoadsWithItsSidesColumnsIconsAndScreen) {
     }
     // Four scenery objects, fifteen units of the sides, two mines.
     EXPECT_EQ(TreeObjects(), 4u + 15u + 2u);
+    // Funnel smoke from every "pipe" frame: the monitor has one funnel, the
+    // corvette two, the fort none.
+    const std::size_t smoke[] = {1, 1, 1, 2, 2, 2, 2, 0};
+    for (std::size_t i = 0; i < 8; ++i) {
+        const Vorna2::CDX9KelSceneObject* o = map().Side(1).m_SceneObjects[i];
+        EXPECT_EQ(o->m_pParticleSystems ? o->m_pParticleSystems->m_Systems.size() : 0u, smoke[i]) << i;
+    }
 
     // Columns: the file's speed 0 becomes 1.733, then capped by the slowest
     // ship (1.6); the reduced speed is three quarters of the limit.
@@ -237,19 +250,19 @@ TEST_F(GameMapTest, TheDemoMapLoadsWithItsSidesColumnsIconsAndScreen) {
 
     // The icon row: seven ships, icon i at 1.09 + 10.09 i percent of the
     // dialog; the flags of units with a column shown; the turn text.
-    ASSERT_NE(map().m_pIconsRadioList, nullptr);
-    ASSERT_EQ(map().m_pIconsRadioList->m_Buttons.size(), 7u);
-    const RECT& d = map().m_pIconsDlg->m_Rect;
+    ASSERT_NE(map().m_MapScreen.m_pIconList, nullptr);
+    ASSERT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 7u);
+    const RECT& d = map().m_MapScreen.m_Icons.m_pDialog->m_Rect;
     const float w = static_cast<float>(d.right - d.left), h = static_cast<float>(d.bottom - d.top);
     for (int i : {0, 6}) {
-        const RECT& r = map().m_pIconsRadioList->m_Buttons[static_cast<std::size_t>(i)]->m_Rect;
+        const RECT& r = map().m_MapScreen.m_pIconList->m_Buttons[static_cast<std::size_t>(i)]->m_Rect;
         EXPECT_NEAR(r.left, d.left + w * (1.09f + 10.09f * static_cast<float>(i)) / 100.0f, 1.0f);
         EXPECT_NEAR(r.right, d.left + w * (9.2f + 10.09f * static_cast<float>(i)) / 100.0f, 1.0f);
         EXPECT_NEAR(r.top, d.top + h * 4.16f / 100.0f, 1.0f);
         EXPECT_NEAR(r.bottom, d.top + h * 97.5f / 100.0f, 1.0f);
     }
-    EXPECT_EQ(map().m_pTurnText->m_strText, "1/12");
-    for (int i = 0; i < CDX9KelGameMap::kMaxIcons; ++i) EXPECT_EQ(map().m_pIconFlags[i]->m_bVisible, i < 7) << i;
+    EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "1/12");
+    for (int i = 0; i < CDX9KelGameMap::kMaxIcons; ++i) EXPECT_EQ(map().m_MapScreen.m_pIconFlags[i]->m_bVisible, i < 7) << i;
     EXPECT_GE(map().m_iGlobalMapImage, 0);
 
     // The ships (the units with a movement-state record) float in the
@@ -293,14 +306,14 @@ TEST_F(GameMapTest, ReleaseEmptiesTheMapAndKeepsTheSelectionPlanesForTheNextMap)
     // The next map is built on the same scene, with the icon row emptied
     // and the player's side set again.
     ASSERT_TRUE(map().ResetIconsDialog());
-    EXPECT_TRUE(map().m_pIconsRadioList->m_Buttons.empty());
+    EXPECT_TRUE(map().m_MapScreen.m_pIconList->m_Buttons.empty());
     ASSERT_TRUE(map().SetPlayerSide(2));
     ASSERT_TRUE(map().LoadMap("demo_cape.map")) << Log();
     EXPECT_EQ(resources->m_GrapRes.size(), 2u + 41u);
     EXPECT_EQ(map().m_pPlayerGameObjects, &map().Side(2).m_GameObjects);
     std::size_t ships = 0;
     for (const GameObjectRecord* o : map().Side(2).m_GameObjects) ships += o->m_pMovement ? 1 : 0;
-    EXPECT_EQ(map().m_pIconsRadioList->m_Buttons.size(), ships);
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), ships);
 }
 
 TEST_F(GameMapTest, PlayerSideIsSetOnlyBeforeAMapAndOnlyToAPlayingSide) {
@@ -366,10 +379,11 @@ TEST_F(GameMapTest, ColumnsKeepTheShipsTheyFindOfTheirFirstSide) {
                     {"A2", "SIDE1", "", ""},
                     {"A3", "SIDE1", "c2corvette.x", "ship_b.xml"},
                     {"B1", "SIDE2", "", ""},
-                    {"B2", "SIDE2", "", ""}},
+                    {"B2", "SIDE2", "", ""},
+                    {"Fort", "SIDE2", "c2fort.x", "fort.xml"}},
                    {{0.0f, {"Ghost", "A1"}},
                     {3.0f, {"Ghost", "Phantom"}},
-                    {2.0f, {"B1", "A2", "B2"}},
+                    {2.0f, {"B1", "A2", "Fort", "B2"}},
                     {0.0f, {"A3", "A1"}},
                     {5.0f, {}}}));
     ASSERT_TRUE(map().LoadMap("test.map")) << Log();
@@ -378,6 +392,8 @@ TEST_F(GameMapTest, ColumnsKeepTheShipsTheyFindOfTheirFirstSide) {
     EXPECT_NE(log.find("Warning : CDX9KelGameMap::CreateColumn : not found column ship : Phantom\n"), std::string::npos);
     EXPECT_NE(log.find("Error : CDX9KelGameMap::CreateColumn : ships column consists of the different sides\n"),
               std::string::npos);
+    // A fort named in a column stays where it is.
+    EXPECT_NE(log.find("Warning : CDX9KelGameMap::CreateColumn : unit cannot move : Fort\n"), std::string::npos);
     ASSERT_EQ(map().Side(1).m_Columns.size(), 2u);
     ASSERT_EQ(map().Side(2).m_Columns.size(), 1u);
     EXPECT_EQ(ColumnShips(map().Side(1).m_Columns[0]), (std::vector<std::string>{"A1"}));
@@ -424,7 +440,7 @@ TEST_F(GameMapTest, FortsGoBehindTheShipsAndEveryShipKeepsItsColumnAndModel) {
     EXPECT_EQ(map().GetColumnOfSceneObject(side.m_SceneObjects[2]), side.m_Columns[1]);
     EXPECT_EQ(map().GetColumnOfSceneObject(side.m_SceneObjects[3]), nullptr);
     // Three icons, for the ships only.
-    EXPECT_EQ(map().m_pIconsRadioList->m_Buttons.size(), 3u);
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 3u);
 }
 
 TEST_F(GameMapTest, LookupsAnswerBySideAndIndexAndLeaveUnitsOfNoSideToTheirOwn) {
@@ -489,7 +505,7 @@ TEST_F(GameMapTest, MapParametersGiveRoundsTargetsAndTasks) {
     EXPECT_EQ(map().m_Params.m_stdvSide1Targets, std::vector<std::string>{"Big Ship"});
     EXPECT_TRUE(map().m_Params.m_stdvSide2Targets.empty());
     EXPECT_EQ(map().m_Params.m_pTasks, nullptr);
-    EXPECT_EQ(map().m_pTurnText->m_strText, "1/7");
+    EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "1/7");
     // A map without a loaded name reads nothing.
     CDX9KelGameMap bare;
     EXPECT_FALSE(bare.LoadMapParameters());
@@ -548,12 +564,248 @@ TEST_F(GameMapTest, ASaveOfTheSameMapRebuildsTheUnitsButNotTheScenery) {
     EXPECT_EQ(TreeObjects(), 4u + 15u + 2u);
     EXPECT_EQ(map().m_Turn.m_uRound, 4u);
     EXPECT_EQ(map().m_Turn.m_iActivePlayerObject, 2);
-    EXPECT_EQ(map().m_pTurnText->m_strText, "4/12");
+    EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "4/12");
     // The targets were read again with the parameters.
     EXPECT_EQ(map().m_Params.m_stdvSide1Targets.size(), 3u);
     EXPECT_EQ(Names(map().Side(1).m_GameObjects).back(), "Point_Battery");
     ASSERT_EQ(map().Side(1).m_Columns.size(), 2u);
     EXPECT_FLOAT_EQ(map().Side(1).m_Columns[0]->m_fTimeUsed, 40.0f);
-    EXPECT_EQ(map().m_pIconsRadioList->m_Buttons.size(), 7u);
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 7u);
     EXPECT_EQ(Vorna2::GetPhysicalManager(&scene)->m_Objects.size(), 13u);
+}
+
+TEST(AllMapsDataFile, CursorsRepeatTheEntryBeforeAndOptionalSectionsStopAtTheFirstMissing) {
+    AllMapsDataFile f;
+    ASSERT_TRUE(ReadAllMapsDataText(R"(<Main><Cursors><Select>s.cur</Select><Wait>w.cur</Wait></Cursors>
+        <Textures><CanMove>g.png</CanMove><Target>r.png</Target></Textures>
+        <Path><Model>m.x</Model></Path><Sounds><Sea>sea.ogg</Sea></Sounds></Main>)",
+                                    &f));
+    EXPECT_TRUE(f.m_bCursors);
+    const std::string cursors[] = {"", "s.cur", "s.cur", "s.cur", "w.cur"};
+    for (int i = 0; i < AllMapsDataFile::kCursors; ++i) EXPECT_EQ(f.m_Cursors[i], cursors[i]) << i;
+    EXPECT_TRUE(f.m_bTextures);
+    EXPECT_EQ(f.m_iMissingTexture, 1);
+    // No Camera: nothing after it is taken, though Path and Sounds are there.
+    EXPECT_EQ(f.m_FirstMissing, "Camera");
+    EXPECT_FALSE(f.m_bCamera);
+    EXPECT_FALSE(f.m_bPath);
+    EXPECT_TRUE(f.m_PathModel.empty());
+    EXPECT_FALSE(f.m_bSounds);
+
+    ASSERT_TRUE(ReadAllMapsDataText(R"(<Main><Camera><MinHeight>20</MinHeight><MaxAngle>x</MaxAngle></Camera>
+        <Path><Model>m.x</Model></Path><ParticleSystems><Fire>f.ini</Fire></ParticleSystems>
+        <Sounds/><Inscription><Damage3>)" + std::string(60, 'D') + R"(</Damage3></Inscription></Main>)",
+                                    &f));
+    EXPECT_FALSE(f.m_bCursors);
+    EXPECT_FLOAT_EQ(f.m_fMinHeight, 20.0f);
+    EXPECT_FLOAT_EQ(f.m_fMaxHeight, -1.0f);
+    EXPECT_FLOAT_EQ(f.m_fMaxAngle, -1.0f);
+    EXPECT_TRUE(f.m_bParticle[5]);
+    EXPECT_FALSE(f.m_bParticle[0]);
+    EXPECT_TRUE(f.m_bInscription);
+    EXPECT_EQ(f.m_Texts[2], std::string(39, 'D'));
+    EXPECT_FALSE(f.m_bText[0]);
+    EXPECT_FALSE(ReadAllMapsDataText("<Other/>", &f));
+    EXPECT_FALSE(ReadAllMapsDataText("<Main>", &f));
+}
+
+TEST_F(GameMapTest, AllMapsDataWithoutCameraLoadsCursorsTexturesAndPlanesAndTheStartGoesOn) {
+    std::ofstream(folder / "AllMapsData.xml") << R"(<Main><Cursors><Main>UI\Default.cur</Main></Cursors>
+        <Textures><CanMove>Textures\Campaign\sel_green.png</CanMove><NotMove>Textures\Campaign\sel_grey.png</NotMove>
+        <Target>Textures\Campaign\sel_red.png</Target></Textures>
+        <Path><Model>Models\Path\c2marker.x</Model></Path></Main>)";
+    scene.m_map.m_szMapParamsFolder = relative;
+    g_SeaPathGenerator.m_pModel = nullptr;
+    Start();
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Camera in xml file: "),
+              std::string::npos);
+    for (int i = 0; i < CDX9KelGameMap::CURSOR_COUNT; ++i) EXPECT_EQ(map().m_iCursors[i], i);
+    EXPECT_NE(map().m_pTextureSelGrey, nullptr);
+    ASSERT_NE(map().m_pGreenRing, nullptr);
+    ASSERT_EQ(map().m_pRedRings.size(), 30u);
+    ASSERT_EQ(map().m_pGreyRings.size(), 10u);
+    EXPECT_FLOAT_EQ(map().m_pRedRings[29]->m_mWorld._42, 0.14f + 0.002f * 29.0f);
+    EXPECT_FLOAT_EQ(map().m_pGreyRings[0]->m_mWorld._42, 0.15f);
+    EXPECT_FALSE(map().m_pGreenRing->m_bVisible);
+    // The camera, the route marker and the texts keep their defaults.
+    auto* camera = dynamic_cast<Vorna2::CDX9KelGlobalCamera*>(scene.m_pCameraManager->GetActiveCamera());
+    EXPECT_FLOAT_EQ(camera->m_fMaxDistance, 200.0f);
+    EXPECT_TRUE(camera->m_bRotateZoomEnabled);
+    EXPECT_EQ(map().m_pPathModel, nullptr);
+    EXPECT_EQ(g_SeaPathGenerator.m_pModel, nullptr);
+    EXPECT_STREQ(map().m_szDamageText[4], "Almost destroyed");
+    EXPECT_STREQ(map().m_szGlobalMapUnitDescText, "Press for description");
+    // The map loads on it all the same.
+    map().m_szMapParamsFolder = "Data\\Maps\\";
+    EXPECT_TRUE(map().LoadMap("demo_cape.map")) << Log();
+}
+
+TEST_F(GameMapTest, AllMapsDataWhoseRouteMarkerDoesNotLoadFailsTheStep) {
+    std::ofstream(folder / "AllMapsData.xml") << R"(<Main><Cursors/>
+        <Textures><CanMove>Textures\Campaign\sel_green.png</CanMove><NotMove>Textures\Campaign\sel_grey.png</NotMove>
+        <Target>Textures\Campaign\sel_red.png</Target></Textures>
+        <Camera><MinHeight>25</MinHeight><MaxHeight>300</MaxHeight><MinAngle>0.5</MinAngle><MaxAngle>1.4</MaxAngle></Camera>
+        <Path><Model>Models\Path\nothere.x</Model></Path></Main>)";
+    scene.m_map.m_szMapParamsFolder = relative;
+    scene.m_playerSide = 1;
+    ASSERT_TRUE(scene.Init());
+    EXPECT_FALSE(scene.m_graphicData);
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData : CDX9KelSeaPathGenerator::Get().Init == false\n"),
+              std::string::npos);
+    // The camera section before it was taken.
+    auto* camera = dynamic_cast<Vorna2::CDX9KelGlobalCamera*>(scene.m_pCameraManager->GetActiveCamera());
+    EXPECT_FLOAT_EQ(camera->m_fMinDistance, 25.0f);
+    EXPECT_FLOAT_EQ(camera->m_fPitch, 0.5f);
+    EXPECT_FALSE(camera->m_bRotateZoomEnabled);
+    // A file that is missing, or has no textures, fails at once.
+    fs::remove(folder / "AllMapsData.xml");
+    EXPECT_FALSE(map().LoadAllMapsGraphicData());
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData : xml file not read : "), std::string::npos);
+    std::ofstream(folder / "AllMapsData.xml") << "<Main><Cursors/></Main>";
+    EXPECT_FALSE(map().LoadAllMapsGraphicData());
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Textures in xml file"),
+              std::string::npos);
+}
+
+TEST_F(GameMapTest, MapScreenBindingRefusesDialogsNotLaidOutAsExpected) {
+    Start();
+    Vorna2::CDX9KelCIIScreenManager* screens = Vorna2::GetScreenManager(&scene);
+    auto bind = [&](const std::string& name, const std::string& dialogs) {
+        TiXmlDocument doc;
+        doc.Parse(("<Screen><Dialogs>" + dialogs + "</Dialogs></Screen>").c_str());
+        const int id = screens->AddScreen(name);
+        Vorna2::CDX9KelCIIScreen* screen = screens->GetScreenById(id);
+        EXPECT_TRUE(screen->LoadFromElement(doc.FirstChildElement("Screen"))) << name;
+        return map().SetMapScreen(screen);
+    };
+    const std::string borders = "<Borders><t>0</t><l>0</l><b>10</b><r>10</r></Borders>";
+    const std::string image = "<Image>" + borders + "<Texture>UI\\Textures\\panel.png</Texture></Image>";
+    const std::string text = "<Text>" + borders + "<Font>Line</Font><Text>t</Text></Text>";
+    std::string nine;
+    for (int i = 0; i < 9; ++i) nine += image;
+    const std::size_t before = Log().size();
+    EXPECT_FALSE(bind("nine.xml", "<IconsFlags>" + borders + "<Controls>" + nine + "</Controls></IconsFlags>"));
+    EXPECT_EQ(Log().substr(before).find("Error"), std::string::npos) << Log().substr(before);
+    EXPECT_EQ(map().m_MapScreen.m_IconsFlags.m_pDialog, nullptr);
+
+    EXPECT_FALSE(bind("icons.xml", "<Icons>" + borders + "<Background>Default</Background><Controls>" + text +
+                                       "</Controls></Icons>"));
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Icons Dialog Control 0 is not "
+                         "GUI_CONTROL_TYPE_RADIOLIST\n"),
+              std::string::npos);
+    EXPECT_EQ(map().m_MapScreen.m_Icons.m_pDialog, nullptr);
+
+    EXPECT_FALSE(bind("control.xml", "<MapControl>" + borders + "<Background>Default</Background><Controls>" + text +
+                                         "</Controls></MapControl>"));
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Map Control Dialog ended on Control :1\n"),
+              std::string::npos);
+    EXPECT_FALSE(bind("empty.xml", ""));
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::SetMapScreen : Map Screen is not loaded\n"), std::string::npos);
+    EXPECT_FALSE(map().SetMapScreen(nullptr));
+}
+
+TEST_F(GameMapTest, ThePhysicalManagerAnswersTheRouteFindersQueries) {
+    Start();
+    ASSERT_TRUE(map().LoadMap("demo_strait.map")) << Log();
+    ISeaObstacleQuery* query = map().GetObstacleQuery();
+    // The west island stands at (-150, -40): a sphere there touches it, and
+    // its box on the map plane holds that point with a size value of a
+    // large object.
+    ASSERT_TRUE(query->TestSphere(-150.0f, 0.0f, -40.0f, 4.0f));
+    ASSERT_FALSE(query->Hits().empty());
+    const void* island = query->Hits().front();
+    EXPECT_EQ(map().GetGameObject(static_cast<const Vorna2::CDX9KelSceneObject*>(island)), nullptr);
+    float minX, minZ, maxX, maxZ, size;
+    ASSERT_TRUE(query->GetObjectBox(island, &minX, &minZ, &maxX, &maxZ, &size));
+    EXPECT_LT(minX, -150.0f);
+    EXPECT_GT(maxX, -150.0f);
+    EXPECT_LT(minZ, -40.0f);
+    EXPECT_GT(maxZ, -40.0f);
+    EXPECT_GT(size, 10.0f);
+    EXPECT_FALSE(query->TestSphere(0.0f, 0.0f, -200.0f, 4.0f));
+    EXPECT_TRUE(query->Hits().empty());
+    // A ship excluded from a sphere test on itself is not reported.
+    Vorna2::CDX9KelSceneObject* aurora = map().Side(1).m_SceneObjects[0];
+    const std::vector<SeaSphere> onAurora{{aurora->m_mWorld._41, 0.0f, aurora->m_mWorld._43, 2.0f}};
+    EXPECT_TRUE(query->TestSpheres(onAurora, nullptr));
+    EXPECT_EQ(query->Hits().front(), aurora);
+    EXPECT_FALSE(query->TestSpheres(onAurora, aurora));
+
+    // The campaign's route finder, bound at start-up, plans around the
+    // island: from south-east of it to north-west of it.
+    EXPECT_NE(Log().find("CDX9KelSeaPathFinder::SetPhysicalManager\n"), std::string::npos);
+    SeaMover mover;
+    D3DXMatrixIdentity(&mover.m_mWorld);
+    mover.m_mWorld._41 = -110.0f;
+    mover.m_mWorld._43 = -90.0f;
+    mover.m_fRadius = 5.0f;
+    SeaMoveParams params;
+    params.m_fMaxSpeed = params.m_fStartSpeed = 10.0f;
+    params.m_fMaxTurnRate = params.m_fAcceleration = 0.05f;
+    g_SeaPathGenerator.ClearPaths();
+    EXPECT_EQ(g_SeaPathFinder.FindPath(&mover, &params, 0.0f, 3000.0f, -190.0f, 0.0f, 10.0f), SEA_PATH_RESULT_FOUND);
+    const int fitted = g_SeaPathFinder.m_iFittedPath;
+    EXPECT_FALSE(g_SeaPathGenerator.IsPathBlocked(query, fitted, nullptr));
+    EXPECT_EQ(g_SeaPathFinder.FindPath(&mover, &params, 0.0f, 3000.0f, -150.0f, 0.0f, -40.0f),
+              SEA_PATH_RESULT_TAGRET_OCCUPED);
+
+    // Only paths marked as drawn show markers, at their visible way points.
+    std::vector<const D3DXMATRIX*> markers;
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    EXPECT_TRUE(markers.empty());
+    SeaPathHandle path = g_SeaPathGenerator.Get(fitted);
+    ASSERT_TRUE(path);
+    ASSERT_GT(path->m_WayPoints.size(), 2u);
+    path->m_bDrawn = true;
+    path->m_WayPoints[0].m_bVisible = false;
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    ASSERT_EQ(markers.size(), path->m_WayPoints.size() - 1);
+    EXPECT_EQ(markers[0], &path->m_WayPoints[1].m_mPlacement);
+    g_SeaPathGenerator.ClearPaths();
+}
+
+TEST_F(GameMapTest, ASaveOfAnotherMapBuildsTheSceneryAndLeavesOutUnitsThatCannotBeBuilt) {
+    Start();
+    GameMapSaveData save;
+    std::strcpy(save.m_szMapName, "demo_cape.map");
+    save.m_uRound = 3;
+    auto unit = [](const char* name, const char* side, const char* model, const char* description) {
+        GameMapSavedObject saved;
+        saved.m_pObject = std::make_unique<GameObjectRecord>();
+        MapUnitRecord& u = saved.m_pObject->m_Unit;
+        SetRecordText(u.m_szName, name);
+        SetRecordText(u.m_szSide, side);
+        SetRecordText(u.m_szModel1, model);
+        SetRecordText(u.m_szEffect1, "c2model.fx");
+        SetRecordText(u.m_szDescriptionFile, description);
+        EXPECT_TRUE(g_DataIO.LoadGameObjectXML((Platform::ProgramFolder() + "Data/Parameters/" + description).c_str(),
+                                               saved.m_pObject.get(), g_BattleSystem.m_stdvArtillery));
+        D3DXMatrixTranslation(&saved.m_mWorld, 0.0f, 0.0f, -250.0f);
+        return saved;
+    };
+    save.m_Side1.push_back(unit("Keeper", "SIDE1", "c2monitor.x", "ship_a.xml"));
+    save.m_Side1.push_back(unit("Wreck", "SIDE1", "nothere.x", "ship_a.xml"));
+    save.m_Side1.push_back(unit("Second", "SIDE1", "c2corvette.x", "ship_b.xml"));
+    save.m_Side2.push_back(unit("Enemy", "SIDE2", "c2monitor.x", "ship_a.xml"));
+    save.m_NoSide.push_back(unit("Floating_Mine", "UNSIDE", "c2mine.x", "mine.xml"));
+    MapColumnRecord column;
+    column.m_stdvShipNames = {"Wreck", "Keeper", "Second"};
+    save.m_Side1Columns.push_back(column);
+
+    ASSERT_TRUE(map().LoadFromSave(&save, true)) << Log();
+    EXPECT_NE(Log().find("Error : CDX9KelGameMap::LoadFromSave() : unit left out : Wreck\n"), std::string::npos);
+    EXPECT_STREQ(map().m_szMapTitle, "The Cape");
+    EXPECT_NE(map().m_pWater, nullptr);
+    EXPECT_GE(map().m_iGlobalMapImage, 0);
+    EXPECT_EQ(map().m_Turn.m_uRound, 3u);
+    EXPECT_EQ(Names(map().Side(1).m_GameObjects), (std::vector<std::string>{"Keeper", "Second"}));
+    EXPECT_EQ(map().Side(1).m_SceneObjects.size(), 2u);
+    EXPECT_EQ(map().Side(1).m_AnimatedModels.size(), 2u);
+    EXPECT_EQ(Names(map().m_NoSideGameObjects), (std::vector<std::string>{"Floating_Mine"}));
+    // The record of the unit left out stays with the save.
+    EXPECT_TRUE(save.m_Side1[1].m_pObject);
+    ASSERT_EQ(map().Side(1).m_Columns.size(), 1u);
+    EXPECT_EQ(ColumnShips(map().Side(1).m_Columns[0]), (std::vector<std::string>{"Keeper", "Second"}));
+    EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 2u);
+    EXPECT_EQ(Vorna2::GetPhysicalManager(&scene)->m_Objects.size(), 3u);
 }

@@ -8,6 +8,7 @@
 // register before Init.
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/CDX9KelGameMap.h"
+#include "campaign/CDX9KelSeaPath.h"
 #include "campaign/CEngine.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
@@ -45,8 +46,15 @@ public:
         return m_loaded || !m_mustLoad;
     }
 
+    // The shown sea routes are drawn over the scene, as the game scene
+    // draws them.
+    void RenderOverlay() override {
+        VornaCampaign::g_SeaPathGenerator.Render(m_pRenderSystem, GetD3DDevice(), 1.0f);
+    }
+
     void Release() override {
         m_map.Release();
+        m_map.ForgetGraphicData();
         Vorna2::CDX9KelScene::Release();
     }
 

@@ -11,16 +11,31 @@
 //     passes by what a frame saves without them (reflection, refraction,
 //     screen GUI);
 //   - the battle's CPU time outside GL as a share of the frame.
-// usage: bench_seabattle_battle_frame [frames] [water type]
+//   - the drawing stage by stage, the renderer finished (glFinish) after
+//     each, in wall and CPU milliseconds: shadows, reflection, refraction,
+//     main models, the sea's height map, normal map and mipmaps, the rest of
+//     the graphic objects (sea surface and sky; once more with the sky
+//     hidden: the sea surface alone), particles, markers, screen GUI;
+//   - the whole sea: finished frames with and without it (wall and CPU).
+// usage: bench_seabattle_battle_frame [frames] [water type] [--sea] [--shot PNG] [--compare PNG]
 //   (default 600 frames and the demo settings; a water type sets "WaterType":
-//   0 the sea's hardware path, 1 its software path)
+//   0 the sea's hardware path, 1 its software path). --shot saves the
+//   battle screen after 60 frames of the fixed seed and stops; --compare
+//   takes the same picture and compares it with a saved one: the largest
+//   and the mean channel difference and the share of pixels off by more
+//   than 8 levels in a channel (exit 1 when that share passes 1 %).
+//   --sea gives the sea's figures alone.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
+
+#include <epoxy/gl.h>
 
 #include "bench/BenchReport.h"
 #include "common/DemoData.h"
@@ -29,6 +44,9 @@
 #include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "engine3/core/render/CDX9KelRenderSystem.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
+#include "engine3/world/ocean/CDX9KelOceanWater.h"
+#include "engine3/world/ocean/CVR3SkyArch.h"
+#include "platform/d3dx/ImageFile.h"
 #include "platform/os/Paths.h"
 #include "seabattle/battle/CVR3GAMEBattleLog.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
@@ -61,9 +79,78 @@ std::vector<double> TimeFrames(VornaTest::GameSession& session, int frames, bool
     return ms;
 }
 
+// CPU time of the whole process (every renderer thread) in milliseconds.
+double ProcessCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
+}
+
+// Frames with the renderer finished after each, in milliseconds; `cpu`
+// gets the process CPU time the frame took, which a busy machine
+// disturbs less than the wall time.
+double FinishedFrame(VornaTest::GameSession& session, std::vector<double>& cpu) {
+    const double c0 = ProcessCpuMs();
+    const auto t0 = Clock::now();
+    session.Frame(true);
+    glFinish();
+    cpu.push_back(ProcessCpuMs() - c0);
+    return Ms(t0, Clock::now());
+}
+
+// Compares two pictures of the same size; prints the figures, true when
+// the pictures are the same within the tolerance.
+bool ComparePictures(const std::string& shot, const std::string& reference) {
+    Platform::Image a, b;
+    std::string error;
+    if (!Platform::ReadImageFile(shot, a, error) || !Platform::ReadImageFile(reference, b, error) ||
+        a.levels.empty() || b.levels.empty()) {
+        std::fprintf(stderr, "bench_seabattle_battle_frame: cannot read the pictures: %s\n", error.c_str());
+        return false;
+    }
+    const Platform::ImageLevel& x = a.levels[0];
+    const Platform::ImageLevel& y = b.levels[0];
+    if (x.width != y.width || x.height != y.height || x.bytes.size() != y.bytes.size() || x.width == 0) {
+        std::fprintf(stderr, "bench_seabattle_battle_frame: the pictures differ in size\n");
+        return false;
+    }
+    const size_t pixels = size_t(x.width) * x.height;
+    const size_t bpp = x.bytes.size() / pixels;
+    int largest = 0;
+    double sum = 0.0;
+    size_t off = 0;
+    for (size_t i = 0; i < pixels; ++i) {
+        int worst = 0;
+        for (size_t c = 0; c < std::min<size_t>(bpp, 3); ++c) {
+            const int d = std::abs(int(x.bytes[i * bpp + c]) - int(y.bytes[i * bpp + c]));
+            worst = std::max(worst, d);
+            sum += d;
+        }
+        largest = std::max(largest, worst);
+        if (worst > 8) ++off;
+    }
+    const double share = 100.0 * double(off) / double(pixels);
+    VornaBench::Figure("battle_frame/picture_largest_difference", largest, "levels");
+    VornaBench::Figure("battle_frame/picture_mean_difference", sum / double(pixels * std::min<size_t>(bpp, 3)),
+                       "levels");
+    VornaBench::Figure("battle_frame/picture_pixels_off_by_more_than_8", share, "%");
+    return share <= 1.0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    std::string shot, compare;
+    bool seaOnly = false;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::string(argv[i]) == "--sea") seaOnly = true;
+        else if (i + 1 < argc && std::string(argv[i]) == "--shot") shot = argv[++i];
+        else if (i + 1 < argc && std::string(argv[i]) == "--compare") compare = argv[++i];
+        else args.push_back(argv[i]);
+    }
+    argc = static_cast<int>(args.size());
+    argv = args.data();
     const int frames = argc > 1 ? std::max(10, std::atoi(argv[1])) : 600;
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vorna_bench_battle_frame";
     std::filesystem::create_directories(dir);
@@ -117,8 +204,100 @@ int main(int argc, char** argv) {
     Vorna3D::CDX9KelScene* scene = session.Scene();
     Vorna3D::CDX9KelRenderSystem* rs = scene->m_pRenderSystem;
 
+    if (!shot.empty() || !compare.empty()) {
+        // The picture of the fixed seed after 60 frames.
+        const std::string path = !shot.empty() ? shot : (dir / "compare.png").string();
+        session.Frames(59, true);
+        session.TakePicture(path);
+        session.Frame(true);
+        bool same = true;
+        if (!compare.empty()) same = ComparePictures(path, compare);
+        if (map) map->Clear();
+        SeaBattle::CVR3GAMEBattleLog::Get().Clear();
+        session.Stop();
+        return same ? 0 : 1;
+    }
+
     // Warm up, then whole frames.
     TimeFrames(session, 30, true);
+    Vorna3D::CDX9KelOceanWater* water =
+        map->m_BaseMap.m_pEnvironment ? map->m_BaseMap.m_pEnvironment->m_pWater : nullptr;
+    std::vector<double> finished, noSea, finishedCpu, noSeaCpu;
+    // Each stage of the drawing with the renderer finished after it: wall
+    // and CPU milliseconds per stage name, frame by frame.
+    std::vector<std::string> stageNames;
+    std::map<std::string, std::vector<double>> stageWall, stageCpu;
+    Vorna3D::CVR3SkyArch* sky = map->m_BaseMap.m_pEnvironment ? map->m_BaseMap.m_pEnvironment->m_pSky : nullptr;
+    std::vector<double> seaAlone, seaAloneCpu;
+    const auto timeSea = [&]() {
+        // Every other frame with the sky hidden, so that the graphic objects
+        // after the maps are the sea surface alone; then finished frames
+        // with and without the sea, in turns.
+        if (!water) return;
+        double lastWall = 0, lastCpu = 0;
+        bool skyHidden = false;
+        rs->m_fnStageDone = [&](const char* name) {
+            glFinish();
+            const double w = Ms(Clock::time_point{}, Clock::now()), c = ProcessCpuMs();
+            const std::string key = name;
+            if (skyHidden) {
+                if (key == "graphic objects") {
+                    seaAlone.push_back(w - lastWall);
+                    seaAloneCpu.push_back(c - lastCpu);
+                }
+            } else {
+                if (!stageWall.count(key)) stageNames.push_back(key);
+                stageWall[key].push_back(w - lastWall);
+                stageCpu[key].push_back(c - lastCpu);
+            }
+            lastWall = w;
+            lastCpu = c;
+        };
+        for (int i = 0; i < 2 * frames; ++i) {
+            skyHidden = sky && i % 2 == 1;
+            if (sky) sky->m_bShown = !skyHidden;
+            lastWall = Ms(Clock::time_point{}, Clock::now());
+            lastCpu = ProcessCpuMs();
+            session.Frame(true);
+            glFinish();
+        }
+        if (sky) sky->m_bShown = true;
+        rs->m_fnStageDone = nullptr;
+        for (int i = 0; i < frames; ++i) {
+            finished.push_back(FinishedFrame(session, finishedCpu));
+            water->m_bShown = false;
+            noSea.push_back(FinishedFrame(session, noSeaCpu));
+            water->m_bShown = true;
+        }
+    };
+    const auto reportSea = [&]() {
+        if (!water) return;
+        for (const std::string& n : stageNames) {
+            std::string key = n;
+            std::replace(key.begin(), key.end(), ' ', '_');
+            char cpu[48];
+            std::snprintf(cpu, sizeof cpu, "cpu=%.3f ms", Quantile(stageCpu[n], 0.5));
+            VornaBench::Figure("battle_frame/stage_" + key, Quantile(stageWall[n], 0.5), "ms", cpu);
+        }
+        if (!seaAlone.empty()) {
+            char cpu[48];
+            std::snprintf(cpu, sizeof cpu, "cpu=%.3f ms", Quantile(seaAloneCpu, 0.5));
+            VornaBench::Figure("battle_frame/stage_sea_surface_alone", Quantile(seaAlone, 0.5), "ms", cpu);
+        }
+        char cpu[48];
+        std::snprintf(cpu, sizeof cpu, "cpu=%.3f ms", Quantile(finishedCpu, 0.5));
+        VornaBench::Figure("battle_frame/finished_frame_median", Quantile(finished, 0.5), "ms", cpu);
+        std::snprintf(cpu, sizeof cpu, "cpu=%.3f ms", Quantile(finishedCpu, 0.5) - Quantile(noSeaCpu, 0.5));
+        VornaBench::Figure("battle_frame/sea_whole", Quantile(finished, 0.5) - Quantile(noSea, 0.5), "ms", cpu);
+    };
+    if (seaOnly) {
+        timeSea();
+        reportSea();
+        if (map) map->Clear();
+        SeaBattle::CVR3GAMEBattleLog::Get().Clear();
+        session.Stop();
+        return 0;
+    }
     const std::vector<double> frame = TimeFrames(session, frames, true);
     const double median = Quantile(frame, 0.5);
 
@@ -160,10 +339,13 @@ int main(int argc, char** argv) {
         byConfig[c].push_back(Ms(t0, Clock::now()));
     }
     rs->m_bReflection = rs->m_bRefraction = scene->m_bGUIVisible = true;
+
     const double withAll = Quantile(byConfig[0], 0.5);
     const double noReflection = Quantile(byConfig[1], 0.5);
     const double noRefraction = Quantile(byConfig[2], 0.5);
     const double noGUI = Quantile(byConfig[3], 0.5);
+
+    timeSea();
 
     const double logicMs = Quantile(logic, 0.5);
     const double collectMs = Quantile(collect, 0.5);
@@ -187,6 +369,7 @@ int main(int argc, char** argv) {
                                                                          (withAll - noGUI) - Quantile(process, 0.5),
                        "ms");
     VornaBench::Figure("battle_frame/cpu_outside_gl_share", 100.0 * (logicMean + collectMs) / median, "%");
+    reportSea();
     if (map) map->Clear();
     SeaBattle::CVR3GAMEBattleLog::Get().Clear();
     session.Stop();

@@ -345,13 +345,18 @@ bool MapPicture(const fs::path& p, float minX, float minZ, float maxX, float max
     });
 }
 
-// The way-point marker: a flat arrow pointing along +z.
+// The way-point marker: a flat arrow, 2.4 wide and 4 long, pointing along
+// the way point's heading (-z, as the campaign's placements head).
 std::string Marker() {
     Solid arrow;
-    arrow.centre = {0, 0.05f, 0};
-    arrow.Face({{-0.5f, 0.1f, -1.0f}, {0.5f, 0.1f, -1.0f}, {0.0f, 0.1f, 1.0f}});
-    arrow.Face({{-0.5f, 0.0f, -1.0f}, {0.5f, 0.0f, -1.0f}, {0.0f, 0.0f, 1.0f}});
-    arrow.Face({{-0.5f, 0.0f, -1.0f}, {0.5f, 0.0f, -1.0f}, {0.5f, 0.1f, -1.0f}, {-0.5f, 0.1f, -1.0f}});
+    arrow.centre = {0, 0.15f, 0};
+    const V3 a{-1.2f, 0.0f, 2.0f}, b{1.2f, 0.0f, 2.0f}, tip{0.0f, 0.0f, -2.0f};
+    const V3 a2{-1.2f, 0.3f, 2.0f}, b2{1.2f, 0.3f, 2.0f}, tip2{0.0f, 0.3f, -2.0f};
+    arrow.Face({a2, b2, tip2});
+    arrow.Face({a, b, tip});
+    arrow.Face({a, b, b2, a2});
+    arrow.Face({b, tip, tip2, b2});
+    arrow.Face({tip, a, a2, tip2});
     return XFile({"Marker", {0, 0, 0}, MeshBlock("MarkerMesh", {arrow}, {0.95f, 0.85f, 0.2f}), {}});
 }
 

@@ -959,12 +959,18 @@ bool CDX9KelRenderSystem::Render(IDirect3DDevice9* pDevice, D3DCOLOR clearColor,
         ClearLists();
         return false;
     };
+    const auto stage = [this](const char* name) {
+        if (m_fnStageDone) m_fnStageDone(name);
+    };
     const bool scene = m_pSceneTree != nullptr;
     if (m_bShadows && scene && !ShadowPass(pDevice, fTimeStep)) return fail();
+    stage("shadows");
     const bool reflection = m_bReflection && scene;
     if (reflection && !ReflectionPass(pDevice, fTimeStep)) return fail();
+    stage("reflection");
     Collect(ActiveCamera(), true);
     if (m_bRefraction && !RefractionPass(pDevice, fTimeStep, reflection)) return fail();
+    stage("refraction");
     if (!m_pGRReflRefrDepthStencil)
         pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clearColor, 1.0f, 0);
     if (m_bSceneTarget) {
@@ -972,12 +978,18 @@ bool CDX9KelRenderSystem::Render(IDirect3DDevice9* pDevice, D3DCOLOR clearColor,
         pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_SceneClearColor, 1.0f, 0);
     }
     if (bDrawTree && m_pSceneTree) m_pSceneTree->Render(pDevice);
+    stage("tree");
     MainPass(pDevice, fTimeStep);
+    stage("main");
     GraphicObjectPass(pDevice, fTimeStep);
+    stage("graphic objects");
     ParticlePass(pDevice, fTimeStep, KEL_PASS_MAIN);
+    stage("particles");
     GUI3DPass(pDevice, fTimeStep);
+    stage("gui3d");
     if (m_bSceneTarget && !RestoreTargets()) return fail();
     if (bDrawSGUI && m_pSGUIManager) m_pSGUIManager->Render(pDevice, fTimeStep);
+    stage("screen gui");
     if (m_bSceneTarget) {
         pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
         pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
@@ -986,6 +998,7 @@ bool CDX9KelRenderSystem::Render(IDirect3DDevice9* pDevice, D3DCOLOR clearColor,
         pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
         if (!ok) return fail();
     }
+    stage("screen quad");
     ClearLists();
     return true;
 }

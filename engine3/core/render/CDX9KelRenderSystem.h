@@ -184,6 +184,12 @@ public:
     // Further graphic objects for the graphic-object pass, beside those of
     // the graphic-objects manager (for callers that keep their own).
     std::function<void(std::vector<CDX9KelSceneUnit*>&)> m_fnGraphicObjects;
+    // Called after each stage of Render with the stage's name ("shadows",
+    // "reflection", "refraction", "tree", "main", "graphic objects",
+    // "particles", "gui3d", "screen gui", "screen quad"; the sea's maps
+    // report "sea height map", "sea normal map" and "sea mipmaps" inside
+    // the graphic objects); a benchmark that times the stages sets it.
+    std::function<void(const char*)> m_fnStageDone;
 
     // --- Lent objects ------------------------------------------------------
     CDX9KelRender* m_pRender = nullptr;

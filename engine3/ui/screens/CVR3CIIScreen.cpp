@@ -30,8 +30,13 @@ CVR3CIIScreenDialogEntry* CVR3CIIScreen::FindDialogEntry(const CVR3CIIScreen* pS
 }
 
 void CVR3CIIScreen::Deactivate() {
-    for (CVR3CIIScreenDialogEntry* e : m_stdvDialogs)
-        if (e && e->pDialog) SetScreenDialogVisible(e->pDialog, false);
+    for (CVR3CIIScreenDialogEntry* e : m_stdvDialogs) {
+        if (!e || !e->pDialog) continue;
+        // A box left open on a screen that goes keeps no hold on the input:
+        // hidden, it could never give it back.
+        e->pDialog->UnlockInput();
+        SetScreenDialogVisible(e->pDialog, false);
+    }
     m_bActive = 0;
 }
 

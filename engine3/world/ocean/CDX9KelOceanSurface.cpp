@@ -33,6 +33,7 @@ CDX9KelOceanSurface::CDX9KelOceanSurface() {
     std::memset(m_aiOctaves, 0, sizeof(m_aiOctaves));
     std::memset(m_aiHeightTable1, 0, sizeof(m_aiHeightTable1));
     std::memset(m_aiHeightTable2, 0, sizeof(m_aiHeightTable2));
+    std::memset(m_auTexelStep, 0, sizeof(m_auTexelStep));
     for (WORD& w : m_awTextureCopy) w = 32768;
     for (float& w : m_afOctaveWeights) w = 0.0f;
     UpdatePlanes();
@@ -119,6 +120,26 @@ void CDX9KelOceanSurface::AnimateNoise() {
         for (int c = 0; c < kFrameCells; ++c)
             out[c] = ((f0[c] * w0) >> 15) + ((f1[c] * w1) >> 15) + ((f2[c] * w2) >> 15);
     }
+    // The tables now lag the octaves; a new step number retires the texels
+    // made alone for the last one.
+    m_bTablesBuilt = false;
+    if (++m_uStep == 0) {
+        std::memset(m_auTexelStep, 0, sizeof(m_auTexelStep));
+        m_uStep = 1;
+    }
+}
+
+std::int32_t CDX9KelOceanSurface::TableTexel(int t, int index) const {
+    const int x = index & kTableMask, y = index >> 7;
+    return m_aiOctaves[t * 4 + 3][(y & kFrameMask) * kFrameSide + (x & kFrameMask)] +
+           Bilerp(m_aiOctaves[t * 4 + 0], 3, x, y) + Bilerp(m_aiOctaves[t * 4 + 1], 2, x, y) +
+           Bilerp(m_aiOctaves[t * 4 + 2], 1, x, y);
+}
+
+void CDX9KelOceanSurface::BuildTables() const {
+    if (m_bTablesBuilt)
+        return;
+    m_bTablesBuilt = true;
 
     // Each table texel adds the finest octave and the three coarser ones
     // spread bilinearly over 8, 4 and 2 texels. A coarser octave repeats
@@ -176,22 +197,33 @@ void CDX9KelOceanSurface::SpreadOctave(const std::int32_t* o, int shift, std::in
 }
 
 namespace {
-// Bilinear read of one 128 x 128 table at 20.12 coordinates.
-inline std::int32_t SampleTable(const std::int32_t* t, std::int32_t a, std::int32_t b) {
-    const int r0 = (a >> 12) & kTableMask, r1 = (r0 + 1) & kTableMask, fa = a & 4095;
-    const int c0 = (b >> 12) & kTableMask, c1 = (c0 + 1) & kTableMask, fb = b & 4095;
-    const std::int32_t l0 = (t[r0 * 128 + c0] * (4096 - fb) + t[r0 * 128 + c1] * fb) >> 12;
-    const std::int32_t l1 = (t[r1 * 128 + c0] * (4096 - fb) + t[r1 * 128 + c1] * fb) >> 12;
-    return (l0 * (4096 - fa) + l1 * fa) >> 12;
-}
 inline std::int32_t ShiftLeft4(std::int32_t v) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(v) << 4);
 }
 } // namespace
 
+std::int32_t CDX9KelOceanSurface::SampleTableAt(int t, std::int32_t a, std::int32_t b) const {
+    // Bilinear read of one 128 x 128 table at 20.12 coordinates.
+    const int r0 = (a >> 12) & kTableMask, r1 = (r0 + 1) & kTableMask, fa = a & 4095;
+    const int c0 = (b >> 12) & kTableMask, c1 = (c0 + 1) & kTableMask, fb = b & 4095;
+    std::int32_t* table = t == 0 ? m_aiHeightTable1 : m_aiHeightTable2;
+    if (!m_bTablesBuilt) {
+        std::uint32_t* step = m_auTexelStep[t];
+        for (const int i : {r0 * kTableSide + c0, r0 * kTableSide + c1, r1 * kTableSide + c0, r1 * kTableSide + c1}) {
+            if (step[i] == m_uStep)
+                continue;
+            step[i] = m_uStep;
+            table[i] = TableTexel(t, i);
+        }
+    }
+    const std::int32_t l0 = (table[r0 * kTableSide + c0] * (4096 - fb) + table[r0 * kTableSide + c1] * fb) >> 12;
+    const std::int32_t l1 = (table[r1 * kTableSide + c0] * (4096 - fb) + table[r1 * kTableSide + c1] * fb) >> 12;
+    return (l0 * (4096 - fa) + l1 * fa) >> 12;
+}
+
 float CDX9KelOceanSurface::SampleHeight(std::int32_t a, std::int32_t b) const {
-    const std::int32_t h1 = SampleTable(m_aiHeightTable1, a, b);
-    const std::int32_t h2 = SampleTable(m_aiHeightTable2, ShiftLeft4(a), ShiftLeft4(b));
+    const std::int32_t h1 = SampleTableAt(0, a, b);
+    const std::int32_t h2 = SampleTableAt(1, ShiftLeft4(a), ShiftLeft4(b));
     return static_cast<float>(static_cast<double>(m_fAmplitude) * static_cast<double>(h1 + h2) * kInvFixedOne);
 }
 
@@ -224,6 +256,8 @@ bool CDX9KelOceanSurface::FillGridVertices(OCEANVERTEX* v, UINT vertexCount, UIN
                                            bool smoothing) const {
     if (!v || columns < 2 || rows < 2) return false;
     if (static_cast<std::uint64_t>(columns) * rows > vertexCount) return false;
+    // Every vertex reads the tables: whole tables cost less than texels one by one.
+    BuildTables();
     const D3DXVECTOR4& c00 = m_avGridCorners[0];
     const D3DXVECTOR4& c01 = m_avGridCorners[1];
     const D3DXVECTOR4& c10 = m_avGridCorners[2];

@@ -57,8 +57,12 @@ public:
     // Advances the animation clock from timeGetTime; a gap over 10 s adds no
     // jump; while paused only the tick follows the timer.
     void AdvanceTime();
-    // Rebuilds the octaves, both height tables and the texture copy for the
-    // current clock; does nothing while paused.
+    // Rebuilds the octaves for the current clock; does nothing while
+    // paused. The height tables and the texture copy follow from the
+    // octaves: whole at the first read of a table or of the copy (or a
+    // grid fill), texel by texel as SampleHeight reads them until then.
+    // A headless step that only samples under the ships builds a few
+    // texels instead of both tables.
     void AnimateNoise();
     // Height of the surface at table coordinates a (row, from world z) and
     // b (column, from world x), in world units with the amplitude applied.
@@ -99,13 +103,31 @@ public:
     const float* GetOctaveWeights() const { return m_afOctaveWeights; }
     const std::int32_t* GetBaseNoise() const { return m_aiBaseNoise; }
     const std::int32_t* GetOctave(int k) const { return m_aiOctaves[k]; }
-    const std::int32_t* GetHeightTable1() const { return m_aiHeightTable1; }
-    const std::int32_t* GetHeightTable2() const { return m_aiHeightTable2; }
+    const std::int32_t* GetHeightTable1() const {
+        BuildTables();
+        return m_aiHeightTable1;
+    }
+    const std::int32_t* GetHeightTable2() const {
+        BuildTables();
+        return m_aiHeightTable2;
+    }
     // Table 1 then table 2, each value + 32768: the noise textures' source.
-    const WORD* GetTextureCopy() const { return m_awTextureCopy; }
-    // Writable tables, for loading a known field.
-    std::int32_t* HeightTable1() { return m_aiHeightTable1; }
-    std::int32_t* HeightTable2() { return m_aiHeightTable2; }
+    const WORD* GetTextureCopy() const {
+        BuildTables();
+        return m_awTextureCopy;
+    }
+    // Writable tables, for loading a known field (kept until the next
+    // AnimateNoise).
+    std::int32_t* HeightTable1() {
+        BuildTables();
+        return m_aiHeightTable1;
+    }
+    std::int32_t* HeightTable2() {
+        BuildTables();
+        return m_aiHeightTable2;
+    }
+    // True while both tables and the copy are whole for the current octaves.
+    bool TablesBuilt() const { return m_bTablesBuilt; }
     std::int32_t* BaseNoise() { return m_aiBaseNoise; }
     void SetTime(double t) { m_dTime = t; }
     // The grid corners (u, v) = (0, 0), (1, 0), (0, 1), (1, 1) of the projected grid.
@@ -124,12 +146,27 @@ protected:
     // Bilerp of one octave for rows 0 .. (16 << shift) - 1 of the table, each
     // a whole table row: the octave repeats after that many rows.
     static void SpreadOctave(const std::int32_t* pOctave, int shift, std::int32_t* pOut);
+    // Both whole tables and the texture copy from the octaves, unless whole
+    // already.
+    void BuildTables() const;
+    // Texel `index` of table t (0 or 1) from the octaves: the finest octave
+    // plus the three coarser ones read bilinearly, the sum BuildTables
+    // writes there.
+    std::int32_t TableTexel(int t, int index) const;
+    // Bilinear read of table t at 20.12 coordinates: from the whole table,
+    // or texel by texel from the octaves with each texel kept for the step.
+    std::int32_t SampleTableAt(int t, std::int32_t a, std::int32_t b) const;
 
     std::int32_t m_aiBaseNoise[kNoiseValues];
     std::int32_t m_aiOctaves[kOctaves][kFrameCells];
-    std::int32_t m_aiHeightTable1[kTableCells];
-    std::int32_t m_aiHeightTable2[kTableCells];
-    WORD m_awTextureCopy[2 * kTableCells];
+    // The tables and the copy are caches of the octaves (see AnimateNoise).
+    mutable std::int32_t m_aiHeightTable1[kTableCells];
+    mutable std::int32_t m_aiHeightTable2[kTableCells];
+    mutable WORD m_awTextureCopy[2 * kTableCells];
+    // Step number of each texel made alone since the last whole build.
+    mutable std::uint32_t m_auTexelStep[2][kTableCells];
+    std::uint32_t m_uStep = 1;
+    mutable bool m_bTablesBuilt = true;
     float m_afOctaveWeights[kOctaves];
     float m_fAmplitude = 2.0f;
     float m_fOctaveFalloff = 0.6f;

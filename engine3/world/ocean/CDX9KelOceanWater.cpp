@@ -61,6 +61,8 @@ bool CDX9KelOceanWater::Init(IDirect3DDevice9* pDevice, CDX9KelRenderSystem* pRe
     const D3DFORMAT desktop = pRender ? pRender->m_DesktopMode.Format : D3DFMT_UNKNOWN;
     const bool target = CapabilityCheck("Render Target format D3DFMT_A16B16G16R16 :",
                                         pRender && pRender->IsRenderTargetFormatExisting(D3DFMT_A16B16G16R16, desktop));
+    const bool heights = CapabilityCheck("Render Target format D3DFMT_R32F :",
+                                         pRender && pRender->IsRenderTargetFormatExisting(D3DFMT_R32F, desktop));
     const bool depth = CapabilityCheck("Depth stencil surface format D3DFMT_D24S8 :",
                                        pRender && pRender->IsDepthFormatExisting(D3DFMT_D24S8, desktop));
     const bool match = CapabilityCheck(
@@ -68,7 +70,7 @@ bool CDX9KelOceanWater::Init(IDirect3DDevice9* pDevice, CDX9KelRenderSystem* pRe
         pRender && pRender->m_pD3D &&
             SUCCEEDED(pRender->m_pD3D->CheckDepthStencilMatch(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, desktop,
                                                               D3DFMT_A16B16G16R16, D3DFMT_D24S8)));
-    if (!target || !depth || !match)
+    if (!target || !heights || !depth || !match)
         m_bSoftware = true;
 
     RECT client = {};
@@ -178,8 +180,11 @@ bool CDX9KelOceanWater::CreateTextures() {
     }
     if (m_bSoftware)
         return true;
+    // One float channel: the heights are all the normal pass reads, and a
+    // single 32-bit channel costs the software renderer less than four
+    // 16-bit ones.
     m_pHeightMap = m_pResManager->CreateDinamicTexture("WaterHeightMap", s_uMapWidth, s_uMapHeight, 1,
-                                                       D3DUSAGE_RENDERTARGET, D3DFMT_A16B16G16R16);
+                                                       D3DUSAGE_RENDERTARGET, D3DFMT_R32F);
     if (!TextureOf(m_pHeightMap)) {
         g_Log.Write(LOG_ERROR, "%s", "CDX9KelActiveWater::CreateTextures : Not create height map\n");
         return false;
@@ -505,6 +510,7 @@ void CDX9KelOceanWater::RenderMaps(IDirect3DDevice9* pDevice) {
     heightEffect->SetTexture("g_Noise0", TextureOf(m_pNoise1));
     heightEffect->SetTexture("g_Noise1", TextureOf(m_pNoise2));
     DrawGrid(pDevice, heightEffect);
+    Stage("sea height map");
 
     pDevice->SetRenderTarget(0, m_pNormalSurface);
     pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
@@ -517,6 +523,7 @@ void CDX9KelOceanWater::RenderMaps(IDirect3DDevice9* pDevice) {
         normalEffect->SetVector("g_Corner11", &c[3]);
     }
     DrawGrid(pDevice, normalEffect);
+    Stage("sea normal map");
 
     pDevice->SetRenderTarget(0, keptTarget);
     pDevice->SetDepthStencilSurface(keptDepth);
@@ -524,6 +531,12 @@ void CDX9KelOceanWater::RenderMaps(IDirect3DDevice9* pDevice) {
     SafeReleaseCom(keptDepth);
     if (IDirect3DBaseTexture9* normals = TextureOf(m_pNormalMap))
         normals->GenerateMipSubLevels();
+    Stage("sea mipmaps");
+}
+
+void CDX9KelOceanWater::Stage(const char* name) {
+    if (m_pRenderSystem && m_pRenderSystem->m_fnStageDone)
+        m_pRenderSystem->m_fnStageDone(name);
 }
 
 ID3DXEffect* CDX9KelOceanWater::PrepareSurface() {

@@ -143,10 +143,14 @@ private:
     // Grid buffers and states shared by every pass; false when something
     // needed is missing.
     bool BeginDraw(IDirect3DDevice9* pDevice);
-    // Height and normal maps (hardware path).
+    // Height and normal maps (hardware path), the normal map's mipmaps made;
+    // each draw of the surface makes them first.
     void RenderMaps(IDirect3DDevice9* pDevice);
     // The surface effect's textures for this frame.
     ID3DXEffect* PrepareSurface();
+    // Tells the render system's stage watcher (a benchmark) that a pass of
+    // the maps is done.
+    void Stage(const char* name);
 
     // Fills the grid vertices when an update left them to be filled.
     void FillPendingGrid();

@@ -85,7 +85,6 @@ void CDX9KelPSEffectorCommonColor::Apply(PSParticle* p, const PSEmitterParams* p
     p->Color.b = p->StartColor.b + (m_EndColor.b - p->StartColor.b) * k;
     p->Color.a = p->StartColor.a + (m_EndColor.a - p->StartColor.a) * k;
     if (p->Color.a < 0.0f) p->Color.a = 0.0f;
-    p->dwColor = PSPackColor(p->Color);
 }
 
 void CDX9KelPSEffectorCommonFrames::Apply(PSParticle* p, const PSEmitterParams* params, float t, float dt)

@@ -316,7 +316,6 @@ void CDX9KelBasePSEmitter::BirthParticle(PSParticle& p, float t)
     p.StartColor.r = VaryChannel(m_Params.Color.r, m_Params.ColorVariation.r);
     p.StartColor.g = VaryChannel(m_Params.Color.g, m_Params.ColorVariation.g);
     p.StartColor.b = VaryChannel(m_Params.Color.b, m_Params.ColorVariation.b);
-    p.dwColor = PSPackColor(p.StartColor);
     p.Color = p.StartColor;
 
     p.dwFrame = 0;
@@ -333,13 +332,24 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
     if (!m_bEnabled) return;
     if (m_bBirth) EmitParticles(t);
 
+    // The camera of this step: the quads turn towards it and the distance
+    // sort measures from it when the vertices are filled for drawing.
+    m_bCameraEye = pEye != nullptr;
+    if (pEye) m_vCameraEye = *pEye;
+    m_bCameraAxes = pLook && pUp;
+    if (m_bCameraAxes) {
+        m_vCameraLook = *pLook;
+        m_vCameraUp = *pUp;
+    }
+    m_bFacingDue = true;
+
     const float s = m_Params.fAnimationSpeed * dt;
     m_dwReleased = 0;
     const bool releaseTick = m_fLastReleaseTime == -1.0f || !(t < m_fLastReleaseTime + m_fReleaseInterval);
     if (m_fLastReleaseTime == -1.0f) m_fLastReleaseTime = t;
-    const D3DXVECTOR3 yAxis(0.0f, 1.0f, 0.0f);
 
-    for (DWORD i = 0; i < m_dwMaxParticles && i < m_vParticles.size(); ++i) {
+    const DWORD n = std::min<DWORD>(m_dwMaxParticles, static_cast<DWORD>(m_vParticles.size()));
+    for (DWORD i = 0; i < n; ++i) {
         PSParticle& p = m_vParticles[i];
         if (!p.bAlive) continue;
 
@@ -359,9 +369,23 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
         placed._42 += p.vVelocity.y * s;
         placed._43 += p.vVelocity.z * s;
         if (m_Params.bParentInfluence) D3DXMatrixMultiply(&p.mWorld, &p.mLocal, &m_mWorld);
+    }
+    if (m_dwReleased > 0) m_fLastReleaseTime = t;
+}
 
-        if (m_Params.bCameraInfluence && pLook && pUp) {
-            const D3DXVECTOR3 toCamera = -*pLook;
+void CDX9KelBasePSEmitter::FaceCamera()
+{
+    // Once per step, whatever the number of passes that draw it.
+    if (!m_bFacingDue) return;
+    m_bFacingDue = false;
+    const bool facing = m_Params.bCameraInfluence && m_bCameraAxes;
+    const bool measure = m_bCameraDistanceSort && m_bCameraEye;
+    if (!facing && !measure) return;
+    const D3DXVECTOR3 yAxis(0.0f, 1.0f, 0.0f);
+    const D3DXVECTOR3 toCamera = -m_vCameraLook;
+    for (PSParticle& p : m_vParticles) {
+        if (!p.bAlive) continue;
+        if (facing) {
             switch (m_Params.iCameraInfluenceType) {
             case 0: {
                 const D3DXVECTOR3 up = Row(p.mWorld, 1);
@@ -376,7 +400,7 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
             }
             case 1: {
                 D3DXVECTOR3 right;
-                D3DXVec3Cross(&right, pUp, pLook);
+                D3DXVec3Cross(&right, &m_vCameraUp, &m_vCameraLook);
                 SetRow(p.mWorld, 0, right);
                 SetRow(p.mWorld, 1, toCamera);
                 SetRow(p.mWorld, 2, yAxis);
@@ -384,14 +408,14 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
             }
             case 2: {
                 D3DXVECTOR3 right, third;
-                D3DXVec3Cross(&right, pUp, pLook);
+                D3DXVec3Cross(&right, &m_vCameraUp, &m_vCameraLook);
                 D3DXVec3Normalize(&right, &right);
                 D3DXVec3Cross(&third, &yAxis, &right);
                 D3DXVec3Normalize(&third, &third);
                 SetRow(p.mWorld, 0, right);
                 SetRow(p.mWorld, 1, yAxis);
                 SetRow(p.mWorld, 2, third);
-                const float a = GetSignedAngle(&yAxis, pLook, &yAxis);
+                const float a = GetSignedAngle(&yAxis, &m_vCameraLook, &yAxis);
                 if (a >= 0.01f || a <= -0.01f) RotateMatrixLocalX(&p.mWorld, -a);
                 break;
             }
@@ -399,17 +423,17 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
                 break;
             }
         }
-        if (m_bCameraDistanceSort && pEye) {
-            p.fCameraDistance = GetSquaredDistanceToMatrix(pEye, &p.mWorld);
+        if (measure) {
+            p.fCameraDistance = GetSquaredDistanceToMatrix(&m_vCameraEye, &p.mWorld);
             // The sort needs an order among all distances.
             if (std::isnan(p.fCameraDistance)) p.fCameraDistance = 0.0f;
         }
     }
-    if (m_dwReleased > 0) m_fLastReleaseTime = t;
 }
 
 void CDX9KelBasePSEmitter::FillVertices()
 {
+    FaceCamera();
     if (m_bCameraDistanceSort) {
         std::sort(m_vParticles.begin(), m_vParticles.end(), [](const PSParticle& a, const PSParticle& b) {
             if (a.bAlive != b.bAlive) return a.bAlive;
@@ -432,8 +456,9 @@ void CDX9KelBasePSEmitter::FillVertices()
         const D3DXVECTOR3 corners[4] = {c + r + l, c + r - l, c - r + l, c - r - l};
         const float us[4] = {p.Rect.u1, p.Rect.u1, p.Rect.u0, p.Rect.u0};
         const float vs[4] = {p.Rect.v0, p.Rect.v1, p.Rect.v0, p.Rect.v1};
+        const DWORD color = PSPackColor(p.Color);
         for (int k = 0; k < 4; ++k)
-            m_vVertices[v++] = PSVertex{corners[k].x, corners[k].y, corners[k].z, p.dwColor, us[k], vs[k]};
+            m_vVertices[v++] = PSVertex{corners[k].x, corners[k].y, corners[k].z, color, us[k], vs[k]};
     }
 }
 

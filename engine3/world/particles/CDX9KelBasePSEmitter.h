@@ -76,8 +76,7 @@ struct PSParticle {
     float fStartHalfWidth = 0.0f;
     float fStartHalfHeight = 0.0f;
     D3DXCOLOR StartColor{1.0f, 1.0f, 1.0f, 1.0f};
-    DWORD dwColor = 0xFFFFFFFFu; // ARGB, the colour drawn
-    D3DXCOLOR Color{1.0f, 1.0f, 1.0f, 1.0f};
+    D3DXCOLOR Color{1.0f, 1.0f, 1.0f, 1.0f}; // drawn packed by PSPackColor
     DWORD dwFrame = 0;
     PSFrameRect Rect;
     D3DXMATRIX mLocal; // used with parent influence
@@ -115,8 +114,11 @@ public:
     // With an effect only the states and streams are set: the particle pass
     // draws such emitters inside the effect's technique.
     virtual void Render(IDirect3DDevice9* pDevice, float fValue, bool bSetTexture, int iValue);
-    // One frame at system-clock time t with the step dt; the camera values
-    // may be null (no camera: no facing, no sorting).
+    // One frame at system-clock time t with the step dt: births, releases,
+    // effectors and motion. The camera values may be null (no camera: no
+    // facing, no sorting); they are kept for the drawing, which turns the
+    // quads and measures the distances (a step that is not drawn does
+    // neither).
     virtual void Update(float t, float dt, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pLook,
                         const D3DXVECTOR3* pUp, const D3DXMATRIX* pView);
     // Frees the buffers and deletes the effectors; not initialised afterwards.
@@ -143,8 +145,13 @@ public:
     void UpdateEmitterLife(float t);
     // Births of one creation tick (when one is due).
     void EmitParticles(float t);
-    // Writes the quads of the live particles (sorting first when asked).
+    // Writes the quads of the live particles: first the camera facing and
+    // the distances of the last update (once per update), then the sort
+    // when asked, then the corners and packed colours.
     void FillVertices();
+    // Turns the live particles towards the camera of the last update and
+    // measures their distances to it; nothing when already done since.
+    void FaceCamera();
     // Copies the vertex array into the vertex buffer; false on failure.
     bool VertexesInBuffer();
 
@@ -184,6 +191,13 @@ public:
     DWORD m_dwVertexCount = 0;
     DWORD m_dwIndexCount = 0;
     bool m_bFilled = false;
+    // The camera of the last update, for the facing at the next fill.
+    D3DXVECTOR3 m_vCameraEye{0.0f, 0.0f, 0.0f};
+    D3DXVECTOR3 m_vCameraLook{0.0f, 0.0f, 1.0f};
+    D3DXVECTOR3 m_vCameraUp{0.0f, 1.0f, 0.0f};
+    bool m_bCameraEye = false;
+    bool m_bCameraAxes = false;
+    bool m_bFacingDue = false;
 
 protected:
     // Places a newborn particle (slot already taken); the kinds differ here.

@@ -1,5 +1,7 @@
 #include "engine3/world/particles/CDX9KelParticlesSystem.h"
 
+#include "engine3/world/particles/CDX9KelParticlesSystemsManager.h"
+
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/resources/CDX9KelGraphicResources.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
@@ -124,6 +126,7 @@ void CDX9KelParticlesSystem::Update(float dt, const D3DXVECTOR3* pEye, const D3D
 void CDX9KelParticlesSystem::Start()
 {
     m_bRunning = true;
+    if (m_pManager) m_pManager->Wake(this);
     for (CDX9KelBasePSEmitter* e : m_vEmitters)
         if (e) e->m_bEnabled = true;
 }

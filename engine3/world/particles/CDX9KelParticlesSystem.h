@@ -12,6 +12,8 @@
 
 namespace Vorna3D {
 
+class CDX9KelParticlesSystemsManager;
+
 // The effect parameter that receives an emitter's texture.
 constexpr const char* KEL_PS_TEXTURE_PARAMETER = "g_TextureParticle";
 
@@ -34,7 +36,8 @@ public:
     // the unit's second pass flag, or the owner's second flag, is clear.
     void Update(float dt, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pLook, const D3DXVECTOR3* pUp,
                 const D3DXMATRIX* pView);
-    // Every emitter enabled; a stopped emitter begins a new life.
+    // Every emitter enabled; a stopped emitter begins a new life. The
+    // manager that made the system updates it again from the next frame.
     void Start();
     // Every emitter disabled: its particles stay but are not drawn.
     void Stop();
@@ -64,6 +67,9 @@ public:
     float m_fClock = 0.0f;
     std::vector<CDX9KelBasePSEmitter*> m_vEmitters;
     bool m_bRunning = true;
+    // The manager that made the system: it skips a system that stopped
+    // running until Start.
+    CDX9KelParticlesSystemsManager* m_pManager = nullptr;
 
 private:
     // Places the emitter from the unit's world matrix by its

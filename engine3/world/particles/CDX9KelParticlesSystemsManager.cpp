@@ -59,6 +59,7 @@ void CDX9KelParticlesSystemsManager::ReleaseAll()
 {
     CDX9KelBaseResourceManager::ReleaseAll();
     m_vPrototypes.clear();
+    m_vAsleep.clear();
 }
 
 void CDX9KelParticlesSystemsManager::SetTimeScale(float fScale)
@@ -84,8 +85,21 @@ void CDX9KelParticlesSystemsManager::Process()
     const D3DXVECTOR3* look = camera ? &camera->m_vViewDir : nullptr;
     const D3DXVECTOR3* up = camera ? &camera->m_vUp : nullptr;
     const D3DXMATRIX* view = camera ? &camera->m_mView : nullptr;
-    for (CDX9KelBaseResource* r : m_vResources)
-        if (r) static_cast<CDX9KelParticlesSystem*>(r)->Update(dt, eye, look, up, view);
+    if (m_vAsleep.size() < m_vResources.size()) m_vAsleep.resize(m_vResources.size(), 0);
+    for (std::size_t i = 0; i < m_vResources.size(); ++i) {
+        if (m_vAsleep[i] || !m_vResources[i]) continue;
+        auto* system = static_cast<CDX9KelParticlesSystem*>(m_vResources[i]);
+        system->Update(dt, eye, look, up, view);
+        // Only Start runs it again (and wakes its slot).
+        if (!system->m_bRunning) m_vAsleep[i] = 1;
+    }
+}
+
+void CDX9KelParticlesSystemsManager::Wake(const CDX9KelParticlesSystem* pSystem)
+{
+    if (!pSystem || pSystem->m_iSlotIndex < 0) return;
+    const auto slot = static_cast<std::size_t>(pSystem->m_iSlotIndex);
+    if (slot < m_vAsleep.size()) m_vAsleep[slot] = 0;
 }
 
 CDX9KelParticlesSystem* CDX9KelParticlesSystemsManager::CreateParticleSystem(const char* szName, float fRadius,
@@ -106,6 +120,9 @@ CDX9KelParticlesSystem* CDX9KelParticlesSystemsManager::CreateParticleSystem(con
         delete system;
         return nullptr;
     }
+    // A new system in a slot left by one that had stopped runs.
+    system->m_pManager = this;
+    Wake(system);
     system->CDX9KelBaseResource::m_strName = szName;
     system->m_strName2 = szName;
     system->m_fRadius = fRadius;

@@ -11,6 +11,7 @@
 // "CommonColor", "CommonFrames", "UniqueMovementAcellFromStartSpeed").
 #include <cstddef>
 #include <string>
+#include <cstdint>
 #include <vector>
 
 #include <tinyxml.h>
@@ -49,8 +50,12 @@ public:
     void SetGraphicsResManager(CDX9KelGraphicsResManager* p) { m_pGraphicsResManager = p; }
     // Releases every system and forgets the prototypes.
     void ReleaseAll() override;
-    // The per-frame update on the manager's own clock.
+    // The per-frame update on the manager's own clock, system by system in
+    // slot order. A system found not running is passed over without being
+    // touched until its Start wakes it.
     virtual void Process();
+    // The system runs again from the next Process.
+    void Wake(const CDX9KelParticlesSystem* pSystem);
     // Negative: ignored; 0: paused; anything else runs at that speed.
     void SetTimeScale(float fScale);
 
@@ -106,6 +111,8 @@ public:
     bool m_bActive = true;
     bool m_bPaused = false;
     std::vector<CDX9KelParticlesSystem*> m_vPrototypes;
+    // By slot: 1 while the system there is known to be stopped.
+    std::vector<std::uint8_t> m_vAsleep;
     CDX9KelGraphicsResManager* m_pGraphicsResManager = nullptr;
 };
 

@@ -286,7 +286,7 @@ TEST_F(MapScreenTest, HullPanelsAndHintsUseTheirScales) {
     ship.m_stdvDesignParts[0].m_fDamage = 41.0f;  // condition 59
     ship.m_stdvDesignParts[1].m_fDamage = 250.0f; // shown at most 100 %
     ship.m_stdvDesignParts[2].m_fDurability = 0.0f;
-    ship.m_stdvDesignParts[3].m_fBattle[0] = 25.0f;
+    ship.m_stdvDesignParts[3].m_fWaterWeight = 25.0f;
     ship.m_stdvDesignParts[4].m_fFireStrength = 90.0f;
     EXPECT_TRUE(m_MapScreen.FillShipParts(&ship));
     EXPECT_TRUE(m_MapScreen.FillShipWater(&ship));

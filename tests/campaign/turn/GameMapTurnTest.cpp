@@ -94,7 +94,7 @@ std::unique_ptr<GameObjectRecord> Unit(const char* name, bool alive, bool battle
     }
     if (active >= 0) {
         r->m_pMovementState = std::make_unique<MovementStateRecord>();
-        r->m_pMovementState->m_bActive = static_cast<std::uint8_t>(active);
+        r->m_pMovementState->m_bCanSink = static_cast<std::uint8_t>(active);
     }
     return r;
 }

@@ -3,13 +3,15 @@
 // and prints what was built.
 //
 //   campaignsim map <map> [--side 1|2] [--frames N] [--frame-ms M] [--shot FILE]
-//                   [--lost-player NAME]... [--lost-ai NAME]...
+//                   [--lost-player NAME]... [--lost-ai NAME]... [--route X,Z]
 //
 // Prints the map's parameters, its scenery, the units of each side (kind,
 // place, column, animation data), the columns with their limits, the icon
 // row, the view (scene box, map area, camera, water) and the graphic data;
 // then runs the frames (default 1) and, with --shot, saves the last one with
-// the camera over the player's first unit.
+// the camera over the player's first unit. --route plans a sea route for
+// the player's first unit to X,Z through the physical manager (speed 10,
+// 300 time units), prints it and shows its markers in the picture.
 // Exit code: 0 loaded, 1 the map (or the start) failed, 2 bad options,
 // 3 the picture could not be saved.
 #include "Registry.h"
@@ -29,6 +31,7 @@
 #include "engine2/world/physics/PhysicsSceneSlot.h"
 #include "engine2/world/water/CDX9KelActiveWater.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -110,16 +113,16 @@ void PrintMap(CDX9KelGameMap& map, const Vorna2::CDX9KelScene& scene) {
             std::printf("\n");
         }
     }
-    if (map.m_pIconsRadioList) {
-        std::printf("icons %zu:", map.m_pIconsRadioList->m_Buttons.size());
-        for (const auto* b : map.m_pIconsRadioList->m_Buttons)
+    if (map.m_MapScreen.m_pIconList) {
+        std::printf("icons %zu:", map.m_MapScreen.m_pIconList->m_Buttons.size());
+        for (const auto* b : map.m_MapScreen.m_pIconList->m_Buttons)
             std::printf(" [%ld %ld %ld %ld]", static_cast<long>(b->m_Rect.left), static_cast<long>(b->m_Rect.top),
                         static_cast<long>(b->m_Rect.right), static_cast<long>(b->m_Rect.bottom));
         std::printf("\n");
     }
-    if (map.m_pTurnText) std::printf("turn text \"%s\"\n", map.m_pTurnText->m_strText.c_str());
+    if (map.m_MapScreen.m_pTurnText) std::printf("turn text \"%s\"\n", map.m_MapScreen.m_pTurnText->m_strText.c_str());
     int flags = 0;
-    for (const auto* f : map.m_pIconFlags)
+    for (const auto* f : map.m_MapScreen.m_pIconFlags)
         if (f && f->m_bVisible) ++flags;
     std::printf("flags shown %d\n", flags);
     std::printf("global map picture %s\n", map.m_iGlobalMapImage >= 0 ? "yes" : "no");
@@ -130,6 +133,44 @@ void PrintMap(CDX9KelGameMap& map, const Vorna2::CDX9KelScene& scene) {
     std::printf("texts \"%s\" \"%s\" \"%s\" \"%s\" \"%s\" \"%s\" \"%s\" \"%s\"\n", map.m_szDamageText[0],
                 map.m_szDamageText[1], map.m_szDamageText[2], map.m_szDamageText[3], map.m_szDamageText[4],
                 map.m_szAccuracyText, map.m_szHandicapText, map.m_szGlobalMapUnitDescText);
+}
+
+// Plans the route of the player's first unit to (x, z) with the campaign's
+// route finder and shows it.
+void PlanRoute(CDX9KelGameMap& map, float x, float z) {
+    const std::vector<Vorna2::CDX9KelSceneObject*>* units = map.m_pPlayerSceneObjects;
+    if (!units || units->empty()) return;
+    Vorna2::CDX9KelSceneObject* ship = (*units)[0];
+    SeaMover mover;
+    mover.m_mWorld = ship->m_mWorld;
+    mover.m_fRadius = ship->m_fRadius;
+    mover.m_pSelf = ship;
+    SeaMoveParams params;
+    params.m_fMaxSpeed = 10.0f;
+    params.m_fMaxTurnRate = 0.05f;
+    params.m_fAcceleration = 0.05f;
+    params.m_fStartSpeed = 10.0f;
+    g_SeaPathGenerator.ClearPaths();
+    const int code = g_SeaPathFinder.FindPath(&mover, &params, 0.0f, 300.0f, x, 0.0f, z);
+    std::printf("route to %.1f,%.1f result %d detours %u", double(x), double(z), code, g_SeaPathFinder.m_uDetours);
+    if (code == SEA_PATH_RESULT_TAGRET_OCCUPED)
+        for (const void* hit : map.GetObstacleQuery()->Hits()) {
+            const GameObjectRecord* o = map.GetGameObject(static_cast<const Vorna2::CDX9KelSceneObject*>(hit));
+            std::printf(" taken by %s", o ? o->m_Unit.m_szName : "scenery");
+        }
+    if (const SeaPathHandle fitted = code >= SEA_PATH_RESULT_FOUND ? g_SeaPathGenerator.Get(g_SeaPathFinder.m_iFittedPath)
+                                                                   : nullptr) {
+        fitted->m_bDrawn = true;
+        std::printf(" way points %zu", fitted->m_WayPoints.size());
+        if (!fitted->m_WayPoints.empty()) {
+            const D3DXMATRIX& end = fitted->m_WayPoints.back().m_mPlacement;
+            std::printf(" ends at %.1f,%.1f", double(end._41), double(end._43));
+        }
+    }
+    std::printf("\n");
+    std::vector<const D3DXMATRIX*> markers;
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    std::printf("route markers %zu\n", markers.size());
 }
 
 class MapEngine : public CampaignSim::SimEngine {
@@ -145,9 +186,13 @@ public:
     bool InitInput() override {
         if (!SimEngine::InitInput()) return false;
         PrintMap(m_pMapScene->m_map, *m_pMapScene);
+        if (m_route) PlanRoute(m_pMapScene->m_map, m_routeX, m_routeZ);
         AimCamera();
         return true;
     }
+
+    bool m_route = false;
+    float m_routeX = 0.0f, m_routeZ = 0.0f;
 
 private:
     // Over the player's first unit, looking at it from behind and above.
@@ -167,14 +212,19 @@ private:
 } // namespace
 
 CAMPAIGNSIM_COMMAND(map, "<map> [--side 1|2] [--frames N] [--frame-ms M] [--shot FILE] [--lost-player NAME]... "
-                         "[--lost-ai NAME]...") {
+                         "[--lost-ai NAME]... [--route X,Z]") {
     bool okFrames, okMs, okSide;
     const std::string name = args.Get("");
     const long long frames = args.GetInt("frames", 1, &okFrames);
     const long long frameMs = args.GetInt("frame-ms", 10, &okMs);
     const long long side = args.GetInt("side", 1, &okSide);
+    const bool route = args.Has("route");
+    float routeX = 0.0f, routeZ = 0.0f;
+    char extra = 0;
+    const bool routeOk = !route || (std::sscanf(args.Get("route").c_str(), "%f,%f%c", &routeX, &routeZ, &extra) == 2 &&
+                                    std::isfinite(routeX) && std::isfinite(routeZ));
     if (name.empty() || !okFrames || !okMs || !okSide || frames < 1 || frames > 100000000 || frameMs < 0 ||
-        frameMs > 60000 || (side != 1 && side != 2)) {
+        frameMs > 60000 || (side != 1 && side != 2) || !routeOk) {
         std::fprintf(stderr, "campaignsim map: bad option value\n");
         return 2;
     }
@@ -192,6 +242,9 @@ CAMPAIGNSIM_COMMAND(map, "<map> [--side 1|2] [--frames N] [--frame-ms M] [--shot
         scene->m_playerSide = static_cast<int>(side);
         scene->m_map.SetLostUnitLists(&lostPlayer, &lostAI);
         MapEngine engine(options, scene);
+        engine.m_route = route;
+        engine.m_routeX = routeX;
+        engine.m_routeZ = routeZ;
         Vorna2::g_Log.SetCopyStream(nullptr);
         if (!engine.Run()) result = 1;
         if (result == 0 && !options.picture.empty() && !engine.PictureSaved()) result = 3;

@@ -13,6 +13,7 @@
 #include "engine3/ui/sgui/CDX9KelSGUIControlButtonCheck.h"
 #include "engine3/ui/sgui/CDX9KelSGUIControlScrollCheckList.h"
 #include "engine3/ui/sgui/CDX9KelSGUIDialog.h"
+#include "engine3/ui/sgui/CDX9KelSGUIManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIText.h"
 #include "platform/os/Paths.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
@@ -246,6 +247,14 @@ TEST_F(HarbourScreens, ALaterStepPaysTheAddedMoneyAndTheRewardInItsBox) {
     EXPECT_EQ(h->m_pShopIcons->m_vItems[1]->GetState(), static_cast<DWORD>(SGUI_BUTTON_NORMAL));
     Press(h, h->m_pGratuityOk);
     EXPECT_FALSE(h->m_pDialogGratuity->IsVisible());
+    EXPECT_EQ(h->m_pDialogGratuity->GetManager()->m_iExclusiveDialog, -1);
+    // Left open when the screen goes, the box gives the input back.
+    h->GrantStepMoney();
+    ASSERT_TRUE(h->m_pDialogGratuity->IsVisible());
+    EXPECT_EQ(h->m_pDialogGratuity->GetManager()->m_iExclusiveDialog, h->m_pDialogGratuity->GetIndex());
+    ASSERT_TRUE(m_session.Screens()->SetScreen("loading"));
+    EXPECT_EQ(h->m_pDialogGratuity->GetManager()->m_iExclusiveDialog, -1);
+    ASSERT_TRUE(m_session.Screens()->SetScreen("harbour_game"));
     // A step past the ships-for-sale list is refused.
     EXPECT_FALSE(h->InitHarbourMap(2));
     EXPECT_NE(VornaTest::ReadText(m_session.LogPath())

@@ -1,7 +1,7 @@
 <?xml version="1.0"?>
 <!-- Turns the height map into the normal map: the sea point of every texel
      comes from the four grid corners, its neighbours' heights from the
-     height map. -->
+     height map's next texels. -->
 <Effect>
   <Technique name="Hight">
     <Pass name="P0">
@@ -37,29 +37,35 @@ in vec2 fWorldXZ;
 in vec2 fMapUV;
 out vec4 outColor;
 
-float Height(vec2 uv)
+// The neighbours at half a map step either side are the next texels: each
+// height is read as it is stored (the filter would return the same value at
+// a texel's centre, for more work).
+float Height(ivec2 texel)
 {
-    return (texture(g_HeightMap, uv).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
+    ivec2 t = clamp(texel, ivec2(0), textureSize(g_HeightMap, 0) - 1);
+    return (texelFetch(g_HeightMap, t, 0).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
 }
 
-vec3 SeaPoint(vec2 uv)
+vec3 SeaPoint(vec2 uv, ivec2 texel)
 {
     vec4 p = mix(mix(g_Corner00, g_Corner01, uv.x), mix(g_Corner10, g_Corner11, uv.x), uv.y);
     float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
-    return vec3(p.x / w, Height(uv), p.z / w);
+    return vec3(p.x / w, Height(texel), p.z / w);
 }
 
 void main()
 {
+    ivec2 texel = ivec2(fMapUV * vec2(textureSize(g_HeightMap, 0)));
     vec2 du = vec2(g_InvMapSizeX * 0.5, 0.0);
     vec2 dv = vec2(0.0, g_InvMapSizeY * 0.5);
-    vec3 along = SeaPoint(fMapUV + du) - SeaPoint(fMapUV - du);
-    vec3 across = SeaPoint(fMapUV + dv) - SeaPoint(fMapUV - dv);
+    vec3 along = SeaPoint(fMapUV + du, texel + ivec2(1, 0)) - SeaPoint(fMapUV - du, texel - ivec2(1, 0));
+    vec3 across = SeaPoint(fMapUV + dv, texel + ivec2(0, 1)) - SeaPoint(fMapUV - dv, texel - ivec2(0, 1));
     vec3 n = cross(across, along);
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     if (n.y < 0.0)
         n = -n;
-    outColor = vec4(n * 0.5 + 0.5, texture(g_HeightMap, fMapUV).r);
+    // The surface reads the normal only.
+    outColor = vec4(n * 0.5 + 0.5, 0.0);
 }
 ]]></FragmentShader>
     </Pass>
@@ -98,29 +104,35 @@ in vec2 fWorldXZ;
 in vec2 fMapUV;
 out vec4 outColor;
 
-float Height(vec2 uv)
+// The neighbours at half a map step either side are the next texels: each
+// height is read as it is stored (the filter would return the same value at
+// a texel's centre, for more work).
+float Height(ivec2 texel)
 {
-    return (texture(g_HeightMap, uv).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
+    ivec2 t = clamp(texel, ivec2(0), textureSize(g_HeightMap, 0) - 1);
+    return (texelFetch(g_HeightMap, t, 0).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
 }
 
-vec3 SeaPoint(vec2 uv)
+vec3 SeaPoint(vec2 uv, ivec2 texel)
 {
     vec4 p = mix(mix(g_Corner00, g_Corner01, uv.x), mix(g_Corner10, g_Corner11, uv.x), uv.y);
     float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
-    return vec3(p.x / w, Height(uv), p.z / w);
+    return vec3(p.x / w, Height(texel), p.z / w);
 }
 
 void main()
 {
+    ivec2 texel = ivec2(fMapUV * vec2(textureSize(g_HeightMap, 0)));
     vec2 du = vec2(g_InvMapSizeX * 0.5, 0.0);
     vec2 dv = vec2(0.0, g_InvMapSizeY * 0.5);
-    vec3 along = SeaPoint(fMapUV + du) - SeaPoint(fMapUV - du);
-    vec3 across = SeaPoint(fMapUV + dv) - SeaPoint(fMapUV - dv);
+    vec3 along = SeaPoint(fMapUV + du, texel + ivec2(1, 0)) - SeaPoint(fMapUV - du, texel - ivec2(1, 0));
+    vec3 across = SeaPoint(fMapUV + dv, texel + ivec2(0, 1)) - SeaPoint(fMapUV - dv, texel - ivec2(0, 1));
     vec3 n = cross(across, along);
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     if (n.y < 0.0)
         n = -n;
-    outColor = vec4(n * 0.5 + 0.5, texture(g_HeightMap, fMapUV).r);
+    // The surface reads the normal only.
+    outColor = vec4(n * 0.5 + 0.5, 0.0);
 }
 ]]></FragmentShader>
     </Pass>
@@ -159,29 +171,35 @@ in vec2 fWorldXZ;
 in vec2 fMapUV;
 out vec4 outColor;
 
-float Height(vec2 uv)
+// The neighbours at half a map step either side are the next texels: each
+// height is read as it is stored (the filter would return the same value at
+// a texel's centre, for more work).
+float Height(ivec2 texel)
 {
-    return (texture(g_HeightMap, uv).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
+    ivec2 t = clamp(texel, ivec2(0), textureSize(g_HeightMap, 0) - 1);
+    return (texelFetch(g_HeightMap, t, 0).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
 }
 
-vec3 SeaPoint(vec2 uv)
+vec3 SeaPoint(vec2 uv, ivec2 texel)
 {
     vec4 p = mix(mix(g_Corner00, g_Corner01, uv.x), mix(g_Corner10, g_Corner11, uv.x), uv.y);
     float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
-    return vec3(p.x / w, Height(uv), p.z / w);
+    return vec3(p.x / w, Height(texel), p.z / w);
 }
 
 void main()
 {
+    ivec2 texel = ivec2(fMapUV * vec2(textureSize(g_HeightMap, 0)));
     vec2 du = vec2(g_InvMapSizeX * 0.5, 0.0);
     vec2 dv = vec2(0.0, g_InvMapSizeY * 0.5);
-    vec3 along = SeaPoint(fMapUV + du) - SeaPoint(fMapUV - du);
-    vec3 across = SeaPoint(fMapUV + dv) - SeaPoint(fMapUV - dv);
+    vec3 along = SeaPoint(fMapUV + du, texel + ivec2(1, 0)) - SeaPoint(fMapUV - du, texel - ivec2(1, 0));
+    vec3 across = SeaPoint(fMapUV + dv, texel + ivec2(0, 1)) - SeaPoint(fMapUV - dv, texel - ivec2(0, 1));
     vec3 n = cross(across, along);
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     if (n.y < 0.0)
         n = -n;
-    outColor = vec4(n * 0.5 + 0.5, texture(g_HeightMap, fMapUV).r);
+    // The surface reads the normal only.
+    outColor = vec4(n * 0.5 + 0.5, 0.0);
 }
 ]]></FragmentShader>
     </Pass>

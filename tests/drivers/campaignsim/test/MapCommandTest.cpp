@@ -94,3 +94,23 @@ TEST(MapCommand, PictureShowsShipsOnTheSea) {
     EXPECT_LT(ship, all / 5);
     EXPECT_EQ(blackBorder, 0);
 }
+
+TEST(MapCommand, APlannedRouteShowsItsMarkersOnTheSea) {
+    const std::string shot = (VornaTest::FreshFolder() / "route.png").string();
+    const Result r = Map("demo_strait.map --route -160,-100 --frames 5 --shot " + shot);
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_TRUE(Has(r, "route to -160.0,-100.0 result 4 ")) << r.out;
+    EXPECT_FALSE(Has(r, "route markers 0\n"));
+    EXPECT_TRUE(Has(Map("demo_strait.map --route -150,-40"), "result 2 detours 0 taken by scenery"));
+    EXPECT_EQ(Map("demo_strait.map --route north").exitCode, 2);
+    int w = 0, h = 0, n = 0;
+    unsigned char* px = stbi_load(shot.c_str(), &w, &h, &n, 3);
+    ASSERT_NE(px, nullptr);
+    // The markers' yellow: red and green above blue, which the sea, the
+    // ships and the land never are.
+    int yellow = 0;
+    for (int i = 0; i < w * h; ++i)
+        if (px[i * 3] > px[i * 3 + 2] + 10 && px[i * 3 + 1] > px[i * 3 + 2] + 10) ++yellow;
+    stbi_image_free(px);
+    EXPECT_GT(yellow, 200);
+}

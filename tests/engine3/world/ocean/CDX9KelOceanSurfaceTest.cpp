@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -245,6 +247,43 @@ TEST_F(OceanTest, HeightTablesMatchTheOctavesReadTexelByTexel) {
                 mismatches += ocean->GetTextureCopy()[128 * 128 + i] != static_cast<WORD>(h2 + 32768);
             }
         EXPECT_EQ(mismatches, 0) << "time " << t;
+    }
+}
+
+TEST_F(OceanTest, HeightsReadBeforeTheTablesAreBuiltAreThoseOfTheWholeTables) {
+    // Two surfaces on the same noise: one samples texel by texel straight
+    // after each step, the other builds its whole tables first.
+    auto lazy = std::make_unique<CDX9KelOceanSurface>();
+    auto whole = std::make_unique<CDX9KelOceanSurface>();
+    lazy->InitNoise();
+    whole->InitNoise(); // the octave weights; the noise is the other's
+    std::copy(lazy->GetBaseNoise(), lazy->GetBaseNoise() + CDX9KelOceanSurface::kNoiseValues, whole->BaseNoise());
+    std::uint32_t x = 99u;
+    for (double t : {0.5, 0.52, 19.0, 640.25}) {
+        lazy->SetTime(t);
+        whole->SetTime(t);
+        lazy->AnimateNoise();
+        whole->AnimateNoise();
+        ASSERT_FALSE(lazy->TablesBuilt());
+        whole->GetHeightTable1();
+        int mismatches = 0;
+        // Twice over the same points: texels made for this step are kept.
+        for (int pass = 0; pass < 2; ++pass) {
+            std::uint32_t y = x;
+            for (int i = 0; i < 3000; ++i) {
+                y = y * 1664525u + 1013904223u;
+                const auto a = static_cast<std::int32_t>(y);
+                y = y * 1664525u + 1013904223u;
+                const auto b = static_cast<std::int32_t>(y);
+                mismatches += lazy->SampleHeight(a, b) != whole->SampleHeight(a, b);
+            }
+        }
+        x = x * 7u + 1u;
+        EXPECT_EQ(mismatches, 0) << "time " << t;
+        EXPECT_FALSE(lazy->TablesBuilt());
+        // A whole table read afterwards is the whole table.
+        EXPECT_EQ(std::memcmp(lazy->GetHeightTable2(), whole->GetHeightTable2(), 128 * 128 * sizeof(std::int32_t)), 0);
+        EXPECT_TRUE(lazy->TablesBuilt());
     }
 }
 

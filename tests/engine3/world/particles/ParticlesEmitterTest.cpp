@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace ParticlesTest {
 namespace {
@@ -201,6 +202,38 @@ TEST_F(Emitters, CameraFacingTurnsTheQuadTowardsTheCameraInEachMode)
     }
 }
 
+TEST_F(Emitters, UpdatesMoveTheParticlesAndTheDrawingTurnsThemOncePerUpdate)
+{
+    // Facing type 0 with the camera off the particle's up axis.
+    const D3DXVECTOR3 eye(20, 10, 5), target(0, 0, 0);
+    ASSERT_TRUE(m_pCamera->SetPosition(&eye, &target));
+    CDX9KelParticlesSystem* s = Read(SystemXml(EmitterXml(
+        "EmitterPoint", "A",
+        "<MaxParticles>1</MaxParticles><StartDirection><x>0</x><y>1</y><z>0</z></StartDirection>"
+        "<StartVelocity>1</StartVelocity>")));
+    ASSERT_NE(s, nullptr) << Log();
+    CDX9KelBasePSEmitter* e = s->m_vEmitters[0];
+    const PSParticle& p = e->m_vParticles[0];
+    Frame(0);
+    Frame(100);
+    // Not drawn: moved, not turned.
+    EXPECT_NEAR(p.mWorld._42, 0.1f, 1e-5f);
+    EXPECT_FLOAT_EQ(p.mWorld._22, 1.0f);
+    e->FillVertices();
+    const D3DXMATRIX turned = p.mWorld;
+    EXPECT_NEAR(D3DXVec3Dot(reinterpret_cast<const D3DXVECTOR3*>(&turned._21), &m_pCamera->m_vViewDir), -1.0f, 1e-3f);
+    // A second fill of the same update (another pass) turns nothing more.
+    D3DXMATRIX tilted = turned;
+    RotateMatrixLocalZ(&tilted, 0.3f);
+    e->m_vParticles[0].mWorld = tilted;
+    e->FillVertices();
+    EXPECT_EQ(std::memcmp(&p.mWorld, &tilted, sizeof tilted), 0);
+    // The next update's fill turns it again.
+    Frame(16);
+    e->FillVertices();
+    EXPECT_NEAR(D3DXVec3Dot(reinterpret_cast<const D3DXVECTOR3*>(&p.mWorld._21), &m_pCamera->m_vViewDir), -1.0f, 1e-3f);
+}
+
 TEST_F(Emitters, DistanceSortDrawsFarParticlesFirstAndKeepsTheFreeList)
 {
     CDX9KelParticlesSystem* s = Read(SystemXml(EmitterXml(
@@ -249,12 +282,12 @@ TEST_F(Emitters, ColourRunsToTheEndColourAndFramesStepThroughTheTable)
     EXPECT_NEAR(p.Color.r, 0.5f, 1e-5f);
     EXPECT_NEAR(p.Color.g, 0.75f, 1e-5f);
     EXPECT_NEAR(p.Color.a, 0.5f, 1e-5f);
-    EXPECT_EQ(p.dwColor, 0x8080BFFFu);  // a 128, r 128, g 191, b 255
+    EXPECT_EQ(PSPackColor(p.Color), 0x8080BFFFu);  // a 128, r 128, g 191, b 255
     // The frames window has closed: the last frame shown inside it stays.
     EXPECT_EQ(p.dwFrame, 3u);
     Frame(2000);  // age 3 s, not released yet
     EXPECT_FLOAT_EQ(p.Color.g, 0.5f);
-    EXPECT_EQ(p.dwColor, 0x000080FFu);
+    EXPECT_EQ(PSPackColor(p.Color), 0x000080FFu);
 }
 
 TEST_F(Emitters, EffectorsStayInRangeWhenTheirWindowHasNoLength)
@@ -275,7 +308,7 @@ TEST_F(Emitters, EffectorsStayInRangeWhenTheirWindowHasNoLength)
     color.Apply(&p, &params, 0.0f, 0.1f);
     EXPECT_EQ(p.dwFrame, 3u);
     EXPECT_FLOAT_EQ(p.Color.a, 0.0f);  // a negative alpha is drawn as 0
-    EXPECT_EQ(p.dwColor, 0x00000000u);
+    EXPECT_EQ(PSPackColor(p.Color), 0x00000000u);
 
     CDX9KelPSEffectorCommonFrames late;
     late.m_fStartTime = 5.0f;

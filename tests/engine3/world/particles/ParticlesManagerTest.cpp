@@ -161,6 +161,32 @@ TEST_F(Manager, StopHidesTheParticlesAndStartBeginsANewEmitterLife)
     EXPECT_FALSE(e->m_bBirth);
 }
 
+TEST_F(Manager, ASystemInTheSlotOfAStoppedOneRunsAndAStartedOneRunsAgain)
+{
+    CDX9KelParticlesSystem* stopped = Read(Moving(), "stopped");
+    ASSERT_NE(stopped, nullptr) << Log();
+    Frame(0);
+    stopped->Stop();
+    Frame(500);
+    Frame(500);  // passed over from here on
+    EXPECT_FLOAT_EQ(stopped->m_fClock, 0.0f);
+    stopped->Start();
+    Frame(500);
+    EXPECT_FLOAT_EQ(stopped->m_fClock, 0.5f);
+
+    stopped->Stop();
+    Frame(500);
+    const int slot = stopped->m_iSlotIndex;
+    ASSERT_TRUE(m_manager.ReleaseResource(stopped));
+    CDX9KelParticlesSystem* next = Read(Moving(), "next");
+    ASSERT_NE(next, nullptr) << Log();
+    ASSERT_EQ(next->m_iSlotIndex, slot);
+    Frame(500);
+    Frame(500);
+    EXPECT_FLOAT_EQ(next->m_fClock, 1.0f);
+    EXPECT_NEAR(next->m_vEmitters[0]->m_vParticles[0].mWorld._42, 1.0f, 1e-5f);
+}
+
 TEST_F(Manager, TheSystemMatrixPlacesEmittersByTheirInfluence)
 {
     // The system turned about z (a roll) and moved; the emitter follows the

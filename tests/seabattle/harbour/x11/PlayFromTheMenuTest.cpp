@@ -1,0 +1,232 @@
+// The seabattle program in a real X window, played from its main menu with
+// the X server's test extension as a hand plays it: Start, then in the
+// harbour Buy and OK (a fourth ship joins the fleet's list), Columns, the
+// three ships into two columns, To battle and OK; in the battle the arrows
+// ask for full speed and a turn. Places come from the screens' files; each
+// step is seen in the window's pixels (an icon card appears where the list
+// was empty) and in the program's log, and each screen's picture is saved.
+#include "TestFolder.h"
+#include "common/DemoData.h"
+#include "common/X11Window.h"
+
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <gtest/gtest.h>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using VornaTest::FindWindowOf;
+using VornaTest::PixelOf;
+
+namespace {
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Places in the 1024 x 768 window, from the screens' files.
+struct Place {
+    int x, y;
+};
+constexpr Place kStart = {512, 384 - 190 + 96};            // main menu: Start
+constexpr Place kBuy = {1024 - 318 + 254, 8 + 356};          // harbour panel: Buy
+constexpr Place kAskOk = {512 - 180 + 100, 384 - 70 + 110};  // any question box: OK
+constexpr Place kNext = {8 + 323, 8 + 24};                   // both menus: Columns / To battle
+constexpr Place kShopCard = {16 + 40, 64 + 28 + 20};         // harbour: the shop's first card
+constexpr Place kFourthShip = {16 + 3 * 132 + 40, 768 - 112 + 28 + 20}; // harbour: fourth own ship card
+constexpr Place kAdd[2] = {{152 + 464, 180 + 18}, {152 + 464, 180 + 106 + 18}}; // columns: Add of 1 and 2
+constexpr Place kColumnCard[3] = {{152 + 8 + 40, 180 + 32 + 20},      // column 1, first card
+                                  {152 + 8 + 40, 180 + 106 + 32 + 20}, // column 2, first card
+                                  {152 + 8 + 132 + 40, 180 + 32 + 20}}; // column 1, second card
+
+// A ship card's face is light; the panels and the sea are dark.
+bool Light(unsigned long p) {
+    return p != ~0ul && ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) > 3 * 170;
+}
+
+class PlayFromTheMenu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) GTEST_SKIP() << "no X display";
+        m_display = XOpenDisplay(nullptr);
+        if (!m_display) GTEST_SKIP() << "the X display cannot be opened";
+        int event = 0, error = 0, major = 0, minor = 0;
+        ASSERT_TRUE(XTestQueryExtension(m_display, &event, &error, &major, &minor)) << "no XTEST extension";
+        m_dir = VornaTest::FreshFolder();
+        const fs::path program = m_dir / "program";
+        fs::create_directories(program);
+        fs::copy_file(fs::path(VORNA_BIN_DIR) / "seabattle", program / "seabattle");
+        VornaTest::LinkDemoData(program);
+        m_log = program / "Vorna3Log.log";
+        m_pid = ::fork();
+        ASSERT_GE(m_pid, 0);
+        if (m_pid == 0) {
+            ::chdir(program.c_str());
+            ::setenv("SDL_VIDEODRIVER", "x11", 1);
+            ::setenv("ALSOFT_DRIVERS", "null", 1);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl((program / "seabattle").c_str(), "seabattle", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    void TearDown() override {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        if (m_display) XCloseDisplay(m_display);
+    }
+
+    bool LogHas(const std::string& text) const {
+        return VornaTest::ReadText(m_log).find(text) != std::string::npos;
+    }
+    bool WaitForLog(const std::string& text, int ms) {
+        for (int t = 0; t < ms; t += 50) {
+            if (LogHas(text)) return true;
+            Sleep(50);
+        }
+        return false;
+    }
+    bool WaitForLight(Place p, int ms) {
+        for (int t = 0; t < ms; t += 50) {
+            if (Light(PixelOf(m_display, m_window, p.x, p.y))) return true;
+            Sleep(50);
+        }
+        return false;
+    }
+    // The pointer comes to rest on the place; the button is held down for a
+    // few frames, as a hand holds it, and let go. The screens' gates let a
+    // press through on the second frame that sees it once their time is up,
+    // and a frame under the software renderer on a busy machine may take
+    // 200 ms; a button whose gate is shorter than the hold could act twice.
+    void Click(Place p, int holdMs = 900) {
+        int rootX = 0, rootY = 0;
+        Window child = 0;
+        XTranslateCoordinates(m_display, m_window, DefaultRootWindow(m_display), p.x, p.y, &rootX, &rootY, &child);
+        XTestFakeMotionEvent(m_display, DefaultScreen(m_display), rootX, rootY, CurrentTime);
+        XSync(m_display, False);
+        Sleep(400);
+        XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
+        XSync(m_display, False);
+        Sleep(holdMs);
+        XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
+        XSync(m_display, False);
+        // The screen answers.
+        Sleep(500);
+    }
+    // As a hand does when a click was not taken: once more, up to three times.
+    bool ClickUntilLight(Place p, Place probe, int holdMs = 900) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            Click(p, holdMs);
+            if (WaitForLight(probe, 2000)) return true;
+        }
+        return false;
+    }
+    void Key(KeySym key, int holdMs) {
+        const KeyCode code = XKeysymToKeycode(m_display, key);
+        XTestFakeKeyEvent(m_display, code, True, CurrentTime);
+        XSync(m_display, False);
+        Sleep(holdMs);
+        XTestFakeKeyEvent(m_display, code, False, CurrentTime);
+        XSync(m_display, False);
+        // The HUD takes one order a key per 500 ms.
+        Sleep(700);
+    }
+    // The window's picture as a PNG beside the test's files.
+    bool Picture(const std::string& name) {
+        XWindowAttributes a{};
+        if (!XGetWindowAttributes(m_display, m_window, &a)) return false;
+        XImage* image = XGetImage(m_display, m_window, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+        if (!image) return false;
+        std::vector<unsigned char> rgb(static_cast<size_t>(a.width) * a.height * 3);
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x) {
+                const unsigned long p = XGetPixel(image, x, y);
+                unsigned char* o = &rgb[(static_cast<size_t>(y) * a.width + x) * 3];
+                o[0] = (p >> 16) & 0xFF;
+                o[1] = (p >> 8) & 0xFF;
+                o[2] = p & 0xFF;
+            }
+        XDestroyImage(image);
+        const fs::path file = m_dir / (name + ".png");
+        return stbi_write_png(file.c_str(), a.width, a.height, 3, rgb.data(), a.width * 3) != 0;
+    }
+
+    Display* m_display = nullptr;
+    Window m_window = 0;
+    fs::path m_dir, m_log;
+    pid_t m_pid = -1;
+};
+
+TEST_F(PlayFromTheMenu, StartHarbourBuyColumnsAndOnIntoTheBattle) {
+    ASSERT_TRUE(WaitForLog("Start Main Loop", 30000)) << VornaTest::ReadText(m_log);
+    const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
+    for (int i = 0; i < 100 && !m_window; ++i) {
+        m_window = FindWindowOf(m_display, DefaultRootWindow(m_display), m_pid, pidAtom);
+        if (!m_window) Sleep(50);
+    }
+    ASSERT_NE(m_window, 0u) << "no window of the program";
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(m_display, m_window, &attributes));
+    ASSERT_EQ(attributes.width, 1024);
+    ASSERT_EQ(attributes.height, 768);
+    Sleep(1500);
+
+    // Start: the harbour shows the shop's cards.
+    Click(kStart);
+    ASSERT_TRUE(WaitForLight(kShopCard, 30000)) << VornaTest::ReadText(m_log);
+    ASSERT_FALSE(Light(PixelOf(m_display, m_window, kFourthShip.x, kFourthShip.y)));
+    Sleep(1500);
+    // Buy, then OK in the box that asks: a fourth ship's card.
+    Click(kBuy);
+    EXPECT_TRUE(ClickUntilLight(kAskOk, kFourthShip));
+    EXPECT_TRUE(Picture("harbour"));
+    // On to the columns: a ship into column 1, one into column 2, the third
+    // into column 1.
+    // The columns' gate is 500 ms: a shorter hold adds one ship a click.
+    // Should "Columns" not be taken, the clicks on Add fall on the sea, and
+    // on the columns screen a second click there is "To battle" with no
+    // column formed, which does nothing.
+    bool added = false;
+    for (int attempt = 0; attempt < 3 && !added; ++attempt) {
+        Click(kNext);
+        added = ClickUntilLight(kAdd[0], kColumnCard[0], 450);
+    }
+    EXPECT_TRUE(added);
+    EXPECT_TRUE(ClickUntilLight(kAdd[1], kColumnCard[1], 450));
+    EXPECT_TRUE(ClickUntilLight(kAdd[0], kColumnCard[2], 450));
+    EXPECT_TRUE(Picture("columns"));
+    // To battle and OK: the battle begins.
+    Click(kNext);
+    Click(kAskOk);
+    if (!WaitForLog("CVR3GAMEManager::ScenarioFromHarbourToBattle() : OK", 2000)) Click(kAskOk);
+    ASSERT_TRUE(WaitForLog("CVR3GAMEManager::ScenarioFromHarbourToBattle() : OK", 5000)) << VornaTest::ReadText(m_log);
+    Sleep(5000);
+    // Full speed ahead and a turn by the keys.
+    for (int i = 0; i < 4; ++i) Key(XK_Up, 400);
+    Key(XK_Right, 1500);
+    Sleep(1000);
+    EXPECT_TRUE(Picture("battle"));
+    const std::string log = VornaTest::ReadText(m_log);
+    EXPECT_EQ(log.find("CVR3GAMEHarbourMapPlayerDirectorHuman"), std::string::npos) << log;
+    for (const char* failure : {"LoadBattleMapFromFile() failed", "SetHarbourDataToBattleMap() failed",
+                                "InitDirectorsBehaviours() failed", "not set current battle map game screen"})
+        EXPECT_EQ(log.find(failure), std::string::npos) << failure;
+}
+
+} // namespace
