@@ -275,6 +275,11 @@ public:
     int m_iAILoss = 0;
     void ProcMapControl();
     bool ShowGlobalMap();
+    // The unit's picture in a dialog of its own in the middle of the window
+    // (the previous one goes); it hides itself when another dialog is raised.
+    bool ShowUnitInfoDialog(const GameObjectRecord* unit);
+    int m_iUnitInfoDialog = -1;
+    DWORD m_dwUnitInfoStamp = 0;
     void ProcSaveMenu();
     DWORD m_dwGlobalMapStamp = 0;
     DWORD m_dwMenuStamp = 0;

@@ -473,10 +473,51 @@ void CDX9KelGameMap::ProcMapControl() {
                       g_BattleSystem.m_iState == BATTLE_SYSTEM_IDLE;
     if (CDX9KelMapScreen::IsPressed(s.m_pGlobalMapButton) && g_Utils.IsTimePassedOn(m_dwGlobalMapStamp, 200) && calm)
         ShowGlobalMap();
+    // The unit markers of the global map: a hint, or the unit's picture
+    // when one is pressed.
+    Vorna2::CDX9KelGUIManager* gui = s.GetGUI();
+    if (gui != nullptr && s.IsVisible(s.m_GlobalMapControls) && s.m_GlobalMapControls.m_pDialog->m_bMouseIn) {
+        s.Hide(s.m_UnitDescription);
+        if (m_iUnitInfoDialog < 0 || gui->GetDialog(m_iUnitInfoDialog) == nullptr ||
+            !gui->GetDialog(m_iUnitInfoDialog)->m_bVisible) {
+            auto check = [&](Vorna2::CDX9KelGUIButton* const* buttons, int count,
+                             const std::vector<GameObjectRecord*>* records, DWORD colour) {
+                const std::size_t n = records ? records->size() : 0;
+                for (int i = 0; i < count && static_cast<std::size_t>(i) < n; ++i) {
+                    Vorna2::CDX9KelGUIButton* b = buttons[i];
+                    if (b == nullptr || !b->m_bVisible || !b->m_bMouseOver) continue;
+                    const GameObjectRecord* unit = (*records)[static_cast<std::size_t>(i)];
+                    if (b->m_iState == Vorna2::ButtonPressed) {
+                        if (g_Utils.IsTimePassedOn(m_dwUnitInfoStamp, 1000)) ShowUnitInfoDialog(unit);
+                    } else {
+                        s.ShowGlobalMapHint(gui->GetCursor(), RecordText(unit->m_Unit.m_szName), colour);
+                    }
+                    return true;
+                }
+                return false;
+            };
+            if (!check(s.m_pPlayerMarkers, CDX9KelMapScreen::kPlayerMarkers, m_pPlayerGameObjects, MapColour::kGreen))
+                check(s.m_pAIMarkers, CDX9KelMapScreen::kAIMarkers, m_pEnemyGameObjects, MapColour::kRed);
+        }
+    }
     if (CDX9KelMapScreen::IsPressed(s.m_pMenuButton) && g_Utils.IsTimePassedOn(m_dwMenuStamp, 200) && calm) {
         s.ShowOnTop(s.m_MapMenu);
         for (int id : {m_sSoundIDShipMove, m_sSoundIDShipStop, m_sSoundIDFire, m_sSoundIDSea}) Pause(id);
     }
+}
+
+bool CDX9KelGameMap::ShowUnitInfoDialog(const GameObjectRecord* unit) {
+    Vorna2::CDX9KelGUIManager* gui = m_MapScreen.GetGUI();
+    if (gui == nullptr || unit == nullptr || !unit->m_pTexts) return false;
+    if (m_iUnitInfoDialog >= 0) gui->DeleteDialog(m_iUnitInfoDialog);
+    m_iUnitInfoDialog = -1;
+    const int width = gui->m_iClientWidth, height = gui->m_iClientHeight;
+    const int left = (width - 340) / 2, top = (height - 460) / 2;
+    m_iUnitInfoDialog = gui->AddDialog(left, top, width - left, height - top, unit->m_pTexts->m_szDescription, false);
+    if (m_iUnitInfoDialog < 0) return false;
+    gui->SetDialogAutoInvisible(m_iUnitInfoDialog, true);
+    gui->SetActiveDialog(m_iUnitInfoDialog);
+    return true;
 }
 
 bool CDX9KelGameMap::ShowGlobalMap() {

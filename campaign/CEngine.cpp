@@ -1,8 +1,12 @@
 #include "campaign/CEngine.h"
 
+#include "campaign/CScene.h"
+#include "engine2/core/CDX9KelLog.h"
 #include "engine2/ui/UISceneSlots.h"
 #include "engine2/world/particles/ParticleSceneSlot.h"
 #include "engine2/world/physics/PhysicsSceneSlot.h"
+
+#include <new>
 
 namespace VornaCampaign {
 
@@ -16,8 +20,21 @@ CEngine::CEngine() {
     Vorna2::RegisterPhysicsSceneSlot();
     Vorna2::RegisterParticleSceneSlot();
     Vorna2::RegisterGUISceneSlot();
-    Vorna2::RegisterScreenSceneSlot(kScreenFolder);
+    // The game scene loads the screens once it has given the screen manager
+    // its modules.
+    Vorna2::RegisterScreenSceneSlot(kScreenFolder, false);
     Vorna2::RegisterSoundSceneSlot();
+}
+
+bool CEngine::InitInterfaces() {
+    if (!m_pScene) {
+        m_pScene = new (std::nothrow) CScene();
+        if (!m_pScene) {
+            Vorna2::g_Log.Write(Vorna2::LOG_ERROR, "%s", "Error : m_pScene = new CScene\n");
+            return false;
+        }
+    }
+    return Vorna2::CDX9KelEngine::InitInterfaces();
 }
 
 } // namespace VornaCampaign

@@ -16,6 +16,10 @@ public:
     static constexpr const char* kScreenFolder = "Campaign\\Screens\\";
 
     CEngine();
+
+    // The campaign's game scene is made before the engine's own interfaces,
+    // unless a scene is held already (the drivers' own scenes).
+    bool InitInterfaces() override;
 };
 
 // The one engine of the program.

@@ -19,6 +19,10 @@ std::string& ScreenFolder() {
     static std::string folder;
     return folder;
 }
+bool& LoadScreensAtStart() {
+    static bool load = true;
+    return load;
+}
 std::function<void(DWORD)>& StartWait() {
     static std::function<void(DWORD)> wait;
     return wait;
@@ -59,6 +63,7 @@ bool ScreenSceneSlot::Init(CDX9KelScene* scene) {
     GetPrivateProfileStringA("Campaign Settings", "ScreenFolder", ScreenFolder().c_str(), folder, sizeof folder,
                              ini.c_str());
     m_Manager.m_strScreenFolder = folder;
+    if (!LoadScreensAtStart()) return true;
     // Screens that do not load leave the scene running without them; the
     // loader has logged why.
     m_bLoaded = m_Manager.LoadScreens();
@@ -110,8 +115,9 @@ void RegisterGUISceneSlot() {
                                   []() -> IDX9KelSceneManager* { return new (std::nothrow) GUISceneSlot(); });
 }
 
-void RegisterScreenSceneSlot(const std::string& folder) {
+void RegisterScreenSceneSlot(const std::string& folder, bool loadAtStart) {
     ScreenFolder() = folder;
+    LoadScreensAtStart() = loadAtStart;
     CDX9KelScene::RegisterManager(KEL_SCENE_SCREEN_MANAGER,
                                   []() -> IDX9KelSceneManager* { return new (std::nothrow) ScreenSceneSlot(); });
 }

@@ -29,9 +29,11 @@ public:
 };
 
 // The screens over the scene's GUI manager. When the program gave a screen
-// folder, the screens are loaded at start-up (start sequence first) from
-// that folder, unless "engine.ini" names another one under
-// [Campaign Settings] ScreenFolder.
+// folder, the screen manager reads its screens from that folder, unless
+// "engine.ini" names another one under [Campaign Settings] ScreenFolder;
+// they are loaded at start-up (start sequence first) unless the program
+// loads them itself (a game scene that gives the manager its screen
+// modules first).
 class ScreenSceneSlot : public IDX9KelSceneManager {
 public:
     bool Init(CDX9KelScene* scene) override;
@@ -56,10 +58,11 @@ public:
 };
 
 void RegisterGUISceneSlot();
-// folder: where the screens are loaded from at start-up, relative to the
-// program folder; empty: the screens are not loaded at start-up (the game
-// scene or a driver loads them).
-void RegisterScreenSceneSlot(const std::string& folder);
+// folder: where the screens are loaded from, relative to the program
+// folder; empty: no folder is set and nothing is loaded at start-up (the
+// game scene or a driver loads them). loadAtStart false: the folder is set
+// but the screens wait for the program to load them.
+void RegisterScreenSceneSlot(const std::string& folder, bool loadAtStart = true);
 void RegisterSoundSceneSlot();
 // How the start sequence waits after each picture, for screen managers
 // made afterwards; empty restores the real wait.

@@ -23,11 +23,44 @@ bool CVR3GAMEBattleMapPlayer::AddBattleMapShip(CVR3GAMEBattleMapShip* pShip) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayer::AddBattleMapShip() : Ship already in Player list\n");
         return false;
     }
+    MakeShipNameUnique(pShip);
     m_stdvShipModels.push_back(pShip->m_pSceneObject);
     m_stdvShips.push_back(pShip);
     m_stdvBattleShips.push_back(pShip);
     pShip->m_iPlayerIndex = static_cast<int32_t>(m_stdvBattleShips.size() - 1);
     return true;
+}
+
+void CVR3GAMEBattleMapPlayer::MakeShipNameUnique(CVR3GAMEBattleMapShip* pShip) const {
+    auto taken = [&](const std::string& name) {
+        for (const CVR3GAMEBattleMapShip* s : m_stdvShips)
+            if (s && s != pShip && s->m_strName == name) return true;
+        return false;
+    };
+    std::string base = pShip->m_strName.empty() ? std::string("Ship") : pShip->m_strName;
+    if (base.size() > kShipNameLength) base.resize(kShipNameLength);
+    std::string name = base;
+    for (int n = 2; taken(name); ++n) {
+        const std::string suffix = " " + std::to_string(n);
+        name = base.substr(0, std::min(base.size(), kShipNameLength - suffix.size())) + suffix;
+    }
+    pShip->m_strName = name;
+}
+
+CVR3GAMEBattleMapShip* CVR3GAMEBattleMapPlayer::FindShipByKey(const std::string& key, bool* pAmbiguous) const {
+    CVR3GAMEBattleMapShip* found = nullptr;
+    if (pAmbiguous) *pAmbiguous = false;
+    for (CVR3GAMEBattleMapShip* s : m_stdvShips) {
+        if (!s || s->m_strName.compare(0, kShipNameLength, key) != 0 ||
+            std::min(s->m_strName.size(), kShipNameLength) != key.size())
+            continue;
+        if (found) {
+            if (pAmbiguous) *pAmbiguous = true;
+            return nullptr;
+        }
+        found = s;
+    }
+    return found;
 }
 
 bool CVR3GAMEBattleMapPlayer::AddBattleMapShipsColumn(CVR3GAMEBattleMapShipsColumn* pColumn) {
@@ -83,6 +116,7 @@ void CVR3GAMEBattleMapPlayer::ReleaseBattleObjects() {
     m_stdvColumns.resize(0);
     m_stdvLeadersPositions.clear();
     m_stdvLossesByLevel.resize(0);
+    m_stdvEarlierLosses.clear();
     m_uLostValue = m_uLostShips = m_uSurvivingShips = 0;
     m_fLostDurability = 0.0f;
 }

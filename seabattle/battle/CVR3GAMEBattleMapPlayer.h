@@ -34,6 +34,14 @@ public:
     // are more columns than start positions.
     bool SetColumnsOnStartPositions();
     CVR3GAMEBattleMapShip* GetBattleMapShip(const std::string* name) const;
+    // A ship's name is its key in saved columns: AddBattleMapShip makes it
+    // non-empty, at most kShipNameLength characters and unique among the
+    // player's ships (" 2", " 3", ... appended).
+    static constexpr std::size_t kShipNameLength = 29;
+    void MakeShipNameUnique(CVR3GAMEBattleMapShip* pShip) const;
+    // The one ship whose name, cut to kShipNameLength, is `key`; null when
+    // none is, or when more than one is (`pAmbiguous` then says so).
+    CVR3GAMEBattleMapShip* FindShipByKey(const std::string& key, bool* pAmbiguous) const;
     CVR3GAMEBattleMapShip* GetBattleMapShipBySceneObject(const Vorna3D::CDX9KelSceneObject* pObject) const;
     // After a battle: sunk ships are released and deleted, the others stay
     // alive for the harbour; every list is emptied and the counters zeroed.
@@ -56,6 +64,14 @@ public:
     uint32_t m_uLostShips = 0;
     float m_fLostDurability = 0.0f;
     uint32_t m_uSurvivingShips = 0;
+    // Ships lost before the battle was saved and loaded again: they are no
+    // longer among the ships, yet they count at the battle's end.
+    struct EarlierLoss {
+        uint32_t m_uLevel = 0;
+        uint32_t m_uPrice = 0;
+        float m_fDurability = 0.0f;
+    };
+    std::vector<EarlierLoss> m_stdvEarlierLosses;
 };
 
 // Deletes the ships (Release, then delete) and the columns of a player; the

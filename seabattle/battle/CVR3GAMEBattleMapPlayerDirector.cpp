@@ -129,6 +129,12 @@ bool CVR3GAMEBattleMapPlayerDirector::PrepareDataForHarbour(uint32_t n) {
                                                     static_cast<int64_t>(s->m_pBattleShip->Displacement));
         if (s->m_pBattleShip) p.m_fLostDurability += s->m_pBattleShip->TotalDurability;
     }
+    for (const CVR3GAMEBattleMapPlayer::EarlierLoss& e : p.m_stdvEarlierLosses) {
+        if (static_cast<int64_t>(e.m_uLevel) < static_cast<int64_t>(n) - 1) ++p.m_stdvLossesByLevel[e.m_uLevel];
+        ++p.m_uLostShips;
+        p.m_uLostValue += e.m_uPrice;
+        p.m_fLostDurability += e.m_fDurability;
+    }
     return true;
 }
 

@@ -1,4 +1,6 @@
 #include "seabattle/game/CVR3GAMEDuel.h"
+#include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include "engine3/ui/screens/CVR3CIIScreen.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "seabattle/game/CVR3GAMEInformationShip.h"
+#include "seabattle/game/CVR3GAMEManager.h"
 
 using Vorna3D::g_Log;
 
@@ -50,7 +53,6 @@ CVR3GAMEDuelPlayerDirector::~CVR3GAMEDuelPlayerDirector() {
         for (CVR3GAMEDuelShipType* t : column) delete t;
 }
 
-void CVR3GAMEDuelPlayerDirector::Proc() {}
 
 void CVR3GAMEDuelPlayerDirector::OnRelease() {}
 
@@ -189,6 +191,7 @@ bool CVR3GAMEDuel::Prepare() {
 }
 
 void CVR3GAMEDuel::Proc() {
+    ProcMenu();
     for (CVR3GAMEDuelPlayerDirector* d : m_stdvDirectors) d->Proc();
 }
 
@@ -203,6 +206,9 @@ void CVR3GAMEDuel::Clear() {
     m_strFileName.clear();
     m_strDuelName.clear();
     m_pScreen = nullptr;
+    m_pDialogMenu = m_pDialogWarning = m_pDialogCheck = nullptr;
+    for (auto*& b : m_pLevelButtons) b = nullptr;
+    m_pWarningOk = m_pCheckOk = m_pCheckCancel = nullptr;
 }
 
 int CVR3GAMEDuel::GetScore() const {
@@ -216,6 +222,31 @@ int CVR3GAMEDuel::GetScore() const {
     const double human = 100.0 - lossRatio(m_stdvDirectors[0]) * 100.0;
     const double computer = lossRatio(m_stdvDirectors[1]) * 100.0;
     return static_cast<int>((human + computer) * 0.5);
+}
+
+bool CVR3GAMEDuel::ChooseDifficulty(int level, bool* pWarn) {
+    if (pWarn) *pWarn = false;
+    for (const CVR3GAMEDuelPlayerDirector* d : m_stdvDirectors)
+        if (d && !d->HasShips()) {
+            if (pWarn) *pWarn = true;
+            return false;
+        }
+    if (m_stdvDirectors.empty() || m_stdvArtilleryLists.size() < 3 || level < 0 || level > 2) return false;
+    m_strArtilleryList = m_stdvArtilleryLists[static_cast<size_t>(level)];
+    return true;
+}
+
+bool CVR3GAMEDuel::BeginBattle() {
+    if (m_strArtilleryList.empty()) return false;
+    return CVR3GAMEManager::Get().DuelToBattle(m_strScreenLoad, m_strArtilleryList);
+}
+
+void CVR3GAMEDuel::RecordBattleLosses(const CVR3GAMEBattleMap& map) {
+    for (CVR3GAMEDuelPlayerDirector* d : m_stdvDirectors) {
+        if (!d || !d->m_pPlayer) continue;
+        const CVR3GAMEBattleMapPlayer* p = map.GetPlayer(&d->m_pPlayer->m_strName);
+        d->m_dwLostMoney = p ? p->m_uLostValue : 0;
+    }
 }
 
 } // namespace SeaBattle

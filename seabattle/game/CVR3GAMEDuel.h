@@ -5,6 +5,7 @@
 // its texts from the duel file, its players and one director per player;
 // a director keeps its shop, its money and its three column choices.
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,17 @@
 namespace Vorna3D {
 class CDX9KelScene;
 class CVR3CIIScreen;
+class CDX9KelSGUIDialog;
+class CDX9KelSGUIText;
+class CDX9KelSGUIControlButton;
+class CDX9KelSGUIControlButtonCheck;
+class CDX9KelSGUIControlScrollCheckList;
 } // namespace Vorna3D
 
 namespace SeaBattle {
 
 class CVR3GAMEInformationShip;
+class CVR3GAMEBattleMap;
 class CVR3GAMEDuel;
 class CVR3GAMEDuelPlayerDirector;
 
@@ -55,7 +62,10 @@ public:
     CVR3GAMEDuelPlayerDirector& operator=(const CVR3GAMEDuelPlayerDirector&) = delete;
     virtual ~CVR3GAMEDuelPlayerDirector();
 
-    // The per-frame step of the director's screen.
+    // The per-frame step of the director's screen, while it is shown: a
+    // click on a shop icon or a column ship selects it and shows its card;
+    // Add buys the selected type into that column and Erase gives the
+    // selected column ship back (each button once per 500 ms).
     virtual void Proc();
     // Called by the duel before it releases the director.
     virtual void OnRelease();
@@ -77,6 +87,34 @@ public:
     // The money spent: starting money less current money (0 when the
     // current money is not below the start).
     uint32_t GetSpent() const;
+
+    // ---- the director's screen ----
+    static constexpr DWORD kButtonGate = 500;
+    // Binds the dialogs of the table by name; false (logged) for a screen
+    // without dialogs or a missing dialog or control.
+    bool LoadUIFromScreen(Vorna3D::CVR3CIIScreen* pScreen);
+    // One icon per ship type, captioned with the duel's money text and the
+    // price.
+    bool CreateSGUIShopShipsIcons();
+    // The column's icons, one per bought ship.
+    bool FillColumnIcons(int column);
+    // The card of a type in the information panel; null empties it.
+    void ShowShipInfo(const CVR3GAMEDuelShipType* type);
+    void ShowMoney();
+    // Add enabled for columns with room when a shop type is selected and
+    // affordable; Erase only for the column of a selected ship.
+    void UpdateButtons();
+
+    Vorna3D::CVR3CIIScreen* m_pUIScreen = nullptr;
+    std::map<std::string, Vorna3D::CDX9KelSGUIText*> m_stdmInfoTexts;
+    Vorna3D::CDX9KelSGUIDialog* m_pDialogShips = nullptr;
+    Vorna3D::CDX9KelSGUIControlScrollCheckList* m_pShopIcons = nullptr;
+    Vorna3D::CDX9KelSGUIDialog* m_pDialogColumns[kColumns] = {};
+    Vorna3D::CDX9KelSGUIControlScrollCheckList* m_pColumnIcons[kColumns] = {};
+    Vorna3D::CDX9KelSGUIControlButton* m_pAdd[kColumns] = {};
+    Vorna3D::CDX9KelSGUIControlButton* m_pErase[kColumns] = {};
+    std::vector<Vorna3D::CDX9KelSGUIControlButtonCheck*> m_stdvColumnIconPool[kColumns];
+    DWORD m_dwLastButton = 0;
 
     CVR3GAMEDuel* m_pDuel = nullptr;
     Vorna3D::CDX9KelScene* m_pScene = nullptr;
@@ -115,12 +153,31 @@ public:
 
     // The duel screen and every director's screen must exist.
     bool Prepare();
+    // Binds the menu's dialogs on the duel screen and every director's
+    // dialogs on its screen, then fills the shops. Run when the duel's menu
+    // is first shown; false (logged) when a dialog or control is missing.
+    bool LoadUIFromScreen();
+    // The duel menu's step while its screen is shown: the warning's Ok hides
+    // it; a difficulty button shows the warning or the check; the check's Ok
+    // begins the battle and Cancel hides it (each button once per second).
+    void ProcMenu();
     // The per-frame step of every director.
     void Proc();
     // Deletes every player and director and empties the duel's texts.
     void Clear();
     // The duel score, 0..100; -1 with fewer than two directors.
     int GetScore() const;
+    // A difficulty button of the duel menu (0 arcade, 1 normal, 2
+    // realistic): refused with the warning flag set when some director has
+    // no ship in any column; refused quietly with fewer than three
+    // artillery lists; otherwise list `level` becomes the duel's artillery
+    // list.
+    bool ChooseDifficulty(int level, bool* pWarn);
+    // The confirmed choice: the game manager builds the battle.
+    bool BeginBattle();
+    // At the battle's end: each director's lost money becomes the value its
+    // battle player lost.
+    void RecordBattleLosses(const CVR3GAMEBattleMap& map);
 
     // The screen of the given name from the scene's screen manager, or null.
     Vorna3D::CVR3CIIScreen* FindScreen(const std::string& name) const;
@@ -145,6 +202,16 @@ public:
     std::string m_strMoney;
     std::vector<std::string> m_stdvArtilleryLists;
     int m_iShipsTypesCount = 0;
+
+    static constexpr DWORD kMenuGate = 1000;
+    Vorna3D::CDX9KelSGUIDialog* m_pDialogMenu = nullptr;
+    Vorna3D::CDX9KelSGUIDialog* m_pDialogWarning = nullptr;
+    Vorna3D::CDX9KelSGUIDialog* m_pDialogCheck = nullptr;
+    Vorna3D::CDX9KelSGUIControlButton* m_pLevelButtons[3] = {};
+    Vorna3D::CDX9KelSGUIControlButton* m_pWarningOk = nullptr;
+    Vorna3D::CDX9KelSGUIControlButton* m_pCheckOk = nullptr;
+    Vorna3D::CDX9KelSGUIControlButton* m_pCheckCancel = nullptr;
+    DWORD m_dwLastMenuButton = 0;
 };
 
 } // namespace SeaBattle

@@ -1,4 +1,5 @@
 #include "seabattle/game/CVR3GAMEIO.h"
+#include "seabattle/game/CVR3GAMESaveImage.h"
 
 #include <tinyxml.h>
 

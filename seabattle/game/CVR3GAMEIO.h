@@ -10,6 +10,7 @@
 //
 // Readers treat files as untrusted: a bad file gives a log line and a null or
 // false result, never a crash.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ struct CVR3GAMEShipType;
 struct SVR3GAMEFleetShip;
 class CVR3GAMEBattleMapShipsColumn;
 class CVR3GAMEDuelPlayerDirector;
+struct SVR3SaveShip;
+struct SVR3SaveBattle;
+struct SVR3SaveBattleSide;
+struct SVR3ScenarioSave;
+struct SVR3DuelSave;
 
 // One entry of the save list: the save's name and the kind key of its file.
 struct SVR3GAMESaveListEntry {
@@ -231,6 +237,12 @@ public:
     bool CreateBattleShipForPlayerFromXML(const TiXmlElement* pElement, CVR3GAMEBattleMapPlayer* pPlayer);
     // The same for a harbour player: the ship stays out of the scene tree.
     bool CreateBattleShipForPlayerFromXML(const TiXmlElement* pElement, CVR3GAMEHarbourMapPlayer* pPlayer);
+    // A ship rebuilt from its six object files (scene object, animated,
+    // movement, battle, artillery, information), its scene object placed at
+    // `world` before its Init; null, nothing left behind, when a part is
+    // missing or the Init is refused.
+    CVR3GAMEBattleMapShip* CreateBattleShipFromFiles(const std::string (&files)[6], const D3DXMATRIX& world,
+                                                     bool bAddToScene);
     // Gives a battle-map ship up whole: its aspects, and its scene object
     // unless a tree other than the active one holds it.
     void DeleteBattleShip(CVR3GAMEBattleMapShip* pShip);
@@ -337,6 +349,48 @@ public:
     // index past the list, an unknown kind, or a file too short to hold them.
     bool LoadAnySaveInfo(size_t index, std::string* pTime, std::string* pFirst, std::string* pSecond);
 
+    // ---- the scenario and duel saves ----
+    // Writes the running scenario under the save name: header, scenario
+    // block, harbour block and, in a battle, the battle block. The file is
+    // written whole to a temporary name and then renamed over the save, so
+    // the previous save of that name survives any failure.
+    bool SaveScenario(const char* saveName);
+    // Two calls. With a name: the whole save file is read and checked
+    // (every field, the scenario file and every ship's object files exist,
+    // the step index lies inside the scenario) while the running game stays
+    // untouched; only then is the scenario's common data loaded and the
+    // image kept for the second call. Without a name: the kept image is
+    // applied (harbour, then battle). A new first call replaces a kept image;
+    // a failed second call empties the world rather than leave half of it.
+    bool LoadScenario(const char* saveName);
+    // The same for a duel battle.
+    bool SaveDuel(const char* saveName);
+    bool LoadDuel(const char* saveName);
+    bool IsLoadPending() const { return m_pPendingScenario || m_pPendingDuel; }
+
+    // The blocks of the save files, from the running game and back.
+    bool WriteScenario(SVR3ScenarioSave& save);
+    bool WriteHarbour(SVR3ScenarioSave& save);
+    bool WriteBattle(SVR3SaveBattle& battle, const std::string& humanName, const std::string& computerName,
+                     uint32_t levelCount);
+    bool WriteBattleMapShipsVector(const std::vector<CVR3GAMEBattleMapShip*>& ships, std::vector<SVR3SaveShip>& out,
+                                   bool skipLost);
+    bool WriteBattleMapShip(const CVR3GAMEBattleMapShip* pShip, SVR3SaveShip& out);
+    bool WriteBattleMapColumnsVector(const CVR3GAMEBattleMapPlayer* pPlayer, SVR3SaveBattleSide& side);
+    bool ReadHarbour(const SVR3ScenarioSave& save);
+    bool ReadBattle(const SVR3SaveBattle& battle, const std::string& humanName, const std::string& computerName,
+                    const char* battleMapFile, bool playersExist);
+    bool ReadBattleMapShipsVector(const std::vector<SVR3SaveShip>& ships, bool inBattle,
+                                  std::vector<CVR3GAMEBattleMapShip*>& out);
+    CVR3GAMEBattleMapShip* ReadBattleMapShip(const SVR3SaveShip& ship, bool inBattle);
+    bool ReadBattleShipsColumn(const SVR3SaveBattleSide& side, CVR3GAMEBattleMapPlayer* pPlayer);
+    // Every object file the save's ships are rebuilt from exists in its
+    // folder; the first missing one is logged.
+    bool SaveShipFilesExist(const std::vector<SVR3SaveShip>& ships) const;
+    // Steps of the scenario file: the shortest of its four step lists; -1
+    // when the file cannot be read.
+    int ScenarioStepCount(const char* fileName) const;
+
     // ---- duels ----
     // Reads a duel file from the duel folder into the duel: the duel is
     // emptied first, and a duel that fails is emptied again. A binary duel
@@ -350,6 +404,13 @@ public:
     // Empties the battle map, the 3D sounds, the 3D GUI, the physical
     // objects and the battle resolution state.
     void ResetWorldForDuel();
+    // Every director's non-empty column choices become battle columns of
+    // new ships on the battle player of the same name, then the columns
+    // stand on their start positions. A column that cannot be filled fails
+    // the whole set-up and leaves none of its ships behind.
+    bool SetDuelDataToBattleMap();
+    bool CreateBattlePlayerColumnFromDuel(const std::vector<struct CVR3GAMEDuelShipType*>& choice,
+                                          CVR3GAMEBattleMapShipsColumn* pColumn, CVR3GAMEBattleMapPlayer* pPlayer);
 
     // ---- links (not owned; the game manager sets them) ----
     Vorna3D::CDX9KelScene* m_pScene = nullptr;
@@ -360,6 +421,9 @@ public:
     DWORD m_dwReserved[2] = {0, 0};
 
     std::vector<SVR3GAMESaveListEntry*> m_vSaveList;
+    // The checked image of a save between the two load calls.
+    std::unique_ptr<SVR3ScenarioSave> m_pPendingScenario;
+    std::unique_ptr<SVR3DuelSave> m_pPendingDuel;
     std::string m_strFolders[FOLDER_COUNT];
     // Text and binary key of every kind in kind order, then the two save keys.
     std::string m_strKindKeys[kKindKeyCount];

@@ -74,12 +74,13 @@ namespace {
 
 // Shared by the three creation operations: the ship is returned also when
 // an aspect failed or its Init was refused; `initialised` tells which.
-BuiltShip BuildShip(CVR3GAMEIO& io, const TiXmlElement* pElement, bool bAddToScene) {
+BuiltShip BuildShip(CVR3GAMEIO& io, const TiXmlElement* pElement, bool bAddToScene,
+                    const D3DXMATRIX* pWorld = nullptr) {
     BuiltShip built;
     if (!pElement)
         return built;
     auto* ship = new CVR3GAMEBattleMapShip();
-    const D3DXMATRIX world = ReadXMLMatrix(pElement->FirstChildElement("SceneObjectWorld"));
+    const D3DXMATRIX world = pWorld ? *pWorld : ReadXMLMatrix(pElement->FirstChildElement("SceneObjectWorld"));
     const char* names[] = {"SceneObjectFile",     "MovementObjectFile",  "AnimatedObjectFile",
                            "BattleObjectFile",    "ArtilleryObjectFile", "InfoObjectFile"};
     std::string files[6];
@@ -159,6 +160,24 @@ CVR3GAMEBattleMapShip* CVR3GAMEIO::CreateBattleShipFromXML(const TiXmlElement* p
                                                        bool* pInitialised) {
     const BuiltShip built = BuildShip(*this, pElement, bAddToScene);
     if (pInitialised) *pInitialised = built.initialised;
+    return built.ship;
+}
+
+CVR3GAMEBattleMapShip* CVR3GAMEIO::CreateBattleShipFromFiles(const std::string (&files)[6], const D3DXMATRIX& world,
+                                                         bool bAddToScene) {
+    TiXmlElement element("Ship");
+    const char* names[] = {"SceneObjectFile",  "MovementObjectFile",  "AnimatedObjectFile",
+                           "BattleObjectFile", "ArtilleryObjectFile", "InfoObjectFile"};
+    for (int i = 0; i < 6; ++i) {
+        TiXmlElement child(names[i]);
+        child.InsertEndChild(TiXmlText(files[i].c_str()));
+        element.InsertEndChild(child);
+    }
+    const BuiltShip built = BuildShip(*this, &element, bAddToScene, &world);
+    if (built.ship && !built.initialised) {
+        DeleteBattleShip(built.ship);
+        return nullptr;
+    }
     return built.ship;
 }
 

@@ -10,6 +10,7 @@
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
+#include "seabattle/game/CVR3GAMEDuel.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEIO.h"
 #include "seabattle/game/CVR3GAMEScenario.h"
@@ -53,7 +54,10 @@ bool CVR3GAMEManager::InitWithFolders(Vorna3D::CDX9KelScene* pScene, const std::
     m_pHarbourMap = std::make_unique<CVR3GAMEHarbourMap>();
     m_pHarbourMap->m_pScene = pScene;
     m_pScenario = std::make_unique<CVR3GAMEScenario>();
+    m_pDuel = std::make_unique<CVR3GAMEDuel>();
+    m_pDuel->m_pScene = pScene;
     m_pGameIO = std::make_unique<CVR3GAMEIO>();
+    m_pGameIO->m_pDuel = m_pDuel.get();
     m_pGameIO->m_pScene = pScene;
     m_pGameIO->m_pBattleMap = m_pBattleMap.get();
     m_pGameIO->m_pHarbourMap = m_pHarbourMap.get();
@@ -83,6 +87,10 @@ void CVR3GAMEManager::Release() {
         m_pBattleMap.reset();
     }
     m_pScenario.reset();
+    if (m_pDuel) {
+        m_pDuel->Clear();
+        m_pDuel.reset();
+    }
     m_pGameIO.reset();
     m_pScene = nullptr;
     m_iState = STATE_NONE;
@@ -96,6 +104,7 @@ void CVR3GAMEManager::ProcFrame() {
         CheckLeaveBattle();
     }
     if (m_pHarbourMap) m_pHarbourMap->Proc();
+    if (m_pDuel) m_pDuel->Proc();
 }
 
 void CVR3GAMEManager::StartMapSounds() {
@@ -122,7 +131,10 @@ void CVR3GAMEManager::CheckLeaveBattle() {
     if (!leave) return;
     // Nothing moves or fires while the results are read, and this runs once.
     m_pBattleMap->LeaveBattle();
-    if (IsScenarioRunning()) ScenarioFromBattleToMissionResults();
+    if (IsScenarioRunning())
+        ScenarioFromBattleToMissionResults();
+    else if (IsDuelRunning())
+        DuelFromBattleToResults();
 }
 
 void CVR3GAMEManager::OnLost() {
@@ -149,6 +161,10 @@ bool CVR3GAMEManager::StartBattle(const char* battleScreenName) {
 }
 
 bool CVR3GAMEManager::IsScenarioRunning() const { return m_pScenario && m_pScenario->IsRunning(); }
+
+bool CVR3GAMEManager::IsDuelRunning() const { return m_pDuel && !m_pDuel->m_strFileName.empty(); }
+
+
 
 bool CVR3GAMEManager::ShowScreen(const std::string* name) const {
     if (!name || name->empty() || !m_pScene) return false;
@@ -244,9 +260,111 @@ bool CVR3GAMEManager::ScenarioSave(const std::string& name) {
     if (!m_pScenario || !m_pGameIO) return false;
     g_Log.Write(0, "%s%s%s", "CVR3GAMEManager::ScenarioSave() : ", name.c_str(), "\n ");
     m_strLastSaveAsked = name;
-    // No scenario save writer exists yet: the request is refused honestly.
-    g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioSave() m_pGameIO->SaveScenario() failed \n ");
-    return false;
+    if (!m_pGameIO->SaveScenario(name.c_str())) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioSave() m_pGameIO->SaveScenario() failed \n ");
+        return false;
+    }
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioSave() : OK\n ");
+    return true;
+}
+
+bool CVR3GAMEManager::ScenarioLoad(const std::string& name) {
+    if (!m_pScenario || !m_pGameIO || !m_pScene) return false;
+    g_Log.Write(0, "%s%s%s", "CVR3GAMEManager::ScenarioLoad( 0 ) : ", name.c_str(), "\n ");
+    if (!m_pGameIO->LoadScenario(name.c_str())) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioLoad() m_pGameIO->LoadScenario( 0 ) failed \n ");
+        return false;
+    }
+    if (m_pScenario->m_iInBattle == 0) {
+        if (!ShowScreen(m_pScenario->GetHarbourLoadingScreen()))
+            g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioLoad() not set current harbour loading screen\n ");
+    } else if (!ShowScreen(m_pScenario->GetBattleLoadingScreen())) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioLoad() not set current battle loading screen\n ");
+    }
+    SetCameraControl(true);
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioLoad( 0 ) : OK\n ");
+    m_iState = LOAD_SCENARIO;
+    return true;
+}
+
+// ---- the duel ----
+
+bool CVR3GAMEManager::BeginDuelFromFile(const std::string& fileName, const std::string& loadingScreen) {
+    if (!m_pGameIO || !m_pDuel || loadingScreen.empty()) return false;
+    LogTransition("CVR3GAMEManager::BeginDuelFromFile() : ", fileName);
+    if (fileName.empty()) return false;
+    m_strDuelFile = fileName;
+    if (!ShowScreen(&loadingScreen))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::BeginDuelFromFile() not set duel loading screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::BeginDuelFromFile() : OK\n ");
+    m_iState = BEGIN_DUEL;
+    return true;
+}
+
+bool CVR3GAMEManager::DuelToBattle(const std::string& loadingScreen, const std::string& artilleryList) {
+    if (!m_pGameIO || !m_pDuel || loadingScreen.empty() || artilleryList.empty()) return false;
+    LogTransition("CVR3GAMEManager::DuelToBattle() : ", m_pDuel->m_strFileName);
+    if (!ShowScreen(&loadingScreen))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelToBattle() not set duel loading screen\n ");
+    if (!m_pGameIO->LoadBattleArtilleryList(artilleryList.c_str())) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelToBattle(): m_pGameIO->LoadBattleArtilleryList() failed\n ");
+        return false;
+    }
+    m_pDuel->m_strArtilleryList = artilleryList;
+    g_Log.Write(0, "CVR3GAMEManager::DuelToBattle() : OK\n ");
+    m_iState = DUEL_TO_BATTLE;
+    return true;
+}
+
+bool CVR3GAMEManager::DuelFromBattleToResults() {
+    if (!m_pDuel || !m_pBattleMap) return false;
+    LogTransition("CVR3GAMEManager::DuelFromBattleToResults() : ", m_pDuel->m_strFileName);
+    if (!IsDuelRunning()) return false;
+    if (!m_pBattleMap->PrepareDataForHarbour(static_cast<uint32_t>(m_pDuel->m_iShipsTypesCount))) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelFromBattleToResults() m_pBattleMap->PrepareDataForHarbour() failed\n ");
+        return false;
+    }
+    m_pDuel->RecordBattleLosses(*m_pBattleMap);
+    if (!ShowScreen(&m_pDuel->m_strScreenBattleEnd))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelFromBattleToResults() not set current battle results screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::DuelFromBattleToResults() : OK\n ");
+    return true;
+}
+
+bool CVR3GAMEManager::DuelEnd() {
+    if (!m_pDuel) return false;
+    LogTransition("CVR3GAMEManager::DuelEnd() : ", m_pDuel->m_strFileName);
+    if (!ShowScreen(&m_pDuel->m_strScreenDuelEnd))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelEnd() not set duel end screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::DuelEnd() : OK\n ");
+    return true;
+}
+
+bool CVR3GAMEManager::DuelSave(const std::string& name) {
+    if (!m_pDuel || !m_pGameIO) return false;
+    g_Log.Write(0, "%s%s%s", "CVR3GAMEManager::DuelSave() : ", name.c_str(), "\n ");
+    m_strLastSaveAsked = name;
+    if (!m_pGameIO->SaveDuel(name.c_str())) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelSave() m_pGameIO->SaveDuel() failed \n ");
+        return false;
+    }
+    g_Log.Write(0, "CVR3GAMEManager::DuelSave() : OK\n ");
+    return true;
+}
+
+bool CVR3GAMEManager::DuelLoad(const std::string& name) {
+    if (!m_pDuel || !m_pGameIO || !m_pScene) return false;
+    g_Log.Write(0, "%s%s%s", "CVR3GAMEManager::DuelLoad( 0 ) : ", name.c_str(), "\n ");
+    if (!m_pGameIO->LoadDuel(name.c_str())) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelLoad() m_pGameIO->LoadDuel( 0 ) failed \n ");
+        return false;
+    }
+    if (!ShowScreen(&m_pDuel->m_strScreenLoad))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelLoad() not set duel loading screen\n ");
+    SetCameraControl(true);
+    g_Log.Write(0, "CVR3GAMEManager::DuelLoad( 0 ) : OK\n ");
+    m_iState = LOAD_DUEL;
+    return true;
 }
 
 // ---- the pending state ----
@@ -277,8 +395,19 @@ void CVR3GAMEManager::ProcState() {
     case LOAD_NEXT_HARBOUR_MAP:
         ProcLoadNextHarbourMap();
         break;
+    case LOAD_SCENARIO:
+        ProcLoadScenario();
+        break;
+    case BEGIN_DUEL:
+        ProcBeginDuel();
+        break;
+    case DUEL_TO_BATTLE:
+        ProcDuelToBattle();
+        break;
+    case LOAD_DUEL:
+        ProcLoadDuel();
+        break;
     default:
-        // Loading saves and duels is not built: the state is dropped.
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState() : state %i not carried out\n ", state);
         break;
     }
@@ -386,6 +515,78 @@ void CVR3GAMEManager::ProcLoadNextHarbourMap() {
     Vorna3D::CDX9KelUtils::CheckMemory();
     if (!ScenarioSave("autosave_harbor"))
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_HARBOUR_MAP ) ScenarioSave() failed\n ");
+}
+
+void CVR3GAMEManager::ProcLoadScenario() {
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (m_pScenario->m_iInBattle == 0) {
+        if (!ShowScreen(&m_pScenario->HarbourScreen))
+            g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_SCENARIO ) not set current harbour screen\n ");
+    } else if (!ShowScreen(&m_pScenario->BattleScreen)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_SCENARIO ) not set current battle screen\n ");
+    }
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioLoad( 1 ) : Begin\n ");
+    if (!m_pGameIO->LoadScenario(nullptr)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioLoad() m_pGameIO->LoadScenario( 1 ) failed \n ");
+        return;
+    }
+    g_Log.Write(0, "CVR3GAMEManager::ScenarioLoad( 1 ) : OK\n ");
+    // The battle clock goes on from the saved time.
+    m_pBattleMap->StartGameTimer();
+    StartMapSounds();
+    Vorna3D::CDX9KelUtils::CheckMemory();
+}
+
+void CVR3GAMEManager::ProcBeginDuel() {
+    if (!m_pGameIO->LoadDuelFromFile(m_strDuelFile.c_str())) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::BeginDuelFromFile() m_pGameIO->LoadDuelFromFile() failed \n ");
+        return;
+    }
+    if (!ShowScreen(&m_pDuel->m_strScreenDuel))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_DUEL ) not set duel screen\n ");
+    // The menu and the shops bind to their screens once the duel is read.
+    if (!m_pDuel->LoadUIFromScreen())
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( BEGIN_DUEL ) m_pDuel->LoadUIFromScreen() failed\n ");
+    Vorna3D::CDX9KelUtils::CheckMemory();
+}
+
+void CVR3GAMEManager::ProcDuelToBattle() {
+    if (!ShowScreen(&m_pDuel->m_strScreenBattle))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( DUEL_TO_BATTLE ) not set current battle map game screen\n ");
+    if (!m_pGameIO->LoadBattleMapFromFile(m_pDuel->m_strBattleMap.c_str(), false, nullptr)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( DUEL_TO_BATTLE ) LoadBattleMapFromFile() failed\n ");
+        return;
+    }
+    if (!m_pGameIO->SetDuelDataToBattleMap()) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( DUEL_TO_BATTLE ) SetDuelDataToBattleMap() failed\n ");
+        return;
+    }
+    if (!m_pBattleMap->InitDirectorsBehaviours()) {
+        g_Log.Write(LOG_ERROR,
+                    "CVR3GAMEManager::ProcState( DUEL_TO_BATTLE ) m_pBattleMap->InitDirectorsBehaviours() failed\n ");
+        return;
+    }
+    SetCameraControl(true);
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    m_pBattleMap->StartGameTimer();
+    StartMapSounds();
+    if (!DuelSave("autosave_battle_begin"))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( DUEL_TO_BATTLE ) DuelSave() failed\n ");
+}
+
+void CVR3GAMEManager::ProcLoadDuel() {
+    Vorna3D::CDX9KelUtils::CheckMemory();
+    if (!ShowScreen(&m_pDuel->m_strScreenBattle))
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ProcState( LOAD_DUEL ) not set current battle screen\n ");
+    g_Log.Write(0, "CVR3GAMEManager::DuelLoad( 1 ) : Begin\n ");
+    if (!m_pGameIO->LoadDuel(nullptr)) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEManager::DuelLoad() m_pGameIO->LoadDuel( 1 ) failed \n ");
+        return;
+    }
+    g_Log.Write(0, "CVR3GAMEManager::DuelLoad( 1 ) : OK\n ");
+    m_pBattleMap->StartGameTimer();
+    StartMapSounds();
+    Vorna3D::CDX9KelUtils::CheckMemory();
 }
 
 } // namespace SeaBattle

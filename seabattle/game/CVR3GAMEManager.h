@@ -20,6 +20,7 @@ namespace SeaBattle {
 class CVR3GAMEBattleMap;
 class CVR3GAMEHarbourMap;
 class CVR3GAMEScenario;
+class CVR3GAMEDuel;
 class CVR3GAMEIO;
 
 class CVR3GAMEManager {
@@ -74,9 +75,9 @@ public:
     void SetCameraControl(bool bOn);
     // When the human player's battle HUD says the battle is over for them
     // (or, in a battle the computer fights on both sides, when the map says
-    // it is over): the battle stops and, in a running scenario, goes on to
-    // its results. Once per battle; the scene's frame calls it after the
-    // battle's tick.
+    // it is over): the battle stops and, in a running scenario or duel, goes
+    // on to its results. Once per battle; the scene's frame calls it after
+    // the battle's tick.
     void CheckLeaveBattle();
 
     // ---- the scenario's transitions ----
@@ -86,22 +87,40 @@ public:
     bool ScenarioFromBattleToHarbour();
     bool ScenarioFromHarbourToNextHarbour();
     bool ScenarioEnd();
-    // Writes the running scenario under the name. The binary save file is
-    // not made by this program yet: the request is logged and refused.
+    // Writes the running scenario (only while one runs) under the name.
     bool ScenarioSave(const std::string& name);
+    // Reads and checks the whole save; only then does the running game give
+    // way, the loading screen of the saved phase shows and the rest of the
+    // load follows on a later frame. A refused save leaves the game as it
+    // was.
+    bool ScenarioLoad(const std::string& name);
+
+    // ---- the duel's transitions ----
+    // Keeps the duel file for the next frames and shows the loading screen.
+    bool BeginDuelFromFile(const std::string& fileName, const std::string& loadingScreen);
+    // The duel menu's confirmation: the chosen artillery list becomes the
+    // game's and the battle is built on a later frame.
+    bool DuelToBattle(const std::string& loadingScreen, const std::string& artilleryList);
+    bool DuelFromBattleToResults();
+    bool DuelEnd();
+    // Writes the running duel battle (only while a duel runs) under the name.
+    bool DuelSave(const std::string& name);
+    // As ScenarioLoad, for a duel save.
+    bool DuelLoad(const std::string& name);
     // Carries out the pending transition, at the earliest on the first frame
     // more than 10 ms after the one that first saw it.
     void ProcState();
 
     // True while a scenario file is loaded.
     bool IsScenarioRunning() const;
-    // No duel is built yet: always false.
-    bool IsDuelRunning() const { return false; }
+    // True while a duel file is loaded.
+    bool IsDuelRunning() const;
 
     CVR3GAMEBattleMap* GetBattleMap() const { return m_pBattleMap.get(); }
     CVR3GAMEHarbourMap* GetHarbourMap() const { return m_pHarbourMap.get(); }
     CVR3GAMEScenario* GetScenario() const { return m_pScenario.get(); }
     CVR3GAMEIO* GetGameIO() const { return m_pGameIO.get(); }
+    CVR3GAMEDuel* GetDuel() const { return m_pDuel.get(); }
     Vorna3D::CDX9KelScene* GetScene() const { return m_pScene; }
     int32_t GetPendingState() const { return m_iState; }
     // Saves asked for by name, the last one; for the drivers' report.
@@ -113,16 +132,22 @@ private:
     void ProcLoadBattleMap();
     void ProcLoadHarbourMap();
     void ProcLoadNextHarbourMap();
+    void ProcLoadScenario();
+    void ProcBeginDuel();
+    void ProcDuelToBattle();
+    void ProcLoadDuel();
 
     Vorna3D::CDX9KelScene* m_pScene = nullptr;
     std::unique_ptr<CVR3GAMEBattleMap> m_pBattleMap;
     std::unique_ptr<CVR3GAMEHarbourMap> m_pHarbourMap;
     std::unique_ptr<CVR3GAMEScenario> m_pScenario;
+    std::unique_ptr<CVR3GAMEDuel> m_pDuel;
     std::unique_ptr<CVR3GAMEIO> m_pGameIO;
     int32_t m_iState = STATE_NONE;
     DWORD m_dwWaitStamp = 0;
     bool m_bWaitStamped = false;
     std::string m_strLastSaveAsked;
+    std::string m_strDuelFile;
 };
 
 } // namespace SeaBattle

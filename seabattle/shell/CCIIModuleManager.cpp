@@ -8,6 +8,7 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/ui/screens/CCIIModuleSoundLine.h"
 #include "seabattle/shell/CCIIModuleBattleMapMenu.h"
+#include "seabattle/shell/CCIIModuleSaves.h"
 #include "seabattle/shell/CCIIModuleScenarioBattleResults.h"
 #include "seabattle/shell/CCIIModuleScenarioBegin.h"
 #include "seabattle/shell/CCIIModuleScenarioEnd.h"
@@ -21,8 +22,6 @@ bool CCIIModuleManager::AddModule(const TiXmlElement* pElement, CVR3CIIScreen* p
     const char* name = pElement->Value();
     if (!name) return true;
 
-    // The save, load and duel kinds come with the saves; until then their
-    // elements create nothing, like unknown names.
     CVR3CIIModule* module = nullptr;
     // The name the failure message gives the module.
     const char* logName = name;
@@ -35,6 +34,17 @@ bool CCIIModuleManager::AddModule(const TiXmlElement* pElement, CVR3CIIScreen* p
         module = new (std::nothrow) CCIIModuleScenarioBattleResults();
     } else if (std::strcmp(name, CCIIModuleScenarioEnd::kElementName) == 0) {
         module = new (std::nothrow) CCIIModuleScenarioEnd();
+    } else if (std::strcmp(name, CCIIModuleGameSave::kElementName) == 0) {
+        module = new (std::nothrow) CCIIModuleGameSave();
+    } else if (std::strcmp(name, CCIIModuleGameLoad::kElementName) == 0) {
+        module = new (std::nothrow) CCIIModuleGameLoad();
+    } else if (std::strcmp(name, CCIIModuleDuelLoad::kElementName) == 0) {
+        module = new (std::nothrow) CCIIModuleDuelLoad();
+    } else if (std::strcmp(name, CCIIModuleDuelBattleResults::kElementName) == 0) {
+        module = new (std::nothrow) CCIIModuleDuelBattleResults();
+    } else if (std::strcmp(name, CCIIModuleDuelEnd::kElementName) == 0) {
+        module = new (std::nothrow) CCIIModuleDuelEnd();
+        logName = "DuelBattleResults";
     } else if (std::strcmp(name, CCIIModuleSoundLine::kElementName) == 0) {
         module = new (std::nothrow) CCIIModuleSoundLine();
     } else {

@@ -1,5 +1,8 @@
 #include "seabattle/shell/ModuleBinding.h"
 
+#include "engine3/ui/sgui/CDX9KelSGUIControlEditBox.h"
+#include "engine3/ui/sgui/CDX9KelSGUIControlListBox.h"
+
 #include <cstring>
 
 #include <tinyxml.h>
@@ -63,6 +66,14 @@ CDX9KelSGUIControlButton* ModuleBinding::Button(CDX9KelSGUIDialog* pDialog, cons
 
 CDX9KelSGUIText* ModuleBinding::Text(CDX9KelSGUIDialog* pDialog, const std::string& name) const {
     return FindOfKind<CDX9KelSGUIText>(m_szClass, pDialog, name, pDialog);
+}
+
+CDX9KelSGUIControlListBox* ModuleBinding::ListBox(CDX9KelSGUIDialog* pDialog, const std::string& name) const {
+    return FindOfKind<CDX9KelSGUIControlListBox>(m_szClass, pDialog, name, pDialog);
+}
+
+CDX9KelSGUIControlEditBox* ModuleBinding::EditBox(CDX9KelSGUIDialog* pDialog, const std::string& name) const {
+    return FindOfKind<CDX9KelSGUIControlEditBox>(m_szClass, pDialog, name, pDialog);
 }
 
 bool IsPressed(const CDX9KelSGUIControlButton* pButton) {

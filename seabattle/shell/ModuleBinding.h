@@ -13,6 +13,8 @@ class TiXmlElement;
 
 namespace Vorna3D {
 class CDX9KelSGUIControlButton;
+class CDX9KelSGUIControlEditBox;
+class CDX9KelSGUIControlListBox;
 class CDX9KelSGUIText;
 } // namespace Vorna3D
 
@@ -32,6 +34,8 @@ public:
     // null (logged) when the dialog has no such control of that kind.
     Vorna3D::CDX9KelSGUIControlButton* Button(Vorna3D::CDX9KelSGUIDialog* pDialog, const std::string& name) const;
     Vorna3D::CDX9KelSGUIText* Text(Vorna3D::CDX9KelSGUIDialog* pDialog, const std::string& name) const;
+    Vorna3D::CDX9KelSGUIControlListBox* ListBox(Vorna3D::CDX9KelSGUIDialog* pDialog, const std::string& name) const;
+    Vorna3D::CDX9KelSGUIControlEditBox* EditBox(Vorna3D::CDX9KelSGUIDialog* pDialog, const std::string& name) const;
 
     // Logs a missing attribute with another class name in front (some
     // modules log one attribute under a second name).

@@ -287,6 +287,7 @@ int main(int argc, char** argv) {
         char cpu[48];
         std::snprintf(cpu, sizeof cpu, "cpu=%.3f ms", Quantile(finishedCpu, 0.5));
         VornaBench::Figure("battle_frame/finished_frame_median", Quantile(finished, 0.5), "ms", cpu);
+        VornaBench::Figure("battle_frame/finished_frame_p99", Quantile(finished, 0.99), "ms");
         std::snprintf(cpu, sizeof cpu, "cpu=%.3f ms", Quantile(finishedCpu, 0.5) - Quantile(noSeaCpu, 0.5));
         VornaBench::Figure("battle_frame/sea_whole", Quantile(finished, 0.5) - Quantile(noSea, 0.5), "ms", cpu);
     };

@@ -6,7 +6,8 @@
 //     because the campaign's layout advances by offset plus width;
 //   UI/Textures/*.png: dialog panel, button face, hint background, scroll
 //     thumb, track and four arrows, list selection bar, state-bar fill, and
-//     the logo and the menu picture (as large as the demo's window).
+//     the logo and the menu picture (as large as the demo's window), and the
+//     loading pictures of the demo campaign's two maps.
 // usage: generate_campaign_gui <programs folder> <font.ttf>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -170,6 +171,34 @@ Image Picture() {
     return img;
 }
 
+// A loading picture of a campaign map: evening sky, a coast line and the
+// sea, in the map's own colours.
+Image Loading(Rgb sky, Rgb land, Rgb sea, float coastPhase) {
+    Image img(512, 384);
+    for (int y = 0; y < 384; ++y)
+        for (int x = 0; x < 512; ++x) {
+            const float horizon = 200.0f;
+            const float coast = horizon - 30.0f - 25.0f * std::sin(x * 0.011f + coastPhase) -
+                                10.0f * std::sin(x * 0.043f + 2.0f * coastPhase);
+            const float t = y / horizon;
+            Rgb c;
+            if (y < coast && y < horizon) {
+                c = {static_cast<uint8_t>(sky.r * (0.6f + 0.4f * t)), static_cast<uint8_t>(sky.g * (0.6f + 0.4f * t)),
+                     static_cast<uint8_t>(sky.b * (0.7f + 0.3f * t))};
+            } else if (y < horizon) {
+                c = land;
+            } else {
+                const float d = (y - horizon) / (384.0f - horizon);
+                const bool crest = y % 9 == 0 && std::sin(x * 0.06f + static_cast<float>(y / 9) * 2.3f) > 0.8f;
+                c = crest ? Rgb{200, 210, 220}
+                          : Rgb{static_cast<uint8_t>(sea.r * (1.0f - 0.4f * d)), static_cast<uint8_t>(sea.g * (1.0f - 0.4f * d)),
+                                static_cast<uint8_t>(sea.b * (1.0f - 0.3f * d))};
+            }
+            img.Set(x, y, c.r, c.g, c.b, 255);
+        }
+    return img;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -196,6 +225,8 @@ int main(int argc, char** argv) {
                     Arrow(16, 2).Save(textures / "arrow_left.png") && Arrow(16, 3).Save(textures / "arrow_right.png") &&
                     Panel(32, 8, {200, 140, 40}, 0, 200).Save(textures / "list_sel.png") &&
                     Panel(32, 8, {60, 190, 80}, 1).Save(textures / "state_bar.png") &&
-                    Logo().Save(textures / "logo.png") && Picture().Save(textures / "picture.png");
+                    Logo().Save(textures / "logo.png") && Picture().Save(textures / "picture.png") &&
+                    Loading({230, 150, 90}, {60, 70, 50}, {20, 60, 100}, 0.0f).Save(textures / "loading_strait.png") &&
+                    Loading({150, 170, 220}, {90, 80, 60}, {30, 80, 90}, 2.0f).Save(textures / "loading_cape.png");
     return ok ? 0 : 1;
 }

@@ -18,6 +18,13 @@
 //   Textures/strait_map.png, Textures/cape_map.png
 //                               the global-map pictures of the two maps,
 //                               north (+z) up, over each map's scene box
+// Every unit model heads as the campaign's placements do: bow to -z, the
+// ship's right (starboard) side to -x, its left (port) side to +x. A gun's
+// barrel lies along its frame's -z, which the battle turns to the target.
+// Towers and hull parts are turned as their ".amd" Right and Direction rows
+// say: the fore tower (and the fort's battery) rest with their guns to the
+// bow, the aft tower with its guns to the stern, the hull parts with their
+// broadside guns out of their side.
 // The frame names are the ones the units' ".amd" files and descriptions use:
 // towers "ForeTower" / "AftTower" (the fort's "Battery"), hull parts
 // "LeftBow" .. "RightStern" (the fort's "Walls"), gun frames "<part>_Gun<n>",
@@ -104,18 +111,18 @@ Solid Frustum(int sides, float r0, float y0, float r1, float y1, float sx = 1, f
     return s;
 }
 
-// The hull: a long body with a pointed bow at +z, keel at y = -1, deck at
-// y = 1.2.
+// The hull: a long body with a pointed bow at -z and a flat stern at +z,
+// keel at y = -1, deck at y = 1.2.
 Solid Hull(float length, float beam) {
     Solid s;
-    const float hl = length / 2, hb = beam / 2, keel = -1.0f, deck = 1.2f, shoulder = hl - length * 0.2f;
+    const float hl = length / 2, hb = beam / 2, keel = -1.0f, deck = 1.2f, shoulder = -(hl - length * 0.2f);
     s.centre = {0, 0, 0};
-    s.Face({{-hb, keel, -hl}, {-hb, deck, -hl}, {-hb, deck, shoulder}, {-hb, keel, shoulder}});
-    s.Face({{hb, keel, -hl}, {hb, deck, -hl}, {hb, deck, shoulder}, {hb, keel, shoulder}});
-    s.Face({{-hb, deck, -hl}, {hb, deck, -hl}, {hb, deck, shoulder}, {-hb, deck, shoulder}});
-    s.Face({{-hb, keel, -hl}, {hb, keel, -hl}, {hb, keel, shoulder}, {-hb, keel, shoulder}});
-    s.Face({{-hb, keel, -hl}, {hb, keel, -hl}, {hb, deck, -hl}, {-hb, deck, -hl}});
-    const V3 tipLow{0, keel, hl}, tipHigh{0, deck, hl};
+    s.Face({{-hb, keel, hl}, {-hb, deck, hl}, {-hb, deck, shoulder}, {-hb, keel, shoulder}});
+    s.Face({{hb, keel, hl}, {hb, deck, hl}, {hb, deck, shoulder}, {hb, keel, shoulder}});
+    s.Face({{-hb, deck, hl}, {hb, deck, hl}, {hb, deck, shoulder}, {-hb, deck, shoulder}});
+    s.Face({{-hb, keel, hl}, {hb, keel, hl}, {hb, keel, shoulder}, {-hb, keel, shoulder}});
+    s.Face({{-hb, keel, hl}, {hb, keel, hl}, {hb, deck, hl}, {-hb, deck, hl}});
+    const V3 tipLow{0, keel, -hl}, tipHigh{0, deck, -hl};
     s.Face({{-hb, keel, shoulder}, {-hb, deck, shoulder}, tipHigh, tipLow});
     s.Face({{hb, keel, shoulder}, {hb, deck, shoulder}, tipHigh, tipLow});
     s.Face({{-hb, deck, shoulder}, {hb, deck, shoulder}, tipHigh});
@@ -169,8 +176,18 @@ std::string MeshBlock(const std::string& name, const std::vector<Solid>& solids,
     return o.str();
 }
 
-std::string Translation(V3 t) {
-    return "1,0,0,0,0,1,0,0,0,0,1,0," + F(t.x) + "," + F(t.y) + "," + F(t.z) + ",1";
+// Where a frame's -z (the way its guns point) lies in its parent: ahead
+// (-z), astern (+z), to port (+x) or to starboard (-x).
+enum class Facing { Ahead, Astern, Port, Starboard };
+
+// A frame's matrix: turned about y to its facing, then moved to `t`. The
+// rows are those of the units' ".amd" files: Right, up, Direction.
+std::string Placement(V3 t, Facing facing) {
+    const char* rows = "1,0,0,0,0,1,0,0,0,0,1,0,";
+    if (facing == Facing::Astern) rows = "-1,0,0,0,0,1,0,0,0,0,-1,0,";
+    if (facing == Facing::Port) rows = "0,0,1,0,0,1,0,0,-1,0,0,0,";
+    if (facing == Facing::Starboard) rows = "0,0,-1,0,0,1,0,0,1,0,0,0,";
+    return rows + F(t.x) + "," + F(t.y) + "," + F(t.z) + ",1";
 }
 
 // A frame with an optional mesh and child frames.
@@ -179,9 +196,10 @@ struct Frame {
     V3 at{0, 0, 0};
     std::string mesh;
     std::vector<Frame> children;
+    Facing facing = Facing::Ahead;
 
     void Write(std::ostringstream& o) const {
-        o << "Frame " << name << " {\n FrameTransformMatrix { " << Translation(at) << ";; }\n" << mesh;
+        o << "Frame " << name << " {\n FrameTransformMatrix { " << Placement(at, facing) << ";; }\n" << mesh;
         for (const Frame& c : children) c.Write(o);
         o << "}\n";
     }
@@ -196,18 +214,18 @@ std::string XFile(const Frame& root) {
 
 const V3 kGrey{0.45f, 0.47f, 0.5f}, kDark{0.2f, 0.2f, 0.22f}, kRock{0.42f, 0.38f, 0.33f}, kGrass{0.3f, 0.42f, 0.25f};
 
-// A gun barrel along +z (tower guns) or across the ship (broadside guns,
-// `side` -1 left, +1 right).
-Frame Gun(const std::string& name, V3 at, int side) {
-    const Solid barrel = side == 0 ? Box({-0.12f, -0.12f, 0}, {0.12f, 0.12f, 1.8f})
-                                   : Box({side < 0 ? -1.2f : 0.0f, -0.1f, -0.1f}, {side < 0 ? 0.0f : 1.2f, 0.1f, 0.1f});
-    return {name, at, MeshBlock(name + "Mesh", {barrel}, kDark), {}};
+// A gun barrel of `length` and `thickness` along the frame's -z, the way
+// the battle aims it and recoils it.
+Frame Gun(const std::string& name, V3 at, float length, float thickness) {
+    const float h = thickness / 2;
+    return {name, at, MeshBlock(name + "Mesh", {Box({-h, -h, -length}, {h, h, 0})}, kDark), {}};
 }
 
-Frame Tower(const std::string& name, V3 at, int guns) {
-    Frame t{name, at, MeshBlock(name + "Mesh", {Frustum(8, 1.1f, 0, 0.9f, 0.9f)}, kGrey), {}};
+// A tower with its guns, resting with them to its facing.
+Frame Tower(const std::string& name, V3 at, int guns, Facing facing = Facing::Ahead) {
+    Frame t{name, at, MeshBlock(name + "Mesh", {Frustum(8, 1.1f, 0, 0.9f, 0.9f)}, kGrey), {}, facing};
     for (int g = 0; g < guns; ++g)
-        t.children.push_back(Gun(name + "_Gun" + std::to_string(g + 1), {guns == 1 ? 0.0f : -0.35f + 0.7f * g, 0.45f, 0.6f}, 0));
+        t.children.push_back(Gun(name + "_Gun" + std::to_string(g + 1), {guns == 1 ? 0.0f : 0.35f - 0.7f * g, 0.45f, -0.6f}, 1.8f, 0.24f));
     return t;
 }
 
@@ -215,22 +233,26 @@ Frame Tower(const std::string& name, V3 at, int guns) {
 std::string Ship(float length, float beam, int towerGuns, int pipes) {
     Frame ship{"Ship", {0, 0, 0}, "", {}};
     ship.children.push_back({"hull", {0, 0, 0}, "", {{"HullBody", {0, 0, 0}, MeshBlock("HullMesh", {Hull(length, beam)}, kGrey), {}}}});
-    ship.children.push_back(Tower("ForeTower", {0, 1.2f, length * 0.25f}, towerGuns));
-    ship.children.push_back(Tower("AftTower", {0, 1.2f, -length * 0.3f}, towerGuns));
+    ship.children.push_back(Tower("ForeTower", {0, 1.2f, -length * 0.25f}, towerGuns));
+    ship.children.push_back(Tower("AftTower", {0, 1.2f, length * 0.3f}, towerGuns, Facing::Astern));
+    // Each hull part faces out of its side, its broadside guns along it
+    // (the part's x runs astern on the left, ahead on the right).
     const char* zones[3] = {"Bow", "Middle", "Stern"};
-    const float zs[3] = {length * 0.18f, 0.0f, -length * 0.18f};
+    const float zs[3] = {-length * 0.18f, 0.0f, length * 0.18f};
     for (int side : {-1, 1})
         for (int z = 0; z < 3; ++z) {
             const std::string name = std::string(side < 0 ? "Left" : "Right") + zones[z];
-            Frame part{name, {side * beam / 2, 0.6f, zs[z]}, "", {}};
+            Frame part{name, {-side * beam / 2, 0.6f, zs[z]}, "", {}, side < 0 ? Facing::Port : Facing::Starboard};
             const int guns = z == 1 ? 2 : 1;
-            for (int g = 0; g < guns; ++g)
-                part.children.push_back(Gun(name + "_Gun" + std::to_string(g + 1), {0, 0, guns == 1 ? 0.0f : -0.8f + 1.6f * g}, side));
+            for (int g = 0; g < guns; ++g) {
+                const float astern = guns == 1 ? 0.0f : 0.8f - 1.6f * g;
+                part.children.push_back(Gun(name + "_Gun" + std::to_string(g + 1), {side < 0 ? astern : -astern, 0, 0}, 1.2f, 0.2f));
+            }
             ship.children.push_back(part);
         }
     for (int p = 0; p < pipes; ++p) {
         const std::string name = "pipe" + std::to_string(p + 1);
-        ship.children.push_back({name, {0, 1.2f, 1.0f - 1.6f * p}, MeshBlock(name + "Mesh", {Frustum(8, 0.45f, 0, 0.4f, 2.6f)}, kDark), {}});
+        ship.children.push_back({name, {0, 1.2f, -1.0f + 1.6f * p}, MeshBlock(name + "Mesh", {Frustum(8, 0.45f, 0, 0.4f, 2.6f)}, kDark), {}});
     }
     return XFile(ship);
 }
@@ -239,7 +261,7 @@ std::string Fort() {
     Frame fort{"Fort", {0, 0, 0}, "", {}};
     fort.children.push_back({"Walls", {0, 0, 0}, MeshBlock("WallsMesh", {Frustum(6, 15, -1, 12, 7)}, kRock), {}});
     Frame battery = Tower("Battery", {0, 7, 0}, 0);
-    for (int g = 0; g < 3; ++g) battery.children.push_back(Gun("Battery_Gun" + std::to_string(g + 1), {-1.0f + g, 0.45f, 0.6f}, 0));
+    for (int g = 0; g < 3; ++g) battery.children.push_back(Gun("Battery_Gun" + std::to_string(g + 1), {1.0f - g, 0.45f, -0.6f}, 1.8f, 0.24f));
     fort.children.push_back(battery);
     return XFile(fort);
 }

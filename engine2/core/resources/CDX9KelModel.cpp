@@ -322,8 +322,16 @@ void CDX9KelModel::UpdateFrameBoundingBoxes(D3DXFRAME* frame, CDX9KelBoundsRecor
         if (frame->pMeshContainer && frame->pMeshContainer->MeshData.pMesh) {
             D3DXVECTOR3 lo, hi;
             if (SUCCEEDED(D3DXComputeBoundingBoxMesh(frame->pMeshContainer->MeshData.pMesh, &lo, &hi))) {
-                D3DXVec3TransformCoord(&record->m_vBoxMin, &lo, &f->CombinedTransformationMatrix);
-                D3DXVec3TransformCoord(&record->m_vBoxMax, &hi, &f->CombinedTransformationMatrix);
+                // Every corner of the mesh's box, so that a turned frame
+                // still gives a box whose minimum lies below its maximum.
+                for (int corner = 0; corner < 8; ++corner) {
+                    const D3DXVECTOR3 c(corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y, corner & 4 ? hi.z : lo.z);
+                    D3DXVECTOR3 p;
+                    D3DXVec3TransformCoord(&p, &c, &f->CombinedTransformationMatrix);
+                    if (corner == 0) record->m_vBoxMin = record->m_vBoxMax = p;
+                    D3DXVec3Minimize(&record->m_vBoxMin, &record->m_vBoxMin, &p);
+                    D3DXVec3Maximize(&record->m_vBoxMax, &record->m_vBoxMax, &p);
+                }
                 record->m_vCenter = (record->m_vBoxMin + record->m_vBoxMax) * 0.5f;
                 const D3DXVECTOR3 diag = record->m_vBoxMax - record->m_vBoxMin;
                 record->m_fRadius = D3DXVec3Length(&diag) * 0.5f;

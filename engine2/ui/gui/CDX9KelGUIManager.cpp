@@ -169,22 +169,50 @@ void CDX9KelGUIManager::RenderDrawList() {
     DrawControls();
 }
 
-void CDX9KelGUIManager::DrawControls() {
-    if (!m_pDevice) return;
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, FALSE);
-    m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
-    m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+void CDX9KelGUIManager::WalkDrawList() {
     const CDX9KelGUIControl* previous = nullptr;
     for (CDX9KelGUIControl* c : m_DrawList) {
         const bool setTexture = !previous || !previous->m_bVisible || previous->m_pTexture != c->m_pTexture;
         c->Render(setTexture, 0);
         previous = c;
     }
+}
+
+void CDX9KelGUIManager::DrawControls() {
+    if (!m_pDevice) return;
+    // Colours first, blended in stacking order, the depth buffer left alone.
+    m_pDevice->SetRenderState(D3DRS_ZENABLE, FALSE);
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
+    m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    WalkDrawList();
+    // The GUI is drawn before the 3D scene, so it keeps the scene off its
+    // pixels through the depth buffer: a second walk writes the controls'
+    // depth (near the viewer) and no colour wherever a control is at least
+    // half opaque. Fainter texels, such as the clear parts of a quad or the
+    // soft edges of glyphs, write no depth: the scene shows through them,
+    // while over a panel they stay, guarded by the panel's depth.
+    DWORD alphaTest = 0, alphaRef = 0, alphaFunc = 0;
+    m_pDevice->GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest);
+    m_pDevice->GetRenderState(D3DRS_ALPHAREF, &alphaRef);
+    m_pDevice->GetRenderState(D3DRS_ALPHAFUNC, &alphaFunc);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    m_pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_ALPHAREF, kGUIDepthAlphaRef);
+    m_pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    WalkDrawList();
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN |
+                                                          D3DCOLORWRITEENABLE_BLUE | D3DCOLORWRITEENABLE_ALPHA);
+    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+    m_pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, alphaTest);
+    m_pDevice->SetRenderState(D3DRS_ALPHAREF, alphaRef);
+    m_pDevice->SetRenderState(D3DRS_ALPHAFUNC, alphaFunc);
 }
 
 void CDX9KelGUIManager::Release() {

@@ -54,8 +54,12 @@ public:
     // changes.
     void RenderDrawList();
     // The draw list alone, on transforms the caller set (the render
-    // system's GUI pass).
+    // system's GUI pass): the controls' colours, then their depth where
+    // they are at least half opaque (alpha kGUIDepthAlphaRef), so that a 3D
+    // scene drawn afterwards stays behind the GUI and shows through its
+    // transparent parts. Leaves blending off and the depth test on.
     void DrawControls();
+    static constexpr DWORD kGUIDepthAlphaRef = 128;
 
     // ---- control factory: 0 or a negative code ----
     HRESULT AddImage(int dialogId, const char* texture, const char* texture2, const char* effect, D3DCOLOR colour,
@@ -127,6 +131,9 @@ public:
     DWORD m_dwRadioGuard = 0;
 
 private:
+    // Each control's Render in draw order, its texture bound when it changes.
+    void WalkDrawList();
+
     struct LoadedTexture {
         std::string name;
         D3DCOLOR key;

@@ -2,6 +2,8 @@
 // One placeable thing of the battle world: a world matrix, levels of detail
 // chosen by the camera's distance, a bounding sphere and the drawable units
 // that make it up. The octree files objects by their bounding sphere.
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,29 @@ struct SKelSceneLOD {
 // Levels of detail beyond this are refused (a bad file cannot make the
 // object allocate without bound).
 constexpr int KEL_MAX_LODS = 32;
+
+// The "moved" flag of a scene object. Setting it counts a mark, so that a
+// scene tree can tell that no object was marked since it last looked and
+// pass over its objects without reading each flag.
+class SceneMovedFlag {
+public:
+    SceneMovedFlag() = default;
+    SceneMovedFlag(const SceneMovedFlag& other) { *this = other.m_bValue; }
+    SceneMovedFlag& operator=(const SceneMovedFlag& other) { return *this = other.m_bValue; }
+    SceneMovedFlag& operator=(bool value)
+    {
+        m_bValue = value;
+        if (value) s_uMarks.fetch_add(1, std::memory_order_relaxed);
+        return *this;
+    }
+    operator bool() const { return m_bValue; }
+    // Marks made so far, by every object.
+    static std::uint64_t Marks() { return s_uMarks.load(std::memory_order_relaxed); }
+
+private:
+    bool m_bValue = false;
+    static inline std::atomic<std::uint64_t> s_uMarks{0};
+};
 
 class CDX9KelSceneObject {
 public:
@@ -99,7 +124,7 @@ public:
     float m_fDistMin2 = 0.0f;
     float m_fDistMax2 = 0.0f;
     bool m_bTransformChanged = false;
-    bool m_bMoved = false;    // the octree re-files moved objects
+    SceneMovedFlag m_bMoved;  // the octree re-files moved objects
     bool m_bNotOwned = false; // the octree does not delete it on release
     std::string m_strName;
     bool m_bVisible = true;   // only visible objects are found by the frustum query

@@ -340,6 +340,9 @@ bool CDXSceneTree::UpdateSceneObject(CDX9KelSceneObject* pObject)
 void CDXSceneTree::UpdateMovedObjects()
 {
     if (!m_bCreated) return;
+    const std::uint64_t marks = SceneMovedFlag::Marks();
+    if (marks == m_uSeenMarks) return;
+    m_uSeenMarks = marks;
     for (CDX9KelSceneObject* p : m_vObjects) {
         if (p && p->m_bMoved) {
             UpdateSceneObject(p);
@@ -389,6 +392,7 @@ void CDXSceneTree::Render(IDirect3DDevice9* pDevice)
 void CDXSceneTree::Release()
 {
     ReleaseBuffers();
+    m_uSeenMarks = ~std::uint64_t{0};
     for (CDX9KelSceneObject*& p : m_vObjects) {
         if (!p) continue;
         for (const SKelLeafEntry& e : p->m_vLeafEntries)

@@ -2,6 +2,7 @@
 // An axis-aligned box tree over the battle area. It records for every scene
 // object which leaves its bounding sphere touches and answers which leaves
 // meet a sphere or a box and which objects lie in the camera's frustum.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,9 @@ public:
     std::vector<DWORD> m_vFreeSlots;
     std::vector<CDXSceneTreeNode*> m_vFoundLeafs;
     std::vector<CDX9KelSceneObject*> m_vFoundObjects;
+    // The object marks (SceneMovedFlag::Marks) at the last look for moved
+    // objects; none since: nothing to re-file.
+    std::uint64_t m_uSeenMarks = ~std::uint64_t{0};
 
 private:
     void BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, const D3DXVECTOR3& max, int depth);

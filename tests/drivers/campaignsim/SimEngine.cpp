@@ -106,7 +106,7 @@ void SimEngine::Process() {
 void SimEngine::Render() {
     if (m_closing) return;
     ++m_framesRun;
-    const bool last = m_framesRun >= m_options.frames;
+    const bool last = m_framesRun >= m_options.frames || m_endRequested;
     if (m_options.picture.empty()) {
         // Nothing is drawn; the frame time still comes from the counter.
         Vorna2::g_FPSCounter.Update();

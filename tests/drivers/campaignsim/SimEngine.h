@@ -58,6 +58,9 @@ public:
     const SimOptions& GetOptions() const { return m_options; }
     // The virtual clock, for subcommands that wait on it.
     Platform::ManualClock& GetClock() { return m_clock; }
+    // Ends the run after the frame being drawn, before the asked number of
+    // frames (a subcommand that reached its goal).
+    void EndRun() { m_endRequested = true; }
     // The state dump taken as the run ended, before anything was released.
     const std::string& GetFinalDump() const { return m_finalDump; }
     // The time of the virtual clock's first frame: the log's stamps read it.
@@ -72,6 +75,7 @@ private:
     SeededRandom m_random;
     int m_framesRun = 0;
     bool m_closing = false;
+    bool m_endRequested = false;
     bool m_pictureSaved = false;
     std::string m_finalDump;
 };

@@ -376,11 +376,12 @@ TEST_F(DeviceTest, PresentedFramesLeaveNothingQueuedBehind) {
     // instead of growing with every frame.
     for (int i = 0; i < 150; ++i) frame(true);
     const size_t before = HeapInUse();
-    for (int i = 0; i < 150; ++i) frame(true);
+    for (int i = 0; i < 300; ++i) frame(true);
     const size_t after = HeapInUse();
     // A frame's triangles kept queued grow the heap by hundreds of KB a frame,
-    // tens of megabytes here.
-    EXPECT_LT(after, before + (8u << 20)) << "heap grew by " << (after - before) << " bytes over 150 frames";
+    // sixty megabytes and more here; on a loaded machine the rasteriser's own
+    // pools still move by about ten.
+    EXPECT_LT(after, before + (20u << 20)) << "heap grew by " << (after - before) << " bytes over 300 frames";
     // The frames are drawn: the quads blend red over the black clear.
     frame(false);
     const DWORD centre = Pixel(320, 240);

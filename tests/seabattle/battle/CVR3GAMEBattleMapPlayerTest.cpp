@@ -236,3 +236,31 @@ TEST(MovementSystem, StepsPlanningAndGaps) {
 }
 
 } // namespace
+
+// Ship names key the columns of a save (at most 29 characters a name): the
+// player makes each name non-empty, short enough and unique, and a lookup by
+// the cut name finds the one ship or tells that two match.
+TEST_F(PlayerTest, ShipNamesBecomeUniqueKeysOfTwentyNineCharacters) {
+    const std::string longName(40, 'L');
+    CVR3GAMEBattleMapShip* a = fleet.Make("Cruiser");
+    CVR3GAMEBattleMapShip* b = fleet.Make("Cruiser");
+    CVR3GAMEBattleMapShip* c = fleet.Make("");
+    CVR3GAMEBattleMapShip* d = fleet.Make(longName.c_str());
+    CVR3GAMEBattleMapShip* e = fleet.Make(longName.c_str());
+    for (CVR3GAMEBattleMapShip* s : {a, b, c, d, e}) ASSERT_TRUE(player.AddBattleMapShip(s));
+    EXPECT_EQ(a->m_strName, "Cruiser");
+    EXPECT_EQ(b->m_strName, "Cruiser 2");
+    EXPECT_EQ(c->m_strName, "Ship");
+    EXPECT_EQ(d->m_strName, std::string(29, 'L'));
+    EXPECT_EQ(e->m_strName, std::string(27, 'L') + " 2");
+    bool ambiguous = true;
+    EXPECT_EQ(player.FindShipByKey("Cruiser 2", &ambiguous), b);
+    EXPECT_FALSE(ambiguous);
+    EXPECT_EQ(player.FindShipByKey("Cruiser 3", &ambiguous), nullptr);
+    EXPECT_FALSE(ambiguous);
+    // Two ships whose names agree in their first 29 characters (named
+    // behind the player's back) cannot be told apart.
+    e->m_strName = std::string(29, 'L') + "-other";
+    EXPECT_EQ(player.FindShipByKey(std::string(29, 'L'), &ambiguous), nullptr);
+    EXPECT_TRUE(ambiguous);
+}

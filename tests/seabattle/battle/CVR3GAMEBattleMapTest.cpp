@@ -340,15 +340,18 @@ TEST_F(BattleMapTest, DirectorsCountLossesOnlyForAValidLevelCount) {
         EXPECT_FALSE(map.PrepareDataForHarbour(n)) << n;
         EXPECT_TRUE(r->m_stdvLossesByLevel.empty());
     }
+    // Two ships lost before the battle was saved and loaded again count too
+    // (the top level again unlisted).
+    r->m_stdvEarlierLosses = {{1, 500, 50.0f}, {5, 100, 10.0f}};
     map.StartGameTimer();
     clock.Advance(3000);
     EXPECT_TRUE(map.PrepareDataForHarbour(6));
     // Level 5 of 6 is counted as a loss but not listed; level -1 neither.
-    EXPECT_EQ(r->m_stdvLossesByLevel, (std::vector<uint32_t>{0, 0, 0, 0, 1, 0}));
-    EXPECT_EQ(r->m_uLostShips, 3u);
+    EXPECT_EQ(r->m_stdvLossesByLevel, (std::vector<uint32_t>{0, 1, 0, 0, 1, 0}));
+    EXPECT_EQ(r->m_uLostShips, 5u);
     EXPECT_EQ(r->m_uSurvivingShips, 1u);
-    EXPECT_EQ(r->m_uLostValue, 9000u);
-    EXPECT_FLOAT_EQ(r->m_fLostDurability, 750.0f);
+    EXPECT_EQ(r->m_uLostValue, 9600u);
+    EXPECT_FLOAT_EQ(r->m_fLostDurability, 810.0f);
     EXPECT_EQ(map.m_GameTimer.m_dwGameTime, 0u);
     EXPECT_EQ(map.m_GameTimer.m_dwRunning, 0u);
     EXPECT_FLOAT_EQ(map.m_GameTimer.m_fSpeed, 1.0f);

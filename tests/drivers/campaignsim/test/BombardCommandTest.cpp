@@ -1,7 +1,11 @@
 // campaignsim bombard with the demo ships: the fight is the same for the same
 // seed, ends when a ship is lost, and reports bad options.
+#include "TestFolder.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <stb/stb_image.h>
 #include <string>
 #include <sys/wait.h>
 
@@ -14,7 +18,8 @@ struct Result {
 
 Result Bombard(const std::string& arguments) {
     Result r;
-    const std::string command = "cd '" VORNA_BIN_DIR "' && ./campaignsim bombard " + arguments + " 2>&1";
+    const std::string command = "cd '" VORNA_BIN_DIR "' && SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null ./campaignsim "
+                                "bombard " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return r;
     char buffer[4096];
@@ -66,4 +71,38 @@ TEST(BombardCommand, BadOptionsAreRefused) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("DESCRIPTION:MODEL"), std::string::npos);
     EXPECT_EQ(Bombard("--b nothing.xml:c2corvette.x").exitCode, 1);
+}
+
+// The picture of an attack turn: the fight is the one without the picture,
+// the kept moment has A's fore tower turned with its first barrel on B, and
+// both ships stand drawn on the sea, A on the left, B (off A's starboard
+// side, seen from behind A) on the right.
+TEST(BombardCommand, TheShotKeepsTheTurnedTowerPointingAtTheTarget) {
+    const std::string shot = (VornaTest::FreshFolder() / "bombard.png").string();
+    const Result r = Bombard("--seed 1 --distance 350 --rounds 1 --shot " + shot);
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    const size_t at = r.out.find("  shot: A fore tower to turn ");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const size_t line = r.out.find('\n', at);
+    const size_t first = r.out.find("first barrel ", at);
+    ASSERT_LT(first, line);
+    EXPECT_LT(std::atof(r.out.c_str() + first + 13), 0.2) << r.out.substr(at, line - at);
+    std::string fight = r.out;
+    fight.erase(at, line + 1 - at);
+    EXPECT_EQ(fight, Bombard("--seed 1 --distance 350 --rounds 1").out);
+
+    int w = 0, h = 0, n = 0;
+    unsigned char* px = stbi_load(shot.c_str(), &w, &h, &n, 3);
+    ASSERT_NE(px, nullptr);
+    int dark[2] = {0, 0};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const unsigned char* c = px + (static_cast<size_t>(y) * w + x) * 3;
+            if (c[0] + c[1] + c[2] < 100) ++dark[x < w / 2 ? 0 : 1];
+        }
+    stbi_image_free(px);
+    EXPECT_GT(dark[0], 3000);
+    EXPECT_GT(dark[1], 3000);
+
+    EXPECT_EQ(Bombard("--rounds 1 --shot " + shot + " --shot-group 8").exitCode, 2);
 }

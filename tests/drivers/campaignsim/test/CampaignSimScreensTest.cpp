@@ -71,9 +71,9 @@ TEST_F(CampaignSimScreensTest, MenuWalk) {
     const std::string script = std::string(VORNA_SOURCE_DIR) + "/tests/drivers/campaignsim/scripts/menu_walk.txt";
     ASSERT_EQ(Run("--script '" + script + "' --out shots", &out), 0) << out;
     // The start sequence: two images of 5000 ms each on the virtual clock;
-    // four screens (logo, menu, load and the map screen; the logo listed
-    // twice is loaded once).
-    EXPECT_TRUE(Has(out, "start wait 5000\nstart wait 5000\nscreens 4\n")) << out;
+    // five screens (logo, menu, load, the scenario screen and the map
+    // screen; the logo listed twice is loaded once).
+    EXPECT_TRUE(Has(out, "start wait 5000\nstart wait 5000\nscreens 5\n")) << out;
     EXPECT_TRUE(Has(Block(out, "logo"), "active logo.xml"));
     EXPECT_TRUE(Has(Block(out, "menu"), "active menu.xml"));
     EXPECT_TRUE(Has(Block(out, "hint"), "button 4 state 1 hint 1"));

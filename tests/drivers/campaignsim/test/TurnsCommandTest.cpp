@@ -75,6 +75,8 @@ TEST(TurnsCommand, TheScriptedPlayerSailsFiresAndTheTurnsRunToTheRoundCount) {
     EXPECT_GT(ai, 0.0);
     // The second turn wrote its autosave through the saver hook.
     EXPECT_NE(r.out.find("AUTOSAVE\n"), std::string::npos);
+    // Nothing had to be sunk: the map's end button leads to the next map.
+    EXPECT_NE(r.out.find(" mission complete\n"), std::string::npos) << r.out;
 }
 
 TEST(TurnsCommand, TheSameSeedGivesTheSameGameBetweenTwoComputerPlayers) {
@@ -107,6 +109,9 @@ TEST(TurnsCommand, AShipOnAMineIsDamagedStopsForTheTurnAndTheMineGoes) {
     EXPECT_DOUBLE_EQ(Field(ship, "ships"), 1.0);
     EXPECT_NE(UnitLine(r.out, "Petrel").find("ships 1 "), std::string::npos);
     EXPECT_NE(r.out.find("mines 0 contacts 0"), std::string::npos) << r.out;
+    // The enemy ship that had to be sunk is still afloat: the map's end
+    // button shows the failed mission.
+    EXPECT_NE(r.out.find(" mission failed\n"), std::string::npos) << r.out;
 }
 
 TEST(TurnsCommand, AShipRunAgroundIsStrandedAndTheLastOneEndsTheMap) {

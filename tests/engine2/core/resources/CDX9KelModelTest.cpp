@@ -216,6 +216,34 @@ TEST_F(Engine2ModelTest, PlacedBoxFollowsTheTranslationOnly) {
     EXPECT_FALSE(CDX9KelModel::GetModelBoundingBox(&lo, &hi, nullptr));
 }
 
+// A frame turned about y (the campaign turret ship's aft tower, turned half
+// round, and its hull parts' guns, turned a quarter) gets the box of its
+// mesh's turned corners: minimum below maximum, the same size as unturned.
+TEST_F(Engine2ModelTest, TurnedFramesGetBoxesOfTheirTurnedCorners) {
+    CDX9KelModel* m = Load("Models/Units/", "c2monitor.x");
+    ASSERT_NE(m, nullptr) << Log();
+    D3DXFRAME* frame = nullptr;
+    CDX9KelBoundsRecord* fore = nullptr;
+    CDX9KelBoundsRecord* aft = nullptr;
+    CDX9KelBoundsRecord* gun = nullptr;
+    ASSERT_TRUE(CDX9KelModel::FindFrameByName("ForeTower", m->m_pFrameRoot, m->m_pBounds, &frame, &fore));
+    ASSERT_TRUE(CDX9KelModel::FindFrameByName("AftTower", m->m_pFrameRoot, m->m_pBounds, &frame, &aft));
+    ASSERT_TRUE(CDX9KelModel::FindFrameByName("LeftBow_Gun1", m->m_pFrameRoot, m->m_pBounds, &frame, &gun));
+    ASSERT_TRUE(fore && aft && gun);
+    ASSERT_LT(aft->m_mLocal._11, 0.0f);
+    for (const CDX9KelBoundsRecord* r : {fore, aft, gun}) {
+        EXPECT_LT(r->m_vBoxMin.x, r->m_vBoxMax.x);
+        EXPECT_LT(r->m_vBoxMin.y, r->m_vBoxMax.y);
+        EXPECT_LT(r->m_vBoxMin.z, r->m_vBoxMax.z);
+    }
+    const D3DXVECTOR3 f = fore->m_vBoxMax - fore->m_vBoxMin, a = aft->m_vBoxMax - aft->m_vBoxMin;
+    EXPECT_NEAR(a.x, f.x, 1e-4f);
+    EXPECT_NEAR(a.z, f.z, 1e-4f);
+    // The broadside barrel runs across the ship once turned.
+    EXPECT_GT(gun->m_vBoxMax.x - gun->m_vBoxMin.x, 1.0f);
+    EXPECT_LT(gun->m_vBoxMax.z - gun->m_vBoxMin.z, 0.3f);
+}
+
 TEST_F(Engine2ModelTest, AFailedLoadLogsAndAddsNothing) {
     EXPECT_EQ(Load("Models/Units/", "missing_ship.x"), nullptr);
     EXPECT_NE(Log().find("X-file not load: missing_ship.x from folder: "), std::string::npos) << Log();

@@ -315,6 +315,37 @@ TEST_F(DialogList, DrawnControlsReachThePixels) {
     EXPECT_EQ(m_World.m_Device.At(px, 103, 16) & 0xFFFFFFu, 0x00FF00u);
 }
 
+TEST_F(DialogList, ThreeDDrawnAfterTheGuiStaysBehindItsControls) {
+    // The scene draws the GUI first and its 3D objects afterwards: a quad
+    // in the middle of the depth range, drawn over the whole window after
+    // the GUI, covers everything but the GUI's image and the text's glyphs.
+    ASSERT_EQ(Gui().AddImage(m_iDialog, m_World.m_Red.c_str(), "", "", 0xFFFFFFFFu, false, 10, 10, 60, 40), S_OK);
+    ASSERT_EQ(Gui().AddText(m_iDialog, 0, AlignNo, "", 0xFF00FF00u, "MMMM", 100, 10, 200, 40), S_OK);
+    IDirect3DDevice9* device = m_World.m_Device.m_pDevice;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device->BeginScene();
+    m_World.Frame(-5, -5, false);
+    struct Vertex {
+        float x, y, z;
+        D3DCOLOR colour;
+    } quad[4] = {{0, 240, 0, 0xFF0000FFu}, {0, 0, 0, 0xFF0000FFu}, {320, 240, 0, 0xFF0000FFu}, {320, 0, 0, 0xFF0000FFu}};
+    D3DXMATRIX world;
+    D3DXMatrixTranslation(&world, -160.0f, -120.0f, 0.0f);
+    device->SetTransform(D3DTS_WORLD, &world);
+    device->SetTexture(0, nullptr);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    device->EndScene();
+    const auto px = m_World.m_Device.Pixels();
+    EXPECT_EQ(m_World.m_Device.At(px, 30, 25) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(m_World.m_Device.At(px, 103, 16) & 0xFFFFFFu, 0x00FF00u);
+    // Outside the controls and between the glyphs the 3D quad shows.
+    EXPECT_EQ(m_World.m_Device.At(px, 5, 5) & 0xFFFFFFu, 0x0000FFu);
+    EXPECT_EQ(m_World.m_Device.At(px, 250, 100) & 0xFFFFFFu, 0x0000FFu);
+    EXPECT_EQ(m_World.m_Device.At(px, 103, 30) & 0xFFFFFFu, 0x0000FFu);
+}
+
 } // namespace
 } // namespace GuiTest
 

@@ -9,6 +9,8 @@
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
 #include "engine2/core/render/CDX9KelRender.h"
 #include "engine2/core/render/CDX9KelRenderSystem.h"
+#include "engine2/core/resources/CDX9KelBaseGrapRes.h"
+#include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/core/resources/CDX9KelModel.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/ui/UISceneSlots.h"
@@ -21,6 +23,7 @@
 #include "common/OffscreenDevice.h"
 
 #include <gtest/gtest.h>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -43,6 +46,40 @@ protected:
         CDX9KelScene::RegisterManager(KEL_SCENE_SOUND_MANAGER, nullptr);
     }
 };
+
+// A render that keeps the frame's pixels just before it presents them.
+class ReadingRender : public CDX9KelRender {
+public:
+    explicit ReadingRender(VornaTest::OffscreenDevice& dev) : m_dev(dev) {}
+    ~ReadingRender() override { m_pD3DDevice = nullptr; }
+    void EndRender() override {
+        pixels = m_dev.Pixels();
+        CDX9KelRender::EndRender();
+    }
+    std::vector<DWORD> pixels;
+
+private:
+    VornaTest::OffscreenDevice& m_dev;
+};
+
+// An uncompressed 32-bit TGA, top row first, of columns w wide with the
+// given ARGB colours.
+void WriteColumnsTga(const std::filesystem::path& path, int columnWidth, int height, const std::vector<DWORD>& columns) {
+    const int width = columnWidth * static_cast<int>(columns.size());
+    std::string f(18, '\0');
+    f[2] = 2;
+    f[12] = static_cast<char>(width & 0xFF), f[13] = static_cast<char>(width >> 8);
+    f[14] = static_cast<char>(height & 0xFF), f[15] = static_cast<char>(height >> 8);
+    f[16] = 32;
+    f[17] = 0x28; // 8 alpha bits, top row first
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const DWORD c = columns[static_cast<size_t>(x / columnWidth)];
+            f += static_cast<char>(c & 0xFF), f += static_cast<char>((c >> 8) & 0xFF);
+            f += static_cast<char>((c >> 16) & 0xFF), f += static_cast<char>(c >> 24);
+        }
+    VornaTest::WriteText(path, f);
+}
 
 } // namespace
 
@@ -158,4 +195,66 @@ TEST_F(Engine2UISceneSlotsTest, DeletingAnObjectWithItsModelsDeletesItsSounds) {
         EXPECT_EQ(g_SoundManager.GetSoundResource(id) == nullptr, releaseModels) << releaseModels;
         if (!releaseModels) g_SoundManager.DeleteSoundResource(g_SoundManager.GetSoundResource(id), true);
     }
+}
+
+TEST_F(Engine2UISceneSlotsTest, TheGUIDrawnFirstStaysOverTheSceneAndItsClearPartsShowIt) {
+    ReadingRender reading(dev);
+    dev.m_pDevice->AddRef();
+    reading.m_pD3DDevice = dev.m_pDevice;
+    reading.m_iWidth = 160;
+    reading.m_iHeight = 120;
+    scene.m_pRender = &reading;
+    ASSERT_TRUE(scene.Init());
+    ASSERT_EQ(reading.SetDefaultStates(), D3D_OK);
+    scene.m_bShowStatistics = false;
+
+    // The scene: a green sea plane filling the view from above.
+    CDX9KelBaseCamera* camera = scene.m_pCameraManager->GetActiveCamera();
+    ASSERT_NE(camera, nullptr);
+    camera->m_vEye = D3DXVECTOR3(0, 60, -1);
+    camera->m_vLookAt = D3DXVECTOR3(0, 0, 0);
+    D3DXMatrixLookAtLH(&camera->m_mView, &camera->m_vEye, &camera->m_vLookAt, &camera->m_vUp);
+    auto* sea = new CDX9KelPLANE();
+    ASSERT_TRUE(sea->Init(dev.m_pDevice, nullptr, 900.0f, 0xFF00FF00u));
+    sea->SetName("Sea");
+    ASSERT_TRUE(scene.m_pGrahResManager->AddGrapRes(sea));
+
+    // The GUI: one dialog over the whole client whose background has four
+    // columns: opaque blue, mostly opaque blue, faint blue and clear.
+    CDX9KelGUIManager* gui = GetGUIManager(&scene);
+    ASSERT_NE(gui, nullptr);
+    WriteColumnsTga(folder / "columns.tga", 2, 8, {0xFF0000FFu, 0xC80000FFu, 0x280000FFu, 0x000000FFu});
+    ASSERT_GE(gui->AddDialog(0, 0, 160, 120, GuiTest::FromExe(folder / "columns.tga").c_str(), false), 0);
+    gui->SetCursorOverride({-100, -100});
+    scene.Process();
+    ASSERT_FALSE(gui->m_DrawList.empty());
+    ASSERT_TRUE(scene.RenderFrame());
+    ASSERT_EQ(reading.pixels.size(), size_t(160) * 120);
+
+    const auto channels = [&](UINT x, UINT y) {
+        const DWORD p = dev.At(reading.pixels, x, y);
+        return std::array<int, 3>{int((p >> 16) & 0xFF), int((p >> 8) & 0xFF), int(p & 0xFF)};
+    };
+    for (UINT y : {20u, 60u, 100u}) {
+        SCOPED_TRACE(y);
+        EXPECT_EQ(dev.At(reading.pixels, 20, y) & 0x00FFFFFFu, 0x000000FFu); // opaque GUI on top
+        // Mostly opaque: still the GUI, blended over the clear colour.
+        const auto mostly = channels(60, y);
+        EXPECT_GT(mostly[2], 150);
+        EXPECT_LT(mostly[1], 60);
+        const auto faint = channels(100, y); // faint: the sea shows through
+        EXPECT_GT(faint[1], 200);
+        EXPECT_LT(faint[2], 40);
+        EXPECT_EQ(dev.At(reading.pixels, 140, y) & 0x00FFFFFFu, 0x0000FF00u); // clear: the sea
+    }
+    // The GUI pass leaves the 3D scene's states as they were before it.
+    DWORD alphaTest = 0, alphaRef = 0, colourWrite = 0;
+    dev.m_pDevice->GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest);
+    dev.m_pDevice->GetRenderState(D3DRS_ALPHAREF, &alphaRef);
+    dev.m_pDevice->GetRenderState(D3DRS_COLORWRITEENABLE, &colourWrite);
+    EXPECT_EQ(alphaTest, DWORD(TRUE));
+    EXPECT_EQ(alphaRef, reading.m_dwAlphaRef);
+    EXPECT_EQ(colourWrite, 0xFu);
+    scene.Release();
+    scene.m_pRender = &render;
 }

@@ -163,6 +163,28 @@ TEST_F(SceneTree, AnotherTreeOfTheSameNameCannotRemoveAnObject)
     EXPECT_TRUE(tree.RemoveSceneObject(mine.get()));
 }
 
+TEST_F(SceneTree, AnObjectMarkedAfterALookWithNothingMovedIsRefiled)
+{
+    auto o = Object(25, 25, 5, "o"), other = Object(75, 75, 5, "other");
+    ASSERT_TRUE(tree.AddSceneObject(o.get()));
+    ASSERT_TRUE(tree.AddSceneObject(other.get()));
+    tree.UpdateMovedObjects();
+    tree.UpdateMovedObjects();  // nothing marked since: passed over
+    // Moved by hand and marked by a plain assignment, as game code does.
+    o->m_mWorld._41 = o->m_mWorld._43 = 175.0f;
+    o->m_bMoved = true;
+    tree.UpdateMovedObjects();
+    EXPECT_FALSE(o->m_bMoved);
+    EXPECT_EQ(o->m_vLeafEntries[0].pLeaf->m_vMin, D3DXVECTOR3(150, 0, 150));
+    // A copy of a marked flag is a mark too.
+    SceneMovedFlag marked;
+    marked = true;
+    const std::uint64_t before = SceneMovedFlag::Marks();
+    other->m_bMoved = marked;
+    EXPECT_GT(SceneMovedFlag::Marks(), before);
+    EXPECT_TRUE(other->m_bMoved);
+}
+
 TEST_F(SceneTree, RefilesMovedObjects)
 {
     auto o = Object(25, 25, 5, "o");

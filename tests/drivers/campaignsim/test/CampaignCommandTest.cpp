@@ -1,0 +1,128 @@
+// campaignsim campaign on the demo scenario: the scenario starts, its first
+// map loads through the loading button and leaves its system save, a save
+// made there loads in a fresh process to the same map state, and the
+// computer plays both sides through a turn.
+#include "TestFolder.h"
+#include "common/DemoData.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+};
+
+class CampaignCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = VornaTest::FreshFolder();
+        VornaTest::WriteText(dir / "engine.ini", "[Grafic Settings]\nFullScreen=0\nWidth=1024\nHeight=768\n");
+        VornaTest::LinkDemoData(dir);
+        std::error_code ec;
+        fs::create_hard_link(fs::path(VORNA_BIN_DIR) / "campaignsim", dir / "campaignsim", ec);
+        if (ec) fs::copy_file(fs::path(VORNA_BIN_DIR) / "campaignsim", dir / "campaignsim");
+    }
+    FILE* Start(const std::string& arguments, const std::string& documents = "documents") {
+        const std::string command = "cd '" + dir.string() + "' && XDG_DATA_HOME='" + (dir / documents).string() +
+                                    "' ./campaignsim campaign " + arguments + " 2>/dev/null";
+        return popen(command.c_str(), "r");
+    }
+    static Result Finish(FILE* pipe) {
+        Result r;
+        if (!pipe) return r;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
+        const int status = pclose(pipe);
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+    Result Run(const std::string& arguments) { return Finish(Start(arguments)); }
+    // One section of the state dump, up to the next.
+    static std::string Section(const std::string& out, const std::string& name) {
+        const size_t at = out.find("[" + name + "]");
+        if (at == std::string::npos) return {};
+        const size_t end = out.find("\n[", at + 1);
+        return out.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    }
+    static std::string WithoutSaveBody(std::string section) {
+        const size_t at = section.find("save body ");
+        if (at != std::string::npos) section.erase(at, section.find('\n', at) - at + 1);
+        return section;
+    }
+    fs::path Saves() const { return dir / "documents" / "Wexmoor Tarnfield" / "Saves"; }
+
+    fs::path dir;
+};
+
+TEST_F(CampaignCommand, TheFirstMapLoadsThroughTheLoadingButtonAndASaveOfItLoadsAlike) {
+    const Result first = Run("demo_campaign.xml --max-frames 40 --save-at 1:first_turn");
+    ASSERT_EQ(first.exitCode, 1) << first.out; // the frames run out on the first map
+    EXPECT_NE(first.out.find("map demo_strait.map \"The Strait\""), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("saved first_turn"), std::string::npos) << first.out;
+    EXPECT_TRUE(fs::exists(Saves() / "System" / "last_map.wxsave"));
+    const std::string map = Section(first.out, "campaign_map");
+    EXPECT_NE(map.find("side 1 unit \"Aurora\" at -220.00 -200.00"), std::string::npos) << map;
+    EXPECT_NE(map.find("column side 2: \"Harrier\" \"Ibis\" \"Jackdaw\""), std::string::npos) << map;
+    EXPECT_NE(Section(first.out, "scenario").find("file \"demo_campaign.xml\""), std::string::npos);
+
+    // The ships rock on the waves, whose phase runs on from the start of
+    // the run: the save bodies of the two runs differ in the placements'
+    // tilt, everything else of the map is the same.
+    const Result loaded = Run("--load first_turn --max-frames 40");
+    EXPECT_NE(loaded.out.find("map demo_strait.map"), std::string::npos) << loaded.out;
+    EXPECT_EQ(WithoutSaveBody(Section(loaded.out, "campaign_map")), WithoutSaveBody(map));
+
+    EXPECT_EQ(Run("--load no_such_save --max-frames 10").out.find("map demo_strait.map"), std::string::npos);
+}
+
+TEST_F(CampaignCommand, TheComputerPlaysBothSidesThroughBothMapsToTheScoresAndAgainAlike) {
+    // Two runs of the same seed at once, each with its own saves.
+    FILE* a = Start("test_campaign.xml --ai-vs-ai --seed 5 --max-frames 30000", "documents_a");
+    FILE* b = Start("test_campaign.xml --ai-vs-ai --seed 5 --max-frames 30000", "documents_b");
+    const Result first = Finish(a), second = Finish(b);
+    ASSERT_EQ(first.exitCode, 0) << first.out;
+    const size_t map1 = first.out.find("map test_skirmish.map \"Skirmish\"");
+    const size_t map2 = first.out.find("map test_ram.map \"Ram Fixture\"");
+    const size_t scores = first.out.find("scores side 1 ");
+    ASSERT_NE(map1, std::string::npos) << first.out;
+    ASSERT_NE(map2, std::string::npos) << first.out;
+    ASSERT_NE(scores, std::string::npos) << first.out;
+    EXPECT_LT(map1, map2);
+    EXPECT_LT(map2, scores);
+    EXPECT_NE(first.out.find("turn 2\n", map1), std::string::npos);
+    EXPECT_NE(first.out.find("final save "), std::string::npos);
+    // The scores' totals went with the scenario from map to map.
+    const std::string scenario = Section(first.out, "scenario");
+    EXPECT_NE(scenario.find("maps \"test_skirmish.map\" \"test_ram.map\""), std::string::npos) << scenario;
+    // Autosaves of the new turns, the system save of the last map.
+    EXPECT_TRUE(fs::exists(dir / "documents_a" / "Wexmoor Tarnfield" / "Saves" / "autosave1.wxsave"));
+    EXPECT_TRUE(fs::exists(dir / "documents_a" / "Wexmoor Tarnfield" / "Saves" / "System" / "last_map.wxsave"));
+    // Same seed, same game: the same scores and the same final save.
+    auto line = [](const std::string& out, const std::string& key) {
+        const size_t at = out.find(key);
+        return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
+    };
+    EXPECT_EQ(line(second.out, "scores side 1 "), line(first.out, "scores side 1 "));
+    EXPECT_EQ(line(second.out, "final save "), line(first.out, "final save "));
+}
+
+TEST_F(CampaignCommand, BadOptions) {
+    EXPECT_EQ(Run("").exitCode, 2);
+    EXPECT_EQ(Run("demo_campaign.xml --save-at 3").exitCode, 2);
+    EXPECT_EQ(Run("demo_campaign.xml --save-at 3:../x").exitCode, 2);
+    EXPECT_EQ(Run("demo_campaign.xml --max-frames 0").exitCode, 2);
+    const Result missing = Run("no_such_scenario.xml --max-frames 10");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.out.find("scenario refused no_such_scenario.xml"), std::string::npos) << missing.out;
+}
+
+} // namespace
