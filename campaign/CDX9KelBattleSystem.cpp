@@ -646,6 +646,17 @@ void CDX9KelBattleSystem::ProcAttackTurn(float frameTime) {
     }
 }
 
+D3DXMATRIX CDX9KelBattleSystem::GunWorld(const Vorna2::CDX9KelBoundsRecord* gun) const {
+    const Vorna2::CDX9KelBoundsRecord* entry = m_pCurrentEntry ? m_pCurrentEntry->m_pFrame : nullptr;
+    if (!IsBelow(entry, gun)) return FrameWorld(gun, m_pAttackerScene->m_mWorld);
+    // The gun hangs below the turned tower or part: its barrel points along
+    // its own -z as turned with it, from the gun frame's origin.
+    D3DXMATRIX local, world;
+    D3DXMatrixMultiply(&local, &gun->m_mLocal, &entry->m_mLocal);
+    D3DXMatrixMultiply(&world, &local, &m_pAttackerScene->m_mWorld);
+    return world;
+}
+
 void CDX9KelBattleSystem::RestoreEntry() {
     m_iAttackTurnStep = -1;
     if (!m_pCurrentEntry) return;
@@ -669,7 +680,7 @@ bool CDX9KelBattleSystem::PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame
         if (D3DXVec3Length(&axis) > 0.0f) D3DXVec3Normalize(&axis, &axis);
         m_vRecoilAxis = axis;
         if (m_MapLists.m_pParticles && m_pAttackerScene) {
-            const D3DXMATRIX world = FrameWorld(frame, m_pAttackerScene->m_mWorld);
+            const D3DXMATRIX world = GunWorld(frame);
             D3DXVECTOR3 forward = -Row(world, 2);
             if (D3DXVec3Length(&forward) > 0.0f) D3DXVec3Normalize(&forward, &forward);
             const D3DXVECTOR3 muzzle = Row(world, 3) + forward * barrel;

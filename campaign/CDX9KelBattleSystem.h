@@ -185,6 +185,10 @@ private:
     // The fire step of the attack turn for the current gun; true when the gun
     // has finished its recoil and run-out.
     bool PlayGunShot(int shotResult, AnimatedGunFrame* gunFrame, float frameTime);
+    // The world matrix of a gun frame of the current entry (both the frame
+    // and the attacker's scene object given): through the entry's turned
+    // frame when the gun hangs below it, else the gun's own placement.
+    D3DXMATRIX GunWorld(const Vorna2::CDX9KelBoundsRecord* gun) const;
     void PlaySplash();
     void PlayExplosion();
     void PlaySound(const std::string& file, const D3DXVECTOR3& position, float referenceDistance, float maxDistance);

@@ -14,6 +14,7 @@
 #include "engine2/core/resources/CDX9KelModel.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/core/scene/Geometry.h"
+#include "engine2/world/particles/CDXParticleSystemManager.h"
 #include "platform/os/Crt.h"
 
 #include <gtest/gtest.h>
@@ -289,7 +290,8 @@ TEST_F(UnitModelOrientationTest, EveryBarrelLiesAlongItsFramesMinusZ) {
 // once the group has turned, every gun of it (its frame's -z and its barrel
 // as drawn) points at the target (within
 // the last turning step and the gun's offset from where the turn was
-// measured); after the turn the frames are back at rest.
+// measured), its shot smoke starts at its muzzle, and after the turn the
+// frames are back at rest.
 TEST_F(UnitModelOrientationTest, AfterTheAttackTurnTheGroupsGunsPointAtTheTarget) {
     std::vector<GunType> artillery;
     ASSERT_TRUE(g_DataIO.LoadArtillery((kBin + "/Data/Artillery/Artillery.xml").c_str(), &artillery)) << Log();
@@ -327,6 +329,13 @@ TEST_F(UnitModelOrientationTest, AfterTheAttackTurnTheGroupsGunsPointAtTheTarget
         targetScene.SetWorldMatrix(At(aim));
 
         CDX9KelBattleSystem battle;
+        Vorna2::CDXParticleSystemManager particles;
+        particles.m_pResManager = &resources;
+        CDX9KelBattleSystem::MapLists lists;
+        lists.m_pParticles = &particles;
+        lists.m_pDevice = device.m_pDevice;
+        battle.SetMapLists(lists);
+        battle.m_szShotParticles = "Particles\\Campaign\\c2smoke.ini";
         ASSERT_TRUE(battle.BeginBombardment(c.group, &attackerScene, &attacker, &animated, &targetScene, &target));
         for (int frame = 0; frame < 100 && battle.m_iState == BATTLE_SYSTEM_BOMBARDMENT; ++frame)
             battle.ProcBombardment();
@@ -336,15 +345,30 @@ TEST_F(UnitModelOrientationTest, AfterTheAttackTurnTheGroupsGunsPointAtTheTarget
         ASSERT_GE(battle.m_iAttackTurnStep, 1);
         const AnimatedFrame& entry = c.group < 2 ? animated.m_stdvTowers[c.group] : animated.m_stdvDesign[c.group - 2];
         ASSERT_FALSE(entry.m_stdvGuns.empty());
+        std::vector<D3DXVECTOR3> muzzles;
         for (const AnimatedGunFrame& gun : entry.m_stdvGuns) {
             D3DXMATRIX g;
             ASSERT_TRUE(WorldOf(model->m_pBounds, gun.m_pFrame, attackerScene.m_mWorld, &g));
             EXPECT_LT(BarrelOff(g, aim), 0.2f);
+            // The muzzle: a barrel's length (the longest side of the gun's
+            // box) along the gun frame's -z.
+            const D3DXVECTOR3 box = gun.m_pFrame->m_vBoxMax - gun.m_pFrame->m_vBoxMin;
+            D3DXVECTOR3 forward(-g._31, -g._32, -g._33);
+            D3DXVec3Normalize(&forward, &forward);
+            muzzles.push_back(Position(g) + forward * std::fmax(box.x, std::fmax(box.y, box.z)));
             EXPECT_LT(DrawnBarrelOff(FrameOf(model->m_pFrameRoot, model->m_pBounds, gun.m_pFrame), g, aim), 0.2f);
         }
+        // Each gun's shot smoke starts at its muzzle (the splash and blast
+        // files are not given here).
         for (int frame = 0; frame < 100000 && battle.m_iState != BATTLE_SYSTEM_IDLE; ++frame)
             battle.ProcAttackTurn(10.0f);
         ASSERT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
+        ASSERT_EQ(particles.m_Standalone.size(), muzzles.size());
+        for (std::size_t i = 0; i < muzzles.size(); ++i) {
+            const D3DXVECTOR3 off = Position(particles.m_Standalone[i]->m_mLocal) - muzzles[i];
+            EXPECT_LT(D3DXVec3Length(&off), 1e-3f) << "gun " << i;
+        }
+        particles.DeleteAllPS();
         EXPECT_EQ(std::memcmp(&entry.m_pFrame->m_mLocal, &entry.m_mInitial, sizeof entry.m_mInitial), 0);
     }
 }
