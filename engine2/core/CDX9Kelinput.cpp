@@ -124,6 +124,12 @@ bool CDX9Kelinput::InActiveRect() const {
            m_iCursorY <= m_ActiveRect.bottom;
 }
 
+std::string CDX9Kelinput::TakeTyped() {
+    std::string typed;
+    typed.swap(m_strTyped);
+    return typed;
+}
+
 LRESULT CDX9Kelinput::OnWindowMessage(UINT message, HWND hWnd, WPARAM wParam) {
     // Losing focus releases every key, whatever the devices say later.
     if (message == WM_KILLFOCUS) std::memset(m_KeyboardState, 0, sizeof m_KeyboardState);
@@ -131,7 +137,10 @@ LRESULT CDX9Kelinput::OnWindowMessage(UINT message, HWND hWnd, WPARAM wParam) {
     GetClientRect(hWnd, &m_ClientRect);
     m_Char = 0;
     switch (message) {
-    case WM_CHAR: m_Char = LOBYTE(wParam); return 0;
+    case WM_CHAR:
+        m_Char = LOBYTE(wParam);
+        if (m_strTyped.size() < kTypedLimit) m_strTyped.push_back(static_cast<char>(m_Char));
+        return 0;
     case WM_MOUSEMOVE:
         ReadCursor(hWnd);
         if (m_bRightHeld) {
@@ -211,6 +220,7 @@ void CDX9Kelinput::Reset() {
     std::memset(m_KeyboardState, 0, sizeof m_KeyboardState);
     m_dwKeyStamp = m_dwClickStamp = 0;
     m_Char = 0;
+    m_strTyped.clear();
     m_MouseState = DIMOUSESTATE{};
     m_iCursorX = m_iCursorY = 0;
     m_fWheel = 0.0f;

@@ -9,6 +9,8 @@
 #include "platform/window/DirectInput.h"
 #include "platform/window/Window.h"
 
+#include <string>
+
 namespace Vorna2 {
 
 class CDX9Kelinput {
@@ -54,6 +56,13 @@ public:
     BYTE m_KeyboardState[256] = {};
     DWORD m_dwKeyStamp = 0;
     BYTE m_Char = 0;
+    // Every character typed since the GUI last took them, in order, each
+    // kept once however many frames pass (at most kTypedLimit; later ones
+    // are dropped until they are taken).
+    std::string m_strTyped;
+    static constexpr size_t kTypedLimit = 64;
+    // Hands over the typed characters and forgets them.
+    std::string TakeTyped();
     DIMOUSESTATE m_MouseState = {};
     int m_iCursorX = 0;
     int m_iCursorY = 0;

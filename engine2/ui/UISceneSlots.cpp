@@ -38,12 +38,13 @@ bool GUISceneSlot::Init(CDX9KelScene* scene) {
 }
 
 void GUISceneSlot::Process(float) {
-    const CDX9Kelinput& input = g_Input;
+    CDX9Kelinput& input = g_Input;
     m_Manager.m_bLeftButton = (input.m_MouseState.rgbButtons[0] & 0x80) != 0;
     m_Manager.m_bRightButton = (input.m_MouseState.rgbButtons[1] & 0x80) != 0;
     m_Manager.m_bMiddleButton = (input.m_MouseState.rgbButtons[2] & 0x80) != 0;
     m_Manager.m_fWheel = input.m_fWheel;
     m_Manager.m_cTypedChar = static_cast<char>(input.m_Char);
+    m_Manager.m_strTyped = input.TakeTyped();
     m_Manager.m_pKeyboard = input.m_KeyboardState;
     m_Manager.Update();
 }

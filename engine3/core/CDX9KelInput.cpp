@@ -133,6 +133,12 @@ void CDX9KelInput::Update() {
     m_MouseState = state;
 }
 
+std::string CDX9KelInput::TakeTyped() {
+    std::string typed;
+    typed.swap(m_strTyped);
+    return typed;
+}
+
 LRESULT CDX9KelInput::HandleWindowMessage(HWND hWnd, UINT message, WPARAM wParam) {
     if (!m_pMouse) return 0;
     GetClientRect(hWnd, &m_rcClient);
@@ -141,6 +147,7 @@ LRESULT CDX9KelInput::HandleWindowMessage(HWND hWnd, UINT message, WPARAM wParam
     switch (message) {
     case WM_CHAR:
         m_cChar = LOBYTE(wParam);
+        if (m_strTyped.size() < kTypedLimit) m_strTyped.push_back(static_cast<char>(m_cChar));
         return 0;
     case WM_MOUSEMOVE:
         GetCursorPos(&pt);
@@ -240,6 +247,7 @@ void CDX9KelInput::Release() {
         m_pInput->Release();
         m_pInput = nullptr;
     }
+    m_strTyped.clear();
 }
 
 } // namespace Vorna3D

@@ -9,6 +9,8 @@
 #include "platform/window/DirectInput.h"
 #include "platform/window/Window.h"
 
+#include <string>
+
 namespace Vorna3D {
 
 class CDX9KelInput {
@@ -40,7 +42,8 @@ public:
     bool CheckRepeatDelay1(DWORD interval);
     bool CheckRepeatDelay2(DWORD interval);
     bool CheckRepeatDelay3(DWORD interval);
-    // Unacquires and releases the keyboard, the mouse and the interface.
+    // Unacquires and releases the keyboard, the mouse and the interface, and
+    // forgets characters not yet taken.
     void Release();
 
     LPDIRECTINPUT8 m_pInput = nullptr;
@@ -54,6 +57,13 @@ public:
     // The character of the last WM_CHAR (code page 1251); any other message
     // sets it back to 0.
     BYTE m_cChar = 0;
+    // Every character typed since the GUI last took them, in order, each
+    // kept once however many frames pass (at most kTypedLimit; later ones
+    // are dropped until they are taken).
+    std::string m_strTyped;
+    static constexpr size_t kTypedLimit = 64;
+    // Hands over the typed characters and forgets them.
+    std::string TakeTyped();
     DIMOUSESTATE m_MouseState = {};
     LONG m_iCursorX = 0;
     LONG m_iCursorY = 0;

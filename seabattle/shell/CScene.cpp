@@ -149,8 +149,12 @@ void CScene::Restore() {
 
 void CScene::Process() {
     if (m_bSuspended) return;
-    if (m_bGUIInput)
+    if (m_bGUIInput) {
         if (CDX9KelSGUIManager* gui = GetSGUIManager(this)) gui->SetInput(g_Input);
+    } else {
+        // Characters typed while no screen takes input are not kept for one.
+        g_Input.TakeTyped();
+    }
     if (m_pCIIModuleManager) m_pCIIModuleManager->ProcModules();
     CDX9KelScene::Process();
     if (CVR3GAMEManager::Get().GetScene() == this) CVR3GAMEManager::Get().ProcFrame();

@@ -65,13 +65,15 @@ int CDX9KelGUIEditBox::UpdateMouse(const POINT& cursor) {
         if (!text.empty() && text.back() == kCursor) text.pop_back();
         m_pTextPart->SetText(text);
     }
-    const unsigned char typed = static_cast<unsigned char>(manager->m_cTypedChar);
-    if (typed >= 32 && m_bFocused && m_pDialog->IsClickReady(kTypeRepeatMs)) {
+    // Each character typed since the last frame goes in once, in order; a
+    // held key repeats through the keyboard's own repeat.
+    for (char typed : manager->m_strTyped) {
+        if (static_cast<unsigned char>(typed) < 32 || !m_bFocused) continue;
         std::string text = m_pTextPart->m_strText;
         // A text set by the caller while focused gets its cursor back here.
         if (text.empty() || text.back() != kCursor) text += kCursor;
         if (static_cast<int>(text.size()) < m_iMaxLength) {
-            text.insert(text.end() - 1, static_cast<char>(typed));
+            text.insert(text.end() - 1, typed);
             Show(text);
         }
     }

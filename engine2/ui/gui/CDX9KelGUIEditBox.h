@@ -12,6 +12,7 @@ class CDX9KelGUIText;
 
 class CDX9KelGUIEditBox : public CDX9KelGUIControl {
 public:
+    // The pace of a held Backspace on the dialog's click-repeat window.
     static constexpr DWORD kTypeRepeatMs = 100;
     static constexpr char kCursor = '|';
 

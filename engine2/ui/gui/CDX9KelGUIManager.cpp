@@ -156,6 +156,7 @@ void CDX9KelGUIManager::Update() {
     std::vector<CDX9KelGUIDialog*> order;
     for (auto& d : m_Dialogs) order.push_back(d.get());
     for (auto it = order.rbegin(); it != order.rend(); ++it) (*it)->Update();
+    m_strTyped.clear();
 }
 
 void CDX9KelGUIManager::RenderDrawList() {

@@ -110,6 +110,9 @@ public:
     bool m_bRightButton = false;
     bool m_bMiddleButton = false;
     char m_cTypedChar = 0;
+    // The characters typed since the last update, in order; read by the
+    // focused edit box once: Update forgets them.
+    std::string m_strTyped;
     const BYTE* m_pKeyboard = nullptr;
 
     int m_iClientWidth = 0;

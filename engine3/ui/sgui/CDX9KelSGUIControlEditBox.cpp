@@ -116,13 +116,18 @@ void CDX9KelSGUIControlEditBox::UpdateMouse(float fElapsed) {
         m_bFocused = true;
         Show();
     }
-    // Codes 128-255 are letters of the code page too.
-    const unsigned char typed = static_cast<unsigned char>(pManager->m_cChar);
-    if (typed >= 32 && m_bFocused && pManager->AllowInput(kTypePeriod)) {
-        if (m_strText.size() + 1 < m_dwMaxLength) {
-            m_strText.push_back(static_cast<char>(typed));
-            Show();
+    // Each character typed since the last frame goes in once, in order; a
+    // held key repeats through the keyboard's own repeat. Codes 128-255 are
+    // letters of the code page too.
+    if (m_bFocused) {
+        bool changed = false;
+        for (char c : pManager->m_strTyped) {
+            if (static_cast<unsigned char>(c) < 32 || m_strText.size() + 1 >= m_dwMaxLength) continue;
+            m_strText.push_back(c);
+            changed = true;
         }
+        if (changed)
+            Show();
     }
     if (pManager->IsKeyDown(kBackspaceKey) && m_bFocused && pManager->AllowInput(kTypePeriod)) {
         if (!m_strText.empty()) {

@@ -15,6 +15,7 @@ class CDX9KelSGUIText;
 class CDX9KelSGUIControlEditBox : public CDX9KelSGUIBaseControl {
 public:
     static constexpr DWORD kFocusPeriod = 300;
+    // The pace of a held Backspace on the manager's shared timer.
     static constexpr DWORD kTypePeriod = 100;
     // Counted on the shown text with its caret: at most 99 typed characters.
     static constexpr DWORD kMaxLength = 100;

@@ -37,6 +37,7 @@ void CDX9KelSGUIManager::Update(float fElapsed) {
     const std::vector<DWORD> order = m_vDrawOrder;
     for (auto it = order.rbegin(); it != order.rend(); ++it)
         if (CDX9KelSGUIDialog* d = GetDialog(static_cast<int>(*it))) d->Update(fElapsed);
+    m_strTyped.clear();
 }
 
 void CDX9KelSGUIManager::Release() {
@@ -131,13 +132,14 @@ bool CDX9KelSGUIManager::IsKeyDown(int dik) const {
     return m_pKeyboardState && dik >= 0 && dik < 256 && (m_pKeyboardState[dik] & 0x80) != 0;
 }
 
-void CDX9KelSGUIManager::SetInput(const CDX9KelInput& input) {
+void CDX9KelSGUIManager::SetInput(CDX9KelInput& input) {
     m_Cursor = {input.m_iCursorX, input.m_iCursorY};
     m_bMouseButtons[0] = input.m_bLeftDown;
     m_bMouseButtons[1] = input.m_bRightDown;
     m_bMouseButtons[2] = input.m_bMiddleDown;
     m_fWheel = input.m_fWheel;
     m_cChar = static_cast<signed char>(input.m_cChar);
+    m_strTyped = input.TakeTyped();
     m_pKeyboardState = input.m_KeyboardState;
 }
 

@@ -52,7 +52,7 @@ public:
     int LoadBitmapFontFromFile(const char* szXmlPath, const char* szFontFolder);
     // The frame's input from the input state (the game scene calls it before
     // Update): cursor in client pixels, buttons, wheel, typed byte, keys.
-    void SetInput(const CDX9KelInput& input);
+    void SetInput(CDX9KelInput& input);
     // The screen-GUI pass: every control of the render list in order over
     // whatever is drawn, in client pixels. Nothing when the list is empty.
     // shaderLevel chooses the technique of controls with an effect, as the
@@ -83,6 +83,10 @@ public:
     bool m_bMouseButtons[3] = {};
     // The byte of the last typed character (code page 1251), 0 when none.
     signed char m_cChar = 0;
+    // The characters typed since the last update, in order; taken from the
+    // input by SetInput and read by the focused edit box once: Update
+    // forgets them.
+    std::string m_strTyped;
     // The 256 DirectInput key bytes; null reads as no key down.
     const BYTE* m_pKeyboardState = nullptr;
     POINT m_Cursor = {};

@@ -130,12 +130,13 @@ public:
         if (!m_bScreensOk || m_bClosing) return;
         // What the game scene copies from the input every frame; the cursor
         // is the system cursor, which the GUI reads itself.
-        const Vorna2::CDX9Kelinput& input = Vorna2::g_Input;
+        Vorna2::CDX9Kelinput& input = Vorna2::g_Input;
         m_Gui.m_bLeftButton = (input.m_MouseState.rgbButtons[0] & 0x80) != 0;
         m_Gui.m_bRightButton = (input.m_MouseState.rgbButtons[1] & 0x80) != 0;
         m_Gui.m_bMiddleButton = (input.m_MouseState.rgbButtons[2] & 0x80) != 0;
         m_Gui.m_fWheel = input.m_fWheel;
         m_Gui.m_cTypedChar = static_cast<char>(input.m_Char);
+        m_Gui.m_strTyped = input.TakeTyped();
         m_Gui.m_pKeyboard = input.m_KeyboardState;
         m_Gui.Update();
         m_Screens.Update();

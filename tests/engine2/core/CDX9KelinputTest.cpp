@@ -175,6 +175,11 @@ TEST_F(Engine2InputTest, OnlyCharacterMessagesTypeCharacters) {
     g_Input.OnWindowMessage(WM_CHAR, hwnd, 'd');
     g_Input.OnWindowMessage(0x0100 /* a key message */, hwnd, 0x41);
     EXPECT_EQ(g_Input.m_Char, 0);
+    // Every character stays queued, in order, until taken once.
+    EXPECT_EQ(g_Input.TakeTyped(), "abcd");
+    EXPECT_EQ(g_Input.TakeTyped(), "");
+    for (int i = 0; i < 100; ++i) g_Input.OnWindowMessage(WM_CHAR, hwnd, 'z');
+    EXPECT_EQ(g_Input.TakeTyped(), std::string(g_Input.kTypedLimit, 'z'));
 }
 
 TEST_F(Engine2InputTest, FocusLossReleasesHeldKeys) {

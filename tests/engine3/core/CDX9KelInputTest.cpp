@@ -242,6 +242,11 @@ TEST_F(InputTest, OnlyCharacterMessagesSetTheCharacter) {
     SendMessageA(hwnd, WM_CHAR, 'q', 0);
     SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
     EXPECT_EQ(g_Input.m_cChar, 0) << "any later message clears it";
+    // Every character stays queued, in order, until taken once.
+    EXPECT_EQ(g_Input.TakeTyped(), "\xC6xqq");
+    EXPECT_EQ(g_Input.TakeTyped(), "");
+    for (int i = 0; i < 100; ++i) SendMessageA(hwnd, WM_CHAR, 'z', 0);
+    EXPECT_EQ(g_Input.TakeTyped(), std::string(g_Input.kTypedLimit, 'z'));
     RECT rc = g_Input.m_rcClient;
     EXPECT_EQ(rc.right, 320);
     EXPECT_EQ(rc.bottom, 200);

@@ -275,12 +275,10 @@ protected:
         if (IsSkipped()) return;
         ASSERT_EQ(m_pDialog->AddEditBox(10, 10, 290, 30, 0, 0xFFFFFFFFu, &m_pBox), S_OK);
     }
-    // One key press: the character stays for two frames, long enough for
-    // the dialog's 100 ms window to open once. The keyboard reaches the box
-    // while the cursor is over its dialog.
+    // One key press: its character reaches one frame. The keyboard reaches
+    // the box while the cursor is over its dialog.
     void Type(char c) {
-        m_World.Frame(100, 150, false, 150, 0.0f, c);
-        m_World.Frame(100, 150, false, 150, 0.0f, c);
+        m_World.Frame(100, 150, false, 150, 0.0f, std::string(1, c));
         m_World.Frame(100, 150, false, 150);
     }
     void Backspace() {
@@ -316,6 +314,51 @@ TEST_F(EditBox, FocusTypingBackspaceAndLeaving) {
     m_World.Frame(100, 150, true);
     EXPECT_FALSE(m_pBox->m_bFocused);
     EXPECT_EQ(Shown(), "AB\xE9");
+}
+
+TEST_F(EditBox, EachTypedCharacterGoesInOnceHoweverTheFramesArePaced) {
+    // Frames in order: the characters each takes and the time it lasts;
+    // then the text typed.
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, DWORD>> frames;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"one press, then idle frames", {{"m", 16}, {"", 16}, {"", 500}, {"", 500}}, "m"},
+        {"several letters in one frame", {{"mine", 16}, {"", 500}}, "mine"},
+        {"letters across slow frames",
+         {{"m", 500}, {"", 500}, {"i", 500}, {"n", 500}, {"", 500}, {"e", 500}, {"", 500}},
+         "mine"},
+        {"letters in fast frames", {{"m", 1}, {"i", 1}, {"n", 16}, {"e", 16}, {"", 16}}, "mine"},
+        {"letters with no frames between", {{"mi", 0}, {"ne", 0}, {"", 0}}, "mine"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(m_pBox->SetText(""));
+        // Held for two frames: the dialog's click window may need the second.
+        m_World.Frame(20, 20, true);
+        m_World.Frame(20, 20, true);
+        m_World.Frame(20, 20, false, 400);
+        ASSERT_TRUE(m_pBox->m_bFocused);
+        for (const auto& [typed, ms] : c.frames) m_World.Frame(100, 150, false, ms, 0.0f, typed);
+        EXPECT_EQ(m_pBox->GetText(), c.text);
+        m_World.Frame(100, 150, true);
+        m_World.Frame(100, 150, false, 400);
+        ASSERT_FALSE(m_pBox->m_bFocused);
+    }
+}
+
+TEST_F(EditBox, AHeldBackspaceRepeatsOnTheDialogsWindow) {
+    ASSERT_TRUE(m_pBox->SetText("abcdefghijkl"));
+    m_World.Frame(20, 20, true);
+    m_World.Frame(20, 20, false, 400);
+    // 16 ms frames: one character goes, then the window stays shut until more
+    // than 100 ms have passed, and the next call opens it again.
+    m_World.Key(DIK_BACK, true);
+    for (int i = 0; i < 50; ++i) m_World.Frame(100, 150, false, 16);
+    m_World.Key(DIK_BACK, false);
+    EXPECT_EQ(m_pBox->GetText(), "abcde");
 }
 
 TEST_F(EditBox, AcceptsFortyNineCharacters) {

@@ -106,14 +106,15 @@ public:
         return m_Gui.LoadBitmapFontFromFile(FromExe(folder / "font.xml").c_str()) == 0;
     }
 
-    // One frame: cursor, left button, wheel and typed character, then the
-    // update and the looks (every control's Render on the draw list); the
-    // clock then moves on by `ms`.
-    void Frame(LONG x, LONG y, bool down, DWORD ms = 20, float wheel = 0.0f, char typed = 0) {
+    // One frame: cursor, left button, wheel and the characters typed since
+    // the last frame, then the update and the looks (every control's Render
+    // on the draw list); the clock then moves on by `ms`.
+    void Frame(LONG x, LONG y, bool down, DWORD ms = 20, float wheel = 0.0f, const std::string& typed = {}) {
         m_Gui.SetCursorOverride({x, y});
         m_Gui.m_bLeftButton = down;
         m_Gui.m_fWheel = wheel;
-        m_Gui.m_cTypedChar = typed;
+        m_Gui.m_cTypedChar = typed.empty() ? 0 : typed.back();
+        m_Gui.m_strTyped = typed;
         m_Gui.Update();
         m_Gui.RenderDrawList();
         m_Clock.Advance(ms);

@@ -1,5 +1,6 @@
 // The edit box driven frame by frame: focus, typing code page 1251 bytes,
-// Backspace, the length limit, key repeat on the shared timer, and a caret
+// Backspace, the length limit, each typed character taken once however the
+// frames are paced, Backspace repeat on the shared timer, and a caret
 // that is never part of the typed text.
 #include "ControlsTestSupport.h"
 
@@ -23,14 +24,20 @@ protected:
     std::string Shown() const { return m_box->m_pText->m_dwVertexCount ? m_box->m_pText->GetText() : ""; }
     // One frame with a typed character, copied in from the input state as the game scene does.
     void TypeFrame(unsigned char c, LONG x = 300, LONG y = 200) {
-        Vorna3D::g_Input.m_cChar = c;
+        Frame(c ? std::string(1, static_cast<char>(c)) : std::string(), 16, x, y);
+    }
+    // One frame taking the characters typed since the last one; the clock
+    // then moves on by `ms`.
+    void Frame(const std::string& typed, DWORD ms, LONG x = 300, LONG y = 200) {
+        Vorna3D::g_Input.m_strTyped = typed;
+        Vorna3D::g_Input.m_cChar = typed.empty() ? 0 : static_cast<BYTE>(typed.back());
         Vorna3D::g_Input.m_iCursorX = x;
         Vorna3D::g_Input.m_iCursorY = y;
         Vorna3D::g_Input.m_bLeftDown = false;
         gui().SetInput(Vorna3D::g_Input);
         gui().m_pKeyboardState = m_world.m_Keys;
         gui().Update(1.0f);
-        m_world.m_Clock.Advance(16);
+        m_world.m_Clock.Advance(ms);
     }
     // Types one character as a player would: the key is held until it shows.
     void Type(unsigned char c) {
@@ -95,13 +102,57 @@ TEST_F(EditBoxTest, BackspaceControlCharactersAndTheLengthLimit) {
     EXPECT_FALSE(m_box->SetText(nullptr));
 }
 
-TEST_F(EditBoxTest, AHeldKeyRepeatsOnTheSharedTimer) {
+TEST_F(EditBoxTest, EachTypedCharacterGoesInOnceHoweverTheFramesArePaced) {
+    // Frames in order: the characters each takes and the time it lasts;
+    // then the text typed.
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, DWORD>> frames;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"one press, then idle frames", {{"m", 16}, {"", 16}, {"", 500}, {"", 500}}, "m"},
+        {"several letters in one frame", {{"mine", 16}, {"", 500}}, "mine"},
+        {"letters across slow frames",
+         {{"m", 500}, {"", 500}, {"i", 500}, {"n", 500}, {"", 500}, {"e", 500}, {"", 500}},
+         "mine"},
+        {"letters in fast frames", {{"m", 1}, {"i", 1}, {"n", 16}, {"e", 16}, {"", 16}}, "mine"},
+        {"letters with no frames between", {{"mi", 0}, {"ne", 0}, {"", 0}}, "mine"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(m_box->SetText(""));
+        Click(20, 20);
+        ASSERT_TRUE(m_box->IsFocused());
+        for (const auto& [typed, ms] : c.frames) Frame(typed, ms);
+        EXPECT_EQ(m_box->GetText(), c.text);
+        Click(300, 200);
+        m_world.m_Clock.Advance(400);
+    }
+    // A character left standing in the input without a new message is not
+    // typed again, whatever time passes.
+    ASSERT_TRUE(m_box->SetText(""));
+    Click(20, 20);
+    Vorna3D::g_Input.m_strTyped = "k";
+    for (int i = 0; i < 20; ++i) {
+        Vorna3D::g_Input.m_cChar = 'k';
+        gui().SetInput(Vorna3D::g_Input);
+        gui().Update(1.0f);
+        m_world.m_Clock.Advance(150);
+    }
+    EXPECT_EQ(m_box->GetText(), "k");
+}
+
+TEST_F(EditBoxTest, AHeldBackspaceRepeatsOnTheSharedTimer) {
+    ASSERT_TRUE(m_box->SetText("abcdefghijkl"));
     Click(20, 20);
     m_world.m_Clock.Advance(400);
-    // 16 ms frames: a character, then the timer stays armed until more than
-    // 100 ms have passed (7 frames), is cleared on the 8th and gives the next.
-    for (int i = 0; i < 50; ++i) TypeFrame('k');
-    EXPECT_EQ(m_box->GetText(), std::string(7, 'k'));
+    // 16 ms frames: one character goes, then the timer stays armed until more
+    // than 100 ms have passed (7 frames), is cleared on the 8th and gives the next.
+    m_world.Key(CDX9KelSGUIControlEditBox::kBackspaceKey, true);
+    for (int i = 0; i < 50; ++i) TypeFrame(0);
+    m_world.Key(CDX9KelSGUIControlEditBox::kBackspaceKey, false);
+    EXPECT_EQ(m_box->GetText(), "abcde");
 }
 
 TEST_F(EditBoxTest, AnEmptyBoxShowsNothingOnceTheFocusGoes) {
