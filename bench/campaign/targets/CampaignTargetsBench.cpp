@@ -6,6 +6,9 @@
 // 2. the computer's side: while one of its columns moves, every frame picks
 //    a rated enemy and a gun group for the leading ship; the danger ratings
 //    it works through are rebuilt once per column (timed as well).
+// On the demo map the route finder is timed too: FindPath over 1,000 random
+// start and target pairs inside the map area, against the physical manager's
+// obstacles (the generated maps of bench_campaign cover 50-500 obstacles).
 // Layouts: the demo map "The Strait" at its start, and generated maps with
 // 10 and 30 ships a side in gun range of each other, islands between them.
 // Prints mean, p95, p99 and max per call in microseconds (and the largest
@@ -15,6 +18,7 @@
 #include "bench/BenchReport.h"
 
 #include "campaign/CDX9KelGameMap.h"
+#include "campaign/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
 #include "data/generators/mapbuild/MapBuilder.h"
 #include "engine2/core/CDX9KelLog.h"
@@ -32,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -163,9 +168,11 @@ public:
     bool InitInput() override {
         if (!SimEngine::InitInput()) return false;
         if (!m_pMapScene->m_loaded) return false;
-        m_ok = TimePlayerSearch() && TimeComputerSearch();
+        m_ok = TimePlayerSearch() && TimeComputerSearch() && (!m_bRoutes || TimeRoutes());
         return true;
     }
+
+    bool m_bRoutes = false;
 
     bool m_ok = false;
 
@@ -250,12 +257,51 @@ private:
         return true;
     }
 
+    // FindPath on the loaded map through the physical manager's obstacles:
+    // 1,000 random pairs inside the map area, the mover one of the player's
+    // ships placed at a random start with a random heading.
+    bool TimeRoutes() {
+        CDX9KelGameMap& map = m_pMapScene->m_map;
+        ISeaObstacleQuery* query = map.GetObstacleQuery();
+        const std::vector<Vorna2::CDX9KelSceneObject*>* own = map.m_pPlayerSceneObjects;
+        if (query == nullptr || own == nullptr || own->empty()) return false;
+        CDX9KelSeaPathGenerator generator;
+        CDX9KelSeaPathFinder finder(&generator);
+        finder.SetObstacleQuery(query);
+        SeaMoveParams params;
+        params.m_fMaxSpeed = 10.0f;
+        params.m_fMaxTurnRate = 0.05f;
+        params.m_fAcceleration = 0.05f;
+        params.m_fStartSpeed = 5.0f;
+        std::mt19937 rng(7);
+        std::uniform_real_distribution<float> x(map.m_vMapMin.x, map.m_vMapMax.x), z(map.m_vMapMin.z, map.m_vMapMax.z),
+            turn(0.0f, 6.2831853f);
+        Timings timings;
+        int counts[5] = {};
+        for (int k = 0; k < 1000; ++k) {
+            SeaMover mover;
+            D3DXMatrixRotationY(&mover.m_mWorld, turn(rng));
+            mover.m_mWorld._41 = x(rng);
+            mover.m_mWorld._43 = z(rng);
+            mover.m_fRadius = 5.0f;
+            mover.m_pSelf = (*own)[0];
+            const float tx = x(rng), tz = z(rng);
+            const int code = timings.Time([&] { return finder.FindPath(&mover, &params, 0.0f, 300.0f, tx, 0.0f, tz); });
+            if (code >= 0 && code <= 4) ++counts[code];
+        }
+        char extra[96];
+        std::snprintf(extra, sizeof extra, "found=%d not_found=%d occupied=%d no_time=%d", counts[4], counts[3], counts[2],
+                      counts[1]);
+        timings.Report("FindPath/" + m_label, extra);
+        return true;
+    }
+
     VornaTest::CampaignMapScene* m_pMapScene;
     std::string m_label;
     int m_frames;
 };
 
-bool RunLayout(const std::string& mapName, const std::string& label, int frames) {
+bool RunLayout(const std::string& mapName, const std::string& label, int frames, bool routes = false) {
     CampaignSim::SimOptions options;
     options.frames = 1;
     options.frameMs = 40;
@@ -263,6 +309,7 @@ bool RunLayout(const std::string& mapName, const std::string& label, int frames)
     auto* scene = new VornaTest::CampaignMapScene();
     scene->m_mapName = mapName;
     TargetsEngine engine(options, scene, label, frames);
+    engine.m_bRoutes = routes;
     const bool ran = engine.Run();
     if (!ran || !engine.m_ok) {
         std::fprintf(stderr, "bench_campaign_targets: the layout %s did not run\n", label.c_str());
@@ -279,7 +326,7 @@ int main(int argc, char** argv) {
     setenv("ALSOFT_DRIVERS", "null", 0);
     Vorna2::g_Log.SetCopyStream(nullptr);
 
-    bool ok = RunLayout("demo_strait.map", "demo_strait", frames);
+    bool ok = RunLayout("demo_strait.map", "demo_strait", frames, true);
     std::vector<fs::path> written;
     // The player's side holds at most ten units (one icon each), the
     // computer's side up to thirty (one target ring each).

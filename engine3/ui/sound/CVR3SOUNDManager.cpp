@@ -562,8 +562,16 @@ void CVR3SOUNDManager::UpdateOwnerTransforms() {
 
 void CVR3SOUNDManager::UpdateFrame() {
     const CDX9KelBaseCamera* camera = m_pCameraManager ? m_pCameraManager->m_pActiveCamera : nullptr;
-    if (camera) SetListener(camera->m_vEye, camera->m_vTarget, camera->m_vUp);
-    UpdateOwnerTransforms();
+    if (!camera) {
+        UpdateOwnerTransforms();
+        return;
+    }
+    // Setting the listener walks the sources and copies their owners'
+    // matrices on the way; the pending ones are left.
+    SetListener(camera->m_vEye, camera->m_vTarget, camera->m_vUp);
+    SoundLock lock(m_sourceLock);
+    for (CVR3SOUNDSource* s : m_stdvPendingSources)
+        if (s && s->m_pOwnerMatrix) s->m_mOwnerCopy = *s->m_pOwnerMatrix;
 }
 
 bool CVR3SOUNDManager::GetPostedListener(D3DXVECTOR3& eye, D3DXVECTOR3& target, D3DXVECTOR3& up) {
@@ -867,6 +875,9 @@ void CVR3SOUNDManager::UpdateSourceStates() {
             UpdateSource3D(s);
         else
             UpdateSilentLength(s);
+        // The owner's matrix for the next pass, taken while the source is at
+        // hand: a second walk over all sources costs a cache miss each.
+        if (s->m_pOwnerMatrix) s->m_mOwnerCopy = *s->m_pOwnerMatrix;
         switch (s->m_iState) {
         case CVR3SOUNDSource::STATE_TO_START:
         case CVR3SOUNDSource::STATE_PLAYING:

@@ -34,10 +34,38 @@ public:
     virtual void Apply(PSParticle* pParticle, const PSEmitterParams* pParams, float t, float dt) = 0;
 
     // Recomputes the window flags for a particle born at b, at time t.
-    void UpdateActiveWindow(float t, float b);
+    // Inline: it runs for every live particle and effector each step.
+    void UpdateActiveWindow(float t, float b)
+    {
+        const float age = t - b;
+        m_bStarted = false;
+        m_bEnded = false;
+        if (m_fStartTime >= 0.0f) {
+            if (!m_bActive && m_fStartTime <= age) {
+                m_bActive = true;
+                m_bStarted = true;
+            } else if (m_bActive && age < m_fStartTime) {
+                m_bActive = false;
+            }
+        }
+        if (m_fEndTime >= 0.0f && m_bActive && m_fEndTime <= age) {
+            m_bActive = false;
+            m_bEnded = true;
+        }
+    }
     // The blend factor in [0, 1] across the window (or up to the particle's
     // life without an end time); 1 when the window has no length.
-    float BlendFactor(float t, float b, float life) const;
+    float BlendFactor(float t, float b, float life) const
+    {
+        const float t0 = b + m_fStartTime;
+        const float t1 = m_fEndTime > 0.0f ? b + m_fEndTime : b + life;
+        // A window without length (life equal to the start time, or a start
+        // after the end) is over as soon as it opens.
+        if (!(t1 > t0)) return 1.0f;
+        const float k = (t - t0) / (t1 - t0);
+        if (!(k > 0.0f)) return 0.0f;
+        return k < 1.0f ? k : 1.0f;
+    }
 
     std::string m_strName;
     DWORD m_dwType;

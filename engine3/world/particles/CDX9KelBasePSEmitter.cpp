@@ -349,9 +349,13 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
     if (m_fLastReleaseTime == -1.0f) m_fLastReleaseTime = t;
 
     const DWORD n = std::min<DWORD>(m_dwMaxParticles, static_cast<DWORD>(m_vParticles.size()));
-    for (DWORD i = 0; i < n; ++i) {
+    // Free slots are handed out lowest first, so the live particles sit at
+    // the front: the walk stops once it has met all of them.
+    DWORD pending = m_dwLiveCount;
+    for (DWORD i = 0; i < n && pending > 0; ++i) {
         PSParticle& p = m_vParticles[i];
         if (!p.bAlive) continue;
+        --pending;
 
         if (releaseTick && t - p.fBirthTime > m_Params.fLife && m_dwReleased < m_dwParticlesToRelease) {
             p.bAlive = false;
