@@ -181,20 +181,19 @@ TEST_F(GameMapTurnsTest, AFloodedShipSinksFrameByFrameAndThenLeavesTheMap) {
 }
 
 TEST_F(GameMapTurnsTest, ASaveOfTheSameMapKeepsTheTargetsAFullClearDoesNot) {
-    ASSERT_FALSE(map().m_Params.m_stdvSide1Targets.empty());
+    ASSERT_FALSE(map().m_Params.m_stdvSide2Targets.empty());
     map().ClearMap(false);
     EXPECT_FALSE(map().IsMapLoaded());
     EXPECT_TRUE(map().Side(1).m_GameObjects.empty());
     EXPECT_TRUE(map().m_NoSideGameObjects.empty());
     EXPECT_EQ(map().m_Turn.m_uRound, 1u);
     EXPECT_EQ(g_AISystem.GetStep(), GAME_AI_STEP_DONE);
-    EXPECT_FALSE(map().m_Params.m_stdvSide1Targets.empty()) << "a save of the same map does not read them again";
+    EXPECT_FALSE(map().m_Params.m_stdvSide2Targets.empty()) << "a save of the same map does not read them again";
 }
 
 TEST_F(GameMapTurnsTest, AFullClearForgetsTheTargetsAndTheScenery) {
     map().ClearMap(true);
     EXPECT_FALSE(map().IsMapLoaded());
-    EXPECT_TRUE(map().m_Params.m_stdvSide1Targets.empty());
     EXPECT_TRUE(map().m_Params.m_stdvSide2Targets.empty());
     EXPECT_EQ(map().m_pWater, nullptr);
     // A second clear of no map does nothing.
