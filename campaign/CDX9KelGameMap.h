@@ -53,6 +53,8 @@ struct CDX9KelFloatRecord;
 
 namespace VornaCampaign {
 
+struct GameSaveHeader;
+
 // Index of a playing side in the map's per-side arrays.
 enum EMapSideIndex : int { MAP_SIDE1 = 0, MAP_SIDE2 = 1, MAP_PLAYING_SIDES = 2 };
 
@@ -209,6 +211,10 @@ public:
     // Hooks of the saver and the scenario (not set: the operation is refused
     // with a log line).
     std::function<bool(const std::string& name, bool system)> m_SaveWriter;
+    // The player's saves, listed again from the save folder, and the header
+    // of one of them (turn -1 when it cannot be read).
+    std::function<std::vector<std::string>()> m_SaveLister;
+    std::function<void(const std::string& name, GameSaveHeader* header)> m_SaveHeaderReader;
     std::function<bool(const char* mapName)> m_NextMap;
     std::function<bool()> m_ReloadSystemSave;
     // A unit lost on this map: its side (true: the player's), its damage
@@ -284,6 +290,8 @@ public:
     DWORD m_dwGlobalMapStamp = 0;
     DWORD m_dwMenuStamp = 0;
     bool m_bSaveMenuFilled = false;
+    // The save menu's selection when its texts were last filled.
+    int m_iSaveMenuSelected = -1;
 
     // ---- data ----
     Vorna2::CDX9KelScene* m_pScene = nullptr;

@@ -7,6 +7,7 @@
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/save/GameSaveFile.h"
 #include "campaign/turn/MovementOrders.h"
 
 #include "engine2/core/CDX9KelLog.h"
@@ -20,9 +21,11 @@
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/ui/gui/CDX9KelGUIDialog.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
+#include "engine2/ui/gui/CDX9KelGUIListBox.h"
 #include "engine2/ui/gui/CDX9KelGUIManager.h"
 #include "engine2/ui/gui/CDX9KelGUIRadioList.h"
 #include "engine2/ui/gui/CDX9KelGUIScrollBar.h"
+#include "engine2/ui/gui/CDX9KelGUIText.h"
 #include "engine2/ui/gui/CDX9KelGUIStateBar.h"
 #include "engine2/ui/screens/CDX9KelCIIScreenManager.h"
 #include "engine2/ui/sound/COALSoundManager.h"
@@ -32,6 +35,8 @@
 #include "engine2/world/physics/CDX9KelPhysicalManager.h"
 #include "engine2/world/physics/PhysicsSceneSlot.h"
 #include "platform/os/Clock.h"
+
+#include <cstdio>
 
 using Vorna2::g_Log;
 using Vorna2::g_Utils;
@@ -563,8 +568,36 @@ void CDX9KelGameMap::ProcSaveMenu() {
         return;
     }
     if (!m_bSaveMenuFilled) {
+        // The saves made so far, then an empty line for a new save.
+        if (s.m_pSaveList) {
+            s.m_pSaveList->ClearElements();
+            if (m_SaveLister)
+                for (const std::string& name : m_SaveLister()) s.m_pSaveList->AddElement(name.c_str());
+            s.m_pSaveList->SelectElement(s.m_pSaveList->AddElement(""));
+            m_iSaveMenuSelected = s.m_pSaveList->m_iSelected;
+        }
         if (s.m_pSaveName) s.m_pSaveName->SetText("");
+        for (Vorna2::CDX9KelGUIText* text : s.m_pSaveInfo)
+            if (text) text->SetText("");
         m_bSaveMenuFilled = true;
+    } else if (s.m_pSaveList && s.m_pSaveList->m_iSelected != m_iSaveMenuSelected) {
+        // A save picked from the list: its name is offered for overwriting
+        // and its header shown.
+        m_iSaveMenuSelected = s.m_pSaveList->m_iSelected;
+        const std::string name = s.m_pSaveList->m_strSelectedText;
+        if (s.m_pSaveName) s.m_pSaveName->SetText(name.c_str());
+        GameSaveHeader header;
+        if (!name.empty() && m_SaveHeaderReader) m_SaveHeaderReader(name, &header);
+        char line[128];
+        const bool known = header.m_iTurn != -1;
+        std::snprintf(line, sizeof line, "%s%s", "Time : ", header.m_szTime);
+        if (s.m_pSaveInfo[0]) s.m_pSaveInfo[0]->SetText(known ? line : "");
+        std::snprintf(line, sizeof line, "%s%s", "State : ", header.m_szPlayerSideName);
+        if (s.m_pSaveInfo[1]) s.m_pSaveInfo[1]->SetText(known ? line : "");
+        std::snprintf(line, sizeof line, "%s%s", "Map : ", header.m_szMapTitle);
+        if (s.m_pSaveInfo[2]) s.m_pSaveInfo[2]->SetText(known ? line : "");
+        std::snprintf(line, sizeof line, "%s%i", "Turn : ", static_cast<int>(header.m_iTurn));
+        if (s.m_pSaveInfo[3]) s.m_pSaveInfo[3]->SetText(known ? line : "");
     }
     if (CDX9KelMapScreen::IsPressed(s.m_pSaveButton) && g_Utils.IsTimePassed(500)) {
         const std::string name = ReadEditBoxText(s.m_pSaveName);

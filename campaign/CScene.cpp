@@ -115,6 +115,13 @@ void CScene::ConnectGameMap() {
     m_pGameMap->m_SaveWriter = [](const std::string& name, bool system) {
         return g_GameSaver.WriteSave(name.c_str(), system);
     };
+    m_pGameMap->m_SaveLister = [] {
+        g_GameSaver.UpdateSaveList();
+        return g_GameSaver.GetSaveNames();
+    };
+    m_pGameMap->m_SaveHeaderReader = [](const std::string& name, GameSaveHeader* header) {
+        g_GameSaver.ReadSaveHeader(name.c_str(), header, false);
+    };
     // A won map leads to the scenario's next map or its score screen.
     m_pGameMap->m_NextMap = [](const char* mapName) { return g_GameScenario.ProcNextMap(mapName); };
     // A failed mission starts again from the map's system save.

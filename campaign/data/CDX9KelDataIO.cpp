@@ -22,7 +22,6 @@ CDX9KelDataIO g_DataIO;
 namespace {
 
 // Sizes of the map file's parts.
-constexpr std::size_t kHeaderBytes = 212;
 constexpr std::size_t kMatrixBytes = 64;
 constexpr std::size_t kStaticRecordBytes = sizeof(MapStaticObjectRecord);
 constexpr std::size_t kUnitRecordBytes = sizeof(MapUnitRecord);

@@ -566,7 +566,7 @@ TEST_F(GameMapTest, ASaveOfTheSameMapRebuildsTheUnitsButNotTheScenery) {
     EXPECT_EQ(map().m_Turn.m_iActivePlayerObject, 2);
     EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "4/12");
     // The targets were read again with the parameters.
-    EXPECT_EQ(map().m_Params.m_stdvSide1Targets.size(), 3u);
+    EXPECT_EQ(map().m_Params.m_stdvSide2Targets.size(), 2u);
     EXPECT_EQ(Names(map().Side(1).m_GameObjects).back(), "Point_Battery");
     ASSERT_EQ(map().Side(1).m_Columns.size(), 2u);
     EXPECT_FLOAT_EQ(map().Side(1).m_Columns[0]->m_fTimeUsed, 40.0f);

@@ -5,6 +5,7 @@
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelGameMap.h"
 #include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/save/GameSaveFile.h"
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/render/CDX9KelRender.h"
@@ -12,8 +13,11 @@
 #include "engine2/ui/UISceneSlots.h"
 #include "engine2/ui/gui/CDX9KelGUIButton.h"
 #include "engine2/ui/gui/CDX9KelGUIDialog.h"
+#include "engine2/ui/gui/CDX9KelGUIEditBox.h"
+#include "engine2/ui/gui/CDX9KelGUIListBox.h"
 #include "engine2/ui/gui/CDX9KelGUIManager.h"
 #include "engine2/ui/gui/CDX9KelGUIRadioList.h"
+#include "engine2/ui/gui/CDX9KelGUIText.h"
 #include "engine2/world/particles/ParticleSceneSlot.h"
 #include "engine2/world/physics/CDX9KelPhysicalManager.h"
 #include "engine2/world/physics/PhysicsSceneSlot.h"
@@ -25,8 +29,10 @@
 #include "common/OffscreenDevice.h"
 
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 using namespace VornaCampaign;
 
@@ -175,20 +181,19 @@ TEST_F(GameMapTurnsTest, AFloodedShipSinksFrameByFrameAndThenLeavesTheMap) {
 }
 
 TEST_F(GameMapTurnsTest, ASaveOfTheSameMapKeepsTheTargetsAFullClearDoesNot) {
-    ASSERT_FALSE(map().m_Params.m_stdvSide1Targets.empty());
+    ASSERT_FALSE(map().m_Params.m_stdvSide2Targets.empty());
     map().ClearMap(false);
     EXPECT_FALSE(map().IsMapLoaded());
     EXPECT_TRUE(map().Side(1).m_GameObjects.empty());
     EXPECT_TRUE(map().m_NoSideGameObjects.empty());
     EXPECT_EQ(map().m_Turn.m_uRound, 1u);
     EXPECT_EQ(g_AISystem.GetStep(), GAME_AI_STEP_DONE);
-    EXPECT_FALSE(map().m_Params.m_stdvSide1Targets.empty()) << "a save of the same map does not read them again";
+    EXPECT_FALSE(map().m_Params.m_stdvSide2Targets.empty()) << "a save of the same map does not read them again";
 }
 
 TEST_F(GameMapTurnsTest, AFullClearForgetsTheTargetsAndTheScenery) {
     map().ClearMap(true);
     EXPECT_FALSE(map().IsMapLoaded());
-    EXPECT_TRUE(map().m_Params.m_stdvSide1Targets.empty());
     EXPECT_TRUE(map().m_Params.m_stdvSide2Targets.empty());
     EXPECT_EQ(map().m_pWater, nullptr);
     // A second clear of no map does nothing.
@@ -254,6 +259,67 @@ TEST_F(GameMapTurnsTest, TheGlobalMapPlacesAMarkerPerLivingUnitAndShowsAUnitsPic
     EXPECT_EQ(gui->GetDialog(first), nullptr) << "the previous picture went";
     GameObjectRecord mine;
     EXPECT_FALSE(map().ShowUnitInfoDialog(&mine)) << "a unit without texts has no picture";
+}
+
+TEST_F(GameMapTurnsTest, TheSaveMenuListsTheSavesAndShowsThePickedSavesHeader) {
+    CDX9KelMapScreen& s = map().m_MapScreen;
+    ASSERT_NE(s.m_SaveMenu.m_pDialog, nullptr);
+    ASSERT_NE(s.m_pSaveList, nullptr);
+    std::vector<std::string> saves = {"harbour", "strait turn 3"};
+    int listed = 0;
+    map().m_SaveLister = [&] {
+        ++listed;
+        return saves;
+    };
+    map().m_SaveHeaderReader = [](const std::string& name, GameSaveHeader* header) {
+        if (name != "strait turn 3") return; // unreadable: the header stays cleared
+        std::snprintf(header->m_szTime, sizeof header->m_szTime, "%s", "Fri Dec 11 04:00:00 2026");
+        std::snprintf(header->m_szPlayerSideName, sizeof header->m_szPlayerSideName, "%s", "Northern Squadron");
+        std::snprintf(header->m_szMapTitle, sizeof header->m_szMapTitle, "%s", "The Strait");
+        header->m_iTurn = 3;
+    };
+    auto texts = [&] {
+        std::vector<std::string> out;
+        for (const Vorna2::CDX9KelGUIText* text : s.m_pSaveInfo) out.push_back(text->m_strText);
+        return out;
+    };
+    const std::vector<std::string> empty(4);
+
+    s.ShowOnTop(s.m_SaveMenu);
+    s.m_pSaveName->SetText("left over");
+    map().ProcSaveMenu();
+    // The saves in order and an empty line for a new save, selected.
+    ASSERT_EQ(s.m_pSaveList->m_Elements.size(), 3u);
+    std::string element;
+    s.m_pSaveList->m_Elements[1]->GetText(&element);
+    EXPECT_EQ(element, "strait turn 3");
+    EXPECT_EQ(s.m_pSaveList->m_iSelected, 2);
+    EXPECT_EQ(map().ReadEditBoxText(s.m_pSaveName), "");
+    EXPECT_EQ(texts(), empty);
+
+    // A save picked from the list: its name to overwrite and its header.
+    ASSERT_TRUE(s.m_pSaveList->SelectElement(1));
+    map().ProcSaveMenu();
+    EXPECT_EQ(map().ReadEditBoxText(s.m_pSaveName), "strait turn 3");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Time : Fri Dec 11 04:00:00 2026", "State : Northern Squadron",
+                                                 "Map : The Strait", "Turn : 3"}));
+    // A save whose header cannot be read shows no header.
+    ASSERT_TRUE(s.m_pSaveList->SelectElement(0));
+    map().ProcSaveMenu();
+    EXPECT_EQ(map().ReadEditBoxText(s.m_pSaveName), "harbour");
+    EXPECT_EQ(texts(), empty);
+    map().ProcSaveMenu();
+    EXPECT_EQ(listed, 1) << "the list is read once while the menu shows";
+
+    // Shown again: a save made since is offered.
+    s.Hide(s.m_SaveMenu);
+    map().ProcSaveMenu();
+    saves.push_back("cape");
+    s.ShowOnTop(s.m_SaveMenu);
+    map().ProcSaveMenu();
+    EXPECT_EQ(listed, 2);
+    EXPECT_EQ(s.m_pSaveList->m_Elements.size(), 4u);
+    EXPECT_EQ(s.m_pSaveList->m_iSelected, 3);
 }
 
 } // namespace

@@ -157,7 +157,7 @@ private:
             }
             if (map->m_Turn.m_uRound != m_uTurn) {
                 m_uTurn = map->m_Turn.m_uRound;
-                Report("turn " + std::to_string(m_uTurn));
+                Report("turn " + std::to_string(m_uTurn) + " frame " + std::to_string(m_iFrame));
                 if (static_cast<int>(m_uTurn) == m_Campaign.saveTurn && !m_bSaved) {
                     m_bSaved = g_GameSaver.WriteSave(m_Campaign.saveName.c_str(), false);
                     Report(std::string(m_bSaved ? "saved " : "save failed ") + m_Campaign.saveName);

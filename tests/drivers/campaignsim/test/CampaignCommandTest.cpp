@@ -98,7 +98,7 @@ TEST_F(CampaignCommand, TheComputerPlaysBothSidesThroughBothMapsToTheScoresAndAg
     ASSERT_NE(scores, std::string::npos) << first.out;
     EXPECT_LT(map1, map2);
     EXPECT_LT(map2, scores);
-    EXPECT_NE(first.out.find("turn 2\n", map1), std::string::npos);
+    EXPECT_NE(first.out.find("turn 2 frame ", map1), std::string::npos);
     EXPECT_NE(first.out.find("final save "), std::string::npos);
     // The scores' totals went with the scenario from map to map.
     const std::string scenario = Section(first.out, "scenario");
