@@ -1,8 +1,11 @@
 #include "seabattle/shell/CCIIModuleBattleMapMenu.h"
 
+#include <string>
+
 #include "engine3/core/CDX9KelUtils.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/game/CVR3GAMEDuel.h"
 #include "seabattle/game/CVR3GAMEManager.h"
 #include "seabattle/game/CVR3GAMEScenario.h"
 #include "seabattle/shell/ModuleBinding.h"
@@ -31,11 +34,16 @@ void CCIIModuleBattleMapMenu::Proc() {
     CVR3GAMEManager& manager = CVR3GAMEManager::Get();
     CVR3GAMEBattleMap* map = manager.GetBattleMap();
     if (IsPressed(m_pButtonContinue) && g_Utils.IsTimePassed(kGate)) {
-        // Only a running scenario has a battle to go back to (the duel's
-        // battle screen comes with the duel's flow).
-        if (!manager.IsScenarioRunning() || !map) return;
+        // Only a running scenario or duel has a battle screen to go back to;
+        // the scenario's comes first.
+        std::string battleScreen;
+        if (manager.IsScenarioRunning())
+            battleScreen = manager.GetScenario()->BattleScreen;
+        else if (manager.IsDuelRunning())
+            battleScreen = manager.GetDuel()->m_strScreenBattle;
+        if (battleScreen.empty() || !map) return;
         CVR3CIIScreenManager* screens = m_pScreen->GetManager();
-        if (!screens || !screens->SetScreen(manager.GetScenario()->BattleScreen.c_str())) return;
+        if (!screens || !screens->SetScreen(battleScreen.c_str())) return;
         map->SetTimeSpeed(1.0f);
         manager.SetCameraControl(true);
         // The menu is left: the next visit pauses again.

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 namespace VornaTest {
 
 // Headless video and silent sound, whatever the runner passes on.
@@ -28,9 +30,18 @@ inline void LinkDemoData(const std::filesystem::path& folder) {
         if (fs::exists(fs::symlink_status(link))) continue;
         fs::create_symlink(e.path(), link, ec);
     }
-    // The two settings files are copied: the programs may write them.
-    for (const char* f : {"folders.ini", "engine.ini"})
-        if (!fs::exists(folder / f)) fs::copy_file(bin / f, folder / f, ec);
+    // The two settings files are copied: the programs may write them. A copy
+    // older than the built file is refreshed, so a build folder made before
+    // the demo's settings gained a folder or key still finds it. The new copy
+    // is written aside and renamed over the old one: test programs running
+    // side by side on the same folder never read half a file.
+    for (const char* f : {"folders.ini", "engine.ini"}) {
+        const fs::path target = folder / f;
+        if (fs::exists(target, ec) && fs::last_write_time(target, ec) >= fs::last_write_time(bin / f, ec)) continue;
+        const fs::path aside = folder / (std::string(f) + "." + std::to_string(::getpid()));
+        if (fs::copy_file(bin / f, aside, fs::copy_options::overwrite_existing, ec)) fs::rename(aside, target, ec);
+        if (ec) fs::remove(aside, ec);
+    }
 }
 
 } // namespace VornaTest

@@ -477,6 +477,29 @@ void CDX9KelOceanWater::DrawGrid(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect
     pEffect->End();
 }
 
+void CDX9KelOceanWater::DrawMapQuad(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect) {
+    // The height and normal passes work from the map coordinate and the grid's
+    // corners alone: two triangles over the whole map give every texel the
+    // coordinate the grid's cells would, without rasterising thousands of
+    // small cells.
+    static const OCEANVERTEX kQuad[4] = {{0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 0.0f, 0.0f},
+                                         {0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 1.0f, 0.0f},
+                                         {0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 0.0f, 1.0f},
+                                         {0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0xFFFFFFFFu, 1.0f, 1.0f}};
+    UINT passes = 0;
+    if (!pEffect || FAILED(pEffect->Begin(&passes, 0)))
+        return;
+    for (UINT p = 0; p < passes; ++p) {
+        if (FAILED(pEffect->BeginPass(p)))
+            continue;
+        pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kQuad, sizeof(OCEANVERTEX));
+        pEffect->EndPass();
+    }
+    pEffect->End();
+    // A drawing from memory leaves no vertex stream behind: the grid's comes back.
+    pDevice->SetStreamSource(0, m_pVB, 0, sizeof(OCEANVERTEX));
+}
+
 bool CDX9KelOceanWater::BeginDraw(IDirect3DDevice9* pDevice) {
     if (!m_bShown || !m_pVB || !m_pIB || !pDevice || !m_pCameraManager)
         return false;
@@ -509,20 +532,26 @@ void CDX9KelOceanWater::RenderMaps(IDirect3DDevice9* pDevice) {
     pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     heightEffect->SetTexture("g_Noise0", TextureOf(m_pNoise1));
     heightEffect->SetTexture("g_Noise1", TextureOf(m_pNoise2));
-    DrawGrid(pDevice, heightEffect);
+    const D3DXVECTOR4* corners = m_pCameraManager->m_pActiveCamera ? GetGridCorners() : nullptr;
+    if (corners) {
+        heightEffect->SetVector("g_Corner00", &corners[0]);
+        heightEffect->SetVector("g_Corner01", &corners[1]);
+        heightEffect->SetVector("g_Corner10", &corners[2]);
+        heightEffect->SetVector("g_Corner11", &corners[3]);
+    }
+    DrawMapQuad(pDevice, heightEffect);
     Stage("sea height map");
 
     pDevice->SetRenderTarget(0, m_pNormalSurface);
     pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     normalEffect->SetTexture("g_HeightMap", TextureOf(m_pHeightMap));
-    if (m_pCameraManager->m_pActiveCamera) {
-        const D3DXVECTOR4* c = GetGridCorners();
-        normalEffect->SetVector("g_Corner00", &c[0]);
-        normalEffect->SetVector("g_Corner01", &c[1]);
-        normalEffect->SetVector("g_Corner10", &c[2]);
-        normalEffect->SetVector("g_Corner11", &c[3]);
+    if (corners) {
+        normalEffect->SetVector("g_Corner00", &corners[0]);
+        normalEffect->SetVector("g_Corner01", &corners[1]);
+        normalEffect->SetVector("g_Corner10", &corners[2]);
+        normalEffect->SetVector("g_Corner11", &corners[3]);
     }
-    DrawGrid(pDevice, normalEffect);
+    DrawMapQuad(pDevice, normalEffect);
     Stage("sea normal map");
 
     pDevice->SetRenderTarget(0, keptTarget);

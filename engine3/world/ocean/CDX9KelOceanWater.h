@@ -139,6 +139,8 @@ public:
 private:
     bool CapabilityCheck(const char* szQuestion, bool answer);
     void DrawGrid(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect);
+    // Draws every pass of an effect once over the whole map (map coordinates 0..1).
+    void DrawMapQuad(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect);
     void DrawGridPasses(IDirect3DDevice9* pDevice, ID3DXEffect* pEffect, UINT passes);
     // Grid buffers and states shared by every pass; false when something
     // needed is missing.

@@ -248,6 +248,8 @@ TEST(SaveImage, AWriterKilledHalfWayLeavesThePreviousSaveWhole) {
     }
     // The temporary files a kill leaves behind never look like saves.
     for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        if (e.path().filename() != "slot.v3savebin") EXPECT_NE(e.path().extension(), ".v3savebin");
+        if (e.path().filename() != "slot.v3savebin") {
+            EXPECT_NE(e.path().extension(), ".v3savebin");
+        }
     }
 }

@@ -20,6 +20,7 @@
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "engine3/core/render/CDX9KelBaseCameraManager.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayerDirectorHuman.h"
@@ -28,6 +29,7 @@
 #include "seabattle/game/CVR3GAMEIO.h"
 #include "seabattle/game/CVR3GAMEManager.h"
 #include "seabattle/game/CVR3GAMESaveImage.h"
+#include "seabattle/shell/CCIIModuleBattleMapMenu.h"
 #include "seabattle/shell/CCIIModuleManager.h"
 #include "seabattle/shell/CCIIModuleSaves.h"
 #include "seabattle/shell/CScene.h"
@@ -262,6 +264,24 @@ TEST_F(SaveScreenModules, TheDuelScreensBuyBothFleetsAndStartTheBattle) {
     const std::string blueName = "Blue Squadron";
     ASSERT_NE(manager.GetBattleMap()->GetPlayer(&blueName), nullptr);
     EXPECT_EQ(manager.GetBattleMap()->GetPlayer(&blueName)->m_stdvBattleShips.size(), 1u);
+
+    // The pause menu stops the duel's battle; Continue goes back to the
+    // duel's battle screen with time and camera running again.
+    auto* menu = Module<CCIIModuleBattleMapMenu>();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_TRUE(m_pScreens->SetScreen("battle_menu"));
+    m_session.Frames(2, false);
+    EXPECT_TRUE(menu->m_bPaused);
+    EXPECT_EQ(manager.GetBattleMap()->m_GameTimer.m_fSpeed, 0.0f);
+    EXPECT_FALSE(m_session.Scene()->m_pCameraManager->m_bControl);
+    m_session.Clock().Advance(1100);
+    menu->m_pButtonContinue->m_dwState = SGUI_BUTTON_PRESSED;
+    menu->Proc();
+    menu->m_pButtonContinue->m_dwState = SGUI_BUTTON_NORMAL;
+    EXPECT_EQ(m_session.CurrentScreen(), duel->m_strScreenBattle);
+    EXPECT_EQ(m_session.CurrentScreen(), "battle_game");
+    EXPECT_EQ(manager.GetBattleMap()->m_GameTimer.m_fSpeed, 1.0f);
+    EXPECT_TRUE(m_session.Scene()->m_pCameraManager->m_bControl);
 }
 
 // The whole way through the two screens: a battle saved from the save screen,

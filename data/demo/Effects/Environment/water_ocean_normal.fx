@@ -40,26 +40,33 @@ out vec4 outColor;
 // The neighbours at half a map step either side are the next texels: each
 // height is read as it is stored (the filter would return the same value at
 // a texel's centre, for more work).
-float Height(ivec2 texel)
+float Height(ivec2 texel, ivec2 last)
 {
-    ivec2 t = clamp(texel, ivec2(0), textureSize(g_HeightMap, 0) - 1);
-    return (texelFetch(g_HeightMap, t, 0).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
+    return texelFetch(g_HeightMap, clamp(texel, ivec2(0), last), 0).r;
 }
 
-vec3 SeaPoint(vec2 uv, ivec2 texel)
+vec3 SeaPoint(vec4 p, float stored)
 {
-    vec4 p = mix(mix(g_Corner00, g_Corner01, uv.x), mix(g_Corner10, g_Corner11, uv.x), uv.y);
     float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
-    return vec3(p.x / w, Height(texel), p.z / w);
+    return vec3(p.x / w, (stored - 0.5) * 2.0 * g_Amplitude, p.z / w);
 }
 
 void main()
 {
-    ivec2 texel = ivec2(fMapUV * vec2(textureSize(g_HeightMap, 0)));
-    vec2 du = vec2(g_InvMapSizeX * 0.5, 0.0);
-    vec2 dv = vec2(0.0, g_InvMapSizeY * 0.5);
-    vec3 along = SeaPoint(fMapUV + du, texel + ivec2(1, 0)) - SeaPoint(fMapUV - du, texel - ivec2(1, 0));
-    vec3 across = SeaPoint(fMapUV + dv, texel + ivec2(0, 1)) - SeaPoint(fMapUV - dv, texel - ivec2(0, 1));
+    ivec2 size = textureSize(g_HeightMap, 0);
+    ivec2 last = size - 1;
+    ivec2 texel = ivec2(fMapUV * vec2(size));
+    // The corners blend bilinearly, so half a step along u or v moves the
+    // blended point by half a step of its slope in that direction.
+    vec4 top = mix(g_Corner00, g_Corner01, fMapUV.x);
+    vec4 bottom = mix(g_Corner10, g_Corner11, fMapUV.x);
+    vec4 p = mix(top, bottom, fMapUV.y);
+    vec4 du = mix(g_Corner01 - g_Corner00, g_Corner11 - g_Corner10, fMapUV.y) * (g_InvMapSizeX * 0.5);
+    vec4 dv = (bottom - top) * (g_InvMapSizeY * 0.5);
+    vec3 along = SeaPoint(p + du, Height(texel + ivec2(1, 0), last)) -
+                 SeaPoint(p - du, Height(texel - ivec2(1, 0), last));
+    vec3 across = SeaPoint(p + dv, Height(texel + ivec2(0, 1), last)) -
+                  SeaPoint(p - dv, Height(texel - ivec2(0, 1), last));
     vec3 n = cross(across, along);
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     if (n.y < 0.0)
@@ -107,26 +114,33 @@ out vec4 outColor;
 // The neighbours at half a map step either side are the next texels: each
 // height is read as it is stored (the filter would return the same value at
 // a texel's centre, for more work).
-float Height(ivec2 texel)
+float Height(ivec2 texel, ivec2 last)
 {
-    ivec2 t = clamp(texel, ivec2(0), textureSize(g_HeightMap, 0) - 1);
-    return (texelFetch(g_HeightMap, t, 0).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
+    return texelFetch(g_HeightMap, clamp(texel, ivec2(0), last), 0).r;
 }
 
-vec3 SeaPoint(vec2 uv, ivec2 texel)
+vec3 SeaPoint(vec4 p, float stored)
 {
-    vec4 p = mix(mix(g_Corner00, g_Corner01, uv.x), mix(g_Corner10, g_Corner11, uv.x), uv.y);
     float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
-    return vec3(p.x / w, Height(texel), p.z / w);
+    return vec3(p.x / w, (stored - 0.5) * 2.0 * g_Amplitude, p.z / w);
 }
 
 void main()
 {
-    ivec2 texel = ivec2(fMapUV * vec2(textureSize(g_HeightMap, 0)));
-    vec2 du = vec2(g_InvMapSizeX * 0.5, 0.0);
-    vec2 dv = vec2(0.0, g_InvMapSizeY * 0.5);
-    vec3 along = SeaPoint(fMapUV + du, texel + ivec2(1, 0)) - SeaPoint(fMapUV - du, texel - ivec2(1, 0));
-    vec3 across = SeaPoint(fMapUV + dv, texel + ivec2(0, 1)) - SeaPoint(fMapUV - dv, texel - ivec2(0, 1));
+    ivec2 size = textureSize(g_HeightMap, 0);
+    ivec2 last = size - 1;
+    ivec2 texel = ivec2(fMapUV * vec2(size));
+    // The corners blend bilinearly, so half a step along u or v moves the
+    // blended point by half a step of its slope in that direction.
+    vec4 top = mix(g_Corner00, g_Corner01, fMapUV.x);
+    vec4 bottom = mix(g_Corner10, g_Corner11, fMapUV.x);
+    vec4 p = mix(top, bottom, fMapUV.y);
+    vec4 du = mix(g_Corner01 - g_Corner00, g_Corner11 - g_Corner10, fMapUV.y) * (g_InvMapSizeX * 0.5);
+    vec4 dv = (bottom - top) * (g_InvMapSizeY * 0.5);
+    vec3 along = SeaPoint(p + du, Height(texel + ivec2(1, 0), last)) -
+                 SeaPoint(p - du, Height(texel - ivec2(1, 0), last));
+    vec3 across = SeaPoint(p + dv, Height(texel + ivec2(0, 1), last)) -
+                  SeaPoint(p - dv, Height(texel - ivec2(0, 1), last));
     vec3 n = cross(across, along);
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     if (n.y < 0.0)
@@ -174,26 +188,33 @@ out vec4 outColor;
 // The neighbours at half a map step either side are the next texels: each
 // height is read as it is stored (the filter would return the same value at
 // a texel's centre, for more work).
-float Height(ivec2 texel)
+float Height(ivec2 texel, ivec2 last)
 {
-    ivec2 t = clamp(texel, ivec2(0), textureSize(g_HeightMap, 0) - 1);
-    return (texelFetch(g_HeightMap, t, 0).r - 0.5) * 4.0 * (g_Amplitude * 0.5);
+    return texelFetch(g_HeightMap, clamp(texel, ivec2(0), last), 0).r;
 }
 
-vec3 SeaPoint(vec2 uv, ivec2 texel)
+vec3 SeaPoint(vec4 p, float stored)
 {
-    vec4 p = mix(mix(g_Corner00, g_Corner01, uv.x), mix(g_Corner10, g_Corner11, uv.x), uv.y);
     float w = abs(p.w) > 1e-6 ? p.w : 1e-6;
-    return vec3(p.x / w, Height(texel), p.z / w);
+    return vec3(p.x / w, (stored - 0.5) * 2.0 * g_Amplitude, p.z / w);
 }
 
 void main()
 {
-    ivec2 texel = ivec2(fMapUV * vec2(textureSize(g_HeightMap, 0)));
-    vec2 du = vec2(g_InvMapSizeX * 0.5, 0.0);
-    vec2 dv = vec2(0.0, g_InvMapSizeY * 0.5);
-    vec3 along = SeaPoint(fMapUV + du, texel + ivec2(1, 0)) - SeaPoint(fMapUV - du, texel - ivec2(1, 0));
-    vec3 across = SeaPoint(fMapUV + dv, texel + ivec2(0, 1)) - SeaPoint(fMapUV - dv, texel - ivec2(0, 1));
+    ivec2 size = textureSize(g_HeightMap, 0);
+    ivec2 last = size - 1;
+    ivec2 texel = ivec2(fMapUV * vec2(size));
+    // The corners blend bilinearly, so half a step along u or v moves the
+    // blended point by half a step of its slope in that direction.
+    vec4 top = mix(g_Corner00, g_Corner01, fMapUV.x);
+    vec4 bottom = mix(g_Corner10, g_Corner11, fMapUV.x);
+    vec4 p = mix(top, bottom, fMapUV.y);
+    vec4 du = mix(g_Corner01 - g_Corner00, g_Corner11 - g_Corner10, fMapUV.y) * (g_InvMapSizeX * 0.5);
+    vec4 dv = (bottom - top) * (g_InvMapSizeY * 0.5);
+    vec3 along = SeaPoint(p + du, Height(texel + ivec2(1, 0), last)) -
+                 SeaPoint(p - du, Height(texel - ivec2(1, 0), last));
+    vec3 across = SeaPoint(p + dv, Height(texel + ivec2(0, 1), last)) -
+                  SeaPoint(p - dv, Height(texel - ivec2(0, 1), last));
     vec3 n = cross(across, along);
     n = dot(n, n) > 1e-12 ? normalize(n) : vec3(0.0, 1.0, 0.0);
     if (n.y < 0.0)

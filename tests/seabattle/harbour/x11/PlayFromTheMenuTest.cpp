@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -47,6 +48,13 @@ constexpr Place kNext = {8 + 323, 8 + 24};                   // both menus: Colu
 constexpr Place kShopCard = {16 + 40, 64 + 28 + 20};         // harbour: the shop's first card
 constexpr Place kFourthShip = {16 + 3 * 132 + 40, 768 - 112 + 28 + 20}; // harbour: fourth own ship card
 constexpr Place kAdd[2] = {{152 + 464, 180 + 18}, {152 + 464, 180 + 106 + 18}}; // columns: Add of 1 and 2
+constexpr Place kBattleMenu = {512 + 76 + 48, 8 + 20};      // battle: the Menu button
+constexpr Place kPauseSave = {512 - 140 + 140, 384 - 115 + 130}; // pause menu: Save
+constexpr Place kSaveName = {512 - 300 + 170, 384 - 220 + 354};  // save screen: the name box
+constexpr Place kSaveOrLoad = {512 - 300 + 190, 384 - 220 + 406}; // save / load screen: Save / Load
+constexpr Place kCheckOk = {512 - 150 + 80, 384 - 60 + 88};      // save / load screen's question: OK
+constexpr Place kMenuLoad = {512, 384 - 190 + 228};              // main menu: Load
+constexpr Place kMenuQuit = {512, 384 - 190 + 332};              // main menu: Quit
 constexpr Place kColumnCard[3] = {{152 + 8 + 40, 180 + 32 + 20},      // column 1, first card
                                   {152 + 8 + 40, 180 + 106 + 32 + 20}, // column 2, first card
                                   {152 + 8 + 132 + 40, 180 + 32 + 20}}; // column 1, second card
@@ -66,11 +74,18 @@ protected:
         int event = 0, error = 0, major = 0, minor = 0;
         ASSERT_TRUE(XTestQueryExtension(m_display, &event, &error, &major, &minor)) << "no XTEST extension";
         m_dir = VornaTest::FreshFolder();
-        const fs::path program = m_dir / "program";
-        fs::create_directories(program);
-        fs::copy_file(fs::path(VORNA_BIN_DIR) / "seabattle", program / "seabattle");
-        VornaTest::LinkDemoData(program);
-        m_log = program / "Vorna3Log.log";
+        m_program = m_dir / "program";
+        // The saves stay in the test's own folder, not in the shared one.
+        fs::create_directories(m_program / "Saves");
+        fs::copy_file(fs::path(VORNA_BIN_DIR) / "seabattle", m_program / "seabattle");
+        VornaTest::LinkDemoData(m_program);
+        m_log = m_program / "Vorna3Log.log";
+        Launch();
+    }
+    // Starts the program in its folder.
+    void Launch() {
+        const fs::path program = m_program;
+        m_window = 0;
         m_pid = ::fork();
         ASSERT_GE(m_pid, 0);
         if (m_pid == 0) {
@@ -147,6 +162,18 @@ protected:
         // The HUD takes one order a key per 500 ms.
         Sleep(700);
     }
+    // Whether the save screen's name box shows letters (light pixels right
+    // of where the empty box's cursor stands).
+    bool NameBoxHasLetters() {
+        const int left = kSaveName.x - 150 + 6, top = kSaveName.y - 12;
+        XImage* image = XGetImage(m_display, m_window, left, top, 280, 24, AllPlanes, ZPixmap);
+        if (!image) return false;
+        bool letters = false;
+        for (int y = 0; y < 24 && !letters; ++y)
+            for (int x = 0; x < 280 && !letters; ++x) letters = Light(XGetPixel(image, x, y));
+        XDestroyImage(image);
+        return letters;
+    }
     // The window's picture as a PNG beside the test's files.
     bool Picture(const std::string& name) {
         XWindowAttributes a{};
@@ -167,55 +194,65 @@ protected:
         return stbi_write_png(file.c_str(), a.width, a.height, 3, rgb.data(), a.width * 3) != 0;
     }
 
+    // Waits for the program's main loop and window (1024 x 768).
+    void WaitForTheWindow() {
+        ASSERT_TRUE(WaitForLog("Start Main Loop", 30000)) << VornaTest::ReadText(m_log);
+        const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
+        for (int i = 0; i < 100 && !m_window; ++i) {
+            m_window = FindWindowOf(m_display, DefaultRootWindow(m_display), m_pid, pidAtom);
+            if (!m_window) Sleep(50);
+        }
+        ASSERT_NE(m_window, 0u) << "no window of the program";
+        XWindowAttributes attributes{};
+        ASSERT_TRUE(XGetWindowAttributes(m_display, m_window, &attributes));
+        ASSERT_EQ(attributes.width, 1024);
+        ASSERT_EQ(attributes.height, 768);
+        Sleep(1500);
+    }
+    // From the main menu through the harbour into the battle: Start, Buy and
+    // OK, Columns, the three ships into two columns, To battle and OK.
+    void PlayIntoTheBattle() {
+        // Start: the harbour shows the shop's cards.
+        Click(kStart);
+        ASSERT_TRUE(WaitForLight(kShopCard, 30000)) << VornaTest::ReadText(m_log);
+        ASSERT_FALSE(Light(PixelOf(m_display, m_window, kFourthShip.x, kFourthShip.y)));
+        Sleep(1500);
+        // Buy, then OK in the box that asks: a fourth ship's card.
+        Click(kBuy);
+        EXPECT_TRUE(ClickUntilLight(kAskOk, kFourthShip));
+        EXPECT_TRUE(Picture("harbour"));
+        // On to the columns: a ship into column 1, one into column 2, the third
+        // into column 1.
+        // The columns' gate is 500 ms: a shorter hold adds one ship a click.
+        // Should "Columns" not be taken, the clicks on Add fall on the sea, and
+        // on the columns screen a second click there is "To battle" with no
+        // column formed, which does nothing.
+        bool added = false;
+        for (int attempt = 0; attempt < 3 && !added; ++attempt) {
+            Click(kNext);
+            added = ClickUntilLight(kAdd[0], kColumnCard[0], 450);
+        }
+        EXPECT_TRUE(added);
+        EXPECT_TRUE(ClickUntilLight(kAdd[1], kColumnCard[1], 450));
+        EXPECT_TRUE(ClickUntilLight(kAdd[0], kColumnCard[2], 450));
+        EXPECT_TRUE(Picture("columns"));
+        // To battle and OK: the battle begins.
+        Click(kNext);
+        Click(kAskOk);
+        if (!WaitForLog("CVR3GAMEManager::ScenarioFromHarbourToBattle() : OK", 2000)) Click(kAskOk);
+        ASSERT_TRUE(WaitForLog("CVR3GAMEManager::ScenarioFromHarbourToBattle() : OK", 5000))
+            << VornaTest::ReadText(m_log);
+    }
+
     Display* m_display = nullptr;
     Window m_window = 0;
-    fs::path m_dir, m_log;
+    fs::path m_dir, m_program, m_log;
     pid_t m_pid = -1;
 };
 
 TEST_F(PlayFromTheMenu, StartHarbourBuyColumnsAndOnIntoTheBattle) {
-    ASSERT_TRUE(WaitForLog("Start Main Loop", 30000)) << VornaTest::ReadText(m_log);
-    const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
-    for (int i = 0; i < 100 && !m_window; ++i) {
-        m_window = FindWindowOf(m_display, DefaultRootWindow(m_display), m_pid, pidAtom);
-        if (!m_window) Sleep(50);
-    }
-    ASSERT_NE(m_window, 0u) << "no window of the program";
-    XWindowAttributes attributes{};
-    ASSERT_TRUE(XGetWindowAttributes(m_display, m_window, &attributes));
-    ASSERT_EQ(attributes.width, 1024);
-    ASSERT_EQ(attributes.height, 768);
-    Sleep(1500);
-
-    // Start: the harbour shows the shop's cards.
-    Click(kStart);
-    ASSERT_TRUE(WaitForLight(kShopCard, 30000)) << VornaTest::ReadText(m_log);
-    ASSERT_FALSE(Light(PixelOf(m_display, m_window, kFourthShip.x, kFourthShip.y)));
-    Sleep(1500);
-    // Buy, then OK in the box that asks: a fourth ship's card.
-    Click(kBuy);
-    EXPECT_TRUE(ClickUntilLight(kAskOk, kFourthShip));
-    EXPECT_TRUE(Picture("harbour"));
-    // On to the columns: a ship into column 1, one into column 2, the third
-    // into column 1.
-    // The columns' gate is 500 ms: a shorter hold adds one ship a click.
-    // Should "Columns" not be taken, the clicks on Add fall on the sea, and
-    // on the columns screen a second click there is "To battle" with no
-    // column formed, which does nothing.
-    bool added = false;
-    for (int attempt = 0; attempt < 3 && !added; ++attempt) {
-        Click(kNext);
-        added = ClickUntilLight(kAdd[0], kColumnCard[0], 450);
-    }
-    EXPECT_TRUE(added);
-    EXPECT_TRUE(ClickUntilLight(kAdd[1], kColumnCard[1], 450));
-    EXPECT_TRUE(ClickUntilLight(kAdd[0], kColumnCard[2], 450));
-    EXPECT_TRUE(Picture("columns"));
-    // To battle and OK: the battle begins.
-    Click(kNext);
-    Click(kAskOk);
-    if (!WaitForLog("CVR3GAMEManager::ScenarioFromHarbourToBattle() : OK", 2000)) Click(kAskOk);
-    ASSERT_TRUE(WaitForLog("CVR3GAMEManager::ScenarioFromHarbourToBattle() : OK", 5000)) << VornaTest::ReadText(m_log);
+    ASSERT_NO_FATAL_FAILURE(WaitForTheWindow());
+    ASSERT_NO_FATAL_FAILURE(PlayIntoTheBattle());
     Sleep(5000);
     // Full speed ahead and a turn by the keys.
     for (int i = 0; i < 4; ++i) Key(XK_Up, 400);
@@ -227,6 +264,99 @@ TEST_F(PlayFromTheMenu, StartHarbourBuyColumnsAndOnIntoTheBattle) {
     for (const char* failure : {"LoadBattleMapFromFile() failed", "SetHarbourDataToBattleMap() failed",
                                 "InitDirectorsBehaviours() failed", "not set current battle map game screen"})
         EXPECT_EQ(log.find(failure), std::string::npos) << failure;
+}
+
+// Saved from the pause menu, the program quit by its menu and started again;
+// the load screen lists the save and loading it brings the battle back.
+TEST_F(PlayFromTheMenu, ABattleSavedFromThePauseMenuLoadsAfterARestart) {
+    ASSERT_NO_FATAL_FAILURE(WaitForTheWindow());
+    ASSERT_NO_FATAL_FAILURE(PlayIntoTheBattle());
+    ASSERT_TRUE(WaitForLog("CVR3GAMEManager::ScenarioSave() : autosave_battle_begin", 10000));
+    Sleep(3000);
+    // The pause menu, its Save: the name box shows the list's first save's
+    // name in light letters.
+    bool named = false;
+    for (int attempt = 0; attempt < 3 && !named; ++attempt) {
+        Click(kBattleMenu);
+        Click(kPauseSave);
+        for (int t = 0; t < 5000 && !named; t += 100) {
+            named = NameBoxHasLetters();
+            if (!named) Sleep(100);
+        }
+    }
+    ASSERT_TRUE(named) << VornaTest::ReadText(m_log);
+    // Backspace held until the box is empty (a slow frame takes one letter),
+    // then a name typed.
+    Click(kSaveName, 200);
+    for (int i = 0; i < 60 && NameBoxHasLetters(); ++i) Key(XK_BackSpace, 800);
+    ASSERT_FALSE(NameBoxHasLetters());
+    for (KeySym key : {XK_m, XK_i, XK_n, XK_e}) Key(key, 50);
+    EXPECT_TRUE(Picture("save_screen"));
+    // Save and OK, once more should a click not be taken.
+    bool asked = false;
+    for (int attempt = 0; attempt < 3 && !asked; ++attempt) {
+        Click(kSaveOrLoad);
+        Click(kCheckOk);
+        asked = WaitForLog("CVR3GAMEManager::ScenarioSave() : m", 10000);
+    }
+    ASSERT_TRUE(asked) << VornaTest::ReadText(m_log);
+    // The name as typed: a key held over two of the box's looks may give its
+    // letter twice, as a held key repeats.
+    std::string name;
+    {
+        const std::string log = VornaTest::ReadText(m_log);
+        const std::string line = "CVR3GAMEManager::ScenarioSave() : m";
+        const size_t at = log.find(line);
+        ASSERT_NE(at, std::string::npos);
+        const size_t from = at + line.size() - 1;
+        name = log.substr(from, log.find('\n', from) - from);
+    }
+    EXPECT_TRUE(std::regex_match(name, std::regex("m+i+n+e+"))) << name;
+    // Written: the save's own OK follows its line.
+    bool saved = false;
+    for (int i = 0; i < 200 && !saved; ++i) {
+        const std::string log = VornaTest::ReadText(m_log);
+        saved = log.find("CVR3GAMEManager::ScenarioSave() : OK", log.find("ScenarioSave() : " + name)) != std::string::npos;
+        if (!saved) Sleep(50);
+    }
+    ASSERT_TRUE(saved) << VornaTest::ReadText(m_log);
+    ASSERT_TRUE(fs::exists(m_program / "Saves" / (name + ".v3savebin"))) << VornaTest::ReadText(m_log);
+    // Back on the main menu: Quit ends the program cleanly.
+    Sleep(1000);
+    Click(kMenuQuit);
+    int status = -1;
+    for (int i = 0; i < 400 && m_pid > 0; ++i) {
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) m_pid = -1;
+        else Sleep(50);
+    }
+    ASSERT_EQ(m_pid, -1) << "the program did not quit";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // Only the saved game is left to load: the program's own autosaves go.
+    for (const fs::directory_entry& e : fs::directory_iterator(m_program / "Saves"))
+        if (e.path().stem() != name) fs::remove(e.path());
+
+    // Started again: Load, the save (the only one, so selected), Load and OK.
+    fs::rename(m_log, m_dir / "first_run.log");
+    Launch();
+    ASSERT_NO_FATAL_FAILURE(WaitForTheWindow());
+    bool loading = false;
+    for (int attempt = 0; attempt < 3 && !loading; ++attempt) {
+        Click(kMenuLoad);
+        if (attempt == 0) {
+            EXPECT_TRUE(Picture("load_screen"));
+        }
+        Click(kSaveOrLoad);
+        Click(kCheckOk);
+        loading = WaitForLog("CVR3GAMEManager::ScenarioLoad( 0 ) : ", 10000);
+    }
+    ASSERT_TRUE(loading) << VornaTest::ReadText(m_log);
+    ASSERT_TRUE(WaitForLog("CVR3GAMEManager::ScenarioLoad( 1 ) : OK", 30000)) << VornaTest::ReadText(m_log);
+    Sleep(3000);
+    EXPECT_TRUE(Picture("loaded_battle"));
+    const std::string log = VornaTest::ReadText(m_log);
+    EXPECT_NE(log.find("CVR3GAMEManager::ScenarioLoad( 0 ) : " + name + "\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("LOAD_SCENARIO ) not set"), std::string::npos) << log;
+    EXPECT_EQ(log.find("failed"), std::string::npos) << log;
 }
 
 } // namespace
