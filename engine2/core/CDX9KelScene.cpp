@@ -1,4 +1,5 @@
 #include "engine2/core/CDX9KelScene.h"
+#include "engine2/core/CDX9KelStageClock.h"
 
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelFPSCounter.h"
@@ -230,6 +231,7 @@ bool CDX9KelScene::RenderFrame() {
     SetCurrentCursor(m_iCurrentCursor);
     g_FPSCounter.Update();
     if (!m_pRender) return false;
+    g_StageClock.Start();
     m_pRender->BeginRender(m_ClearColor);
     IDirect3DDevice9* device = GetD3DDevice();
     if (m_pCameraManager && m_pCameraManager->GetActiveCamera() && device) {
@@ -238,6 +240,7 @@ bool CDX9KelScene::RenderFrame() {
     }
     // The GUI is drawn before the 3D objects.
     if (m_bDrawGUI && m_pRenderSystem) m_pRenderSystem->RenderGUI(device);
+    g_StageClock.Lap(KEL_STAGE_GUI);
     RenderBackground();
     if (m_bShowStatistics && m_pFont && m_pFont->m_pSprite && m_pTextHelper) {
         m_pFont->m_pSprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_SORT_TEXTURE);
@@ -247,11 +250,15 @@ bool CDX9KelScene::RenderFrame() {
     if (m_bDrawSceneTreeDebug && m_pSceneTree) m_pSceneTree->RenderLeafBoxes(device);
     const float frameTime = g_FPSCounter.GetFrameTime();
     if (m_pRenderSystem) m_pRenderSystem->RenderGraphicObjects(device, frameTime);
+    g_StageClock.Lap(KEL_STAGE_OBJECTS);
     if (m_bDrawSceneTree && m_pRenderSystem) m_pRenderSystem->RenderSceneTree(device, frameTime);
+    g_StageClock.Lap(KEL_STAGE_SCENE_TREE);
     RenderOverlay();
     if (m_pRenderSystem) m_pRenderSystem->RenderParticleSystems(device);
     if (m_pLightManager) m_pLightManager->ClearChangedFlags();
+    g_StageClock.Lap(KEL_STAGE_PARTICLES);
     m_pRender->EndRender();
+    g_StageClock.Lap(KEL_STAGE_PRESENT);
     return true;
 }
 

@@ -170,13 +170,41 @@ void CDX9KelGUIManager::RenderDrawList() {
     DrawControls();
 }
 
-void CDX9KelGUIManager::WalkDrawList() {
+void CDX9KelGUIManager::WalkDrawList(bool depthWalk) {
     const CDX9KelGUIControl* previous = nullptr;
     for (CDX9KelGUIControl* c : m_DrawList) {
+        if (depthWalk && IsSeeThrough(c)) continue;
         const bool setTexture = !previous || !previous->m_bVisible || previous->m_pTexture != c->m_pTexture;
         c->Render(setTexture, 0);
         previous = c;
     }
+}
+
+bool CDX9KelGUIManager::IsSeeThrough(const CDX9KelGUIControl* c) const {
+    // An effect or a second texture may make its own alpha.
+    if (!c || !c->m_pTexture || c->m_pEffect || c->m_pTexture2) return false;
+    for (const LoadedTexture& t : m_Textures)
+        if (t.texture == c->m_pTexture) return !t.opaque;
+    return false;
+}
+
+bool CDX9KelGUIManager::HasOpaqueTexels(IDirect3DTexture9* texture) {
+    if (!texture) return true;
+    D3DSURFACE_DESC desc{};
+    if (FAILED(texture->GetLevelDesc(0, &desc)) || desc.Format != D3DFMT_A8R8G8B8) return true;
+    D3DLOCKED_RECT locked{};
+    if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)) || !locked.pBits) return true;
+    bool opaque = false;
+    for (UINT y = 0; y < desc.Height && !opaque; ++y) {
+        const BYTE* row = static_cast<const BYTE*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
+        for (UINT x = 0; x < desc.Width; ++x)
+            if (row[size_t(x) * 4 + 3] >= kGUIDepthAlphaRef) {
+                opaque = true;
+                break;
+            }
+    }
+    texture->UnlockRect(0);
+    return opaque;
 }
 
 void CDX9KelGUIManager::DrawControls() {
@@ -188,13 +216,14 @@ void CDX9KelGUIManager::DrawControls() {
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    WalkDrawList();
+    WalkDrawList(false);
     // The GUI is drawn before the 3D scene, so it keeps the scene off its
     // pixels through the depth buffer: a second walk writes the controls'
     // depth (near the viewer) and no colour wherever a control is at least
     // half opaque. Fainter texels, such as the clear parts of a quad or the
     // soft edges of glyphs, write no depth: the scene shows through them,
-    // while over a panel they stay, guarded by the panel's depth.
+    // while over a panel they stay, guarded by the panel's depth. Controls
+    // whose texture has no such texel are left out of this walk.
     DWORD alphaTest = 0, alphaRef = 0, alphaFunc = 0;
     m_pDevice->GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest);
     m_pDevice->GetRenderState(D3DRS_ALPHAREF, &alphaRef);
@@ -207,7 +236,7 @@ void CDX9KelGUIManager::DrawControls() {
     m_pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_ALPHAREF, kGUIDepthAlphaRef);
     m_pDevice->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
-    WalkDrawList();
+    WalkDrawList(true);
     m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN |
                                                           D3DCOLORWRITEENABLE_BLUE | D3DCOLORWRITEENABLE_ALPHA);
     m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
@@ -262,6 +291,7 @@ IDirect3DTexture9* CDX9KelGUIManager::LoadTexture(const std::string& name, D3DCO
                !loaded.texture) {
         return nullptr;
     }
+    loaded.opaque = HasOpaqueTexels(loaded.texture);
     m_Textures.push_back(loaded);
     if (info) *info = loaded.info;
     return loaded.texture;

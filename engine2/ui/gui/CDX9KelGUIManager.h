@@ -135,7 +135,14 @@ public:
 
 private:
     // Each control's Render in draw order, its texture bound when it changes.
-    void WalkDrawList();
+    // The depth walk leaves out the controls that cannot pass its alpha
+    // test: those drawn with nothing but a texture of this manager's that
+    // has no texel at least half opaque.
+    void WalkDrawList(bool depthWalk);
+    bool IsSeeThrough(const CDX9KelGUIControl* c) const;
+    // Whether a texture has a texel of alpha kGUIDepthAlphaRef or more;
+    // true for any texture that cannot be read (it is drawn as before).
+    static bool HasOpaqueTexels(IDirect3DTexture9* texture);
 
     struct LoadedTexture {
         std::string name;
@@ -144,6 +151,8 @@ private:
         D3DXIMAGE_INFO info;
         // Held by the resource manager (one reference) rather than here.
         bool shared;
+        // Some texel is at least half opaque (HasOpaqueTexels).
+        bool opaque = true;
     };
     std::vector<LoadedTexture> m_Textures;
     std::vector<std::pair<std::string, ID3DXEffect*>> m_Effects;

@@ -1,6 +1,7 @@
 #include "engine2/world/water/CDX9KelActiveWater.h"
 
 #include "engine2/core/CDX9KelLog.h"
+#include "engine2/core/CDX9KelStageClock.h"
 #include "engine2/core/CDX9KelUtils.h"
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
 #include "engine2/core/render/CDX9KelRenderSystem.h"
@@ -12,6 +13,7 @@
 #include "platform/os/ResultCodes.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -332,18 +334,43 @@ void CDX9KelActiveWater::AnimateNoise(DWORD elapsedMs) {
             map[size_t(k)] = static_cast<std::int32_t>((t0[k] * w0 + t1[k] * w1 + t2[k] * w2) >> 15);
         t *= m_fOctaveTimeFactor;
     }
-    // Octave k of a group repeats 2^k times over the packed array.
+    // Octave k of a group repeats 2^k times over the packed array. The
+    // sample points are the same every frame: their cells and weights come
+    // from a table, and each sum is taken with the same operations in the
+    // same order as a bilinear lookup per point, so the heights do not move.
+    struct Tap {
+        int i0, i1;
+        float a, b; // the weights of i0 and i1: 1 - t and t
+    };
+    static const std::array<std::array<Tap, kPackedSize>, 4> kTaps = [] {
+        std::array<std::array<Tap, kPackedSize>, 4> taps{};
+        for (int k = 0; k < 4; ++k) {
+            const float step = float(kTileSize << k) / float(kPackedSize);
+            for (int x = 0; x < kPackedSize; ++x) {
+                const float p = float(x) * step, f = std::floor(p), t = p - f;
+                const int i0 = static_cast<int>(static_cast<long long>(f) & (kTileSize - 1));
+                taps[size_t(k)][size_t(x)] = {i0, (i0 + 1) & (kTileSize - 1), 1 - t, t};
+            }
+        }
+        return taps;
+    }();
+    std::array<float, kTileSize * kTileSize> maps[4];
     for (int g = 0; g < 2; ++g) {
+        for (int k = 0; k < 4; ++k)
+            for (int c = 0; c < cells; ++c) maps[k][size_t(c)] = float(m_OctaveMaps[g * 4 + k][size_t(c)]);
         std::vector<std::uint16_t>& packed = m_Packed[g];
         packed.resize(kPackedSize * kPackedSize);
         for (int y = 0; y < kPackedSize; ++y)
             for (int x = 0; x < kPackedSize; ++x) {
                 float sum = 0.0f;
                 for (int k = 0; k < 4; ++k) {
-                    const std::vector<std::int32_t>& map = m_OctaveMaps[g * 4 + k];
-                    const float step = float(kTileSize << k) / float(kPackedSize);
-                    sum += Bilinear(x * step, y * step, kTileSize,
-                                    [&map](int mx, int my) { return float(map[size_t(my * kTileSize + mx)]); });
+                    const Tap& tx = kTaps[size_t(k)][size_t(x)];
+                    const Tap& ty = kTaps[size_t(k)][size_t(y)];
+                    const float* row0 = &maps[k][size_t(ty.i0 * kTileSize)];
+                    const float* row1 = &maps[k][size_t(ty.i1 * kTileSize)];
+                    const float a = row0[tx.i0] * tx.a + row0[tx.i1] * tx.b;
+                    const float b = row1[tx.i0] * tx.a + row1[tx.i1] * tx.b;
+                    sum += a * ty.a + b * ty.b;
                 }
                 const long v = std::clamp(std::lround(sum), -32768L, 32767L);
                 packed[size_t(y * kPackedSize + x)] = static_cast<std::uint16_t>(v - 0x8000);
@@ -517,12 +544,14 @@ void CDX9KelActiveWater::FillVertices() {
 
 void CDX9KelActiveWater::Process() {
     if (!m_pCamera) return;
+    g_StageClock.Lap(KEL_STAGE_UPDATE);
     m_bGridVisible = ProjectGrid();
     const DWORD now = timeGetTime();
     AnimateNoise(now - m_dwLastTime);
     m_dwLastTime = now;
     if (m_bGridVisible) FillVertices();
     if (!m_bVertexMode && !m_bFrozen) UploadNoiseTextures();
+    g_StageClock.Lap(KEL_STAGE_WATER_ANIMATION);
 }
 
 // ---------------------------------------------------------------------------
@@ -575,12 +604,14 @@ void CDX9KelActiveWater::Render(IDirect3DDevice9* device, CDX9KelEffect* effect,
     device->SetIndices(m_pIB);
     device->SetFVF(kFVF);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    g_StageClock.Lap(KEL_STAGE_OBJECTS);
     if (m_pWaterEffect && m_pWaterEffect->m_pEffect) {
         if (!m_bVertexMode) {
             RenderMap(device, m_pHeightEffect, m_pHeightSurface, true);
             RenderMap(device, m_pNormalEffect, m_pNormalSurface, false);
             SetTexture(m_pWaterEffect, "NormalMap", m_pNormalTexture);
         }
+        g_StageClock.Lap(KEL_STAGE_WATER_MAPS);
         ID3DXEffect* fx = m_pWaterEffect->m_pEffect;
         UINT passes = 0;
         if (SUCCEEDED(fx->Begin(&passes, 0))) {
@@ -596,6 +627,7 @@ void CDX9KelActiveWater::Render(IDirect3DDevice9* device, CDX9KelEffect* effect,
         device->SetTexture(0, m_pWaterTexture);
         DrawGrid(device);
     }
+    g_StageClock.Lap(KEL_STAGE_WATER_SURFACE);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
 }
 

@@ -15,6 +15,7 @@
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelFPSCounter.h"
 #include "engine2/core/CDX9KelLog.h"
+#include "engine2/core/CDX9KelStageClock.h"
 #include "engine2/core/render/CDX9KelBaseCamera.h"
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
 #include "engine2/core/render/CDX9KelRender.h"
@@ -30,6 +31,7 @@
 #include "platform/os/Paths.h"
 #include "platform/window/Window.h"
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -154,6 +156,12 @@ public:
     }
 
     void Process() override {
+        Vorna2::g_StageClock.Start();
+        ProcessFrame();
+        Vorna2::g_StageClock.Lap(Vorna2::KEL_STAGE_UPDATE);
+    }
+
+    void ProcessFrame() {
         SimEngine::Process();
         if (m_bDone || !m_pMapScene->m_loaded) return;
         ++m_iFrame;
@@ -217,8 +225,15 @@ public:
         SimEngine::Render();
         DWORD pixel = 0;
         if (m_pRender && m_pRender->GetDevice()) Platform::ReadBackBuffer(m_pRender->GetDevice(), 0, 0, 1, 1, &pixel);
-        if (m_iFrame > 10)
+        Vorna2::g_StageClock.Lap(Vorna2::KEL_STAGE_PRESENT);
+        if (m_iFrame > 10) {
             m_RenderMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            if (Vorna2::g_StageClock.m_bOn) {
+                m_StageWallMs.push_back(Vorna2::g_StageClock.m_WallMs);
+                m_StageCpuMs.push_back(Vorna2::g_StageClock.m_CpuMs);
+            }
+        }
+        Vorna2::g_StageClock.Reset();
     }
 
     bool Ended() const { return m_bEnded; }
@@ -233,6 +248,10 @@ public:
     // Every frame drawn and timed.
     bool m_bTimeRender = false;
     std::vector<double> m_RenderMs;
+    // With the stage clock on: each timed frame's stages (its update and
+    // its drawing), wall and process CPU milliseconds.
+    using Stages = std::array<double, Vorna2::KEL_STAGE_COUNT>;
+    std::vector<Stages> m_StageWallMs, m_StageCpuMs;
     // No lines printed (the benchmark prints its own figures).
     bool m_bQuiet = false;
     // Above 0: the global camera starts this far out over the map's middle.
