@@ -12,54 +12,18 @@
 #include <vector>
 #include <sys/wait.h>
 
+#include "BattlesimRun.h"
 #include "TestFolder.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-struct DuelRun {
-    int exitCode = -1;
-    std::string out;
-};
-
-DuelRun Battlesim(const std::string& args) {
-    const std::string command = "SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null '" +
-                                (fs::path(VORNA_BIN_DIR) / "battlesim").string() + "' " + args + " 2>&1";
-    DuelRun run;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return run;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) run.out.append(buf, n);
-    const int status = ::pclose(p);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::vector<std::string> Lines(const std::string& out, const std::string& prefix) {
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(prefix + " ", 0) == 0) lines.push_back(line.substr(prefix.size() + 1));
-    return lines;
-}
-
-std::string ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Out(const fs::path& dir) { return " --out '" + dir.string() + "/'"; }
-
-} // namespace
+using namespace BattlesimTest;
 
 TEST(DuelCommand, BothSidesBuyTheirColumnsFightAndGetTheScore) {
     const fs::path dir = VornaTest::FreshFolder();
     // Cruisers cost 50,400 and rams 42,000 of the 150,000 each side has: the
     // human's third cruiser and the computer's fourth ram are too dear.
-    const DuelRun run = Battlesim("duel demo_duel_watched.duelxml --buy 'h1=0,0,0;h2=1;c1=1,1,1,1,1,1' --limit-s 1500" +
+    const SimRun run = Battlesim("duel demo_duel_watched.duelxml --buy 'h1=0,0,0;h2=1;c1=1,1,1,1,1,1' --limit-s 1500" +
                                   Out(dir));
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const std::vector<std::string> buys = Lines(run.out, "buy");
@@ -83,7 +47,7 @@ TEST(DuelCommand, BothSidesBuyTheirColumnsFightAndGetTheScore) {
 }
 
 TEST(DuelCommand, ASideWithoutShipsGetsTheWarningAndNoBattle) {
-    const DuelRun run = Battlesim("duel demo_duel.duelxml --buy 'h1=0'" + Out(VornaTest::FreshFolder()));
+    const SimRun run = Battlesim("duel demo_duel.duelxml --buy 'h1=0'" + Out(VornaTest::FreshFolder()));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.out.find("difficulty refused warning: a side has no ship"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("battle screen"), std::string::npos);
@@ -92,10 +56,10 @@ TEST(DuelCommand, ASideWithoutShipsGetsTheWarningAndNoBattle) {
 TEST(DuelCommand, DuelBattleSaveLoadsToTheSameStateAndBytes) {
     const fs::path dir = VornaTest::FreshFolder();
     // The player's own duel: a human director on the blue side.
-    const DuelRun save =
+    const SimRun save =
         Battlesim("duel demo_duel.duelxml --buy 'h1=0,1;c1=0;c2=1' --save-at 90 --save duel_first" + Out(dir));
     ASSERT_EQ(save.exitCode, 0) << save.out;
-    const DuelRun load = Battlesim("loadgame duel_first --duel --save-again duel_second --frames 200" + Out(dir));
+    const SimRun load = Battlesim("loadgame duel_first --duel --save-again duel_second --frames 200" + Out(dir));
     ASSERT_EQ(load.exitCode, 0) << load.out;
     const std::vector<std::string> saved = Lines(save.out, "save_state");
     ASSERT_FALSE(saved.empty());

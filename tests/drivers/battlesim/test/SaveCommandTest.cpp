@@ -14,50 +14,18 @@
 #include <vector>
 #include <sys/wait.h>
 
+#include "BattlesimRun.h"
 #include "TestFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct SimRun {
-    int exitCode = -1;
-    std::string out;
-};
+using namespace BattlesimTest;
 
-SimRun Battlesim(const std::string& args) {
-    const std::string command = "SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null '" +
-                                (fs::path(VORNA_BIN_DIR) / "battlesim").string() + "' " + args + " 2>&1";
-    SimRun run;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return run;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) run.out.append(buf, n);
-    const int status = ::pclose(p);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-// The lines that begin with `prefix`, the prefix taken off.
-std::vector<std::string> Lines(const std::string& out, const std::string& prefix) {
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(prefix + " ", 0) == 0) lines.push_back(line.substr(prefix.size() + 1));
-    return lines;
-}
-
-std::string ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 void WriteBytes(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
 }
-
-std::string Out(const fs::path& dir) { return " --out '" + dir.string() + "/'"; }
 
 // Saves at `at`, loads in a fresh process and saves again: the states and
 // the bytes agree.
