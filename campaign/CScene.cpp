@@ -191,7 +191,11 @@ void CScene::ProcDeveloperKeys() {
     }
 }
 
-void CScene::RenderOverlay() {}
+// Between the scene tree and the particles: the markers of the shown sea
+// routes.
+void CScene::RenderOverlay() {
+    g_SeaPathGenerator.Render(m_pRenderSystem, GetD3DDevice(), Vorna2::g_FPSCounter.GetFrameTime());
+}
 
 void CScene::Release() {
     if (m_pGameMap) {
