@@ -388,6 +388,10 @@ public:
 private:
     // A model from the folder and file with the effect; its frames updated.
     Vorna2::CDX9KelModel* LoadUpdatedModel(const std::string& modelFolder, const char* model, const char* effect);
+    Vorna2::CDX9KelSceneObject* BuildUnitObject(const MapUnitRecord& unit, int side, const D3DXMATRIX& matrix,
+                                                const char* operation, std::unique_ptr<CDX9KelAnimatedModel>* animated);
+    void AppendUnit(int side, Vorna2::CDX9KelSceneObject* object, std::unique_ptr<GameObjectRecord> record,
+                    std::unique_ptr<CDX9KelAnimatedModel> animated);
     bool IsLostUnit(int side, const char* name) const;
     // The part of the loading that LoadMap and LoadFromSave share at the end:
     // the active unit, the screen refresh and the battle system's lists.

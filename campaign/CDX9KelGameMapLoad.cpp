@@ -260,6 +260,58 @@ bool CDX9KelGameMap::CreateStaticObject(const MapStaticObjectRecord* record, con
     return true;
 }
 
+// The unit's scene object with its three levels of detail and, for the two
+// playing sides, its animated model (left empty when the ".amd" file fails,
+// as the unit still stands on the map). `operation` names the caller in the
+// log lines.
+Vorna2::CDX9KelSceneObject* CDX9KelGameMap::BuildUnitObject(const MapUnitRecord& unit, int side, const D3DXMATRIX& matrix,
+                                                            const char* operation,
+                                                            std::unique_ptr<CDX9KelAnimatedModel>* animated) {
+    Vorna2::CDX9KelModel* model1 = LoadUpdatedModel(m_szUnitModelsFolder, unit.m_szModel1, unit.m_szEffect1);
+    if (!model1) {
+        g_Log.Write(10, "Error : CDX9KelGameMap::%s() :\nModel : %s%s\nEffect : %s%s\n", operation,
+                    m_szUnitModelsFolder.c_str(), unit.m_szModel1, m_szEffectsFolder.c_str(), unit.m_szEffect1);
+        return nullptr;
+    }
+    if (side == SIDE_1 || side == SIDE_2) {
+        *animated = std::make_unique<CDX9KelAnimatedModel>();
+        std::string amd;
+        Vorna2::CDX9KelUtils::GetExeFolderPath(
+            amd, (m_szAnimatedModelsFolder + CDX9KelAnimatedModel::FileNameFor(unit.m_szModel1)).c_str());
+        if (!CDX9KelAnimatedModel::CreateAnimatedModel(model1, animated->get(), amd.c_str())) {
+            g_Log.Write(10, "Error : CDX9KelGameMap::%s() : pAnimatedModel->CreateAnimatedModel : %s\n", operation,
+                        amd.c_str());
+            animated->reset();
+        }
+    }
+    Vorna2::CDX9KelModel* model2 = LoadUpdatedModel(m_szUnitModelsFolder, unit.m_szModel2, unit.m_szEffect2);
+    Vorna2::CDX9KelModel* model3 = LoadUpdatedModel(m_szUnitModelsFolder, unit.m_szModel3, unit.m_szEffect3);
+    Vorna2::CDX9KelSceneObject* object = PlaceModel(m_pScene, model1, matrix);
+    if (!object) {
+        g_Log.Write(-1, "Error : CDX9KelGameMap::%s : pSceneObject == NULL\n", operation);
+        return nullptr;
+    }
+    if (model2) object->AddModel(model2);
+    if (model3) object->AddModel(model3);
+    object->SetLODDistances(80.0f, 160.0f);
+    return object;
+}
+
+// Entry i of a side's scene objects, game objects and animated models is
+// one unit; the units of no side keep no animated model.
+void CDX9KelGameMap::AppendUnit(int side, Vorna2::CDX9KelSceneObject* object, std::unique_ptr<GameObjectRecord> record,
+                                std::unique_ptr<CDX9KelAnimatedModel> animated) {
+    if (side == SIDE_UNSIDE) {
+        m_NoSideSceneObjects.push_back(object);
+        m_NoSideGameObjects.push_back(record.release());
+        return;
+    }
+    GameMapSide& lists = Side(side);
+    lists.m_SceneObjects.push_back(object);
+    lists.m_GameObjects.push_back(record.release());
+    lists.m_AnimatedModels.push_back(animated.release());
+}
+
 bool CDX9KelGameMap::CreateDynamicObject(const MapUnitRecord* unit, const D3DXMATRIX* matrix) {
     if (!m_pScene || !m_pScene->m_pSceneTree || !unit || !matrix) return false;
     const int side = GetSide(*unit);
@@ -272,34 +324,9 @@ bool CDX9KelGameMap::CreateDynamicObject(const MapUnitRecord* unit, const D3DXMA
         g_Log.Write(5, "CDX9KelGameMap::CreateDynamicObject() : unit destroyed during scenario : %s\n", unit->m_szName);
         return true;
     }
-    Vorna2::CDX9KelModel* model1 = LoadUpdatedModel(m_szUnitModelsFolder, unit->m_szModel1, unit->m_szEffect1);
-    if (!model1) {
-        g_Log.Write(10, "Error : CDX9KelGameMap::CreateDynamicObject() :\nModel : %s%s\nEffect : %s%s\n",
-                    m_szUnitModelsFolder.c_str(), unit->m_szModel1, m_szEffectsFolder.c_str(), unit->m_szEffect1);
-        return false;
-    }
     std::unique_ptr<CDX9KelAnimatedModel> animated;
-    if (side == SIDE_1 || side == SIDE_2) {
-        animated = std::make_unique<CDX9KelAnimatedModel>();
-        std::string amd;
-        Vorna2::CDX9KelUtils::GetExeFolderPath(
-            amd, (m_szAnimatedModelsFolder + CDX9KelAnimatedModel::FileNameFor(unit->m_szModel1)).c_str());
-        if (!CDX9KelAnimatedModel::CreateAnimatedModel(model1, animated.get(), amd.c_str())) {
-            g_Log.Write(10, "Error : CDX9KelGameMap::CreateDynamicObject() : pAnimatedModel->CreateAnimatedModel : %s\n",
-                        amd.c_str());
-            animated.reset();
-        }
-    }
-    Vorna2::CDX9KelModel* model2 = LoadUpdatedModel(m_szUnitModelsFolder, unit->m_szModel2, unit->m_szEffect2);
-    Vorna2::CDX9KelModel* model3 = LoadUpdatedModel(m_szUnitModelsFolder, unit->m_szModel3, unit->m_szEffect3);
-    Vorna2::CDX9KelSceneObject* object = PlaceModel(m_pScene, model1, *matrix);
-    if (!object) {
-        g_Log.Write(-1, "Error : CDX9KelGameMap::CreateDynamicObject : pSceneObject == NULL\n");
-        return false;
-    }
-    if (model2) object->AddModel(model2);
-    if (model3) object->AddModel(model3);
-    object->SetLODDistances(80.0f, 160.0f);
+    Vorna2::CDX9KelSceneObject* object = BuildUnitObject(*unit, side, *matrix, "CreateDynamicObject", &animated);
+    if (!object) return false;
 
     auto record = std::make_unique<GameObjectRecord>();
     record->m_Unit = *unit;
@@ -314,65 +341,22 @@ bool CDX9KelGameMap::CreateDynamicObject(const MapUnitRecord* unit, const D3DXMA
     }
     if (Vorna2::CDX9KelPhysicalManager* physics = Vorna2::GetPhysicalManager(m_pScene))
         if (Vorna2::CDX9KelFloatRecord* floatRecord = FloatRecordOf(record.get())) physics->AddObject(object, floatRecord);
-
-    if (side == SIDE_UNSIDE) {
-        m_NoSideSceneObjects.push_back(object);
-        m_NoSideGameObjects.push_back(record.release());
-        return true;
-    }
-    GameMapSide& lists = Side(side);
-    lists.m_SceneObjects.push_back(object);
-    lists.m_GameObjects.push_back(record.release());
-    lists.m_AnimatedModels.push_back(animated.release());
+    AppendUnit(side, object, std::move(record), std::move(animated));
     return true;
 }
 
 bool CDX9KelGameMap::CreateSceneObject(std::unique_ptr<GameObjectRecord>& record, const D3DXMATRIX* matrix) {
     if (!m_pScene || !m_pScene->m_pSceneTree || !record || !matrix) return false;
-    const MapUnitRecord* unit = &record->m_Unit;
-    const int side = GetSide(*unit);
+    const int side = GetSide(record->m_Unit);
     if (side == SIDE_NONE) {
         g_Log.Write(10, "Error : CDX9KelGameMap::CreateSceneObject() : not detect game side for unit : %s\n",
-                    unit->m_szName);
-        return false;
-    }
-    Vorna2::CDX9KelModel* model1 = LoadUpdatedModel(m_szUnitModelsFolder, unit->m_szModel1, unit->m_szEffect1);
-    if (!model1) {
-        g_Log.Write(10, "Error : CDX9KelGameMap::CreateSceneObject() :\nModel : %s%s\nEffect : %s%s\n",
-                    m_szUnitModelsFolder.c_str(), unit->m_szModel1, m_szEffectsFolder.c_str(), unit->m_szEffect1);
+                    record->m_Unit.m_szName);
         return false;
     }
     std::unique_ptr<CDX9KelAnimatedModel> animated;
-    if (side == SIDE_1 || side == SIDE_2) {
-        animated = std::make_unique<CDX9KelAnimatedModel>();
-        std::string amd;
-        Vorna2::CDX9KelUtils::GetExeFolderPath(
-            amd, (m_szAnimatedModelsFolder + CDX9KelAnimatedModel::FileNameFor(unit->m_szModel1)).c_str());
-        if (!CDX9KelAnimatedModel::CreateAnimatedModel(model1, animated.get(), amd.c_str())) {
-            g_Log.Write(10, "Error : CDX9KelGameMap::CreateSceneObject() : pAnimatedModel->CreateAnimatedModel : %s\n",
-                        amd.c_str());
-            animated.reset();
-        }
-    }
-    Vorna2::CDX9KelModel* model2 = LoadUpdatedModel(m_szUnitModelsFolder, unit->m_szModel2, unit->m_szEffect2);
-    Vorna2::CDX9KelModel* model3 = LoadUpdatedModel(m_szUnitModelsFolder, unit->m_szModel3, unit->m_szEffect3);
-    Vorna2::CDX9KelSceneObject* object = PlaceModel(m_pScene, model1, *matrix);
-    if (!object) {
-        g_Log.Write(-1, "Error : CDX9KelGameMap::CreateSceneObject : pSceneObject == NULL\n");
-        return false;
-    }
-    if (model2) object->AddModel(model2);
-    if (model3) object->AddModel(model3);
-    object->SetLODDistances(80.0f, 160.0f);
-    if (side == SIDE_UNSIDE) {
-        m_NoSideSceneObjects.push_back(object);
-        m_NoSideGameObjects.push_back(record.release());
-        return true;
-    }
-    GameMapSide& lists = Side(side);
-    lists.m_SceneObjects.push_back(object);
-    lists.m_GameObjects.push_back(record.release());
-    lists.m_AnimatedModels.push_back(animated.release());
+    Vorna2::CDX9KelSceneObject* object = BuildUnitObject(record->m_Unit, side, *matrix, "CreateSceneObject", &animated);
+    if (!object) return false;
+    AppendUnit(side, object, std::move(record), std::move(animated));
     return true;
 }
 
