@@ -15,6 +15,9 @@ bool GetGlFormat(D3DFORMAT format, GlFormat& out) {
     case D3DFMT_X8R8G8B8:
         out = {GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, false, 4};
         return true;
+    case D3DFMT_R5G6B5:
+        out = {GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, false, 2};
+        return true;
     case D3DFMT_L8:
         out = {GL_R8, GL_RED, GL_UNSIGNED_BYTE, false, 1};
         return true;
@@ -27,8 +30,20 @@ bool GetGlFormat(D3DFORMAT format, GlFormat& out) {
     case D3DFMT_R32F:
         out = {GL_R32F, GL_RED, GL_FLOAT, false, 4};
         return true;
+    case D3DFMT_R16F:
+        out = {GL_R16F, GL_RED, GL_HALF_FLOAT, false, 2};
+        return true;
+    case D3DFMT_G16R16F:
+        out = {GL_RG16F, GL_RG, GL_HALF_FLOAT, false, 4};
+        return true;
     case D3DFMT_A16B16G16R16F:
         out = {GL_RGBA16F, GL_RGBA, GL_HALF_FLOAT, false, 8};
+        return true;
+    case D3DFMT_G32R32F:
+        out = {GL_RG32F, GL_RG, GL_FLOAT, false, 8};
+        return true;
+    case D3DFMT_A32B32G32R32F:
+        out = {GL_RGBA32F, GL_RGBA, GL_FLOAT, false, 16};
         return true;
     case D3DFMT_DXT1:
         out = {GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 0, 0, true, 0};

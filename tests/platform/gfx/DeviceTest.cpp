@@ -162,6 +162,36 @@ TEST_F(DeviceTest, CreationRefusesBadArgumentsAndFillsTheBackBufferSize) {
     EXPECT_EQ(vp.Height, 48u);
 }
 
+// Every render-target format the format check answers for is one the
+// device makes: a caller that asked first never gets a refused texture.
+TEST_F(DeviceTest, EveryRenderTargetFormatItAnswersForCanBeMade) {
+    CreateDevice();
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A16B16G16R16,
+                                 D3DFMT_R16F,     D3DFMT_G16R16F,  D3DFMT_A16B16G16R16F, D3DFMT_R32F,
+                                 D3DFMT_G32R32F,  D3DFMT_A32B32G32R32F};
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    for (D3DFORMAT f : formats) {
+        ASSERT_EQ(m_pD3D->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8,
+                                            D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, f),
+                  D3D_OK)
+            << "format " << f;
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(m_pDevice->CreateTexture(16, 8, 1, D3DUSAGE_RENDERTARGET, f, D3DPOOL_DEFAULT, &texture, nullptr),
+                  D3D_OK)
+            << "format " << f;
+        IDirect3DSurface9* level = nullptr;
+        if (texture && SUCCEEDED(texture->GetSurfaceLevel(0, &level))) {
+            EXPECT_EQ(m_pDevice->SetRenderTarget(0, level), D3D_OK) << "format " << f;
+            EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080u, 1.0f, 0), D3D_OK) << "format " << f;
+            m_pDevice->SetRenderTarget(0, back);
+        }
+        SafeReleaseCom(level);
+        SafeReleaseCom(texture);
+    }
+    SafeReleaseCom(back);
+}
+
 TEST_F(DeviceTest, ClearFillsTheViewportOnlyAndReadsBackAsArgb) {
     CreateDevice();
     ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF3C6496u, 1.0f, 0), D3D_OK);
