@@ -378,14 +378,14 @@ std::string CDX9KelAISystem::DescribeState() const {
     std::snprintf(text, sizeof text,
                   "step %d fort %d ship %d column %d fortindex %d target %d own %d waiting %d passes %d raised %d "
                   "factor %a mode %d group %d last %d entry %d fired %zu path %d at %a %a %a fallback %a %a %a "
-                  "fortgroup %d forttarget %d fortstep %d targets %zu ratings %zu lost %d",
+                  "fortgroup %d forttarget %d fortstep %d targets %zu lost %d",
                   m_iStep, m_iFortState, m_iShipState, m_iActiveColumn, m_iFortIndex, m_iTargetIndex, m_iOwnSide,
                   m_iWaitingColumn, m_iColumnPasses, m_bSpeedRaised ? 1 : 0, static_cast<double>(m_fPhaseSpeedFactor),
                   m_iMode, m_iShipGroup, m_iLastShipGroup, m_iBombardEntry, m_stdvFiredGroups.size(), m_iPathTarget,
                   static_cast<double>(m_vTarget.x), static_cast<double>(m_vTarget.y), static_cast<double>(m_vTarget.z),
                   static_cast<double>(m_vFallback.x), static_cast<double>(m_vFallback.y),
                   static_cast<double>(m_vFallback.z), m_iFortGroup, m_iFortTarget, m_iFortAttackStep,
-                  m_stdvTargets.size(), m_stdvRatings.size(), m_bUnitLost ? 1 : 0);
+                  m_stdvTargets.size(), m_bUnitLost ? 1 : 0);
     return text;
 }
 

@@ -289,7 +289,8 @@ public:
     int GetOwnSide() const { return m_iOwnSide; }
     // Set when a unit of the computer's side was lost during its phase.
     bool m_bUnitLost = false;
-    // The state machines' values as one line of text (state dumps).
+    // The state machines' values as one line of text (state dumps); the
+    // ratings are left out, the ship step makes them again.
     std::string DescribeState() const;
     // The values the state machines keep from frame to frame, for a save
     // that goes on where it was made; the ratings (which point at units) are

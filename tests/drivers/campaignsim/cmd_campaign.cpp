@@ -6,14 +6,26 @@
 //
 //   campaignsim campaign <scenario> [--seed S] [--ai-vs-ai] [--rounds N]
 //                        [--frame-ms M] [--max-frames F] [--save-at TURN:NAME]
-//                        [--load NAME] [--log]
+//                        [--load NAME] [--trace FILE --trace-turn T
+//                        [--trace-frames K]] [--log]
 //
-//   --ai-vs-ai       a second computer player plays the player's side
+//   --ai-vs-ai       a second computer player plays the player's side; it
+//                    starts afresh each player phase, so what it does in a
+//                    turn depends on the game alone
 //   --rounds N       every map's round count (default: the map parameters')
 //   --save-at T:N    the game is saved as N when turn T of the first map
-//                    begins
-//   --load N         starts from the save N instead of the scenario's start
+//                    begins: between two frames, right after the frame that
+//                    finished the round result, with no column moving, no
+//                    battle under way and the player's phase begun. Saving
+//                    changes nothing of the run.
+//   --load N         starts from the save N instead of the scenario's start;
+//                    a save made by --save-at goes on from there exactly as
+//                    the run that made it did
+//   --trace FILE     the state dump (without its engine section) of every
+//                    frame from the beginning of turn T on, K frames (1000)
 //   --log            print the log after the run
+//
+// Between clicks the pointer rests in the middle of the window.
 //
 // Prints a line for every map loaded and every turn begun, the scores of
 // the end screen, and "final save H": the hash of a save written at the
@@ -68,6 +80,9 @@ class CampaignEngine : public CampaignSim::SimEngine {
 public:
     CampaignEngine(const CampaignSim::SimOptions& options, CampaignOptions campaign)
         : SimEngine(options), m_Campaign(std::move(campaign)) {}
+    ~CampaignEngine() override {
+        if (m_pTrace) std::fclose(m_pTrace);
+    }
 
     void Process() override {
         ++m_iFrame;
@@ -153,13 +168,6 @@ private:
         const std::size_t next = dump.find("\n[", 1);
         if (next != std::string::npos) dump.erase(0, next + 1);
         std::fprintf(m_pTrace, "frame +%d\n%s", m_iTraced++, dump.c_str());
-        if (const char* at = std::getenv("CS_BODY_AT"); at && std::atoi(at) == m_iTraced - 1) {
-            GameSaveHeader header;
-            const std::string bytes = WriteSaveBytes(header, *g_GameSaver.GetSaveData());
-            std::FILE* f = std::fopen((m_Campaign.trace + ".body").c_str(), "wb");
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
-            std::fclose(f);
-        }
     }
 
     void Drive() {

@@ -1,9 +1,11 @@
-// The runtime section: what the running map holds besides what the save's
-// documented fields store and later frames depend on: the random source's
-// position, the armed gates and stamps (as ages), the sea's wave time and
-// noise seed, the turn's phase values, the column movement, each column's
-// speeds and rudder, each unit's physics record and exact placement, the
-// computer player's state machines and the camera's orbit.
+// The runtime section: what the running map holds besides the save's
+// documented fields and what later frames depend on: the random source's
+// position, the armed gates and stamps (as ages), the frame time and the
+// pointer, the camera's exact orbit, the sea's noise seed and wave time, the
+// turn's phase values, the column movement with its routes, the battle
+// system's state, the computer player's state machines, each column's limits,
+// speeds and rudder, and each unit's exact placement and physics record.
+// Floats are written exactly (hexadecimal).
 #include "Registry.h"
 #include "SimEngine.h"
 
@@ -83,15 +85,6 @@ CAMPAIGNSIM_DUMP(runtime, 80) {
                           static_cast<double>(e.m_Route->m_fTime), static_cast<double>(e.m_Route->m_fLength),
                           e.m_Route->m_Segments.size());
             out += line;
-            for (const VornaCampaign::SeaPathSegment& g : e.m_Route->m_Segments) {
-                std::snprintf(line, sizeof line, "   seg %a %a %a %a %a %a %a %a %a %a\n",
-                              static_cast<double>(g.m_fStartSpeed), static_cast<double>(g.m_fStartValue2),
-                              static_cast<double>(g.m_mStart._41), static_cast<double>(g.m_mStart._43),
-                              static_cast<double>(g.m_mStart._31), static_cast<double>(g.m_fSpeed),
-                              static_cast<double>(g.m_fTurnRate), static_cast<double>(g.m_fTime),
-                              static_cast<double>(g.m_fLength), static_cast<double>(g.m_fRadius));
-                out += line;
-            }
         }
     }
     std::snprintf(line, sizeof line, "battle state %d sinking %zu\n", VornaCampaign::g_BattleSystem.m_iState,
