@@ -262,11 +262,11 @@ void AppendRunStateTrailer(std::string& file, const GameRunState& state) {
 
 bool ReadRunStateTrailer(const std::string& file, std::size_t offset, GameRunState& state, std::string& why) {
     if (offset > file.size() || file.size() - offset < kRunStateFrameBytes) {
-        why = "the bytes after the save's end are no run state";
+        why = std::to_string(file.size() - offset) + " bytes follow the save's end and are no run state";
         return false;
     }
     if (std::memcmp(file.data() + offset, kRunStateMagic, 4) != 0) {
-        why = "the bytes after the save's end are no run state";
+        why = std::to_string(file.size() - offset) + " bytes follow the save's end and are no run state";
         return false;
     }
     const std::uint32_t version = ReadWord(file, offset + 4);

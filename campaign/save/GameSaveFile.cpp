@@ -561,7 +561,9 @@ bool ReadSaveBytes(const std::string& bytes, const char* name, const CDX9KelColu
         Refuse(name, broken);
         return false;
     }
-    for (int side = SAVE_SIDE1; side <= SAVE_SIDE2; ++side) {
+    // A save with a run state was written by a map with its columns as they
+    // were: a side without columns had none, and is not grouped.
+    for (int side = SAVE_SIDE1; side <= SAVE_SIDE2 && !d.m_bHasRunState; ++side) {
         std::vector<MapColumnRecord>& columns = d.m_stdvColumns[side - 1];
         if (!columns.empty() || d.m_stdvObjects[side].empty()) continue;
         if (!GroupUnitsIntoColumns(d.m_stdvObjects[side], d.m_stdvMatrices[side], neighbours, columns)) {
