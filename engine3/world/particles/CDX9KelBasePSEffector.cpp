@@ -12,7 +12,24 @@ const D3DXVECTOR3& PushDirection(const PSParticle& p, bool useParticleDir, const
     return useParticleDir ? p.vDirection : movement;
 }
 
+// Apply of one kind over a list of slots; the qualified call is not virtual
+// and is folded into the loop.
+template <class Effector>
+[[gnu::flatten]] void ApplyEach(Effector& e, PSParticle* particles, const DWORD* slots, std::size_t count, const PSEmitterParams* params,
+               float t, float dt)
+{
+    if (!particles || !slots) return;
+    for (std::size_t k = 0; k < count; ++k) e.Effector::Apply(&particles[slots[k]], params, t, dt);
+}
+
 } // namespace
+
+void CDX9KelBasePSEffector::ApplyAll(PSParticle* particles, const DWORD* slots, std::size_t count,
+                                     const PSEmitterParams* params, float t, float dt)
+{
+    if (!particles || !slots) return;
+    for (std::size_t k = 0; k < count; ++k) Apply(&particles[slots[k]], params, t, dt);
+}
 
 void CDX9KelPSEffectorCommonMovement::Apply(PSParticle* p, const PSEmitterParams* params, float t, float dt)
 {
@@ -80,6 +97,42 @@ void CDX9KelPSEffectorMovementAccelFromStartSpeed::Apply(PSParticle* p, const PS
     } else if (m_bEnded && m_fEndSpeed != KEL_PS_NO_END_SPEED) {
         p->vVelocity = (p->fStartSpeed * m_fEndSpeed) * d;
     }
+}
+
+void CDX9KelPSEffectorCommonMovement::ApplyAll(PSParticle* particles, const DWORD* slots, std::size_t count,
+                                               const PSEmitterParams* params, float t, float dt)
+{
+    ApplyEach(*this, particles, slots, count, params, t, dt);
+}
+
+void CDX9KelPSEffectorCommonScale::ApplyAll(PSParticle* particles, const DWORD* slots, std::size_t count,
+                                            const PSEmitterParams* params, float t, float dt)
+{
+    ApplyEach(*this, particles, slots, count, params, t, dt);
+}
+
+void CDX9KelPSEffectorCommonSpin::ApplyAll(PSParticle* particles, const DWORD* slots, std::size_t count,
+                                           const PSEmitterParams* params, float t, float dt)
+{
+    ApplyEach(*this, particles, slots, count, params, t, dt);
+}
+
+void CDX9KelPSEffectorCommonColor::ApplyAll(PSParticle* particles, const DWORD* slots, std::size_t count,
+                                            const PSEmitterParams* params, float t, float dt)
+{
+    ApplyEach(*this, particles, slots, count, params, t, dt);
+}
+
+void CDX9KelPSEffectorCommonFrames::ApplyAll(PSParticle* particles, const DWORD* slots, std::size_t count,
+                                             const PSEmitterParams* params, float t, float dt)
+{
+    ApplyEach(*this, particles, slots, count, params, t, dt);
+}
+
+void CDX9KelPSEffectorMovementAccelFromStartSpeed::ApplyAll(PSParticle* particles, const DWORD* slots, std::size_t count,
+                                                            const PSEmitterParams* params, float t, float dt)
+{
+    ApplyEach(*this, particles, slots, count, params, t, dt);
 }
 
 } // namespace Vorna3D

@@ -17,6 +17,9 @@ namespace {
 
 constexpr DWORD kVerticesPerQuad = 4;
 constexpr DWORD kIndicesPerQuad = 6;
+// Steps noted before the particles are stepped through them in any case:
+// an emitter never drawn keeps no longer a list.
+constexpr std::size_t kMaxNotedSteps = 4096;
 
 D3DXVECTOR3 Row(const D3DXMATRIX& m, int row) { return D3DXVECTOR3(m.m[row][0], m.m[row][1], m.m[row][2]); }
 
@@ -57,7 +60,11 @@ PSParticle::PSParticle()
     D3DXMatrixIdentity(&mWorld);
 }
 
-CDX9KelBasePSEmitter::CDX9KelBasePSEmitter() { D3DXMatrixIdentity(&m_mWorld); }
+CDX9KelBasePSEmitter::CDX9KelBasePSEmitter()
+{
+    D3DXMatrixIdentity(&m_mWorld);
+    D3DXMatrixIdentity(&m_mNotedWorld);
+}
 
 CDX9KelBasePSEmitter::~CDX9KelBasePSEmitter()
 {
@@ -131,6 +138,8 @@ void CDX9KelBasePSEmitter::InitParticles()
     for (DWORD i = 0; i < m_dwMaxParticles; ++i) m_vFreeList[i] = m_dwMaxParticles - 1 - i;
     m_vVertices.assign(static_cast<std::size_t>(m_dwMaxParticles) * kVerticesPerQuad, PSVertex{});
     m_dwLiveCount = 0;
+    m_vNotedSteps.clear();
+    m_dwFirstStep = m_dwStepCount;
 }
 
 void CDX9KelBasePSEmitter::Release()
@@ -166,6 +175,8 @@ bool CDX9KelBasePSEmitter::AddEffector(CDX9KelBasePSEffector* pEffector)
     if (!pEffector) return false;
     for (const CDX9KelBasePSEffector* e : m_vEffectors)
         if (e && e->m_strName == pEffector->m_strName) return false;
+    // The noted steps were the old effectors' steps.
+    Settle();
     m_vEffectors.push_back(pEffector);
     return true;
 }
@@ -208,6 +219,8 @@ void CDX9KelBasePSEmitter::ResetParticles()
     m_fLastCreationTime = -1.0f;
     m_fLastReleaseTime = -1.0f;
     m_dwLiveCount = 0;
+    m_vNotedSteps.clear();
+    m_dwFirstStep = m_dwStepCount;
 }
 
 void CDX9KelBasePSEmitter::UpdateEmitterLife(float t)
@@ -321,6 +334,8 @@ void CDX9KelBasePSEmitter::BirthParticle(PSParticle& p, float t)
     p.dwFrame = 0;
     p.Rect = m_Params.FirstFrame;
     p.fBirthTime = t;
+    p.bLookDue = false;
+    p.dwPendingStep = m_dwStepCount;
 }
 
 void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pLook,
@@ -348,33 +363,127 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
     const bool releaseTick = m_fLastReleaseTime == -1.0f || !(t < m_fLastReleaseTime + m_fReleaseInterval);
     if (m_fLastReleaseTime == -1.0f) m_fLastReleaseTime = t;
 
+    // The look is left to the drawing when every effector that changes it
+    // can be worked out from the time of the last step alone; the whole step
+    // is only noted when besides every effector steps each particle alone.
+    bool lookAtDrawing = true;
+    bool alone = true;
+    for (const CDX9KelBasePSEffector* e : m_vEffectors) {
+        if (!e) continue;
+        if (e->ChangesOnlyLook() && !e->ChangesOnlyLookFromAge()) lookAtDrawing = false;
+        if (!e->SteppedAlone()) alone = false;
+    }
+    const bool noted = lookAtDrawing && alone && m_vNotedSteps.size() < kMaxNotedSteps;
+    // A step taken at once comes after the noted ones.
+    if (!noted) Settle();
+
     const DWORD n = std::min<DWORD>(m_dwMaxParticles, static_cast<DWORD>(m_vParticles.size()));
     // Free slots are handed out lowest first, so the live particles sit at
-    // the front: the walk stops once it has met all of them.
-    DWORD pending = m_dwLiveCount;
-    for (DWORD i = 0; i < n && pending > 0; ++i) {
-        PSParticle& p = m_vParticles[i];
-        if (!p.bAlive) continue;
-        --pending;
-
-        if (releaseTick && t - p.fBirthTime > m_Params.fLife && m_dwReleased < m_dwParticlesToRelease) {
-            p.bAlive = false;
-            --m_dwLiveCount;
-            ++m_dwReleased;
-            m_vFreeList.push_back(i);
-            continue;
+    // the front: the walk stops once it has met all of them. The releases
+    // depend only on the birth times, so they are settled first and the
+    // particles that stay are stepped in slot order. A noted step walks the
+    // particles only at a release tick.
+    m_vStepSlots.clear();
+    DWORD oldest = m_dwStepCount;
+    if (!noted || releaseTick) {
+        DWORD pending = m_dwLiveCount;
+        for (DWORD i = 0; i < n && pending > 0; ++i) {
+            PSParticle& p = m_vParticles[i];
+            if (!p.bAlive) continue;
+            --pending;
+            if (releaseTick && t - p.fBirthTime > m_Params.fLife && m_dwReleased < m_dwParticlesToRelease) {
+                p.bAlive = false;
+                --m_dwLiveCount;
+                ++m_dwReleased;
+                m_vFreeList.push_back(i);
+                continue;
+            }
+            if (noted)
+                oldest = std::min(oldest, p.dwPendingStep);
+            else
+                m_vStepSlots.push_back(i);
         }
+    }
+    if (m_dwReleased > 0) m_fLastReleaseTime = t;
 
-        for (CDX9KelBasePSEffector* e : m_vEffectors)
-            if (e) e->Apply(&p, &m_Params, t, s);
+    if (noted) {
+        m_vNotedSteps.push_back(PSStep{t, s});
+        ++m_dwStepCount;
+        m_mNotedWorld = m_mWorld;
+        // Steps older than every live particle's first pending one go.
+        if (releaseTick && oldest > m_dwFirstStep) {
+            const DWORD drop = std::min<DWORD>(oldest - m_dwFirstStep, static_cast<DWORD>(m_vNotedSteps.size()));
+            m_vNotedSteps.erase(m_vNotedSteps.begin(), m_vNotedSteps.begin() + drop);
+            m_dwFirstStep += drop;
+        }
+        return;
+    }
 
+    // Effector by effector over the stepped particles: each particle meets
+    // the effectors in their order, and each effector meets the particles in
+    // slot order, as one pass per particle would have it.
+    PSParticle* particles = m_vParticles.data();
+    const DWORD* slots = m_vStepSlots.data();
+    const std::size_t count = m_vStepSlots.size();
+    for (CDX9KelBasePSEffector* e : m_vEffectors) {
+        if (!e || (lookAtDrawing && e->ChangesOnlyLook())) continue;
+        e->ApplyAll(particles, slots, count, &m_Params, t, s);
+    }
+
+    ++m_dwStepCount;
+    m_dwFirstStep = m_dwStepCount;
+    for (std::size_t k = 0; k < count; ++k) {
+        PSParticle& p = particles[slots[k]];
         D3DXMATRIX& placed = m_Params.bParentInfluence ? p.mLocal : p.mWorld;
         placed._41 += p.vVelocity.x * s;
         placed._42 += p.vVelocity.y * s;
         placed._43 += p.vVelocity.z * s;
         if (m_Params.bParentInfluence) D3DXMatrixMultiply(&p.mWorld, &p.mLocal, &m_mWorld);
+        p.bLookDue = lookAtDrawing;
+        p.fLookTime = t;
+        p.dwPendingStep = m_dwStepCount;
     }
-    if (m_dwReleased > 0) m_fLastReleaseTime = t;
+}
+
+void CDX9KelBasePSEmitter::Settle()
+{
+    if (m_vNotedSteps.empty()) return;
+    const bool parent = m_Params.bParentInfluence;
+    const DWORD last = m_dwStepCount;
+    for (PSParticle& p : m_vParticles) {
+        if (!p.bAlive || p.dwPendingStep >= last) continue;
+        const DWORD from = p.dwPendingStep > m_dwFirstStep ? p.dwPendingStep - m_dwFirstStep : 0;
+        for (std::size_t k = from; k < m_vNotedSteps.size(); ++k) {
+            const PSStep& step = m_vNotedSteps[k];
+            for (CDX9KelBasePSEffector* e : m_vEffectors)
+                if (e && !e->ChangesOnlyLook()) e->Apply(&p, &m_Params, step.t, step.s);
+            D3DXMATRIX& placed = parent ? p.mLocal : p.mWorld;
+            placed._41 += p.vVelocity.x * step.s;
+            placed._42 += p.vVelocity.y * step.s;
+            placed._43 += p.vVelocity.z * step.s;
+        }
+        // Each step placed the particle anew under the emitter; the last one stands.
+        if (parent) D3DXMatrixMultiply(&p.mWorld, &p.mLocal, &m_mNotedWorld);
+        p.bLookDue = true;
+        p.fLookTime = m_vNotedSteps.back().t;
+        p.dwPendingStep = last;
+    }
+    m_vNotedSteps.clear();
+    m_dwFirstStep = last;
+}
+
+void CDX9KelBasePSEmitter::ApplyLook()
+{
+    bool any = false;
+    for (const CDX9KelBasePSEffector* e : m_vEffectors)
+        if (e && e->ChangesOnlyLook()) any = true;
+    for (PSParticle& p : m_vParticles) {
+        if (!p.bLookDue) continue;
+        p.bLookDue = false;
+        if (!any || !p.bAlive) continue;
+        for (CDX9KelBasePSEffector* e : m_vEffectors)
+            if (e && e->ChangesOnlyLook()) e->Apply(&p, &m_Params, p.fLookTime, 0.0f);
+    }
 }
 
 void CDX9KelBasePSEmitter::FaceCamera()
@@ -437,6 +546,8 @@ void CDX9KelBasePSEmitter::FaceCamera()
 
 void CDX9KelBasePSEmitter::FillVertices()
 {
+    Settle();
+    ApplyLook();
     FaceCamera();
     if (m_bCameraDistanceSort) {
         std::sort(m_vParticles.begin(), m_vParticles.end(), [](const PSParticle& a, const PSParticle& b) {

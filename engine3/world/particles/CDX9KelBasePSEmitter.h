@@ -62,15 +62,27 @@ struct PSEmitterParams {
 };
 
 // One pool slot. A default record is dead, white, shows the whole texture
-// and stands at the origin.
-struct PSParticle {
+// and stands at the origin. The fields a step reads and writes (the placing
+// matrix with its position row, life, direction, speeds) come first, in the
+// first two cache lines of a record that starts on a line: the effectors and
+// the motion walk every live record each step.
+struct alignas(64) PSParticle {
     PSParticle();
 
+    D3DXMATRIX mWorld; // rows: right, up, third axis, position
     bool bAlive = false;
+    // The look (colour, size, frame) from the effectors that change only the
+    // look is still to be worked out for the step at fLookTime: it is done
+    // when the particle is drawn (CDX9KelBasePSEmitter::ApplyLook).
+    bool bLookDue = false;
     float fBirthTime = 0.0f; // system clock
     D3DXVECTOR3 vDirection{0.0f, 0.0f, 0.0f};
     float fStartSpeed = 0.0f;
     D3DXVECTOR3 vVelocity{0.0f, 0.0f, 0.0f}; // units per second
+    float fLookTime = 0.0f;
+    // The first of the emitter's steps (CDX9KelBasePSEmitter::m_dwStepCount)
+    // not yet applied to the particle's motion.
+    DWORD dwPendingStep = 0;
     float fHalfWidth = 0.0f;
     float fHalfHeight = 0.0f;
     float fStartHalfWidth = 0.0f;
@@ -80,7 +92,6 @@ struct PSParticle {
     DWORD dwFrame = 0;
     PSFrameRect Rect;
     D3DXMATRIX mLocal; // used with parent influence
-    D3DXMATRIX mWorld; // rows: right, up, third axis, position
     float fCameraDistance = 0.0f; // squared
 };
 
@@ -115,7 +126,15 @@ public:
     // draws such emitters inside the effect's technique.
     virtual void Render(IDirect3DDevice9* pDevice, float fValue, bool bSetTexture, int iValue);
     // One frame at system-clock time t with the step dt: births, releases,
-    // effectors and motion. The camera values may be null (no camera: no
+    // effectors and motion. Effectors that only change the look of a
+    // particle from its age, once their window is open (colour, size and
+    // frame with a start time and no end time), are worked out when the
+    // particle is drawn, from the time of its last step. When besides every
+    // effector steps each particle alone (CDX9KelBasePSEffector::
+    // SteppedAlone), the step is only noted: the particles go through their
+    // noted steps, one by one as they would have, when they are drawn or on
+    // Settle. Births and releases, which depend on no motion, happen at once.
+    // A step that is never drawn costs no motion, and what is drawn is the same. The camera values may be null (no camera: no
     // facing, no sorting); they are kept for the drawing, which turns the
     // quads and measures the distances (a step that is not drawn does
     // neither).
@@ -149,6 +168,15 @@ public:
     // the distances of the last update (once per update), then the sort
     // when asked, then the corners and packed colours.
     void FillVertices();
+    // Steps every live particle through the steps noted since its last
+    // one: effectors and motion, exactly as each step would have done them.
+    // FillVertices does it before drawing; a reader of the particles' places
+    // or speeds calls it first.
+    void Settle();
+    // Works out the look of the live particles whose look is due, as the
+    // effectors would have left it at their last step; FillVertices does it
+    // before drawing.
+    void ApplyLook();
     // Turns the live particles towards the camera of the last update and
     // measures their distances to it; nothing when already done since.
     void FaceCamera();
@@ -185,6 +213,21 @@ public:
     CDX9KelGraphicsResManager* m_pResManager = nullptr;
     std::vector<PSParticle> m_vParticles;
     std::vector<DWORD> m_vFreeList;
+    // The slots stepped by the current update, lowest first.
+    std::vector<DWORD> m_vStepSlots;
+    // One noted step: the system clock and the step scaled by the animation
+    // speed.
+    struct PSStep {
+        float t;
+        float s;
+    };
+    // The noted steps not yet applied to every live particle: entry k is
+    // step m_dwFirstStep + k; m_dwStepCount steps were taken in all.
+    std::vector<PSStep> m_vNotedSteps;
+    DWORD m_dwFirstStep = 0;
+    DWORD m_dwStepCount = 0;
+    // The emitter's place at the last noted step (parent influence).
+    D3DXMATRIX m_mNotedWorld;
     std::vector<PSVertex> m_vVertices;
     IDirect3DVertexBuffer9* m_pVB = nullptr;
     IDirect3DIndexBuffer9* m_pIB = nullptr;

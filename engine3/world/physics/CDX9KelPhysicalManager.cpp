@@ -11,6 +11,7 @@
 #include "platform/os/Clock.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 namespace Vorna3D {
@@ -194,6 +195,8 @@ void CDX9KelPhysicalManager::ContactPass() {
         if (o && o->IsActive()) o->Contacts().clear();
     m_bContactFound = false;
     m_bOverlapFound = false;
+    // Nothing moves in the tree during the pass.
+    FileLeafEntries();
     for (std::size_t i = 0; i < m_stdvObjects.size(); ++i) {
         CDX9KelBasePhysicalObject* o = m_stdvObjects[i];
         if (!o || !o->IsActive()) continue;
@@ -205,12 +208,46 @@ void CDX9KelPhysicalManager::ContactPass() {
     }
 }
 
-void CDX9KelPhysicalManager::TestNeighbours(CDX9KelBasePhysicalObject* pObject) {
-    CDX9KelSceneObject* so = pObject->GetSceneObject();
+void CDX9KelPhysicalManager::FileLeafEntries() {
+    // A leaf holds every kind of scene object; only those of physical
+    // objects can be neighbours, so the look-ups walk these entries alone.
+    m_stdvFilings.clear();
+    for (CDX9KelBasePhysicalObject* o : m_stdvObjects) {
+        CDX9KelSceneObject* so = o ? o->GetSceneObject() : nullptr;
+        if (!so) continue;
+        for (const SKelLeafEntry& entry : so->m_vLeafEntries) {
+            const CDXSceneTreeNode* leaf = entry.pLeaf;
+            // Only an entry the leaf really holds for this scene object.
+            if (!leaf || entry.dwEntry >= leaf->m_vObjects.size() || leaf->m_vObjects[entry.dwEntry] != so) continue;
+            m_stdvFilings.push_back(LeafFiling{leaf, entry.dwEntry, so});
+        }
+    }
+    const auto before = [](const LeafFiling& a, const LeafFiling& b) {
+        if (a.pLeaf != b.pLeaf) return std::less<const CDXSceneTreeNode*>()(a.pLeaf, b.pLeaf);
+        return a.dwEntry < b.dwEntry;
+    };
+    std::sort(m_stdvFilings.begin(), m_stdvFilings.end(), before);
+    // Two objects on one scene object file its entries twice.
+    m_stdvFilings.erase(std::unique(m_stdvFilings.begin(), m_stdvFilings.end(),
+                                    [](const LeafFiling& a, const LeafFiling& b) {
+                                        return a.pLeaf == b.pLeaf && a.dwEntry == b.dwEntry;
+                                    }),
+                        m_stdvFilings.end());
+}
+
+const std::vector<CDX9KelBasePhysicalObject*>& CDX9KelPhysicalManager::FindNeighbours(
+    CDX9KelBasePhysicalObject* pObject) {
     m_stdvNeighbours.clear();
+    CDX9KelSceneObject* so = pObject ? pObject->GetSceneObject() : nullptr;
+    if (!so) return m_stdvNeighbours;
+    const auto leafBefore = [](const LeafFiling& f, const CDXSceneTreeNode* leaf) {
+        return std::less<const CDXSceneTreeNode*>()(f.pLeaf, leaf);
+    };
     for (const SKelLeafEntry& entry : so->m_vLeafEntries) {
         if (!entry.pLeaf) continue;
-        for (CDX9KelSceneObject* other : entry.pLeaf->m_vObjects) {
+        auto it = std::lower_bound(m_stdvFilings.begin(), m_stdvFilings.end(), entry.pLeaf, leafBefore);
+        for (; it != m_stdvFilings.end() && it->pLeaf == entry.pLeaf; ++it) {
+            CDX9KelSceneObject* other = it->pSceneObject;
             if (!other || other == so || !other->m_pPhysicalObject) continue;
             CDX9KelBasePhysicalObject* n = other->m_pPhysicalObject;
             if (n == pObject || n->GetManager() != this || !n->IsActive()) continue;
@@ -218,6 +255,11 @@ void CDX9KelPhysicalManager::TestNeighbours(CDX9KelBasePhysicalObject* pObject) 
                 m_stdvNeighbours.push_back(n);
         }
     }
+    return m_stdvNeighbours;
+}
+
+void CDX9KelPhysicalManager::TestNeighbours(CDX9KelBasePhysicalObject* pObject) {
+    FindNeighbours(pObject);
     for (CDX9KelBasePhysicalObject* n : m_stdvNeighbours) TestPair(pObject, n);
 }
 

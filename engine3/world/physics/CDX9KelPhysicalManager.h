@@ -21,6 +21,7 @@ class CDX9KelOceanSurface;
 class CDX9KelPhysicalObjectShip;
 class CDX9KelSceneObject;
 class CDXSceneTree;
+class CDXSceneTreeNode;
 
 class CDX9KelPhysicalManager {
 public:
@@ -52,6 +53,16 @@ public:
     void Release();
     // The next Update starts a fresh interval.
     void ClearStepClock() { m_dwLastStepTime = 0; }
+
+    // Files the leaf entries of every object's scene object, sorted by leaf
+    // and entry, for the neighbour look-ups; each contact pass does it first.
+    void FileLeafEntries();
+    // The active objects of this manager whose scene objects share a leaf of
+    // the scene tree with the object's, in the order of the object's leaves
+    // and of the entries in each leaf, each once: what a walk over every
+    // entry of those leaves finds. Valid after FileLeafEntries until an
+    // object is re-filed in the tree.
+    const std::vector<CDX9KelBasePhysicalObject*>& FindNeighbours(CDX9KelBasePhysicalObject* pObject);
 
     // An entry from the pool; the pool grows when none is free.
     CDX9KelPhysicalForce* TakeForce();
@@ -103,6 +114,14 @@ private:
     std::vector<D3DXVECTOR4> m_stdvPoints;
     // Scratch list of neighbours of the object under test.
     std::vector<CDX9KelBasePhysicalObject*> m_stdvNeighbours;
+    // One leaf entry of an object's scene object.
+    struct LeafFiling {
+        const CDXSceneTreeNode* pLeaf;
+        DWORD dwEntry;
+        CDX9KelSceneObject* pSceneObject;
+    };
+    // The leaf entries of the objects' scene objects, by leaf, then entry.
+    std::vector<LeafFiling> m_stdvFilings;
     bool m_bEnabled = true;
 };
 

@@ -102,6 +102,8 @@ TEST_F(Emitters, ParticlesMoveWithTheirStartSpeedAndTheMovementEffector)
     ASSERT_TRUE(p.bAlive);
     EXPECT_FLOAT_EQ(p.mWorld._41, 10.0f);
     for (int i = 0; i < 10; ++i) Frame(100);
+    // Nothing draws it: the steps are applied when asked.
+    s->m_vEmitters[0]->Settle();
     // One second in steps of 0.1 s: y = 2; x gains 0.1 x (0.1 + ... + 1.0).
     EXPECT_NEAR(p.mWorld._42, 2.0f, 1e-4f);
     EXPECT_NEAR(p.mWorld._41, 10.0f + 0.55f, 1e-4f);
@@ -216,7 +218,8 @@ TEST_F(Emitters, UpdatesMoveTheParticlesAndTheDrawingTurnsThemOncePerUpdate)
     const PSParticle& p = e->m_vParticles[0];
     Frame(0);
     Frame(100);
-    // Not drawn: moved, not turned.
+    // Not drawn: moved (once the noted steps are applied), not turned.
+    e->Settle();
     EXPECT_NEAR(p.mWorld._42, 0.1f, 1e-5f);
     EXPECT_FLOAT_EQ(p.mWorld._22, 1.0f);
     e->FillVertices();
@@ -232,6 +235,101 @@ TEST_F(Emitters, UpdatesMoveTheParticlesAndTheDrawingTurnsThemOncePerUpdate)
     Frame(16);
     e->FillVertices();
     EXPECT_NEAR(D3DXVec3Dot(reinterpret_cast<const D3DXVECTOR3*>(&p.mWorld._21), &m_pCamera->m_vViewDir), -1.0f, 1e-3f);
+}
+
+TEST_F(Emitters, NotedStepsDrawTheSameParticlesAsStepsTakenAtOnce)
+{
+    // Each case's emitter twice: as it is, and with a frames effector whose
+    // window closes, which makes every step run at once. Births, releases,
+    // places, speeds, colours and sizes must match bit for bit, whether the
+    // noted emitter is drawn now and then or only at the end.
+    struct Case {
+        const char* what;
+        std::string extra;
+        std::string effectors;
+        bool spin;
+    };
+    const std::string common =
+        "<MaxParticles>12</MaxParticles><CreationInterval>0.05</CreationInterval><ParticlesToCreation>2</ParticlesToCreation>"
+        "<ReleaseInterval>0.05</ReleaseInterval><ParticlesToRelease>3</ParticlesToRelease><Life>0.4</Life>"
+        "<StartDirection><x>0.3</x><y>1</y><z>0.2</z></StartDirection><StartVelocity>3</StartVelocity>"
+        "<ParticleCameraInfluence>0</ParticleCameraInfluence>";
+    const Case cases[] = {
+        {"drag, gravity and fading", common,
+         "<UniqueMovementAcellFromStartSpeed Name=\"D\"><Acceleration>-0.5</Acceleration><UseParticleDir>1</UseParticleDir>"
+         "</UniqueMovementAcellFromStartSpeed>"
+         "<CommonMovement Name=\"G\"><Movement><x>0</x><y>-1</y><z>0</z></Movement><Acceleration>9.8</Acceleration>"
+         "</CommonMovement>"
+         "<CommonColor Name=\"C\"><EndColor><a>0</a><r>0.2</r><g>0.4</g><b>1</b></EndColor></CommonColor>",
+         false},
+        {"windows that open late and close, growth", common,
+         "<CommonMovement Name=\"W\"><Movement><x>1</x><y>0</y><z>0</z></Movement><Acceleration>2</Acceleration>"
+         "<StartTime>0.1</StartTime><EndTime>0.25</EndTime></CommonMovement>"
+         "<UniqueMovementAcellFromStartSpeed Name=\"D\"><Acceleration>0.3</Acceleration><StartTime>0.05</StartTime>"
+         "<EndTime>0.2</EndTime><EndSpeed>0.5</EndSpeed></UniqueMovementAcellFromStartSpeed>"
+         "<CommonScale Name=\"S\"><ParticleEndWidth>6</ParticleEndWidth><StartTime>0.1</StartTime></CommonScale>",
+         false},
+        {"under a moving parent, spinning", common + "<ParticleParentInfluence>1</ParticleParentInfluence>",
+         "<CommonMovement Name=\"G\"><Movement><x>0</x><y>-1</y><z>0</z></Movement><Acceleration>4</Acceleration>"
+         "</CommonMovement>",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string forced = "<CommonFrames Name=\"F\"><StartTime>0</StartTime><EndTime>5</EndTime></CommonFrames>";
+        CDX9KelParticlesSystem* noted = Read(SystemXml(EmitterXml("EmitterPoint", "A", c.extra, c.effectors)), "noted");
+        CDX9KelParticlesSystem* atOnce =
+            Read(SystemXml(EmitterXml("EmitterPoint", "A", c.extra, c.effectors + forced)), "at_once");
+        ASSERT_TRUE(noted && atOnce) << Log();
+        CDX9KelBasePSEmitter* a = noted->m_vEmitters[0];
+        CDX9KelBasePSEmitter* b = atOnce->m_vEmitters[0];
+        if (c.spin) {
+            for (CDX9KelBasePSEmitter* e : {a, b}) {
+                auto* spin = new CDX9KelPSEffectorCommonSpin();
+                spin->m_strName = "R";
+                spin->m_fSpinSpeed = 1.5f;
+                ASSERT_TRUE(e->AddEffector(spin));
+            }
+        }
+        Frame(0);
+        for (int i = 1; i <= 60; ++i) {
+            // The parent moves and turns under the particles.
+            D3DXMATRIX place;
+            D3DXMatrixRotationY(&place, 0.05f * static_cast<float>(i));
+            place._41 = 0.3f * static_cast<float>(i);
+            for (CDX9KelParticlesSystem* sys : {noted, atOnce}) {
+                sys->m_mWorld = place;
+                sys->m_bChanged = true;
+            }
+            Frame(17);
+            if (i % 25 == 0) a->FillVertices();  // drawn now and then
+        }
+        a->FillVertices();
+        b->FillVertices();
+        EXPECT_EQ(a->m_dwLiveCount, b->m_dwLiveCount);
+        EXPECT_EQ(a->m_vFreeList, b->m_vFreeList);
+        ASSERT_GT(a->m_dwLiveCount, 0u);
+        for (std::size_t i = 0; i < a->m_vParticles.size(); ++i) {
+            const PSParticle& p = a->m_vParticles[i];
+            const PSParticle& q = b->m_vParticles[i];
+            ASSERT_EQ(p.bAlive, q.bAlive) << "slot " << i;
+            if (!p.bAlive) continue;
+            EXPECT_EQ(std::memcmp(&p.mWorld, &q.mWorld, sizeof p.mWorld), 0) << "slot " << i;
+            EXPECT_EQ(std::memcmp(&p.vVelocity, &q.vVelocity, sizeof p.vVelocity), 0) << "slot " << i;
+            EXPECT_EQ(std::memcmp(&p.Color, &q.Color, sizeof p.Color), 0) << "slot " << i;
+            EXPECT_EQ(p.fHalfWidth, q.fHalfWidth) << "slot " << i;
+            EXPECT_EQ(p.fHalfHeight, q.fHalfHeight) << "slot " << i;
+        }
+        // The corners and colours drawn (the texture rectangles differ by the
+        // frames effector).
+        for (std::size_t v = 0; v < 4u * a->m_dwLiveCount; ++v) {
+            const PSVertex& x = a->m_vVertices[v];
+            const PSVertex& y = b->m_vVertices[v];
+            ASSERT_TRUE(x.x == y.x && x.y == y.y && x.z == y.z && x.color == y.color) << "vertex " << v;
+        }
+        m_manager.ReleaseResource(noted);
+        m_manager.ReleaseResource(atOnce);
+    }
 }
 
 TEST_F(Emitters, DistanceSortDrawsFarParticlesFirstAndKeepsTheFreeList)

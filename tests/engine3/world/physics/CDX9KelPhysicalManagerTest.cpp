@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace Vorna3D;
 
@@ -249,4 +252,68 @@ TEST(PhysicalManager, FindObjectsInSphereReportsShipsNearAPoint) {
     EXPECT_FALSE(w.m_manager.FindObjectsInSphere(nullptr, 5.0f));
     w.m_manager.SetSceneTree(nullptr);
     EXPECT_FALSE(w.m_manager.FindObjectsInSphere(&centre, 1000.0f));
+}
+
+TEST(PhysicalManager, NeighboursFromTheLeafEntriesMatchAWalkOverEveryObjectOfTheLeaves) {
+    // Ships and plain hulls scattered over leaves of 100 units, moved across
+    // leaf borders between looks; one ship switched off. The look-up must
+    // find what a walk over every entry of the object's leaves finds, in the
+    // same order.
+    struct Case {
+        const char* what;
+        std::vector<D3DXVECTOR3> ships;
+        std::vector<D3DXVECTOR3> hulls;
+        D3DXVECTOR3 move; // added to every other ship between looks
+    };
+    const Case cases[] = {
+        {"one leaf", {{10, 0, 10}, {30, 0, 20}, {60, 0, 70}}, {{20, 0, 40}}, {0, 0, 0}},
+        {"across a border", {{95, 0, 10}, {105, 0, 10}, {90, 0, 90}, {110, 0, 110}}, {{100, 0, 100}}, {12, 0, -7}},
+        {"far apart", {{-900, 0, -900}, {0, 0, 0}, {900, 0, 900}}, {{0, 0, 50}}, {150, 0, 150}},
+        {"crowd", {{0, 0, 0}, {20, 0, 0}, {40, 0, 0}, {60, 0, 0}, {80, 0, 0}, {100, 0, 0}, {120, 0, 0}},
+         {{10, 0, 10}, {50, 0, 10}, {90, 0, 10}}, {-35, 0, 45}},
+    };
+    // The walk the look-up replaces.
+    auto walk = [](CDX9KelPhysicalManager& m, CDX9KelBasePhysicalObject* o) {
+        std::vector<CDX9KelBasePhysicalObject*> found;
+        CDX9KelSceneObject* so = o->GetSceneObject();
+        for (const SKelLeafEntry& entry : so->m_vLeafEntries) {
+            if (!entry.pLeaf) continue;
+            for (CDX9KelSceneObject* other : entry.pLeaf->m_vObjects) {
+                if (!other || other == so || !other->m_pPhysicalObject) continue;
+                CDX9KelBasePhysicalObject* n = other->m_pPhysicalObject;
+                if (n == o || n->GetManager() != &m || !n->IsActive()) continue;
+                if (std::find(found.begin(), found.end(), n) == found.end()) found.push_back(n);
+            }
+        }
+        return found;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        VornaTest::ShipWorld w;
+        std::vector<CDX9KelPhysicalObjectShip*> ships;
+        for (const D3DXVECTOR3& p : c.ships) {
+            ships.push_back(w.AddShip(p));
+            ASSERT_NE(ships.back(), nullptr);
+        }
+        for (const D3DXVECTOR3& p : c.hulls) w.AddHull(p);
+        if (ships.size() > 2) ships[2]->SetActive(false);
+        std::size_t pairs = 0;
+        for (int look = 0; look < 4; ++look) {
+            w.m_manager.FileLeafEntries();
+            for (CDX9KelPhysicalObjectShip* s : ships) {
+                const auto expected = walk(w.m_manager, s);
+                EXPECT_EQ(w.m_manager.FindNeighbours(s), expected) << "look " << look;
+                pairs += expected.size();
+            }
+            // Every other ship moves; removing one from its leaves and filing
+            // it again reuses the freed entries.
+            for (std::size_t i = 0; i < ships.size(); i += 2) {
+                CDX9KelSceneObject* so = ships[i]->GetSceneObject();
+                const D3DXVECTOR3 to = *so->GetPosition() + c.move;
+                so->SetPosition(&to);
+            }
+            w.m_tree.UpdateMovedObjects();
+        }
+        if (std::string(c.what) != "far apart") EXPECT_GT(pairs, 0u);
+    }
 }
