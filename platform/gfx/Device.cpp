@@ -6,6 +6,10 @@
 
 #include <SDL.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -52,6 +56,19 @@ void ApplySwapInterval(const D3DPRESENT_PARAMETERS& params) {
 
 bool IsLost(const DeviceState& s) { return s.lostAnswersLeft > 0 || s.lost || s.needsReset; }
 
+// The software rasteriser takes the memory of each frame's commands afresh
+// and frees it when the frame is drawn. Left to itself, glibc gives the freed
+// top of the heap back to the system every frame, and the next frame faults
+// every page in again: on this renderer that cost more than half the main
+// thread's time. The heap keeps what it frees instead (it only ever grows to
+// the largest frame's needs).
+void KeepFreedHeap() {
+#if defined(__GLIBC__)
+    static const bool kept = mallopt(M_TRIM_THRESHOLD, 256 << 20) != 0;
+    (void)kept;
+#endif
+}
+
 } // namespace
 
 namespace Platform {
@@ -61,6 +78,7 @@ HRESULT InitializeDevice(IDirect3DDevice9* device, HWND window, DWORD behaviorFl
     SDL_Window* sdlWindow = GetSdlWindow(window);
     if (!sdlWindow) return D3DERR_INVALIDCALL;
     if (!ApplyDisplayMode(sdlWindow, *params)) return D3DERR_NOTAVAILABLE;
+    KeepFreedHeap();
 
     int depthBits = 0;
     int stencilBits = 0;

@@ -105,7 +105,8 @@ bool PrepareDraw(DeviceState& s, const void* upData, UINT upStride, UINT upBytes
     } else {
         glUseProgram(program);
     }
-    GLint clip = glGetUniformLocation(program, "vorna_ClipAdjust");
+    const GLint clip = program == x.fixedProgram ? x.fixedUniforms[kUClipAdjust]
+                                                 : glGetUniformLocation(program, "vorna_ClipAdjust");
     if (clip >= 0)
         glUniform2f(clip, s.targetTopDown ? -1.0f : 1.0f, s.gl.clipControl ? 0.0f : 1.0f);
 

@@ -203,9 +203,14 @@ void main() {
 }
 )";
 
-void SetVec4(GLuint p, const char* name, const D3DCOLORVALUE& c) {
-    glUniform4f(glGetUniformLocation(p, name), c.r, c.g, c.b, c.a);
-}
+void SetVec4(GLint location, const D3DCOLORVALUE& c) { glUniform4f(location, c.r, c.g, c.b, c.a); }
+
+// By FixedUniform.
+const char* const kFixedUniformNames[kFixedUniformCount] = {
+    "u_View", "u_Proj", "u_Blend", "u_Indexed", "u_Pretransformed", "u_Viewport", "u_Lighting", "u_HasColor",
+    "u_MatDiffuse", "u_MatAmbient", "u_MatEmissive", "u_Ambient", "u_LightOn", "u_LightDiffuse", "u_LightAmbient",
+    "u_LightDir", "u_Tex0", "u_TexOn", "u_ColorOp", "u_AlphaOp", "u_AlphaFunc", "u_AlphaRef", "u_PointSprite",
+    "u_PointScale", "u_PointSize", "u_PointLimits", "u_PointABC", "vorna_ClipAdjust"};
 
 } // namespace
 
@@ -256,19 +261,22 @@ GLuint UseFixedFunction(DeviceState& s, bool pretransformed, bool hasColor) {
         glBindBuffer(GL_UNIFORM_BUFFER, x.paletteBuffer);
         glBufferData(GL_UNIFORM_BUFFER, sizeof(s.world), nullptr, GL_DYNAMIC_DRAW);
         s.transformsDirty = true;
+        for (int i = 0; i < kFixedUniformCount; ++i)
+            x.fixedUniforms[i] = glGetUniformLocation(x.fixedProgram, kFixedUniformNames[i]);
     }
     GLuint p = x.fixedProgram;
     if (!p)
         return 0;
     glUseProgram(p);
+    const GLint* u = x.fixedUniforms;
     glBindBufferBase(GL_UNIFORM_BUFFER, 0, x.paletteBuffer);
     if (s.transformsDirty) {
         glBindBuffer(GL_UNIFORM_BUFFER, x.paletteBuffer);
         glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof(s.world), s.world);
         s.transformsDirty = false;
     }
-    glUniformMatrix4fv(glGetUniformLocation(p, "u_View"), 1, GL_FALSE, &s.view._11);
-    glUniformMatrix4fv(glGetUniformLocation(p, "u_Proj"), 1, GL_FALSE, &s.projection._11);
+    glUniformMatrix4fv(u[kUView], 1, GL_FALSE, &s.view._11);
+    glUniformMatrix4fv(u[kUProj], 1, GL_FALSE, &s.projection._11);
     const DWORD* rs = s.renderStates;
     DWORD vb = rs[D3DRS_VERTEXBLEND];
     bool indexed = rs[D3DRS_INDEXEDVERTEXBLENDENABLE] != 0;
@@ -277,19 +285,19 @@ GLuint UseFixedFunction(DeviceState& s, bool pretransformed, bool hasColor) {
         blend = static_cast<int>(vb);
     else if (vb == D3DVBF_0WEIGHTS || (indexed && vb == D3DVBF_DISABLE))
         blend = 0;
-    glUniform1i(glGetUniformLocation(p, "u_Blend"), blend);
-    glUniform1i(glGetUniformLocation(p, "u_Indexed"), indexed);
-    glUniform1i(glGetUniformLocation(p, "u_Pretransformed"), pretransformed);
-    glUniform4f(glGetUniformLocation(p, "u_Viewport"), static_cast<float>(s.viewport.X),
+    glUniform1i(u[kUBlend], blend);
+    glUniform1i(u[kUIndexed], indexed);
+    glUniform1i(u[kUPretransformed], pretransformed);
+    glUniform4f(u[kUViewport], static_cast<float>(s.viewport.X),
                 static_cast<float>(s.viewport.Y), static_cast<float>(std::max<DWORD>(1, s.viewport.Width)),
                 static_cast<float>(std::max<DWORD>(1, s.viewport.Height)));
-    glUniform1i(glGetUniformLocation(p, "u_Lighting"), rs[D3DRS_LIGHTING] != 0);
-    glUniform1i(glGetUniformLocation(p, "u_HasColor"), hasColor && rs[D3DRS_COLORVERTEX] != 0);
-    SetVec4(p, "u_MatDiffuse", s.material.Diffuse);
-    SetVec4(p, "u_MatAmbient", s.material.Ambient);
-    SetVec4(p, "u_MatEmissive", s.material.Emissive);
+    glUniform1i(u[kULighting], rs[D3DRS_LIGHTING] != 0);
+    glUniform1i(u[kUHasColor], hasColor && rs[D3DRS_COLORVERTEX] != 0);
+    SetVec4(u[kUMatDiffuse], s.material.Diffuse);
+    SetVec4(u[kUMatAmbient], s.material.Ambient);
+    SetVec4(u[kUMatEmissive], s.material.Emissive);
     DWORD amb = rs[D3DRS_AMBIENT];
-    glUniform4f(glGetUniformLocation(p, "u_Ambient"), ((amb >> 16) & 0xff) / 255.0f, ((amb >> 8) & 0xff) / 255.0f,
+    glUniform4f(u[kUAmbient], ((amb >> 16) & 0xff) / 255.0f, ((amb >> 8) & 0xff) / 255.0f,
                 (amb & 0xff) / 255.0f, ((amb >> 24) & 0xff) / 255.0f);
     // The first enabled directional light.
     int light = -1;
@@ -298,25 +306,25 @@ GLuint UseFixedFunction(DeviceState& s, bool pretransformed, bool hasColor) {
             light = static_cast<int>(i);
             break;
         }
-    glUniform1i(glGetUniformLocation(p, "u_LightOn"), light >= 0);
+    glUniform1i(u[kULightOn], light >= 0);
     if (light >= 0) {
         const D3DLIGHT9& l = s.lights[light];
-        SetVec4(p, "u_LightDiffuse", l.Diffuse);
-        SetVec4(p, "u_LightAmbient", l.Ambient);
+        SetVec4(u[kULightDiffuse], l.Diffuse);
+        SetVec4(u[kULightAmbient], l.Ambient);
         float len = std::sqrt(l.Direction.x * l.Direction.x + l.Direction.y * l.Direction.y +
                               l.Direction.z * l.Direction.z);
         if (len <= 0)
             len = 1;
-        glUniform3f(glGetUniformLocation(p, "u_LightDir"), l.Direction.x / len, l.Direction.y / len,
+        glUniform3f(u[kULightDir], l.Direction.x / len, l.Direction.y / len,
                     l.Direction.z / len);
     }
-    glUniform1i(glGetUniformLocation(p, "u_Tex0"), 0);
-    glUniform1i(glGetUniformLocation(p, "u_TexOn"), s.textures[0] && s.textures[0]->GetType() == D3DRTYPE_TEXTURE);
-    glUniform1i(glGetUniformLocation(p, "u_ColorOp"), static_cast<GLint>(s.stageStates[0][D3DTSS_COLOROP]));
-    glUniform1i(glGetUniformLocation(p, "u_AlphaOp"), static_cast<GLint>(s.stageStates[0][D3DTSS_ALPHAOP]));
-    glUniform1i(glGetUniformLocation(p, "u_AlphaFunc"),
+    glUniform1i(u[kUTex0], 0);
+    glUniform1i(u[kUTexOn], s.textures[0] && s.textures[0]->GetType() == D3DRTYPE_TEXTURE);
+    glUniform1i(u[kUColorOp], static_cast<GLint>(s.stageStates[0][D3DTSS_COLOROP]));
+    glUniform1i(u[kUAlphaOp], static_cast<GLint>(s.stageStates[0][D3DTSS_ALPHAOP]));
+    glUniform1i(u[kUAlphaFunc],
                 rs[D3DRS_ALPHATESTENABLE] ? static_cast<GLint>(rs[D3DRS_ALPHAFUNC]) : 0);
-    glUniform1f(glGetUniformLocation(p, "u_AlphaRef"), static_cast<float>(rs[D3DRS_ALPHAREF] & 0xff));
+    glUniform1f(u[kUAlphaRef], static_cast<float>(rs[D3DRS_ALPHAREF] & 0xff));
     // Points: size states are floats stored in the state words.
     auto stateFloat = [rs](D3DRENDERSTATETYPE state) {
         float f;
@@ -324,12 +332,12 @@ GLuint UseFixedFunction(DeviceState& s, bool pretransformed, bool hasColor) {
         return f;
     };
     glEnable(GL_PROGRAM_POINT_SIZE);
-    glUniform1i(glGetUniformLocation(p, "u_PointSprite"), rs[D3DRS_POINTSPRITEENABLE] != 0);
-    glUniform1i(glGetUniformLocation(p, "u_PointScale"), rs[D3DRS_POINTSCALEENABLE] != 0);
-    glUniform1f(glGetUniformLocation(p, "u_PointSize"), stateFloat(D3DRS_POINTSIZE));
-    glUniform2f(glGetUniformLocation(p, "u_PointLimits"), stateFloat(D3DRS_POINTSIZE_MIN),
+    glUniform1i(u[kUPointSprite], rs[D3DRS_POINTSPRITEENABLE] != 0);
+    glUniform1i(u[kUPointScale], rs[D3DRS_POINTSCALEENABLE] != 0);
+    glUniform1f(u[kUPointSize], stateFloat(D3DRS_POINTSIZE));
+    glUniform2f(u[kUPointLimits], stateFloat(D3DRS_POINTSIZE_MIN),
                 stateFloat(D3DRS_POINTSIZE_MAX));
-    glUniform3f(glGetUniformLocation(p, "u_PointABC"), stateFloat(D3DRS_POINTSCALE_A), stateFloat(D3DRS_POINTSCALE_B),
+    glUniform3f(u[kUPointABC], stateFloat(D3DRS_POINTSCALE_A), stateFloat(D3DRS_POINTSCALE_B),
                 stateFloat(D3DRS_POINTSCALE_C));
     return p;
 }

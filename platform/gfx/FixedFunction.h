@@ -7,8 +7,19 @@
 
 namespace Platform {
 
+// The fixed-function program's uniforms, looked up once after linking: a
+// name lookup per uniform and draw cost the main thread more than the
+// uniforms themselves.
+enum FixedUniform {
+    kUView, kUProj, kUBlend, kUIndexed, kUPretransformed, kUViewport, kULighting, kUHasColor, kUMatDiffuse,
+    kUMatAmbient, kUMatEmissive, kUAmbient, kULightOn, kULightDiffuse, kULightAmbient, kULightDir, kUTex0, kUTexOn,
+    kUColorOp, kUAlphaOp, kUAlphaFunc, kUAlphaRef, kUPointSprite, kUPointScale, kUPointSize, kUPointLimits,
+    kUPointABC, kUClipAdjust, kFixedUniformCount
+};
+
 struct DrawExtras {
     GLuint fixedProgram = 0;
+    GLint fixedUniforms[kFixedUniformCount] = {};
     bool fixedFailed = false;
     GLuint paletteBuffer = 0;
     GLuint effectProgram = 0; // the effect pass in progress, 0 for none

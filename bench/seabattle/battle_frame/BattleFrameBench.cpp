@@ -11,6 +11,8 @@
 //     passes by what a frame saves without them (reflection, refraction,
 //     screen GUI);
 //   - the battle's CPU time outside GL as a share of the frame.
+//   - the process's CPU time per frame (every renderer thread) and the main
+//     thread's alone, medians over the same frames.
 //   - the drawing stage by stage, the renderer finished (glFinish) after
 //     each, in wall and CPU milliseconds: shadows, reflection, refraction,
 //     main models, the sea's height map, normal map and mipmaps, the rest of
@@ -68,22 +70,34 @@ double Quantile(std::vector<double> v, double q) {
     return v[i];
 }
 
-std::vector<double> TimeFrames(VornaTest::GameSession& session, int frames, bool draw) {
-    std::vector<double> ms;
-    ms.reserve(static_cast<size_t>(frames));
-    for (int i = 0; i < frames; ++i) {
-        const auto t0 = Clock::now();
-        session.Frame(draw);
-        ms.push_back(Ms(t0, Clock::now()));
-    }
-    return ms;
+double CpuMs(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
 }
 
 // CPU time of the whole process (every renderer thread) in milliseconds.
-double ProcessCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
+double ProcessCpuMs() { return CpuMs(CLOCK_PROCESS_CPUTIME_ID); }
+
+// CPU time of the calling thread (the one that runs the game and gives the
+// renderer its commands) in milliseconds.
+double ThreadCpuMs() { return CpuMs(CLOCK_THREAD_CPUTIME_ID); }
+
+// Wall milliseconds per frame; `cpu` and `mainCpu`, when given, get the
+// process's and the main thread's CPU milliseconds per frame.
+std::vector<double> TimeFrames(VornaTest::GameSession& session, int frames, bool draw,
+                               std::vector<double>* cpu = nullptr, std::vector<double>* mainCpu = nullptr) {
+    std::vector<double> ms;
+    ms.reserve(static_cast<size_t>(frames));
+    for (int i = 0; i < frames; ++i) {
+        const double c0 = ProcessCpuMs(), m0 = ThreadCpuMs();
+        const auto t0 = Clock::now();
+        session.Frame(draw);
+        ms.push_back(Ms(t0, Clock::now()));
+        if (cpu) cpu->push_back(ProcessCpuMs() - c0);
+        if (mainCpu) mainCpu->push_back(ThreadCpuMs() - m0);
+    }
+    return ms;
 }
 
 // Frames with the renderer finished after each, in milliseconds; `cpu`
@@ -299,7 +313,8 @@ int main(int argc, char** argv) {
         session.Stop();
         return 0;
     }
-    const std::vector<double> frame = TimeFrames(session, frames, true);
+    std::vector<double> frameCpu, frameMainCpu;
+    const std::vector<double> frame = TimeFrames(session, frames, true, &frameCpu, &frameMainCpu);
     const double median = Quantile(frame, 0.5);
 
     // Processing alone (no picture), and the battle's tick alone.
@@ -354,6 +369,8 @@ int main(int argc, char** argv) {
     std::snprintf(what, sizeof what, "frames=%d size=%dx%d", frames, scene->GetWidth(), scene->GetHeight());
     VornaBench::Figure("battle_frame/frame_median", median, "ms", what);
     VornaBench::Figure("battle_frame/frame_p99", Quantile(frame, 0.99), "ms");
+    VornaBench::Figure("battle_frame/frame_cpu_median", Quantile(frameCpu, 0.5), "ms");
+    VornaBench::Figure("battle_frame/frame_main_thread_cpu_median", Quantile(frameMainCpu, 0.5), "ms");
     double logicMean = 0.0;
     for (double v : logic) logicMean += v;
     logicMean /= static_cast<double>(logic.size());
