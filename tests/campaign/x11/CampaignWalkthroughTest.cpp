@@ -232,15 +232,26 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         const Rgb free = Pixel(gun.left + 6, gun.Y());
         auto aimed = [&] {
             MovePointer(ring.first, ring.second, 400);
-            return CountPixels(ring.first, ring.second + 32, Dialog("UnitDescription").Width(),
-                               Dialog("UnitDescription").Height(),
-                               [](const Rgb& c) { return c.r > 180 && c.g > 120 && c.b < 90; }) > 10;
+            return WaitFor(
+                [&] {
+                    return CountPixels(ring.first, ring.second + 32, Dialog("UnitDescription").Width(),
+                                       Dialog("UnitDescription").Height(),
+                                       [](const Rgb& c) { return c.r > 180 && c.g > 120 && c.b < 90; }) > 10;
+                },
+                3000);
         };
         bool ordered = false;
         for (int attempt = 0; attempt < 4 && !ordered; ++attempt) {
             // A check button held past the dialog's click window toggles
-            // again: a short click, as a hand gives.
-            if (Pixel(gun.left + 6, gun.Y()).Near(free, 12)) Click(gun.X(), gun.Y(), 120);
+            // again, and on a loaded machine one frame can outlast that
+            // window: the button is let go as soon as it shows the press.
+            if (Pixel(gun.left + 6, gun.Y()).Near(free, 12)) {
+                MovePointer(gun.X(), gun.Y());
+                Button(true);
+                WaitFor([&] { return !Pixel(gun.left + 6, gun.Y()).Near(free, 12); }, 3000);
+                Button(false);
+                SleepMs(300);
+            }
             if (!aimed()) continue;
             if (attempt == 0) Step("target_aimed");
             Click(ring.first, ring.second);
