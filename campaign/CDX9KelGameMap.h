@@ -227,6 +227,10 @@ public:
     DWORD m_dwStopStamp = 0;
     DWORD m_dwBlockedStamp = 0;
     bool m_bBlockedNotice = false;
+    // Set while another screen is active and kept until the left button is
+    // up on the map screen: the press that started or loaded the map (still
+    // held when the map's first frames run) picks no unit.
+    bool m_bPressFromOtherScreen = true;
 
     // ---- active unit and orders (CDX9KelGameMapOrders.cpp) ----
     bool SelectActiveColumn(GameColumnRecord* column, Vorna2::CDX9KelSceneObject* object);

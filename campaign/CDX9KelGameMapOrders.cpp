@@ -167,6 +167,8 @@ bool CDX9KelGameMap::PlanColumnRoute(GameColumnRecord* column) {
     g_SeaPathGenerator.AddSegment(route, left, column->m_fOrderedSpeed, column->m_fRudder);
     g_SeaPathGenerator.FinishPath(route);
     g_SeaPathGenerator.ReleasePath(route);
+    // The planned route is shown by its markers until the column sails it.
+    if (const SeaPathHandle path = g_SeaPathGenerator.Get(route)) path->m_bDrawn = true;
     m_Turn.m_iPlannedRoute = route;
     return true;
 }
@@ -223,7 +225,7 @@ void CDX9KelGameMap::ProcPickPlayerUnit() {
                                  MapColour::kGreen, condition);
         if (record->m_pMovement != nullptr) {
             m_pScene->SetCurrentCursor(m_iCursors[CURSOR_SELECT]);
-            if (gui != nullptr && gui->m_bLeftButton && Vorna2::g_Utils.IsTimePassed(100)) {
+            if (gui != nullptr && gui->m_bLeftButton && !m_bPressFromOtherScreen && Vorna2::g_Utils.IsTimePassed(100)) {
                 SetActivePlayerObject(picked);
                 if (m_MapScreen.m_pIconList) m_MapScreen.m_pIconList->SetSelection(m_Turn.m_iActivePlayerObject);
             }

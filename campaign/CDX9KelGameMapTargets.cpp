@@ -173,7 +173,8 @@ void CDX9KelGameMap::ProcPickEnemyUnit() {
                                                                           enemy->m_pBattleData.get(), d));
     }
     m_pScene->SetCurrentCursor(m_iCursors[CURSOR_TARGET]);
-    if (gui != nullptr && gui->m_bLeftButton && Vorna2::g_Utils.IsTimePassed(100)) AttackEnemyUnit(picked);
+    if (gui != nullptr && gui->m_bLeftButton && !m_bPressFromOtherScreen && Vorna2::g_Utils.IsTimePassed(100))
+        AttackEnemyUnit(picked);
 }
 
 } // namespace VornaCampaign

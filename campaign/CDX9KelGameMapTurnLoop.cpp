@@ -88,11 +88,16 @@ Vorna2::CDX9KelFloatRecord* CDX9KelGameMap::PhysicsRecordOf(CDX9KelSceneObject* 
 
 void CDX9KelGameMap::Proc() {
     if (!IsMapScreenActive()) {
+        m_bPressFromOtherScreen = true;
         if (m_sMusicMainMenu >= 0 && Vorna2::g_SoundManager.GetSoundState(m_sMusicMainMenu) != Vorna2::SOUND_PLAYING)
             Vorna2::g_SoundManager.PlaySound(m_sMusicMainMenu);
         return;
     }
     if (!IsMapLoaded() || m_pScene == nullptr) return;
+    if (m_bPressFromOtherScreen) {
+        const Vorna2::CDX9KelGUIManager* gui = m_MapScreen.GetGUI();
+        if (gui == nullptr || !gui->m_bLeftButton) m_bPressFromOtherScreen = false;
+    }
     if (m_sMusicMainMenu >= 0 && Vorna2::g_SoundManager.GetSoundState(m_sMusicMainMenu) == Vorna2::SOUND_PLAYING)
         Vorna2::g_SoundManager.StopSound(m_sMusicMainMenu);
     switch (m_Turn.m_iGlobalState) {
@@ -273,7 +278,10 @@ void CDX9KelGameMap::ProcPlayerPhase() {
         bool started = true;
         if (!g_ColumnMovement.m_bMoving) {
             started = g_ColumnMovement.AddColumn(column, g_SeaPathGenerator, m_Turn.m_iPlannedRoute);
-            if (started) g_ColumnMovement.m_bMoving = true;
+            if (started) {
+                g_ColumnMovement.m_bMoving = true;
+                if (const SeaPathHandle path = g_SeaPathGenerator.Get(m_Turn.m_iPlannedRoute)) path->m_bDrawn = false;
+            }
         } else {
             g_ColumnMovement.m_bPaused = false;
         }
@@ -550,8 +558,11 @@ bool CDX9KelGameMap::ShowGlobalMap() {
             const D3DXVECTOR3 c = CentreOf((*objects)[k]);
             const int bw = b->m_Rect.right - b->m_Rect.left, bh = b->m_Rect.bottom - b->m_Rect.top;
             CDX9KelMapScreen::ShowButton(b, true);
-            b->MoveTo(static_cast<int>(w * (c.x - m_vSceneMin.x) / spanX - 0.5f * static_cast<float>(bw)),
-                      static_cast<int>(h) - static_cast<int>(h * (c.z - m_vSceneMin.z) / spanZ + 0.5f * static_cast<float>(bh)));
+            // Controls stand at window coordinates: the place on the chart
+            // is offset by the chart's corner.
+            b->MoveTo(r.left + static_cast<int>(w * (c.x - m_vSceneMin.x) / spanX - 0.5f * static_cast<float>(bw)),
+                      r.top + static_cast<int>(h) -
+                          static_cast<int>(h * (c.z - m_vSceneMin.z) / spanZ + 0.5f * static_cast<float>(bh)));
         }
         return true;
     };

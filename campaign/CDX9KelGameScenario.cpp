@@ -289,6 +289,7 @@ void CDX9KelGameScenario::ProcLoading() {
     }
     if (!m_strPendingSave.empty()) {
         const bool loaded = m_pGameSaver && m_pGameSaver->LoadSave(m_strPendingSave.c_str(), m_bSystemSave);
+        m_bSaveLoaded = loaded;
         if (loaded) ActivateScreen("map.xml");
         else ActivateStartScreen();
         m_strPendingSave.clear();

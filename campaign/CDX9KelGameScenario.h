@@ -104,6 +104,9 @@ public:
     std::string m_strMapToLoad;
     int m_iLoadingStep = -1;
     bool m_bSystemSave = false;
+    // Set by ProcLoading in the frame a save was loaded: the rest of that
+    // frame leaves the rebuilt game as the save left it.
+    bool m_bSaveLoaded = false;
 
 private:
     // Replaces the loading dialog's picture with the map's image; false

@@ -152,6 +152,12 @@ bool CScene::Restore() { return Vorna2::CDX9KelScene::Restore(); }
 
 void CScene::Process() {
     g_GameScenario.ProcLoading();
+    // The frame that loaded a save moves nothing on: the next frame goes on
+    // from the state the save was made in.
+    if (g_GameScenario.m_bSaveLoaded) {
+        g_GameScenario.m_bSaveLoaded = false;
+        return;
+    }
     // Column movement waits while the physical manager holds contacts for
     // the game to resolve.
     Vorna2::CDX9KelPhysicalManager* physics = Vorna2::GetPhysicalManager(this);

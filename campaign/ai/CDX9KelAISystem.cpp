@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <tinyxml.h>
 
@@ -370,6 +371,79 @@ void CDX9KelAISystem::AbortPhase() {
     m_iWaitingColumn = -1;
     m_iColumnPasses = 0;
     m_iStep = GAME_AI_STEP_DONE;
+}
+
+std::string CDX9KelAISystem::DescribeState() const {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "step %d fort %d ship %d column %d fortindex %d target %d own %d waiting %d passes %d raised %d "
+                  "factor %a mode %d group %d last %d entry %d fired %zu path %d at %a %a %a fallback %a %a %a "
+                  "fortgroup %d forttarget %d fortstep %d targets %zu lost %d",
+                  m_iStep, m_iFortState, m_iShipState, m_iActiveColumn, m_iFortIndex, m_iTargetIndex, m_iOwnSide,
+                  m_iWaitingColumn, m_iColumnPasses, m_bSpeedRaised ? 1 : 0, static_cast<double>(m_fPhaseSpeedFactor),
+                  m_iMode, m_iShipGroup, m_iLastShipGroup, m_iBombardEntry, m_stdvFiredGroups.size(), m_iPathTarget,
+                  static_cast<double>(m_vTarget.x), static_cast<double>(m_vTarget.y), static_cast<double>(m_vTarget.z),
+                  static_cast<double>(m_vFallback.x), static_cast<double>(m_vFallback.y),
+                  static_cast<double>(m_vFallback.z), m_iFortGroup, m_iFortTarget, m_iFortAttackStep,
+                  m_stdvTargets.size(), m_bUnitLost ? 1 : 0);
+    return text;
+}
+
+void CDX9KelAISystem::GetRunState(RunStateAI& s) const {
+    s.m_iStep = m_iStep;
+    s.m_iFortState = m_iFortState;
+    s.m_iShipState = m_iShipState;
+    s.m_iActiveColumn = m_iActiveColumn;
+    s.m_iFortIndex = m_iFortIndex;
+    s.m_iTargetIndex = m_iTargetIndex;
+    s.m_iOwnSide = m_iOwnSide;
+    s.m_iWaitingColumn = m_iWaitingColumn;
+    s.m_iColumnPasses = m_iColumnPasses;
+    s.m_bSpeedRaised = m_bSpeedRaised ? 1 : 0;
+    s.m_fPhaseSpeedFactor = m_fPhaseSpeedFactor;
+    s.m_iMode = m_iMode;
+    s.m_iShipGroup = m_iShipGroup;
+    s.m_iLastShipGroup = m_iLastShipGroup;
+    s.m_iBombardEntry = m_iBombardEntry;
+    s.m_iPathTarget = m_iPathTarget;
+    s.m_vTarget = m_vTarget;
+    s.m_vFallback = m_vFallback;
+    s.m_iFortGroup = m_iFortGroup;
+    s.m_iFortTarget = m_iFortTarget;
+    s.m_iFortAttackStep = m_iFortAttackStep;
+    s.m_bUnitLost = m_bUnitLost ? 1 : 0;
+    s.m_stdvTargets.assign(m_stdvTargets.begin(), m_stdvTargets.end());
+    s.m_stdvFiredGroups.assign(m_stdvFiredGroups.begin(), m_stdvFiredGroups.end());
+    s.m_stdvPassStartUsed = m_stdvPassStartUsed;
+}
+
+void CDX9KelAISystem::SetRunState(const RunStateAI& s) {
+    m_iStep = s.m_iStep;
+    m_iFortState = s.m_iFortState;
+    m_iShipState = s.m_iShipState;
+    m_iActiveColumn = s.m_iActiveColumn;
+    m_iFortIndex = s.m_iFortIndex;
+    m_iTargetIndex = s.m_iTargetIndex;
+    m_iOwnSide = s.m_iOwnSide;
+    m_iWaitingColumn = s.m_iWaitingColumn;
+    m_iColumnPasses = s.m_iColumnPasses;
+    m_bSpeedRaised = s.m_bSpeedRaised != 0;
+    m_fPhaseSpeedFactor = s.m_fPhaseSpeedFactor;
+    m_iMode = s.m_iMode;
+    m_iShipGroup = s.m_iShipGroup;
+    m_iLastShipGroup = s.m_iLastShipGroup;
+    m_iBombardEntry = s.m_iBombardEntry;
+    m_iPathTarget = s.m_iPathTarget;
+    m_vTarget = s.m_vTarget;
+    m_vFallback = s.m_vFallback;
+    m_iFortGroup = s.m_iFortGroup;
+    m_iFortTarget = s.m_iFortTarget;
+    m_iFortAttackStep = s.m_iFortAttackStep;
+    m_bUnitLost = s.m_bUnitLost != 0;
+    m_stdvTargets.assign(s.m_stdvTargets.begin(), s.m_stdvTargets.end());
+    m_stdvFiredGroups.assign(s.m_stdvFiredGroups.begin(), s.m_stdvFiredGroups.end());
+    m_stdvPassStartUsed = s.m_stdvPassStartUsed;
+    m_stdvRatings.clear();
 }
 
 } // namespace VornaCampaign

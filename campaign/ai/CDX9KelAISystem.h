@@ -9,6 +9,7 @@
 // the quantities come from.
 #include "campaign/CDX9KelSeaPath.h"
 #include "campaign/data/CampaignRecords.h"
+#include "campaign/save/GameRunState.h"
 #include "platform/math/d3dx9math.h"
 
 #include <string>
@@ -288,6 +289,14 @@ public:
     int GetOwnSide() const { return m_iOwnSide; }
     // Set when a unit of the computer's side was lost during its phase.
     bool m_bUnitLost = false;
+    // The state machines' values as one line of text (state dumps); the
+    // ratings are left out, the ship step makes them again.
+    std::string DescribeState() const;
+    // The values the state machines keep from frame to frame, for a save
+    // that goes on where it was made; the ratings (which point at units) are
+    // made again by the ship step and are dropped when the values are set.
+    void GetRunState(RunStateAI& state) const;
+    void SetRunState(const RunStateAI& state);
 
     // The column movement whose speed factor the ship step raises by 1.2;
     // every end of the phase, regular or not, puts back the factor it found.

@@ -87,6 +87,7 @@ bool CDX9KelGameSaver::PrepareSaveData() {
         }
         d.m_pMapObjects[side] = objects;
     }
+    d.m_bHasRunState = m_pGameMap->GetRunState(d.m_RunState);
     for (int side = 1; side <= 2; ++side) {
         if (!m_pGameMap->GetSideColumns(side, d.m_stdvColumns[side - 1])) {
             g_Log.Write(10, "CDX9KelGameSaver::PrepareSaveData() : CreateColumnsRecordsList( %s )\n",
@@ -169,7 +170,12 @@ bool CDX9KelGameSaver::LoadSave(const char* name, bool system) {
     m_pSaveData->Clear();
     *m_pSaveData = std::move(staged);
     m_pGameMap->SetPlayerSide(m_pSaveData->m_iPlayerSide);
-    return m_pGameMap->LoadFromSave(*m_pSaveData, mapChanged);
+    if (!m_pGameMap->LoadFromSave(*m_pSaveData, mapChanged)) return false;
+    // A save with the running game's values goes on where it was made; one
+    // without starts its turn afresh, as saves always did.
+    if (m_pSaveData->m_bHasRunState && !m_pGameMap->SetRunState(m_pSaveData->m_RunState))
+        g_Log.Write(-1, "Error : CDX9KelGameSaver::LoadSave : the run state does not fit the map : %s\n", name);
+    return true;
 }
 
 void CDX9KelGameSaver::ReadSaveHeader(const char* name, GameSaveHeader* header, bool system) {

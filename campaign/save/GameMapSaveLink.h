@@ -26,6 +26,8 @@ public:
     bool SetPlayerSide(int side) override;
     bool LoadMap(const char* name) override;
     bool LoadFromSave(GameSaveData& data, bool mapChanged) override;
+    bool GetRunState(GameRunState& state) const override;
+    bool SetRunState(const GameRunState& state) override;
 
 private:
     CDX9KelGameMap* m_pMap = nullptr;

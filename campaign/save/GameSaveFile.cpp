@@ -457,6 +457,8 @@ void GameSaveData::Clear() {
     }
     m_stdvColumns[0].clear();
     m_stdvColumns[1].clear();
+    m_bHasRunState = false;
+    m_RunState = GameRunState();
 }
 
 // ---- whole file ----
@@ -506,6 +508,7 @@ std::string WriteSaveBytes(const GameSaveHeader& h, const GameSaveData& d) {
         for (const MapColumnRecord& c : columns) WriteColumn(w, c);
     }
     static_assert(kSaveHeaderBytes == kSaveTimeSize + 5 * kRecordTextSize + 2 + 4);
+    if (d.m_bHasRunState) AppendRunStateTrailer(w.Out(), d.m_RunState);
     return std::move(w.Out());
 }
 
@@ -533,17 +536,34 @@ bool ReadSaveBytes(const std::string& bytes, const char* name, const CDX9KelColu
     for (int side = 0; ok && side < SAVE_SIDE_COUNT; ++side) ok = r.Matrices(d.m_stdvMatrices[side]);
     for (int side = 0; ok && side < SAVE_SIDE_COUNT; ++side) ok = r.Objects(d.m_stdvObjects[side]);
     ok = ok && r.Columns(d.m_stdvColumns[0]) && r.Columns(d.m_stdvColumns[1]);
-    if (ok && r.Remaining() != 0) ok = r.Fail(std::to_string(r.Remaining()) + " bytes follow the save's end");
     if (!ok) {
         Refuse(name, r.Reason());
         return false;
+    }
+    // What follows the documented fields can only be the run state, whole.
+    if (r.Remaining() != 0) {
+        std::string why;
+        if (!ReadRunStateTrailer(bytes, bytes.size() - r.Remaining(), d.m_RunState, why)) {
+            Refuse(name, why);
+            return false;
+        }
+        d.m_bHasRunState = true;
+        for (int side = 0; side < 2; ++side)
+            if (d.m_RunState.m_Columns[side].size() != d.m_stdvColumns[side].size()) {
+                Refuse(name, "the run state has " + std::to_string(d.m_RunState.m_Columns[side].size()) +
+                                 " columns of " + SaveSideText(side + 1) + " but the save " +
+                                 std::to_string(d.m_stdvColumns[side].size()));
+                return false;
+            }
     }
     const std::string broken = CheckSaveLinks(h, d);
     if (!broken.empty()) {
         Refuse(name, broken);
         return false;
     }
-    for (int side = SAVE_SIDE1; side <= SAVE_SIDE2; ++side) {
+    // A save with a run state was written by a map with its columns as they
+    // were: a side without columns had none, and is not grouped.
+    for (int side = SAVE_SIDE1; side <= SAVE_SIDE2 && !d.m_bHasRunState; ++side) {
         std::vector<MapColumnRecord>& columns = d.m_stdvColumns[side - 1];
         if (!columns.empty() || d.m_stdvObjects[side].empty()) continue;
         if (!GroupUnitsIntoColumns(d.m_stdvObjects[side], d.m_stdvMatrices[side], neighbours, columns)) {

@@ -12,6 +12,7 @@
 // player's list). A refused file logs one line and leaves the outputs as
 // they were.
 #include "campaign/data/CampaignRecords.h"
+#include "campaign/save/GameRunState.h"
 
 #include <cstdint>
 #include <memory>
@@ -79,6 +80,10 @@ struct GameSaveData {
     const std::vector<GameObjectRecord*>* m_pMapObjects[SAVE_SIDE_COUNT] = {nullptr, nullptr, nullptr};
     // Columns of SIDE1 and SIDE2 (index 0 and 1).
     std::vector<MapColumnRecord> m_stdvColumns[2];
+    // The running game's values beyond the documented fields, written as the
+    // file's trailer; a file without one reads with the flag cleared.
+    bool m_bHasRunState = false;
+    GameRunState m_RunState;
 };
 
 // Upper limits of the counts of a save; a larger count is refused.
@@ -92,7 +97,8 @@ constexpr std::uint32_t kMaxSaveHoles = 10000;
 // Largest save file read at all.
 constexpr std::size_t kMaxSaveFileBytes = 64u << 20;
 
-// The whole file: header, then the body of `data`.
+// The whole file: header, then the body of `data`, then the run-state
+// trailer when `data` has one.
 std::string WriteSaveBytes(const GameSaveHeader& header, const GameSaveData& data);
 
 // The header alone from the first bytes of a file; false (header cleared)

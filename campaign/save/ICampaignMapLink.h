@@ -39,6 +39,18 @@ public:
     // Rebuilds the units and columns from a checked save; the map takes the
     // staged unit records over. `mapChanged`: the scenery is rebuilt first.
     virtual bool LoadFromSave(GameSaveData& data, bool mapChanged) = 0;
+    // The running game's values beyond the documented fields of a save;
+    // false when the map has none to give (nothing loaded).
+    virtual bool GetRunState(GameRunState& state) const {
+        (void)state;
+        return false;
+    }
+    // Puts them back on the map LoadFromSave just rebuilt. False, with
+    // nothing changed, when they do not fit the rebuilt map.
+    virtual bool SetRunState(const GameRunState& state) {
+        (void)state;
+        return false;
+    }
 };
 
 } // namespace VornaCampaign

@@ -142,6 +142,36 @@ float CDX9KelUtils::GetRandomFloat(float a, float b) {
     return (a < b && value >= b) ? std::nextafter(b, a) : value;
 }
 
+namespace {
+
+std::uint32_t g_effectRandom = 0x9E3779B9u;
+
+std::uint32_t EffectRandom() {
+    std::uint32_t x = g_effectRandom;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    g_effectRandom = x;
+    return x;
+}
+
+} // namespace
+
+void CDX9KelUtils::SeedEffectRandom(std::uint32_t seed) { g_effectRandom = seed ? seed : 0x9E3779B9u; }
+
+float CDX9KelUtils::GetEffectRandomFloat(float a, float b) {
+    const double r = static_cast<double>(EffectRandom()) / 4294967296.0;
+    const float value = static_cast<float>(a + (b - a) * r);
+    return (a < b && value >= b) ? std::nextafter(b, a) : value;
+}
+
+D3DXVECTOR3 CDX9KelUtils::GetEffectRandomUnitVector() {
+    const float z = GetEffectRandomFloat(0.0f, 1.0f) * 2.0f - 1.0f;
+    const float r = std::sqrt(std::fmax(0.0f, 1.0f - z * z));
+    const float angle = GetEffectRandomFloat(0.0f, 1.0f) * 6.2831855f - 3.1415927f;
+    return D3DXVECTOR3(r * std::cos(angle), r * std::sin(angle), z);
+}
+
 D3DXVECTOR3 CDX9KelUtils::GetRandomUnitVector() {
     const float z = GetRandomFloat(0.0f, 1.0f) * 2.0f - 1.0f;
     const float r = std::sqrt(std::fmax(0.0f, 1.0f - z * z));

@@ -4,6 +4,8 @@
 // random numbers from the secure source, the date text of the log,
 // rectangles from percentages, a quadratic solver and the heap check.
 #include "platform/math/d3dx9math.h"
+
+#include <cstdint>
 #include "platform/os/WinTypes.h"
 
 #include <cstddef>
@@ -71,6 +73,10 @@ public:
     // The shared gate on a caller's own stamp.
     static bool IsTimePassedOn(DWORD& stamp, DWORD intervalMs);
     DWORD GetStartTime() const { return m_dwStartTime; }
+    // The stamps of the two gates (0: free), for a saved game that goes on
+    // with its gates where they were.
+    DWORD GetGateStamp(int gate) const { return gate == 0 ? m_dwTimeStamp : m_dwTimeStamp2; }
+    void SetGateStamp(int gate, DWORD stamp) { (gate == 0 ? m_dwTimeStamp : m_dwTimeStamp2) = stamp; }
 
     // ---- numbers ----
     // One secure random value modulo n; 0 (and no value drawn) for n <= 0.
@@ -79,6 +85,12 @@ public:
     static float GetRandomFloat(float a, float b);
     // A random direction of length 1.
     static D3DXVECTOR3 GetRandomUnitVector();
+    // The draws of the visual effects (particles) come from a stream of
+    // their own, started from one draw of the random source, so the game's
+    // draws never depend on how many particles happen to be alive.
+    static void SeedEffectRandom(std::uint32_t seed);
+    static float GetEffectRandomFloat(float a, float b);
+    static D3DXVECTOR3 GetEffectRandomUnitVector();
     // Edges = parent edge + trunc(percent x parent span / 100); all zero when
     // right% - left% or bottom% - top% is negative or above 100.
     static FRECT GetRectFromPercents(const FRECT& parent, float left, float top, float right, float bottom);

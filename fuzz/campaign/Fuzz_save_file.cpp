@@ -1,6 +1,6 @@
-// Reads arbitrary bytes as a campaign save. A save that is accepted gives
-// one placement per unit, and writing it again and reading that back gives
-// the same bytes.
+// Reads arbitrary bytes as a campaign save, with or without its run-state
+// trailer. A save that is accepted gives one placement per unit, and writing
+// it again (trailer and all) and reading that back gives the same bytes.
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/save/GameSaveFile.h"
 

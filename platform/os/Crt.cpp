@@ -39,4 +39,8 @@ namespace Platform {
 
 void SetRandomSource(IRandomSource* source) { g_random.store(source ? source : &g_systemRandom); }
 
+bool GetRandomState(std::uint64_t& state) { return g_random.load()->GetState(state); }
+
+bool SetRandomState(std::uint64_t state) { return g_random.load()->SetState(state); }
+
 } // namespace Platform

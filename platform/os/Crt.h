@@ -29,11 +29,26 @@ public:
     virtual ~IRandomSource() = default;
     // One uniform 32-bit value; may be called from any thread.
     virtual std::uint32_t Next() = 0;
+    // The position of a source that can be put back where it was (a seeded
+    // generator): false when the source has none (the kernel's generator).
+    virtual bool GetState(std::uint64_t& state) const {
+        (void)state;
+        return false;
+    }
+    // Puts the source at a position GetState gave; false when it cannot.
+    virtual bool SetState(std::uint64_t state) {
+        (void)state;
+        return false;
+    }
 };
 
 // Installs the source of rand_s; null restores the system source. The caller
 // keeps ownership and must outlive its installation.
 void SetRandomSource(IRandomSource* source);
+// The installed source's position, and putting it back (a saved game that
+// goes on as it would have); false when the source keeps none.
+bool GetRandomState(std::uint64_t& state);
+bool SetRandomState(std::uint64_t state);
 
 // Returns the given values in order and starts again after the last one
 // (0 for ever when empty). Not for use from several threads at once.

@@ -4,12 +4,14 @@
 // Random numbers come from a fixed sequence, so every value is hand-computed.
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/data/DataTestSupport.h"
+#include "common/DemoData.h"
 #include "common/OffscreenDevice.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/world/particles/CDXParticleSystemManager.h"
 #include "engine2/core/resources/CDX9KelModel.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "platform/os/Crt.h"
+#include "platform/os/Paths.h"
 #include <tinyxml.h>
 
 #include <gtest/gtest.h>
@@ -150,6 +152,9 @@ struct Ship {
 
 class BattleSystemTest : public CampaignDataTest::LoggedFolder {
 protected:
+    // Particle files are named relative to the program's folder, as the game
+    // finds them beside itself.
+    static void SetUpTestSuite() { VornaTest::LinkDemoData(Platform::ProgramFolder()); }
     void SetUp() override {
         LoggedFolder::SetUp();
         // The attacker at the origin heading -z; the target 100 units to its

@@ -9,6 +9,7 @@
 #include "campaign/data/CDX9KelAnimatedModel.h"
 #include "campaign/data/CDX9KelDataIO.h"
 #include "campaign/data/DataTestSupport.h"
+#include "common/DemoData.h"
 #include "common/OffscreenDevice.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/core/resources/CDX9KelModel.h"
@@ -16,6 +17,7 @@
 #include "engine2/core/scene/Geometry.h"
 #include "engine2/world/particles/CDXParticleSystemManager.h"
 #include "platform/os/Crt.h"
+#include "platform/os/Paths.h"
 
 #include <gtest/gtest.h>
 
@@ -141,6 +143,9 @@ const DemoUnit kShips[] = {{"c2monitor.x", "ship_a.xml", 14.0f, 3.0f}, {"c2corve
 
 class UnitModelOrientationTest : public CampaignDataTest::LoggedFolder {
 protected:
+    // Particle files are named relative to the program's folder, as the game
+    // finds them beside itself.
+    static void SetUpTestSuite() { VornaTest::LinkDemoData(Platform::ProgramFolder()); }
     void SetUp() override {
         LoggedFolder::SetUp();
         ASSERT_TRUE(device.Create(64, 64));

@@ -5,7 +5,8 @@
 //     a transparent page; each glyph's cell reaches the next pen position,
 //     because the campaign's layout advances by offset plus width;
 //   UI/Textures/*.png: dialog panel, button face, hint background, scroll
-//     thumb, track and four arrows, list selection bar, state-bar fill, and
+//     thumb, track and four arrows, list selection bar, state-bar fill, a
+//     near-white mark that the screens tint (flags, hull-part lamps), and
 //     the logo and the menu picture (as large as the demo's window), and the
 //     loading pictures of the demo campaign's two maps.
 // usage: generate_campaign_gui <programs folder> <font.ttf>
@@ -225,6 +226,7 @@ int main(int argc, char** argv) {
                     Arrow(16, 2).Save(textures / "arrow_left.png") && Arrow(16, 3).Save(textures / "arrow_right.png") &&
                     Panel(32, 8, {200, 140, 40}, 0, 200).Save(textures / "list_sel.png") &&
                     Panel(32, 8, {60, 190, 80}, 1).Save(textures / "state_bar.png") &&
+                    Panel(32, 8, {240, 240, 240}, 1).Save(textures / "mark.png") &&
                     Logo().Save(textures / "logo.png") && Picture().Save(textures / "picture.png") &&
                     Loading({230, 150, 90}, {60, 70, 50}, {20, 60, 100}, 0.0f).Save(textures / "loading_strait.png") &&
                     Loading({150, 170, 220}, {90, 80, 60}, {30, 80, 90}, 2.0f).Save(textures / "loading_cape.png");

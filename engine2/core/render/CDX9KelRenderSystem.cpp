@@ -175,7 +175,9 @@ void CDX9KelRenderSystem::RenderGraphicObjects(IDirect3DDevice9* device, float f
         const bool withEffect = effect && effect->m_pEffect && SUCCEEDED(effect->m_pEffect->Begin(&passes, 0));
         for (size_t k = i; k < end; ++k) {
             CDX9KelBaseGrapRes* o = list[k];
-            if (!o) continue;
+            // A hidden object draws nothing and so binds no texture: the
+            // next one compares with the last texture really bound.
+            if (!o || !o->m_bVisible) continue;
             const bool changed = first || o->m_pTexture != lastTexture;
             o->Render(device, withEffect ? effect : nullptr, changed, passes);
             lastTexture = o->m_pTexture;

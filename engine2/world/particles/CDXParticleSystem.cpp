@@ -173,7 +173,7 @@ void CDXParticleSystem::Update(float t) {
             m_pActive = p;
             ++m_dwActiveCount;
             p->vVel = prm.vVelocity;
-            if (prm.fVelocityVar != 0.0f) p->vVel += prm.fVelocityVar * CDX9KelUtils::GetRandomUnitVector();
+            if (prm.fVelocityVar != 0.0f) p->vVel += prm.fVelocityVar * CDX9KelUtils::GetEffectRandomUnitVector();
             p->fBirthTime = m_fCurrentTime;
             p->vPos = m_vLastPos;
             std::memcpy(p->fColor, prm.fStartColor, sizeof p->fColor);

@@ -4,6 +4,7 @@
 #include "engine2/core/CDX9KelUtils.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "platform/os/Clock.h"
+#include "platform/os/Crt.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,7 +32,12 @@ DWORD FloatBits(float f) {
 
 } // namespace
 
-CDXParticleSystemManager::CDXParticleSystemManager() { D3DXMatrixIdentity(&m_mWorld); }
+CDXParticleSystemManager::CDXParticleSystemManager() {
+    D3DXMatrixIdentity(&m_mWorld);
+    unsigned int seed = 0;
+    rand_s(&seed);
+    CDX9KelUtils::SeedEffectRandom(seed);
+}
 
 CDXParticleSystemManager::~CDXParticleSystemManager() { DeleteAllPS(); }
 
@@ -174,8 +180,8 @@ void CDXParticleSystemManager::ApplyWindGusts() {
     g_dwParticleGustStamp = 0;
     for (const auto& p : m_Params) {
         if (p->fWindVar == 0.0f) continue;
-        p->fWindVar = CDX9KelUtils::GetRandomFloat(0.0f, p->fWindVar + 1.5f);
-        p->vWind = CDX9KelUtils::GetRandomUnitVector();
+        p->fWindVar = CDX9KelUtils::GetEffectRandomFloat(0.0f, p->fWindVar + 1.5f);
+        p->vWind = CDX9KelUtils::GetEffectRandomUnitVector();
     }
 }
 

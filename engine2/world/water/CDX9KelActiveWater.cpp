@@ -217,11 +217,22 @@ int CDX9KelActiveWater::CountTargets() const {
 }
 
 void CDX9KelActiveWater::InitNoise() {
+    unsigned int seed = 0;
+    rand_s(&seed);
+    InitNoise(seed);
+}
+
+void CDX9KelActiveWater::InitNoise(std::uint32_t seed) {
+    m_uNoiseSeed = seed;
+    // The noise values come from a generator of their own started at the
+    // seed, so one number rebuilds the same sea.
+    std::uint32_t state = seed ? seed : 0x9E3779B9u;
     std::vector<float> raw(kNoiseValues);
     for (float& r : raw) {
-        unsigned int value = 0;
-        rand_s(&value);
-        r = static_cast<float>((value / 4294967296.0 - 0.5) * 4.0);
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        r = static_cast<float>((state / 4294967296.0 - 0.5) * 4.0);
     }
     m_Noise.assign(kNoiseValues, 0);
     for (int tile = 0; tile < kTiles; ++tile) {
@@ -314,7 +325,19 @@ void CDX9KelActiveWater::SetWaterColor(float r, float g, float b) {
 void CDX9KelActiveWater::AnimateNoise(DWORD elapsedMs) {
     m_dEasedStep = double(m_fTimeSpeed) * double(elapsedMs) + 0.99 * m_dEasedStep;
     m_dTime += m_dEasedStep;
-    if (m_bFrozen || m_Noise.size() != size_t(kNoiseValues)) return;
+    if (m_bFrozen) return;
+    BuildNoiseMaps();
+}
+
+void CDX9KelActiveWater::SetWaveTime(double time, double easedStep, DWORD sinceLastMs) {
+    m_dTime = time;
+    m_dEasedStep = easedStep;
+    m_dwLastTime = timeGetTime() - sinceLastMs;
+    BuildNoiseMaps();
+}
+
+void CDX9KelActiveWater::BuildNoiseMaps() {
+    if (m_Noise.size() != size_t(kNoiseValues)) return;
     double t = m_dTime;
     const int cells = kTileSize * kTileSize;
     for (int o = 0; o < kOctaves; ++o) {

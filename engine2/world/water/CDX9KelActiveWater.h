@@ -78,7 +78,11 @@ public:
     bool LoadManagedTextures(const char* waterTexture, const char* fresnelTexture);
     bool CreateDynamicData();
     void ReleaseDynamicData();
+    // The noise from a seed drawn from the random source, or from a given
+    // seed (the same seed, the same sea).
     void InitNoise();
+    void InitNoise(std::uint32_t seed);
+    std::uint32_t GetNoiseSeed() const { return m_uNoiseSeed; }
     void SetBoundPlanes();
     void SetEffectConstants();
     // Step 1 of the frame: the grid corners from the camera; false (and the
@@ -87,6 +91,13 @@ public:
     // Step 2: the eased time and, unless frozen, the octave maps and the
     // packed arrays.
     void AnimateNoise(DWORD elapsedMs);
+    // The octave maps and packed arrays of the current time (what
+    // AnimateNoise does after it moved the time on).
+    void BuildNoiseMaps();
+    // Puts the waves at a time and eased step, the last frame `sinceLastMs`
+    // before now, and builds the maps of that time: a restored game's sea
+    // goes on as the saved one would have.
+    void SetWaveTime(double time, double easedStep, DWORD sinceLastMs);
     // Step 3: the vertex positions, heights and (vertex mode) normals.
     void FillVertices();
     // Texture mode: the packed arrays into the noise textures.
@@ -141,6 +152,7 @@ public:
     DWORD m_dwLastTime = 0;
     double m_dTime = 0.0;
     double m_dEasedStep = 0.0;
+    std::uint32_t m_uNoiseSeed = 0;
     float m_fSamplingScale = 1228.8f;
     std::vector<std::int32_t> m_Noise;
     float m_fOctaveWeights[kOctaves] = {};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelUtils.h"
@@ -18,8 +19,11 @@ namespace {
 constexpr DWORD kVerticesPerQuad = 4;
 constexpr DWORD kIndicesPerQuad = 6;
 // Steps noted before the particles are stepped through them in any case:
-// an emitter never drawn keeps no longer a list.
-constexpr std::size_t kMaxNotedSteps = 4096;
+// an emitter never drawn keeps no longer a list. A live particle goes
+// through the steps of its own life only.
+constexpr std::size_t kMaxNotedSteps = 1024;
+// The birth time a dead slot shows in the list of birth times.
+constexpr float kDeadSlot = std::numeric_limits<float>::infinity();
 
 D3DXVECTOR3 Row(const D3DXMATRIX& m, int row) { return D3DXVECTOR3(m.m[row][0], m.m[row][1], m.m[row][2]); }
 
@@ -140,6 +144,7 @@ void CDX9KelBasePSEmitter::InitParticles()
     m_dwLiveCount = 0;
     m_vNotedSteps.clear();
     m_dwFirstStep = m_dwStepCount;
+    SyncSlotBirths();
 }
 
 void CDX9KelBasePSEmitter::Release()
@@ -221,6 +226,7 @@ void CDX9KelBasePSEmitter::ResetParticles()
     m_dwLiveCount = 0;
     m_vNotedSteps.clear();
     m_dwFirstStep = m_dwStepCount;
+    SyncSlotBirths();
 }
 
 void CDX9KelBasePSEmitter::UpdateEmitterLife(float t)
@@ -275,7 +281,15 @@ void CDX9KelBasePSEmitter::EmitParticles(float t)
         PSParticle& p = m_vParticles[slot];
         p.bAlive = true;
         BirthParticle(p, t);
+        if (slot < m_vSlotBirths.size()) m_vSlotBirths[slot] = p.fBirthTime;
     }
+}
+
+void CDX9KelBasePSEmitter::SyncSlotBirths()
+{
+    m_vSlotBirths.resize(m_vParticles.size());
+    for (std::size_t i = 0; i < m_vParticles.size(); ++i)
+        m_vSlotBirths[i] = m_vParticles[i].bAlive ? m_vParticles[i].fBirthTime : kDeadSlot;
 }
 
 void CDX9KelBasePSEmitter::BirthParticle(PSParticle& p, float t)
@@ -384,8 +398,7 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
     // particles that stay are stepped in slot order. A noted step walks the
     // particles only at a release tick.
     m_vStepSlots.clear();
-    DWORD oldest = m_dwStepCount;
-    if (!noted || releaseTick) {
+    if (!noted) {
         DWORD pending = m_dwLiveCount;
         for (DWORD i = 0; i < n && pending > 0; ++i) {
             PSParticle& p = m_vParticles[i];
@@ -396,12 +409,28 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
                 --m_dwLiveCount;
                 ++m_dwReleased;
                 m_vFreeList.push_back(i);
+                if (i < m_vSlotBirths.size()) m_vSlotBirths[i] = kDeadSlot;
                 continue;
             }
-            if (noted)
-                oldest = std::min(oldest, p.dwPendingStep);
-            else
-                m_vStepSlots.push_back(i);
+            m_vStepSlots.push_back(i);
+        }
+    } else if (releaseTick) {
+        // The same walk over the compact birth times: a noted step touches
+        // no particle record but those it releases.
+        if (m_vSlotBirths.size() != m_vParticles.size()) SyncSlotBirths();
+        const float* births = m_vSlotBirths.data();
+        DWORD pending = m_dwLiveCount;
+        for (DWORD i = 0; i < n && pending > 0; ++i) {
+            const float b = births[i];
+            if (b == kDeadSlot) continue;
+            --pending;
+            if (t - b > m_Params.fLife && m_dwReleased < m_dwParticlesToRelease) {
+                m_vParticles[i].bAlive = false;
+                --m_dwLiveCount;
+                ++m_dwReleased;
+                m_vFreeList.push_back(i);
+                m_vSlotBirths[i] = kDeadSlot;
+            }
         }
     }
     if (m_dwReleased > 0) m_fLastReleaseTime = t;
@@ -410,12 +439,6 @@ void CDX9KelBasePSEmitter::Update(float t, float dt, const D3DXVECTOR3* pEye, co
         m_vNotedSteps.push_back(PSStep{t, s});
         ++m_dwStepCount;
         m_mNotedWorld = m_mWorld;
-        // Steps older than every live particle's first pending one go.
-        if (releaseTick && oldest > m_dwFirstStep) {
-            const DWORD drop = std::min<DWORD>(oldest - m_dwFirstStep, static_cast<DWORD>(m_vNotedSteps.size()));
-            m_vNotedSteps.erase(m_vNotedSteps.begin(), m_vNotedSteps.begin() + drop);
-            m_dwFirstStep += drop;
-        }
         return;
     }
 
@@ -555,6 +578,7 @@ void CDX9KelBasePSEmitter::FillVertices()
             return a.bAlive && a.fCameraDistance > b.fCameraDistance;
         });
         m_vFreeList.clear();
+        SyncSlotBirths();
     }
     std::size_t v = 0;
     const DWORD n = static_cast<DWORD>(m_vParticles.size());

@@ -228,6 +228,11 @@ public:
     DWORD m_dwStepCount = 0;
     // The emitter's place at the last noted step (parent influence).
     D3DXMATRIX m_mNotedWorld;
+    // Every slot's birth time, infinity for a dead slot: what the releases
+    // read, kept beside the records by births, releases, resets and sorts.
+    std::vector<float> m_vSlotBirths;
+    // Rebuilds the birth times from the records.
+    void SyncSlotBirths();
     std::vector<PSVertex> m_vVertices;
     IDirect3DVertexBuffer9* m_pVB = nullptr;
     IDirect3DIndexBuffer9* m_pIB = nullptr;

@@ -73,6 +73,18 @@ public:
         return true;
     }
 
+    bool GetRunState(GameRunState& state) const override {
+        if (m_bHasRunState) state = m_RunState;
+        return m_bHasRunState;
+    }
+    bool SetRunState(const GameRunState& state) override {
+        m_Calls.push_back("SetRunState");
+        if (!m_bRunStateFits) return false;
+        m_RunState = state;
+        m_bHasRunState = true;
+        return true;
+    }
+
     // Takes over the units of a staged save as the map's own.
     void Fill(GameSaveData& data, const std::string& name, const std::string& title) {
         LoadFromSave(data, true);
@@ -93,6 +105,10 @@ public:
     std::vector<D3DXMATRIX> m_Places[SAVE_SIDE_COUNT];
     std::vector<MapColumnRecord> m_Columns[2];
     std::vector<std::string> m_Calls;
+    // The running game's values beyond the save's fields (none unless set).
+    bool m_bHasRunState = false;
+    bool m_bRunStateFits = true;
+    GameRunState m_RunState;
 };
 
 } // namespace CampaignSaveTest

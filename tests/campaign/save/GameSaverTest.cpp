@@ -86,6 +86,44 @@ TEST_F(GameSaverTest, ASaveLoadsIntoAnEmptyMapAndSavesAgainByteForByte) {
     EXPECT_EQ(Bytes("second"), first);
 }
 
+// The map's running values go into the save's trailer and come back to the
+// rebuilt map after it loaded; values that do not fit the rebuilt map are
+// left out with a log line and the save still loads.
+TEST_F(GameSaverTest, TheRunStateGoesWithTheSaveAndBackToTheRebuiltMap) {
+    SampleSave s;
+    FillSample(s);
+    FillRunState(s.data);
+    map.m_RunState = s.data.m_RunState;
+    map.m_bHasRunState = true;
+    ASSERT_TRUE(saver.WriteSave("running", false)) << Log();
+    EXPECT_EQ(Bytes("running"), SampleBytesWithRunState().replace(0, 24, Platform::LocalTimeText(1765400000)));
+
+    for (bool fits : {true, false}) {
+        SCOPED_TRACE(fits ? "fits" : "does not fit");
+        FakeMapLink fresh;
+        fresh.m_bRunStateFits = fits;
+        CDX9KelGameScenario other;
+        other.m_iPlayerSide = 1;
+        CDX9KelGameSaver loader;
+        loader.SetDocumentsFolder(dir.string());
+        loader.SetScenario(&other);
+        ASSERT_TRUE(loader.SetSaveObjects(&fresh));
+        const std::size_t logBefore = Log().size();
+        ASSERT_TRUE(loader.LoadSave("running", false)) << Log();
+        EXPECT_EQ(fresh.m_Calls, (std::vector<std::string>{"ClearMap(full)", "SetPlayerSide(1)", "LoadFromSave(changed)",
+                                                           "SetRunState"}));
+        EXPECT_EQ(fresh.m_iTurn, 3);
+        EXPECT_EQ(fresh.m_bHasRunState, fits);
+        if (fits) {
+            EXPECT_EQ(fresh.m_RunState.m_uRandomState, map.m_RunState.m_uRandomState);
+            EXPECT_EQ(fresh.m_RunState.m_Columns[1], map.m_RunState.m_Columns[1]);
+            EXPECT_EQ(fresh.m_RunState.m_AI.m_stdvTargets, map.m_RunState.m_AI.m_stdvTargets);
+        } else {
+            EXPECT_NE(Log().substr(logBefore).find("the run state does not fit the map"), std::string::npos) << Log();
+        }
+    }
+}
+
 TEST_F(GameSaverTest, ASaveOfTheSameMapKeepsItsScenery) {
     ASSERT_TRUE(saver.WriteSave("same", false));
     map.m_iTurn = 5;

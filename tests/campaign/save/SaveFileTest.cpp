@@ -241,16 +241,141 @@ TEST_F(SaveFileTest, HostileSavesAreRefusedWithTheOutputsUntouched) {
     }
 }
 
+// The run state rides behind the documented fields: written and read back
+// byte for byte, its check word leaves the save time out, and a trailer that
+// is cut, damaged, of another version or with a value out of range refuses
+// the whole file.
+TEST_F(SaveFileTest, TheRunStateTrailerRoundTripsAndADamagedOneRefusesTheWholeFile) {
+    const std::string documented = SampleBytes();
+    const std::string good = SampleBytesWithRunState();
+    ASSERT_GT(good.size(), documented.size() + kRunStateFrameBytes);
+    EXPECT_EQ(good.compare(0, documented.size(), documented), 0);
+    EXPECT_EQ(good.compare(documented.size(), 4, "CRST"), 0);
+    EXPECT_EQ(GetU32(good, documented.size() + 4), kRunStateVersion);
+    EXPECT_EQ(GetU32(good, documented.size() + 8), good.size() - documented.size() - kRunStateFrameBytes);
+    {
+        GameSaveHeader h;
+        GameSaveData d;
+        ASSERT_TRUE(ReadSaveBytes(good, "r.wxsave", movement, h, d)) << Log();
+        ASSERT_TRUE(d.m_bHasRunState);
+        EXPECT_EQ(WriteSaveBytes(h, d), good);
+        const GameRunState& r = d.m_RunState;
+        EXPECT_EQ(r.m_uRandomState, 0x123456789ull);
+        EXPECT_EQ(r.m_uGateAge[0], 480u);
+        EXPECT_EQ(r.m_uGateAge[1], kRunStateNoStamp);
+        EXPECT_EQ(r.m_dWaveTime, 123.25);
+        EXPECT_EQ(r.m_iBattleWait, 1);
+        ASSERT_EQ(r.m_Columns[1].size(), 2u);
+        EXPECT_EQ(r.m_Columns[1][1].m_fSpeedLimit, 3.0f);
+        EXPECT_EQ(r.m_AI.m_stdvTargets, (std::vector<std::int32_t>{2, 0, 1}));
+        EXPECT_EQ(r.m_AI.m_stdvPassStartUsed, (std::vector<float>{10.0f, 299.0f}));
+        EXPECT_EQ(r.m_vLookAt.z, -5.0f);
+        // A file without the trailer reads as before, without a run state.
+        ASSERT_TRUE(ReadSaveBytes(documented, "d.wxsave", movement, h, d));
+        EXPECT_FALSE(d.m_bHasRunState);
+        // A side that had no columns when the run state was taken keeps none.
+        SampleSave s;
+        FillSample(s);
+        FillRunState(s.data);
+        s.data.m_stdvColumns[1].clear();
+        s.data.m_RunState.m_Columns[1].clear();
+        ASSERT_TRUE(ReadSaveBytes(WriteSaveBytes(s.header, s.data), "n.wxsave", movement, h, d)) << Log();
+        EXPECT_TRUE(d.m_stdvColumns[1].empty());
+    }
+    {
+        // Written again at another time: only the time field changes.
+        std::string later = good;
+        later.replace(0, 24, "Fri Dec 11 07:00:00 2026");
+        SampleSave s;
+        EXPECT_TRUE(ReadSaveBytes(later, "t.wxsave", movement, s.header, s.data)) << Log();
+    }
+    for (std::size_t n = documented.size() + 1; n < good.size(); ++n)
+        ASSERT_FALSE(ReadOver(good.substr(0, n), true)) << "cut at " << n;
+
+    const std::size_t trailer = documented.size();
+    const std::size_t record = trailer + 12;
+    // The check word made right again after a patch, so the values
+    // themselves are judged.
+    auto recheck = [](std::string b) {
+        PutU32(b, b.size() - 4, RunStateCrc32(b.data() + kSaveTimeSize, b.size() - 4 - kSaveTimeSize));
+        return b;
+    };
+    auto patchBytes = [&](std::function<void(std::string&)> f, bool fixCheck) {
+        std::string b = good;
+        f(b);
+        return fixCheck ? recheck(b) : b;
+    };
+    auto patchState = [&](std::function<void(SampleSave&)> f) {
+        SampleSave s;
+        FillSample(s);
+        FillRunState(s.data);
+        f(s);
+        return WriteSaveBytes(s.header, s.data);
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* logged;
+    } cases[] = {
+        {"another magic", patchBytes([&](std::string& b) { b[trailer] = 'X'; }, false), "are no run state"},
+        {"a trailer too short for its frame", documented + std::string("CRST\1\0\0\0", 8), "are no run state"},
+        {"version 2", patchBytes([&](std::string& b) { PutU32(b, trailer + 4, 2); }, true), "version 2 is not known"},
+        {"size one more", patchBytes([&](std::string& b) { PutU32(b, trailer + 8, GetU32(b, trailer + 8) + 1); }, true),
+         "does not match the file"},
+        {"size huge", patchBytes([&](std::string& b) { PutU32(b, trailer + 8, 0xFFFFFFF0u); }, true),
+         "does not match the file"},
+        {"bytes after the trailer", good + std::string(3, '\0'), "does not match the file"},
+        {"a record byte changed", patchBytes([&](std::string& b) { b[record + 1] ^= 0x40; }, false),
+         "check word is wrong"},
+        {"the check word changed", patchBytes([&](std::string& b) { b[b.size() - 1] ^= 0x01; }, false),
+         "check word is wrong"},
+        {"a documented value changed after the trailer was written",
+         patchBytes([&](std::string& b) { PutU32(b, 236 + 4, 999); }, false), "check word is wrong"},
+        {"a flag of 2", patchBytes([&](std::string& b) { b[record] = 2; }, true), "a flag of the run state is 2"},
+        {"a column count huge", patchBytes([&](std::string& b) { PutU32(b, record + 81, 0xFFFFFFF0u); }, true),
+         "is more than the run state holds"},
+        {"a phase of 3", patchState([](SampleSave& s) { s.data.m_RunState.m_iGlobalState = 3; }), "out of range"},
+        {"a battle wait of 2", patchState([](SampleSave& s) { s.data.m_RunState.m_iBattleWait = 2; }),
+         "is not a wait"},
+        {"a wave time not a number", patchState([nan](SampleSave& s) { s.data.m_RunState.m_dWaveTime = nan; }),
+         "is not a number"},
+        {"a column speed infinite",
+         patchState([](SampleSave& s) {
+             s.data.m_RunState.m_Columns[0][0].m_fCurrentSpeed = std::numeric_limits<float>::infinity();
+         }),
+         "is not a number"},
+        {"a computer step of 5", patchState([](SampleSave& s) { s.data.m_RunState.m_AI.m_iStep = 5; }),
+         "out of range"},
+        {"a gun group of 8", patchState([](SampleSave& s) { s.data.m_RunState.m_AI.m_stdvFiredGroups = {8}; }),
+         "out of range"},
+        {"a column more than the save has",
+         patchState([](SampleSave& s) { s.data.m_RunState.m_Columns[1].push_back(RunStateColumn()); }),
+         "columns of SIDE2 but the save"},
+        {"a column fewer than the save has",
+         patchState([](SampleSave& s) { s.data.m_RunState.m_Columns[0].clear(); }), "columns of SIDE1 but the save"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::size_t logBefore = Log().size();
+        EXPECT_FALSE(ReadOver(c.bytes, true));
+        const std::string lines = Log().substr(logBefore);
+        EXPECT_NE(lines.find(c.logged), std::string::npos) << lines;
+        EXPECT_NE(lines.find("Error : CDX9KelGameSaver::ReadSave : "), std::string::npos) << lines;
+    }
+}
+
 TEST_F(SaveFileTest, ALargeValueInAnyWordNeverCrashesTheReader) {
-    const std::string good = SampleBytes();
-    for (std::size_t at = 0; at + 4 <= good.size(); at += 4) {
-        for (std::uint32_t v : {0xFFFFFFFFu, 0x7FFFFFF0u, 10001u}) {
-            std::string b = good;
-            PutU32(b, at, v);
-            SampleSave s;
-            if (ReadSaveBytes(b, "w.wxsave", movement, s.header, s.data)) {
-                for (int side = 0; side < SAVE_SIDE_COUNT; ++side)
-                    ASSERT_EQ(s.data.m_stdvMatrices[side].size(), s.data.m_stdvObjects[side].size());
+    for (const std::string& good : {SampleBytes(), SampleBytesWithRunState()}) {
+        for (std::size_t at = 0; at + 4 <= good.size(); at += 4) {
+            for (std::uint32_t v : {0xFFFFFFFFu, 0x7FFFFFF0u, 10001u}) {
+                std::string b = good;
+                PutU32(b, at, v);
+                SampleSave s;
+                if (ReadSaveBytes(b, "w.wxsave", movement, s.header, s.data)) {
+                    for (int side = 0; side < SAVE_SIDE_COUNT; ++side)
+                        ASSERT_EQ(s.data.m_stdvMatrices[side].size(), s.data.m_stdvObjects[side].size());
+                }
             }
         }
     }

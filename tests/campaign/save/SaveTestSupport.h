@@ -160,6 +160,58 @@ inline void FillSample(SampleSave& s, int turn = 3) {
     d.m_stdvColumns[1] = {raider, corsair};
 }
 
+// A run state that fits the sample: one column of SIDE1, two of SIDE2, and a
+// value in every field.
+inline void FillRunState(GameSaveData& d) {
+    d.m_bHasRunState = true;
+    GameRunState& r = d.m_RunState;
+    r.m_bHasRandom = 1;
+    r.m_uRandomState = 0x123456789ull;
+    r.m_uGateAge[0] = 480;
+    r.m_uFinishMovAge = 2500;
+    r.m_bBlockedNotice = 1;
+    r.m_bHasWater = 1;
+    r.m_uWaterSeed = 77;
+    r.m_dWaveTime = 123.25;
+    r.m_dWaveStep = 0.0123;
+    r.m_uWaterSinceLast = 20;
+    r.m_iPlannedRoute = 2;
+    r.m_iBattleWait = 1;
+    r.m_bContactReselect = 1;
+    r.m_uRoundsCount = 12;
+    r.m_fSpeedFactor = 0.054f;
+    for (int side = 0; side < 2; ++side)
+        for (std::size_t i = 0; i < d.m_stdvColumns[side].size(); ++i) {
+            RunStateColumn c;
+            c.m_fSpeedLimit = 2.0f + float(i);
+            c.m_fTurnLimit = 0.02f;
+            c.m_fAccelerationLimit = 0.01f;
+            c.m_fCurrentSpeed = 1.25f;
+            c.m_fRudder = -0.5f;
+            c.m_fOrderedSpeed = 1.5f;
+            c.m_fReducedSpeed = 1.5f;
+            r.m_Columns[side].push_back(c);
+        }
+    r.m_AI.m_iStep = 4;
+    r.m_AI.m_iMode = 2;
+    r.m_AI.m_iLastShipGroup = 5;
+    r.m_AI.m_vFallback = D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+    r.m_AI.m_stdvTargets = {2, 0, 1};
+    r.m_AI.m_stdvFiredGroups = {3};
+    r.m_AI.m_stdvPassStartUsed = {10.0f, 299.0f};
+    r.m_bHasCamera = 1;
+    r.m_vLookAt = D3DXVECTOR3(10.0f, 0.0f, -5.0f);
+    r.m_fPitch = 0.45f;
+    r.m_fDistance = 50.0f;
+}
+
+inline std::string SampleBytesWithRunState() {
+    SampleSave s;
+    FillSample(s);
+    FillRunState(s.data);
+    return WriteSaveBytes(s.header, s.data);
+}
+
 inline std::string SampleBytes(int turn = 3) {
     SampleSave s;
     FillSample(s, turn);

@@ -4,6 +4,7 @@
 #include "campaign/CDX9KelBattleSystem.h"
 #include "campaign/CDX9KelColumnMovement.h"
 #include "campaign/CDX9KelGameMap.h"
+#include "campaign/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/save/GameSaveFile.h"
 #include "engine2/core/CDX9KelApp.h"
@@ -215,6 +216,32 @@ TEST_F(GameMapTurnsTest, AnotherColumnCannotBeTakenWhileOneMoves) {
     EXPECT_FALSE(map().SetActivePlayerObject(99));
 }
 
+// A route planned from the movement orders shows its markers on the sea; a
+// column at rest with its rudder over gathers no way and gets no route to
+// show; cleared routes show nothing.
+TEST_F(GameMapTurnsTest, APlannedRouteShowsItsMarkers) {
+    GameColumnRecord* column = player().m_GameObjects[0]->m_pColumn;
+    ASSERT_NE(column, nullptr);
+    column->m_fCurrentSpeed = 0.0f;
+    column->m_fRudder = 0.0f;
+    column->m_fOrderedSpeed = column->m_fSpeedLimit * 0.75f;
+    ASSERT_TRUE(map().PlanColumnRoute(column));
+    std::vector<const D3DXMATRIX*> markers;
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    EXPECT_FALSE(markers.empty());
+
+    column->m_fRudder = column->m_fTurnLimit;
+    ASSERT_TRUE(map().PlanColumnRoute(column));
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    EXPECT_TRUE(markers.empty());
+
+    column->m_fRudder = 0.0f;
+    ASSERT_TRUE(map().PlanColumnRoute(column));
+    map().StopAllMovement();
+    g_SeaPathGenerator.CollectMarkers(&markers);
+    EXPECT_TRUE(markers.empty());
+}
+
 } // namespace
 
 namespace {
@@ -240,6 +267,19 @@ TEST_F(GameMapTurnsTest, TheGlobalMapPlacesAMarkerPerLivingUnitAndShowsAUnitsPic
     }
     ASSERT_NE(west, east);
     EXPECT_LT(s.m_pPlayerMarkers[west]->m_Rect.left, s.m_pPlayerMarkers[east]->m_Rect.left);
+    // Each marker is centred on its unit's place on the chart, the chart's
+    // corner included (the map spans the scene box).
+    const RECT& chart = s.m_GlobalMapControls.m_pDialog->m_Rect;
+    ASSERT_GT(chart.left, 0);
+    ASSERT_GT(chart.top, 0);
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        const RECT& m = s.m_pPlayerMarkers[i]->m_Rect;
+        Vorna2::CDX9KelSceneObject* o = objects[i];
+        const float fx = (o->m_mWorld._41 + o->m_vCenter.x - map().m_vSceneMin.x) / (map().m_vSceneMax.x - map().m_vSceneMin.x);
+        const float fz = (o->m_mWorld._43 + o->m_vCenter.z - map().m_vSceneMin.z) / (map().m_vSceneMax.z - map().m_vSceneMin.z);
+        EXPECT_NEAR((m.left + m.right) / 2.0f, chart.left + fx * (chart.right - chart.left), 2.0f) << i;
+        EXPECT_NEAR((m.top + m.bottom) / 2.0f, chart.bottom - fz * (chart.bottom - chart.top), 2.0f) << i;
+    }
     // A lost unit has no marker.
     map().Side(2).m_GameObjects[0]->m_pBattleData->m_bAlive = 0;
     ASSERT_TRUE(map().ShowGlobalMap());

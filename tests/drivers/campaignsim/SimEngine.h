@@ -36,6 +36,16 @@ class SeededRandom : public Platform::IRandomSource {
 public:
     explicit SeededRandom(std::uint32_t seed) : m_state(seed ? seed : 0x9E3779B9u) {}
     std::uint32_t Next() override;
+    bool GetState(std::uint64_t& state) const override {
+        state = m_state;
+        return true;
+    }
+    // A zero state would stay zero for ever: refused.
+    bool SetState(std::uint64_t state) override {
+        if (state == 0 || state > 0xFFFFFFFFu) return false;
+        m_state = static_cast<std::uint32_t>(state);
+        return true;
+    }
 
 private:
     std::uint32_t m_state;

@@ -6,14 +6,26 @@
 //
 //   campaignsim campaign <scenario> [--seed S] [--ai-vs-ai] [--rounds N]
 //                        [--frame-ms M] [--max-frames F] [--save-at TURN:NAME]
-//                        [--load NAME] [--log]
+//                        [--load NAME] [--trace FILE --trace-turn T
+//                        [--trace-frames K]] [--log]
 //
-//   --ai-vs-ai       a second computer player plays the player's side
+//   --ai-vs-ai       a second computer player plays the player's side; it
+//                    starts afresh each player phase, so what it does in a
+//                    turn depends on the game alone
 //   --rounds N       every map's round count (default: the map parameters')
 //   --save-at T:N    the game is saved as N when turn T of the first map
-//                    begins
-//   --load N         starts from the save N instead of the scenario's start
+//                    begins: between two frames, right after the frame that
+//                    finished the round result, with no column moving, no
+//                    battle under way and the player's phase begun. Saving
+//                    changes nothing of the run.
+//   --load N         starts from the save N instead of the scenario's start;
+//                    a save made by --save-at goes on from there exactly as
+//                    the run that made it did
+//   --trace FILE     the state dump (without its engine section) of every
+//                    frame from the beginning of turn T on, K frames (1000)
 //   --log            print the log after the run
+//
+// Between clicks the pointer rests in the middle of the window.
 //
 // Prints a line for every map loaded and every turn begun, the scores of
 // the end screen, and "final save H": the hash of a save written at the
@@ -57,12 +69,20 @@ struct CampaignOptions {
     int saveTurn = -1;
     int rounds = 0;
     bool aiVsAi = false;
+    // The state dump of every frame from the beginning of turn `traceTurn`
+    // on, `traceFrames` of them, into the file `trace`.
+    std::string trace;
+    int traceTurn = -1;
+    int traceFrames = 0;
 };
 
 class CampaignEngine : public CampaignSim::SimEngine {
 public:
     CampaignEngine(const CampaignSim::SimOptions& options, CampaignOptions campaign)
         : SimEngine(options), m_Campaign(std::move(campaign)) {}
+    ~CampaignEngine() override {
+        if (m_pTrace) std::fclose(m_pTrace);
+    }
 
     void Process() override {
         ++m_iFrame;
@@ -110,13 +130,21 @@ private:
         case 0: Platform::InjectMouseMove(w, m_ClickX, m_ClickY); break;
         case 2: Platform::InjectMouseButton(w, 0, true, m_ClickX, m_ClickY); break;
         case 5: Platform::InjectMouseButton(w, 0, false, m_ClickX, m_ClickY); break;
+        case 8: RestPointer(); break;
         default: break;
         }
         if (++m_iClickFrame > 30) m_iClickFrame = -1;
     }
 
+    // Between clicks the pointer rests in the middle of the window, where it
+    // neither scrolls the map nor depends on what was clicked last.
+    void RestPointer() {
+        if (m_pApp && m_pApp->m_hWnd) Platform::InjectMouseMove(m_pApp->m_hWnd, m_pApp->m_iWidth / 2, m_pApp->m_iHeight / 2);
+    }
+
     void Start() {
         m_bStarted = true;
+        RestPointer();
         if (!m_Campaign.load.empty()) {
             GameSaveHeader header;
             g_GameSaver.ReadSaveHeader(m_Campaign.load.c_str(), &header, false);
@@ -133,8 +161,18 @@ private:
         }
     }
 
+    void Trace() {
+        if (m_pTrace == nullptr || m_iTraced >= m_Campaign.traceFrames) return;
+        std::string dump = CampaignSim::StateDump(*this);
+        // The engine section counts the frames of this process.
+        const std::size_t next = dump.find("\n[", 1);
+        if (next != std::string::npos) dump.erase(0, next + 1);
+        std::fprintf(m_pTrace, "frame +%d\n%s", m_iTraced++, dump.c_str());
+    }
+
     void Drive() {
         StepClick();
+        if (m_pTrace) Trace();
         if (m_iFrame == 2) Start();
         if (!m_bStarted || m_bFinished) return;
         CDX9KelGameScenario& s = g_GameScenario;
@@ -158,6 +196,10 @@ private:
             if (map->m_Turn.m_uRound != m_uTurn) {
                 m_uTurn = map->m_Turn.m_uRound;
                 Report("turn " + std::to_string(m_uTurn) + " frame " + std::to_string(m_iFrame));
+                if (static_cast<int>(m_uTurn) == m_Campaign.traceTurn && !m_pTrace && !m_Campaign.trace.empty()) {
+                    m_pTrace = std::fopen(m_Campaign.trace.c_str(), "w");
+                    Trace();
+                }
                 if (static_cast<int>(m_uTurn) == m_Campaign.saveTurn && !m_bSaved) {
                     m_bSaved = g_GameSaver.WriteSave(m_Campaign.saveName.c_str(), false);
                     Report(std::string(m_bSaved ? "saved " : "save failed ") + m_Campaign.saveName);
@@ -179,7 +221,10 @@ private:
 
     // ---- the player's side played by a second computer player ----
 
+    // A fresh one each player phase: what the player does in a turn depends
+    // on the game alone, so a game loaded at a turn's start plays on alike.
     void SetUpPlayerAI(CDX9KelGameMap& map) {
+        m_PlayerAI = CDX9KelAISystem();
         m_PlayerAI.SetGameMap(&map);
         m_PlayerAI.SetSides(map.m_iPlayerSide == SIDE_1 ? SIDE_2 : SIDE_1);
         m_PlayerAI.SetColumnMovement(&g_ColumnMovement);
@@ -231,10 +276,7 @@ private:
         if (!m_Campaign.aiVsAi) return;
         const int phase = map.m_Turn.m_iGlobalState;
         if (phase != m_iPhase) {
-            if (phase == GAME_MAP_GLOBAL_STATE_PLAYER) {
-                m_PlayerAI.SetFortState(GAME_AI_COASTAL_ART_STATE_NONE);
-                m_PlayerAI.SetStep(GAME_AI_STEP_FORTS_SECOND);
-            }
+            if (phase == GAME_MAP_GLOBAL_STATE_PLAYER) SetUpPlayerAI(map);
             m_iPhase = phase;
         }
         if (phase != GAME_MAP_GLOBAL_STATE_PLAYER) return;
@@ -270,6 +312,8 @@ private:
     }
 
     CampaignOptions m_Campaign;
+    std::FILE* m_pTrace = nullptr;
+    int m_iTraced = 0;
     int m_iFrame = 0;
     bool m_bStarted = false;
     bool m_bFinished = false;
@@ -303,6 +347,9 @@ CAMPAIGNSIM_COMMAND(campaign, "<scenario> [--seed S] [--ai-vs-ai] [--rounds N] [
     bool okFrames = true, okMs = true;
     options.frames = static_cast<int>(args.GetInt("max-frames", 200000, &okFrames));
     options.frameMs = static_cast<DWORD>(args.GetInt("frame-ms", 20, &okMs));
+    campaign.trace = args.Get("trace");
+    campaign.traceTurn = static_cast<int>(args.GetInt("trace-turn", -1));
+    campaign.traceFrames = static_cast<int>(args.GetInt("trace-frames", 1000));
     const std::string saveAt = args.Get("save-at");
     if (!saveAt.empty()) {
         const std::size_t colon = saveAt.find(':');

@@ -410,8 +410,9 @@ TEST_F(DeviceTest, PresentedFramesLeaveNothingQueuedBehind) {
     const size_t after = HeapInUse();
     // A frame's triangles kept queued grow the heap by hundreds of KB a frame,
     // sixty megabytes and more here; on a loaded machine the rasteriser's own
-    // pools still move by about ten.
-    EXPECT_LT(after, before + (20u << 20)) << "heap grew by " << (after - before) << " bytes over 300 frames";
+    // pools still step up by about twenty-five when it takes on one more
+    // frame's worth of memory.
+    EXPECT_LT(after, before + (40u << 20)) << "heap grew by " << (after - before) << " bytes over 300 frames";
     // The frames are drawn: the quads blend red over the black clear.
     frame(false);
     const DWORD centre = Pixel(320, 240);

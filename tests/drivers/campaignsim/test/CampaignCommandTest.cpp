@@ -5,9 +5,11 @@
 #include "TestFolder.h"
 #include "common/DemoData.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -59,6 +61,32 @@ protected:
         return section;
     }
     fs::path Saves() const { return dir / "documents" / "Wexmoor Tarnfield" / "Saves"; }
+    // The state dump after its engine section (frames, display and window of
+    // the process that ran).
+    static std::string GameDump(const std::string& out) {
+        const size_t at = out.find("[camera]");
+        return at == std::string::npos ? std::string() : out.substr(at);
+    }
+    static std::uint64_t Fnv1a(const std::string& text) {
+        std::uint64_t h = 1469598103934665603ull;
+        for (unsigned char ch : text) h = (h ^ ch) * 1099511628211ull;
+        return h;
+    }
+    // The first lines where two dumps part, for a failure's message.
+    static std::string FirstDifference(const std::string& expected, const std::string& actual) {
+        std::istringstream e(expected), a(actual);
+        std::string le, la, before;
+        int n = 1;
+        while (true) {
+            const bool moreE = static_cast<bool>(std::getline(e, le)), moreA = static_cast<bool>(std::getline(a, la));
+            if (!moreE && !moreA) return "the dumps are equal";
+            if (!moreE || !moreA || le != la)
+                return "first difference at line " + std::to_string(n) + " (after \"" + before + "\")\n  expected: " +
+                       (moreE ? le : "<end>") + "\n  actual:   " + (moreA ? la : "<end>");
+            before = le;
+            ++n;
+        }
+    }
 
     fs::path dir;
 };
@@ -85,9 +113,10 @@ TEST_F(CampaignCommand, TheFirstMapLoadsThroughTheLoadingButtonAndASaveOfItLoads
 }
 
 TEST_F(CampaignCommand, TheComputerPlaysBothSidesThroughBothMapsToTheScoresAndAgainAlike) {
-    // Two runs of the same seed at once, each with its own saves.
+    // Two runs of the same seed at once, each with its own saves; the second
+    // saves at its second turn, which changes nothing of its game.
     FILE* a = Start("test_campaign.xml --ai-vs-ai --seed 5 --max-frames 30000", "documents_a");
-    FILE* b = Start("test_campaign.xml --ai-vs-ai --seed 5 --max-frames 30000", "documents_b");
+    FILE* b = Start("test_campaign.xml --ai-vs-ai --seed 5 --max-frames 30000 --save-at 2:mid", "documents_b");
     const Result first = Finish(a), second = Finish(b);
     ASSERT_EQ(first.exitCode, 0) << first.out;
     const size_t map1 = first.out.find("map test_skirmish.map \"Skirmish\"");
@@ -111,8 +140,53 @@ TEST_F(CampaignCommand, TheComputerPlaysBothSidesThroughBothMapsToTheScoresAndAg
         const size_t at = out.find(key);
         return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
     };
+    EXPECT_NE(second.out.find("saved mid"), std::string::npos) << second.out;
     EXPECT_EQ(line(second.out, "scores side 1 "), line(first.out, "scores side 1 "));
     EXPECT_EQ(line(second.out, "final save "), line(first.out, "final save "));
+    EXPECT_EQ(GameDump(second.out), GameDump(first.out));
+}
+
+// A game saved when turn 3 begins, loaded in a fresh process and played on,
+// ends in the same state as the run that never stopped: the same scores, the
+// same final save and the same state dump (all but the engine section, which
+// counts the frames of its own process), through the rest of the first map
+// and the whole second one. Two seeds, each played by two processes at once.
+TEST_F(CampaignCommand, AGameSavedInTurnThreeAndLoadedInAFreshProcessEndsAsTheRunThatNeverStopped) {
+    const char* const seeds[] = {"5", "7"};
+    FILE* unbroken[2];
+    for (int i = 0; i < 2; ++i)
+        unbroken[i] = Start(std::string("test_campaign.xml --ai-vs-ai --rounds 3 --max-frames 30000 --seed ") +
+                                seeds[i] + " --save-at 3:turn3",
+                            std::string("documents_") + seeds[i]);
+    const Result a[2] = {Finish(unbroken[0]), Finish(unbroken[1])};
+    FILE* continued[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(a[i].exitCode, 0) << a[i].out;
+        ASSERT_NE(a[i].out.find("saved turn3"), std::string::npos) << a[i].out;
+        continued[i] = Start(std::string("--load turn3 --ai-vs-ai --rounds 3 --max-frames 30000 --seed ") + seeds[i],
+                             std::string("documents_") + seeds[i]);
+    }
+    const Result c[2] = {Finish(continued[0]), Finish(continued[1])};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(std::string("seed ") + seeds[i]);
+        ASSERT_EQ(c[i].exitCode, 0) << c[i].out;
+        // The loaded game starts at turn 3 of the first map and goes on to
+        // the second map and the scores.
+        EXPECT_EQ(c[i].out.find("map test_skirmish.map \"Skirmish\""), 0u) << c[i].out;
+        EXPECT_NE(c[i].out.find("\nturn 3 frame "), std::string::npos) << c[i].out;
+        const std::string firstMap = c[i].out.substr(0, c[i].out.find("map test_ram.map"));
+        EXPECT_EQ(firstMap.find("turn 2 frame "), std::string::npos) << "a turn before the save was played again";
+        auto line = [](const std::string& out, const std::string& key) {
+            const size_t at = out.find(key);
+            return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
+        };
+        EXPECT_NE(line(c[i].out, "scores side 1 "), "");
+        EXPECT_EQ(line(c[i].out, "scores side 1 "), line(a[i].out, "scores side 1 "));
+        EXPECT_EQ(line(c[i].out, "final save "), line(a[i].out, "final save "));
+        const std::string expected = GameDump(a[i].out), actual = GameDump(c[i].out);
+        EXPECT_EQ(Fnv1a(actual), Fnv1a(expected));
+        EXPECT_TRUE(actual == expected) << FirstDifference(expected, actual);
+    }
 }
 
 TEST_F(CampaignCommand, BadOptions) {

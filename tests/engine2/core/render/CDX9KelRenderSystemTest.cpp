@@ -193,6 +193,27 @@ TEST_F(Engine2RenderSystemTest, GraphicObjectsAreToldWhenTheTextureChanges) {
     EXPECT_TRUE(drawn[3].second);
 }
 
+// A hidden object binds no texture: the visible one after it that shares
+// its texture must still bind it (a selection ring drawn with the water's
+// texture otherwise).
+TEST_F(Engine2RenderSystemTest, AHiddenObjectLeavesTheTextureToTheNextOne) {
+    std::vector<std::pair<RecordingGrapRes*, bool>> drawn;
+    auto* water = new RecordingGrapRes(&drawn);
+    auto* hidden = new RecordingGrapRes(&drawn);
+    auto* ring = new RecordingGrapRes(&drawn);
+    water->m_pTexture = t1;
+    hidden->m_pTexture = ring->m_pTexture = t0;
+    hidden->m_bVisible = false;
+    res.AddGrapRes(water);
+    res.AddGrapRes(hidden);
+    res.AddGrapRes(ring);
+    rs.RenderGraphicObjects(dev.m_pDevice, 1.0f);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0].first, water);
+    EXPECT_EQ(drawn[1].first, ring);
+    EXPECT_TRUE(drawn[1].second);
+}
+
 TEST_F(Engine2RenderSystemTest, UpdateSetsTheTimeAndRebindsOnlyWhatChanged) {
     const std::string path = (folder / "timed.fx").string();
     std::ofstream(path) << kTimedEffect;

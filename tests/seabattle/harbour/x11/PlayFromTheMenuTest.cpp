@@ -147,7 +147,7 @@ protected:
     bool ClickUntilLight(Place p, Place probe, int holdMs = 900) {
         for (int attempt = 0; attempt < 3; ++attempt) {
             Click(p, holdMs);
-            if (WaitForLight(probe, 2000)) return true;
+            if (WaitForLight(probe, 5000)) return true;
         }
         return false;
     }
@@ -217,8 +217,15 @@ protected:
         ASSERT_FALSE(Light(PixelOf(m_display, m_window, kFourthShip.x, kFourthShip.y)));
         Sleep(1500);
         // Buy, then OK in the box that asks: a fourth ship's card.
-        Click(kBuy);
-        EXPECT_TRUE(ClickUntilLight(kAskOk, kFourthShip));
+        // On a loaded machine the press on Buy itself can go untaken: then no
+        // box asks, the clicks on OK fall on the harbour, and Buy is pressed
+        // again.
+        bool bought = false;
+        for (int attempt = 0; attempt < 2 && !bought; ++attempt) {
+            Click(kBuy);
+            bought = ClickUntilLight(kAskOk, kFourthShip);
+        }
+        EXPECT_TRUE(bought);
         EXPECT_TRUE(Picture("harbour"));
         // On to the columns: a ship into column 1, one into column 2, the third
         // into column 1.
