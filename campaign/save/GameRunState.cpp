@@ -261,7 +261,11 @@ void AppendRunStateTrailer(std::string& file, const GameRunState& state) {
 }
 
 bool ReadRunStateTrailer(const std::string& file, std::size_t offset, GameRunState& state, std::string& why) {
-    if (offset > file.size() || file.size() - offset < kRunStateFrameBytes) {
+    if (offset > file.size()) {
+        why = "the save ends before its documented fields";
+        return false;
+    }
+    if (file.size() - offset < kRunStateFrameBytes) {
         why = std::to_string(file.size() - offset) + " bytes follow the save's end and are no run state";
         return false;
     }
