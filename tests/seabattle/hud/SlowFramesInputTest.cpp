@@ -57,10 +57,12 @@ public:
         At(at, [h, c] { Platform::InjectText(h, std::string(1, c).c_str()); });
         At(at + 15, [h, dik] { Platform::InjectKey(h, dik, false); });
     }
+    // A quick click as a hand makes it: the pointer comes to rest on the
+    // spot, 300 ms later the button goes down for 50 ms.
     void Click(HWND h, int x, int y, int at) {
         At(at, [h, x, y] { Platform::InjectMouseMove(h, x, y); });
-        At(at + 10, [h, x, y] { Platform::InjectMouseButton(h, 0, true, x, y); });
-        At(at + 60, [h, x, y] { Platform::InjectMouseButton(h, 0, false, x, y); });
+        At(at + 300, [h, x, y] { Platform::InjectMouseButton(h, 0, true, x, y); });
+        At(at + 350, [h, x, y] { Platform::InjectMouseButton(h, 0, false, x, y); });
     }
     // Runs frames until `untilMs`, calling `after` after each frame with its
     // start time.
@@ -174,12 +176,13 @@ TEST_F(SlowFramesInput, EveryQuickClickOnASpeedItemTakes) {
     ASSERT_NE(speeds, nullptr);
     ASSERT_GE(speeds->m_vItems.size(), 8u);
     const HWND w = m_session.Window();
-    // Clicks of 50 ms, 700 ms apart, each on another item.
+    // Clicks of 50 ms, 700 ms apart, each on another item, some inside a
+    // frame and some across a frame's start.
     const std::vector<int> items = {2, 6, 3, 7, 1, 5};
     Timeline t;
     for (size_t i = 0; i < items.size(); ++i) {
         const POINT c = Centre(speeds->m_vItems[static_cast<size_t>(items[i])]->GetRect());
-        t.Click(w, c.x, c.y, 700 * static_cast<int>(i) + 130);
+        t.Click(w, c.x, c.y, 700 * static_cast<int>(i) + 130 + 40 * static_cast<int>(i % 2));
     }
     std::vector<int> chosen;
     t.Run(m_session, 700 * static_cast<int>(items.size()) + 400, [&](int) {
