@@ -238,6 +238,31 @@ TEST_F(ListBox, RangeWheelAndClickSelection) {
     EXPECT_EQ(m_pList->m_iSelected, 3);
 }
 
+TEST_F(ListBox, ItsScrollArrowsScrollByClickAndByHold) {
+    // Thirty lines of 12 pixels in 100: 26 positions of 10 pixels. The bar
+    // stands at x 130-150, its arrows are the 20-pixel squares at its ends.
+    for (int i = 10; i < 30; ++i) ASSERT_EQ(m_pList->AddElement(("item" + std::to_string(i)).c_str()), i);
+    ASSERT_EQ(m_pList->m_pScrollBar->m_iMaximum, 26);
+    const int top = m_pList->m_Elements[0]->m_Rect.top;
+    auto press = [&](int y, int frames) {
+        m_World.Frame(140, y, false, 20); // the arrow shows its hover look first
+        for (int i = 0; i < frames; ++i) m_World.Frame(140, y, true, 20);
+        m_World.Frame(140, y, false, 400);
+        m_World.Frame(140, y, false); // the list follows its bar a frame later
+    };
+    press(100, 3); // a click on the lower arrow
+    EXPECT_EQ(m_pList->m_iScrollShown, 1);
+    EXPECT_EQ(m_pList->m_Elements[0]->m_Rect.top, top - 10);
+    press(100, 100); // held for two seconds: a step every quarter second
+    EXPECT_GE(m_pList->m_iScrollShown, 7);
+    EXPECT_LE(m_pList->m_iScrollShown, 10);
+    const int held = m_pList->m_iScrollShown;
+    press(20, 3); // the upper arrow
+    EXPECT_EQ(m_pList->m_iScrollShown, held - 1);
+    EXPECT_EQ(m_pList->m_Elements[0]->m_Rect.top, top - 10 * (held - 1));
+    EXPECT_EQ(m_pList->m_iSelected, -1); // presses on the bar select nothing
+}
+
 TEST_F(ListBox, OutOfRangeSelectionsAreIgnored) {
     EXPECT_FALSE(m_pList->SelectElement(10));
     EXPECT_FALSE(m_pList->SelectElement(-1));
