@@ -237,11 +237,10 @@ void FailDirectInputStep(DIStep step, DIDeviceKind kind, HRESULT hr, int count) 
 void ClearDirectInputFailures() { Failures().clear(); }
 
 void ResetInputState() {
-    const auto& in = Detail::Input();
-    const DWORD resets = in.resets, allPresses = in.allPresses;
+    const DWORD resets = Detail::Input().resets;
     Detail::Input() = Detail::SystemInput{};
     Detail::Input().resets = resets + 1;
-    Detail::Input().allPresses = allPresses;
+    Detail::ForgetRepeatGateAsks();
 }
 
 } // namespace Platform

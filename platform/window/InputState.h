@@ -25,6 +25,10 @@ struct SystemInput {
 
 SystemInput& Input();
 
+// Forgets what the repeat gates saw when last asked (with a reset of the
+// input state).
+void ForgetRepeatGateAsks();
+
 // Whether the window is live and focused, and how often it has lost focus
 // (a device acquired before the last loss has lost its acquisition).
 bool WindowFocused(HWND hWnd);

@@ -17,6 +17,8 @@ std::unordered_map<const DWORD*, DWORD>& PressesAtLastAsk() {
 
 } // namespace
 
+void Detail::ForgetRepeatGateAsks() { PressesAtLastAsk().clear(); }
+
 bool PassRepeatGate(DWORD& stamp, DWORD interval) {
     const DWORD now = timeGetTime();
     const DWORD presses = Detail::Input().allPresses;
