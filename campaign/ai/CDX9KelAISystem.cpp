@@ -1,7 +1,7 @@
 #include "campaign/ai/CDX9KelAISystem.h"
 
-#include "campaign/CDX9KelColumnMovement.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/XMLValues.h"

@@ -7,7 +7,7 @@
 // takes, where it may fire from, which gun group fires next) are kept as
 // operations over plain values, so that they give the same answer wherever
 // the quantities come from.
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/data/CampaignRecords.h"
 #include "campaign/save/GameRunState.h"
 #include "platform/math/d3dx9math.h"

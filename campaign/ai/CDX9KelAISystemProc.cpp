@@ -2,10 +2,10 @@
 // the ship columns of its own side, frame by frame.
 #include "campaign/ai/CDX9KelAISystem.h"
 
-#include "campaign/CDX9KelBattleSystem.h"
-#include "campaign/CDX9KelColumnMovement.h"
-#include "campaign/CDX9KelGameMap.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
+#include "campaign/map/CDX9KelGameMap.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/ai/FiringPosition.h"
 
 #include "engine2/core/CDX9KelLog.h"

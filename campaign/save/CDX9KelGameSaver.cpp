@@ -1,6 +1,6 @@
 #include "campaign/save/CDX9KelGameSaver.h"
 
-#include "campaign/CDX9KelGameScenario.h"
+#include "campaign/shell/CDX9KelGameScenario.h"
 #include "campaign/save/ICampaignMapLink.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "platform/os/Clock.h"

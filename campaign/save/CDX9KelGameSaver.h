@@ -9,7 +9,7 @@
 // through a temporary file, so a failed write keeps the previous save; a
 // save is read and checked whole before the map is touched, so a bad save
 // leaves the running game as it was.
-#include "campaign/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/save/GameSaveFile.h"
 
 #include <memory>

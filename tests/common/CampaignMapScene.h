@@ -6,10 +6,10 @@
 // The test programs and the campaignsim driver share it; the managers'
 // slots (GUI, screens, physics, particles, sound) are the caller's to
 // register before Init.
-#include "campaign/CDX9KelBattleSystem.h"
-#include "campaign/CDX9KelGameMap.h"
-#include "campaign/CDX9KelSeaPath.h"
-#include "campaign/CEngine.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
+#include "campaign/map/CDX9KelGameMap.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
+#include "campaign/shell/CEngine.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
