@@ -21,6 +21,7 @@
 #include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/map/CDX9KelMapParameters.h"
 #include "campaign/map/CDX9KelMapScreen.h"
+#include "campaign/map/IComputerPlayer.h"
 #include "campaign/routes/CDX9KelPhysicsObstacles.h"
 #include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/data/CDX9KelAnimatedModel.h"
@@ -183,6 +184,11 @@ public:
     // ---- hand-overs from other parts of the campaign ----
     // The scenario's lost units: names of the player's and of the computer's
     // units lost on earlier maps (not created again). Null: none.
+    // The computer player that plays the other side; the game scene hands
+    // it over before the first map loads. Without one the map runs no
+    // computer phase and keeps no computer tasks.
+    void SetComputerPlayer(IComputerPlayer* player) { m_pComputer = player; }
+    IComputerPlayer* GetComputerPlayer() const { return m_pComputer; }
     void SetLostUnitLists(const std::vector<std::string>* lostPlayerUnits,
                           const std::vector<std::string>* lostAIUnits) {
         m_pLostPlayerUnits = lostPlayerUnits;
@@ -387,6 +393,7 @@ public:
     // Lost units of the scenario (not owned).
     const std::vector<std::string>* m_pLostPlayerUnits = nullptr;
     const std::vector<std::string>* m_pLostAIUnits = nullptr;
+    IComputerPlayer* m_pComputer = nullptr;
     std::function<bool(CDX9KelGameMap&)> m_SystemSaveWriter;
 
 private:

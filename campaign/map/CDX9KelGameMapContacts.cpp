@@ -4,7 +4,6 @@
 
 #include "campaign/battle/CDX9KelBattleSystem.h"
 #include "campaign/routes/CDX9KelColumnMovement.h"
-#include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/turn/ContactRules.h"
 
 #include "engine2/core/CDX9KelFPSCounter.h"
@@ -113,7 +112,7 @@ bool CDX9KelGameMap::ProcContact(Vorna2::CDX9KelContact& contact) {
         if (playerPhase && shipSide == m_iPlayerSide)
             SetActivePlayerObject(m_Turn.m_iActivePlayerObject);
         else
-            g_AISystem.m_bUnitLost = true;
+            if (m_pComputer) m_pComputer->NoteUnitLost();
         return what.m_bFinished;
     }
     case CONTACT_ACTION_OBSTACLE: {
@@ -146,7 +145,7 @@ bool CDX9KelGameMap::ProcContact(Vorna2::CDX9KelContact& contact) {
         if (playerPhase)
             m_Turn.m_bContactReselect = true;
         else
-            g_AISystem.m_bUnitLost = true;
+            if (m_pComputer) m_pComputer->NoteUnitLost();
         contact.m_iKind = Vorna2::KEL_CONTACT_RAM;
         return false;
     }

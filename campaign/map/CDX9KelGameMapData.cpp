@@ -6,7 +6,6 @@
 #include "campaign/map/CDX9KelAllMapsData.h"
 #include "campaign/battle/CDX9KelBattleSystem.h"
 #include "campaign/map/CDX9KelGameMap.h"
-#include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/data/DataFiles.h"
 
 #include "engine2/core/CDX9KelLog.h"
@@ -40,8 +39,10 @@ bool CDX9KelGameMap::LoadMapParameters() {
     m_Turn.m_uRoundsCount = static_cast<std::uint32_t>(m_Params.m_iRoundsCount);
     // The tasks belong to the computer opponent; a map without tasks is
     // valid and leaves it none.
-    g_AISystem.ClearTasks();
-    if (m_Params.m_pTasks) g_AISystem.LoadTasks(m_Params.m_pTasks.get());
+    if (m_pComputer) {
+        m_pComputer->ClearTasks();
+        if (m_Params.m_pTasks) m_pComputer->LoadTasks(m_Params.m_pTasks.get());
+    }
     return true;
 }
 

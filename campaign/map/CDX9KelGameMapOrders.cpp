@@ -5,7 +5,6 @@
 #include "campaign/battle/CDX9KelBattleSystem.h"
 #include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/routes/CDX9KelSeaPath.h"
-#include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/turn/MovementOrders.h"
 
 #include "engine2/core/CDX9KelLog.h"
@@ -397,7 +396,7 @@ void CDX9KelGameMap::RemoveUnit(int sideNumber, int index) {
             }
         }
     }
-    g_AISystem.ClearRatings();
+    if (m_pComputer) m_pComputer->ClearRatings();
     for (Vorna2::CDX9KelPLANE* ring : m_pRedRings)
         if (ring && ring->m_pFollowMatrix == &object->m_mWorld) ring->m_bVisible = false, ring->m_pFollowMatrix = nullptr;
     for (Vorna2::CDX9KelPLANE* ring : m_pGreyRings)

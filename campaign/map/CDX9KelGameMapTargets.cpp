@@ -2,8 +2,8 @@
 #include "campaign/map/CDX9KelGameMap.h"
 
 #include "campaign/battle/CDX9KelBattleSystem.h"
+#include "campaign/battle/GunGroups.h"
 #include "campaign/routes/CDX9KelColumnMovement.h"
-#include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/turn/TargetRules.h"
 
 #include "engine2/core/CDX9KelLog.h"
@@ -45,7 +45,7 @@ bool CDX9KelGameMap::SearchTargetsForActivePlayerObject() {
         if (ring) ring->m_bVisible = false;
     const BattleDataBlock* ship = ownRecord->m_pBattleData.get();
     if (ship == nullptr) return false;
-    const GunRecord* gun = CDX9KelAISystem::GetUnitGunType(*ship);
+    const GunRecord* gun = GetUnitGunType(*ship);
     if (gun == nullptr || gun->m_szName[0] == 0) return false;
     Vorna2::CDX9KelPhysicalManager* physics = m_pScene ? Vorna2::GetPhysicalManager(m_pScene) : nullptr;
     for (std::size_t i = 0; i < m_pEnemySceneObjects->size() && i < m_pEnemyGameObjects->size(); ++i) {
@@ -78,7 +78,7 @@ bool CDX9KelGameMap::CheckTargetGroup(int group, CDX9KelSceneObject* target) {
         static_cast<std::size_t>(i) >= m_pPlayerAnimatedModels->size())
         return false;
     CDX9KelAnimatedModel* model = (*m_pPlayerAnimatedModels)[static_cast<std::size_t>(i)];
-    if (!CDX9KelAISystem::CanGroupReach(own, record, model, group, target, false)) return false;
+    if (!CanGroupReach(own, record, model, group, target, false)) return false;
     if (m_MapScreen.m_pGunGroups != nullptr && static_cast<std::size_t>(group) < m_MapScreen.m_pGunGroups->m_Buttons.size())
         CDX9KelMapScreen::SetButtonColour(m_MapScreen.m_pGunGroups->m_Buttons[static_cast<std::size_t>(group)],
                                           MapColour::kBrightGreen);

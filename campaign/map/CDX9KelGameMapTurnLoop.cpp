@@ -6,7 +6,6 @@
 #include "campaign/battle/CDX9KelBattleSystem.h"
 #include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/routes/CDX9KelSeaPath.h"
-#include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/save/GameSaveFile.h"
 #include "campaign/turn/MovementOrders.h"
 
@@ -121,11 +120,11 @@ void CDX9KelGameMap::Proc() {
         ProcSaveMenu();
         break;
     case GAME_MAP_GLOBAL_STATE_AI:
-        if (g_AISystem.GetGameMap() == this) {
-            g_AISystem.ProcPhase();
-            g_AISystem.ProcForts();
-            g_AISystem.ProcShips();
-            if (g_AISystem.GetStep() == GAME_AI_STEP_SHIPS) PointCameraAt(g_AISystem.GetFollowedSceneObject());
+        if (m_pComputer && m_pComputer->PlaysOn(this)) {
+            m_pComputer->ProcPhase();
+            m_pComputer->ProcForts();
+            m_pComputer->ProcShips();
+            if (m_pComputer->GetStep() == GAME_AI_STEP_SHIPS) PointCameraAt(m_pComputer->GetFollowedSceneObject());
         }
         ProcAIPhase();
         break;
@@ -156,7 +155,7 @@ void CDX9KelGameMap::ProcessTurn() {
                 m_Turn.m_iPlannedRoute = -1;
                 for (Vorna2::CDX9KelPLANE* ring : m_pRedRings)
                     if (ring) ring->m_bVisible = false;
-                g_AISystem.SetStep(GAME_AI_STEP_START);
+                if (m_pComputer) m_pComputer->SetStep(GAME_AI_STEP_START);
                 SetProcPlayerGUI(false);
                 m_pScene->SetCurrentCursor(m_iCursors[CURSOR_WAIT]);
                 m_MapScreen.Show(m_MapScreen.m_AIActionTime);
@@ -166,7 +165,9 @@ void CDX9KelGameMap::ProcessTurn() {
         }
         break;
     }
-    case GAME_MAP_GLOBAL_STATE_AI: m_Turn.ProcAIState(g_AISystem.GetStep()); break;
+    case GAME_MAP_GLOBAL_STATE_AI:
+        if (m_pComputer) m_Turn.ProcAIState(m_pComputer->GetStep());
+        break;
     case GAME_MAP_GLOBAL_STATE_ROUND_RESULT: {
         if (m_Turn.BeginRoundResult()) g_BattleSystem.BeginCalcRoundResult();
         if (g_BattleSystem.m_iState != BATTLE_SYSTEM_IDLE) break;
@@ -312,7 +313,7 @@ void CDX9KelGameMap::ProcPlayerPhase() {
 void CDX9KelGameMap::ProcAIPhase() {
     if (!Moving()) return;
     const std::vector<GameColumnRecord*>* columns = m_pEnemyColumns;
-    const int index = g_AISystem.GetActiveColumn();
+    const int index = m_pComputer ? m_pComputer->GetActiveColumn() : -1;
     if (columns == nullptr || index < 0 || static_cast<std::size_t>(index) >= columns->size()) return;
     GameColumnRecord* column = (*columns)[static_cast<std::size_t>(index)];
     if (column == nullptr || column->m_Ships.empty() || column->m_Ships[0].m_pSceneObject == nullptr) return;
@@ -325,9 +326,9 @@ void CDX9KelGameMap::ProcAIPhase() {
             g_Log.Write(Vorna2::LOG_CONTINUE, "All AI ships leafs fight : End Map \n");
             StopAllMovement();
             m_MapScreen.ShowOnTop(m_MapScreen.m_MissionEnd);
-            g_AISystem.m_bUnitLost = true;
+            if (m_pComputer) m_pComputer->NoteUnitLost();
             // The computer's phase is left: it puts back what it changed.
-            g_AISystem.AbortPhase();
+            if (m_pComputer) m_pComputer->AbortPhase();
             m_Turn.m_iGlobalState = GAME_MAP_GLOBAL_STATE_PLAYER;
         }
         return;
@@ -339,7 +340,7 @@ void CDX9KelGameMap::ProcAIPhase() {
         return;
     }
     RemoveUnit(place.side, place.index);
-    g_AISystem.m_bUnitLost = true;
+    if (m_pComputer) m_pComputer->NoteUnitLost();
 }
 
 void CDX9KelGameMap::SetProcPlayerGUI(bool proc) {
@@ -471,8 +472,10 @@ void CDX9KelGameMap::ClearMap(bool full) {
     m_szMapName[0] = 0;
     m_Turn.ResetForMap();
     m_iPlayerSide = -1;
-    g_AISystem.ClearRatings();
-    g_AISystem.AbortPhase();
+    if (m_pComputer) {
+        m_pComputer->ClearRatings();
+        m_pComputer->AbortPhase();
+    }
     if (physics) physics->Release();
     if (Vorna2::CDXParticleSystemManager* particles = m_pScene ? Vorna2::GetParticleSystemManager(m_pScene) : nullptr)
         particles->DeleteAllPS();

@@ -4,6 +4,7 @@
 // on by time, click or key), "Scenario" (the button that starts the
 // scenario) and "LoadGame" (the dialog listing the saves).
 #include "campaign/save/GameSaveFile.h"
+#include "campaign/shell/DialogControls.h"
 #include "engine2/ui/screens/CDX9KelCIIModuleManager.h"
 #include "platform/os/WinTypes.h"
 
@@ -75,9 +76,5 @@ public:
 private:
     void ShowHeader(int index);
 };
-
-// The control at a position among a dialog's own controls (the parts that
-// make up a button, list box or scroll bar do not count); null past the end.
-Vorna2::CDX9KelGUIControl* GetDialogControl(const Vorna2::CDX9KelGUIDialog* dialog, int position);
 
 } // namespace VornaCampaign

@@ -1,9 +1,9 @@
 #include "campaign/shell/CDX9KelGameScenario.h"
 
-#include "campaign/shell/CCIIModuleManager.h"
 #include "campaign/data/DataFiles.h"
 #include "campaign/save/CDX9KelGameSaver.h"
 #include "campaign/save/ICampaignMapLink.h"
+#include "campaign/shell/DialogControls.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelUtils.h"
 #include "engine2/core/XMLValues.h"

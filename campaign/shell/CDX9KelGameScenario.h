@@ -4,6 +4,8 @@
 // to map and the scores. It shows the scenario screen "scenario.xml" with
 // its loading dialog while a map (or a save) loads and its end dialog with
 // both sides' scores after the last map.
+#include "campaign/save/ScenarioSaveRecord.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,7 +44,9 @@ struct ScenarioFileValues {
 // values as they are in `values`. False when the root is missing.
 bool ReadScenarioDocument(const TiXmlDocument& doc, ScenarioFileValues& values);
 
-class CDX9KelGameScenario {
+// The scenario's file and names, player's side, counters and lost units
+// are the record a save keeps of it.
+class CDX9KelGameScenario : public ScenarioSaveRecord {
 public:
     static constexpr std::size_t kNameKeep = 39;
     static constexpr std::size_t kPathKeep = 259;
@@ -70,29 +74,19 @@ public:
     // whole percent ("0%" when the maximum is not positive).
     static std::string ScoreText(std::uint32_t total, int maxScore);
 
-    char m_szScenarioFile[40] = {};
     std::string m_strFolder = "Data\\Scenarios\\";
     // Where the loading pictures named in the scenario lie, under the
     // program folder (the program folder itself unless set).
     std::string m_strImageFolder;
     Vorna2::CDX9KelCIIScreen* m_pScenarioScreen = nullptr;
     Vorna2::CDX9KelCIIScreenManager* m_pScreenManager = nullptr;
-    char m_szScenarioName[40] = {};
-    char m_szPlayerSideName[40] = {};
     char m_szAISideName[40] = {};
-    int m_iPlayerSide = 0;
     std::vector<std::string> m_stdvMaps;
     std::vector<std::string> m_stdvImages;
     int m_iPlayerMaxScore = 0;
     int m_iAIMaxScore = 0;
-    std::uint32_t m_uAILossCounter = 0;
-    std::uint32_t m_uPlayerScoreTotal = 0;
-    std::uint32_t m_uPlayerLossCounter = 0;
-    std::uint32_t m_uAIScoreTotal = 0;
     std::vector<std::string> m_stdvPlayerMobileUnits;
     std::vector<std::string> m_stdvAIMobileUnits;
-    std::vector<std::string> m_stdvLostPlayerUnits;
-    std::vector<std::string> m_stdvLostAIUnits;
     Vorna2::CDX9KelGUIDialog* m_pGUIDialogLoading = nullptr;
     Vorna2::CDX9KelGUIText* m_pLoadingText = nullptr;
     Vorna2::CDX9KelGUIButton* m_pLoadingButton = nullptr;

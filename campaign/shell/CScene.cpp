@@ -87,7 +87,9 @@ bool CScene::Init() {
     g_Log.Write(7, "%s", "CDX9KelAISystem::SetGameMap\n");
     g_AISystem.SetGameMap(m_pGameMap);
     g_AISystem.SetColumnMovement(&g_ColumnMovement);
+    m_pGameMap->SetComputerPlayer(&g_AISystem);
     g_GameSaver.SetSaveObjects(&m_MapLink);
+    g_GameSaver.SetScenario(&g_GameScenario);
     g_GameScenario.SetGameMap(&m_MapLink);
     g_GameScenario.SetGameSaver(&g_GameSaver);
     ConnectGameMap();

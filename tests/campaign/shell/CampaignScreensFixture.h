@@ -51,7 +51,7 @@ protected:
         WriteScenario("demo.xml", 3, 3);
         BindScenario(VornaCampaign::g_GameScenario);
         VornaCampaign::g_GameSaver.SetDocumentsFolder((m_Folder / "docs").string());
-        VornaCampaign::g_GameSaver.SetScenario(nullptr);
+        VornaCampaign::g_GameSaver.SetScenario(&VornaCampaign::g_GameScenario);
         VornaCampaign::g_GameSaver.SetSaveObjects(&m_Map);
     }
     void TearDown() override {

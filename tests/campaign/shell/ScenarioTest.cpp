@@ -153,7 +153,7 @@ TEST_F(ScenarioScreen, ASaveLoadsTwoFramesAfterItIsAskedForWithoutAPress) {
     EXPECT_EQ(m_Map.m_Calls, (std::vector<std::string>{"ClearMap", "SetPlayerSide(1)", "LoadFromSave"}));
     Idle(1);
     EXPECT_EQ(ActiveScreen(), "map.xml");
-    VornaCampaign::g_GameSaver.SetScenario(nullptr);
+    VornaCampaign::g_GameSaver.SetScenario(&VornaCampaign::g_GameScenario);
 }
 
 TEST_F(ScenarioScreen, ABadSaveIsRefusedBeforeTheScenarioIsReplaced) {
