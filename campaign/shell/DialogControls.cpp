@@ -5,10 +5,8 @@
 namespace VornaCampaign {
 
 Vorna2::CDX9KelGUIControl* GetDialogControl(const Vorna2::CDX9KelGUIDialog* dialog, int position) {
-    if (!dialog || position < 0) return nullptr;
-    int index = dialog->GetNextControl(-1);
-    for (int i = 0; i < position && index >= 0; ++i) index = dialog->GetNextControl(index);
-    return index < 0 ? nullptr : dialog->m_Controls[static_cast<std::size_t>(index)].get();
+    if (!dialog || position < 0 || static_cast<std::size_t>(position) >= dialog->m_Controls.size()) return nullptr;
+    return dialog->m_Controls[static_cast<std::size_t>(position)].get();
 }
 
 } // namespace VornaCampaign
