@@ -238,6 +238,19 @@ protected:
         WaitForTheProgramToSeeIt();
         return seen || taken();
     }
+    // The button held down on (x, y) until the pixel at (probeX, probeY)
+    // changes from what it showed with the pointer resting there (the
+    // pressed look of a check button, whose hover look is not a press), then
+    // let go; whether it changed.
+    bool PressUntilChanged(int x, int y, int probeX, int probeY, int tolerance = 12, int ms = FramesMs(20)) {
+        MovePointer(x, y);
+        const Rgb resting = Pixel(probeX, probeY);
+        Button(true);
+        const bool changed = WaitFor([&] { return !Pixel(probeX, probeY).Near(resting, tolerance); }, ms, 20);
+        Button(false);
+        WaitForTheProgramToSeeIt();
+        return changed;
+    }
     // Presses (x, y) until `done` holds, as a player presses again when a
     // busy machine let a press go by; false when it never holds. A press is
     // repeated only once `done` has not come in the time of many slow frames
@@ -247,9 +260,14 @@ protected:
     bool ClickUntil(int x, int y, const std::function<bool()>& done, int tries = 4, int waitMs = FramesMs(20),
                     const std::function<bool()>& notTaken = {}) {
         for (int press = 0; press < tries; ++press) {
-            if (press > 0 && notTaken && !notTaken()) return WaitFor(done, waitMs);
+            if (press > 0 && notTaken && !notTaken()) {
+                if (WaitFor(done, waitMs)) return true;
+                break;
+            }
             if (Press(x, y, done, waitMs) || WaitFor(done, waitMs)) return true;
         }
+        // What the window showed instead, for the one who reads the failure.
+        Picture("not_taken_at_" + std::to_string(x) + "_" + std::to_string(y));
         return false;
     }
     // A key pressed and let go at once: the program keeps the press for the

@@ -245,7 +245,7 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
             // window: the button is let go as soon as it shows the press,
             // and pressed again only while it shows none (a group the
             // order cleared, or a press that was not taken).
-            if (!selected()) Press(gun.X(), gun.Y(), selected);
+            if (!selected()) PressUntilChanged(gun.X(), gun.Y(), gun.left + 6, gun.Y());
             if (!aimed()) continue;
             if (attempt == 0) Step("target_aimed");
             ordered = Press(ring.first, ring.second, [&] { return LogHas(order, from); }) ||
@@ -324,7 +324,12 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
             << Log();
         const ScreenBox name = Control("SaveMenu", 1);
         const ScreenBox saveButton = Control("SaveMenu", 2);
-        Click(name.XAt(20), name.Y());
+        // The name box takes the keyboard behind the dialog's click gate: held
+        // until its cursor (a light grey bar) shows.
+        ASSERT_TRUE(ClickUntil(name.XAt(20), name.Y(), [&] {
+            return CountPixels(name.left, name.top, name.Width(), name.Height(),
+                               [](const Rgb& c) { return c.Sum() > 420; }) > 5;
+        })) << Log();
         Type("patrol");
         Step("save_dialog");
         ASSERT_TRUE(ClickUntil(saveButton.X(), saveButton.Y(),

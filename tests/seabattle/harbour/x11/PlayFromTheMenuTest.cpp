@@ -34,10 +34,10 @@ constexpr Place kStart = {512, 384 - 190 + 96};            // main menu: Start
 constexpr Place kAboveLoading = {512, 384 - 150};          // main menu: its panel above the loading panel
 constexpr Place kBuy = {1024 - 318 + 254, 8 + 356};          // harbour panel: Buy
 constexpr Place kAskOk = {512 - 180 + 100, 384 - 70 + 110};  // any question box: OK
-constexpr Place kAskStrip = {512 - 180 + 20, 384 - 70 + 10}; // any question box: its top strip
-constexpr Place kPauseStrip = {512 - 140 + 20, 384 - 115 + 10};  // pause menu: its top strip
-constexpr Place kSavesStrip = {512 - 300 + 20, 384 - 220 + 10};  // save / load screen: its top strip
-constexpr Place kCheckStrip = {512 - 150 + 20, 384 - 60 + 10};   // save / load screen's question: its top strip
+constexpr Place kAskStrip = {512 - 180 + 20, 384 - 70 + 7};  // any question box: its top strip
+constexpr Place kPauseStrip = {512 - 140 + 20, 384 - 115 + 11}; // pause menu: its top strip
+constexpr Place kSavesStrip = {512 - 300 + 20, 384 - 220 + 22}; // save / load screen: its top strip
+constexpr Place kCheckStrip = {512 - 150 + 20, 384 - 60 + 6};   // save / load screen's question: its top strip
 constexpr Place kNext = {8 + 323, 8 + 24};                   // both menus: Columns / To battle
 constexpr Place kShopCard = {16 + 40, 64 + 28 + 20};         // harbour: the shop's first card
 constexpr Place kFourthShip = {16 + 3 * 132 + 40, 768 - 112 + 28 + 20}; // harbour: fourth own ship card
@@ -53,7 +53,8 @@ constexpr Place kColumnCard[3] = {{152 + 8 + 40, 180 + 32 + 20},      // column 
                                   {152 + 8 + 40, 180 + 106 + 32 + 20}, // column 2, first card
                                   {152 + 8 + 132 + 40, 180 + 32 + 20}}; // column 1, second card
 
-// The dark strip along the top of a dialog's panel (its texture's colour).
+// The dark strip along the top of a dialog's panel (its texture's colour),
+// from 2 % to 10 % of the panel's height (probed at 5 %).
 constexpr Rgb kStrip = {27, 37, 52};
 // A ship card's face is light; the panels and the sea are dark.
 bool Light(const Rgb& c) { return c.Valid() && c.Sum() > 3 * 170; }
