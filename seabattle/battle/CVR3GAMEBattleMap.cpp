@@ -376,6 +376,8 @@ void CVR3GAMEBattleMap::Clear() {
         delete p;
     }
     m_stdvPlayers.clear();
+    // The battle resolution no longer walks the ship lists of players gone.
+    BattleProcessingState::Get().ClearBattleProcessing(false);
     Vorna3D::CDX9KelUtils::CheckMemory();
     ReleaseDirectors();
     Vorna3D::CDX9KelUtils::CheckMemory();
