@@ -70,6 +70,13 @@ bool MakeFont(FT_Library lib, const char* ttf, int pixels, const fs::path& folde
             for (int col = 0; col < g.bw; ++col)
                 g.coverage[static_cast<size_t>(row) * g.bw + col] =
                     slot->bitmap.buffer[row * slot->bitmap.pitch + col];
+        // A stroke one pixel thin (the hyphen of the small size) is hard to
+        // see on a screen: it gets a second row.
+        if (g.bh == 1 && g.bw > 0) {
+            g.coverage.insert(g.coverage.end(), g.coverage.begin(), g.coverage.end());
+            g.bh = 2;
+            g.height = 2;
+        }
         glyphs.push_back(std::move(g));
     }
     FT_Done_Face(face);
