@@ -3,7 +3,8 @@
 //     fonts covering the bytes 32-255 of code page 1251, rasterised from a
 //     TrueType font, white glyphs whose alpha is the coverage;
 //   Interface/Textures/panel.png, button.png (4 stacked states), check.png
-//     (4 states), state_button.png (5 states), popup.png.
+//     (4 states), state_button.png (5 states), popup.png, slider.png (a
+//     slider's thumb, one look).
 // usage: generate_gui <programs folder> <font.ttf>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -176,11 +177,15 @@ bool MakeTextures(const fs::path& folder) {
     const Rgba stateLooks[5][2] = {looks[0][0], looks[0][1], looks[1][0], looks[1][1], looks[4][0], looks[4][1],
                                    {{90, 140, 90, 255}, {50, 100, 50, 255}}, looks[3][0], looks[3][1]};
     for (int s = 0; s < 5; ++s) Plate(state, 0, s * 32, 128, s * 32 + 32, stateLooks[s][0], stateLooks[s][1], 2);
+    // A slider's thumb: one look, a light plate with a groove down its middle.
+    Image slider(32, 32);
+    Plate(slider, 0, 0, 32, 32, {200, 210, 225, 255}, {120, 135, 160, 255}, 2);
+    for (int y = 6; y < 26; ++y) slider.Set(15, y, 60, 70, 90, 255), slider.Set(16, y, 235, 240, 245, 255);
     Image popup(128, 64);
     Plate(popup, 0, 0, 128, 64, {250, 240, 190, 240}, {230, 215, 160, 240}, 1);
     return panel.Save(folder / "panel.png") && button.Save(folder / "button.png") &&
            check.Save(folder / "check.png") && state.Save(folder / "state_button.png") &&
-           popup.Save(folder / "popup.png");
+           popup.Save(folder / "popup.png") && slider.Save(folder / "slider.png");
 }
 
 } // namespace
