@@ -216,7 +216,9 @@ TEST(SguiRenderTest, DemoFontGlyphsAreDrawnTexelForTexel) {
         const char* text;
         LONG top;
     };
-    const Case cases[] = {{"normal.xml", "normal_0.png", "Tf$-Info", 10}, {"title.xml", "title_0.png", "Tf$-Fleet", 50}};
+    const Case cases[] = {{"normal.xml", "normal_0.png", "Tf$-Info", 10},
+                          {"title.xml", "title_0.png", "Tf$-Fleet", 46},
+                          {"small.xml", "small_0.png", "Tf$-Ram 1", 90}};
     std::vector<std::pair<const Case*, CDX9KelSGUIText*>> texts;
     for (const Case& c : cases) {
         const int font = gui.LoadBitmapFontFromFile((fonts + c.font).c_str(), fonts.c_str());
