@@ -87,16 +87,34 @@ for f in "$work"/play_pictures/*.png; do
 done
 
 # --- campaign: the start screens and the menu -------------------------------
+# campaignsim keeps its log in its program folder: it runs from a folder of
+# its own with the demo data linked in.
 camp="$work/campaign"
 mkdir -p "$camp/shots"
-sim campaign_screens ./campaignsim screens --script "$root/tests/drivers/campaignsim/scripts/menu_walk.txt" \
-  --out "$camp/shots"
+ln "$bin/campaignsim" "$camp/campaignsim" 2>/dev/null || cp "$bin/campaignsim" "$camp/campaignsim"
+for e in "$bin"/*; do
+  name=$(basename "$e")
+  case "$name" in *.log|Saves|Screenshots|*.ini) continue ;; esac
+  [[ -f "$e" && -x "$e" ]] && continue
+  ln -s "$e" "$camp/$name"
+done
+cp "$bin"/*.ini "$camp/"
+printf '[Grafic Settings]\nFullScreen=0\nWidth=1024\nHeight=768\n' >"$camp/engine.ini"
+camp_sim() {
+  local name=$1; shift
+  if ! (cd "$camp" && timeout 900 ./campaignsim "$@") >"$work/$name.txt" 2>&1; then
+    echo "screens: $name failed" >&2
+    tail -5 "$work/$name.txt" >&2
+    failed=1
+  fi
+}
+camp_sim campaign_screens screens --script "$root/tests/drivers/campaignsim/scripts/menu_walk.txt" --out "$camp/shots"
 for f in "$camp"/shots/*.png; do
   [[ -e "$f" ]] && cp "$f" "$out/campaign_$(basename "$f")"
 done
 # --- campaign: the map screen of each demo map
 for map in demo_strait demo_cape; do
-  sim "campaign_$map" ./campaignsim map "$map.map" --frames 60 --shot "$out/campaign_map_$map.png"
+  camp_sim "campaign_$map" map "$map.map" --frames 60 --shot "$out/campaign_map_$map.png"
 done
 
 ls "$out"

@@ -195,13 +195,14 @@ bool LoadPage(const std::string& file, Page& page) {
 } // namespace
 
 // Glyphs that lost a column or a row on screen (the bar of a T at the start
-// of a line, the hook of an f, the stroke of a $) come out whole: every
-// pixel of each glyph's cell shows the font page's coverage of that texel,
-// white over black. The hyphen of the small font is two rows thick.
+// of a line, the hook of an f, the faint stroke of a $ under the 3D scene's
+// alpha test) come out whole: every pixel of each glyph's cell shows the
+// font page's coverage of that texel, white over black. The hyphen of the
+// small font is two rows thick.
 TEST(SguiRenderTest, DemoFontGlyphsAreDrawnTexelForTexel) {
     const auto dir = VornaTest::FreshFolder();
     LogCapture log(dir);
-    const int W = 320, H = 120;
+    const int W = 320, H = 140;
     GuiWorld world(W, H);
     ASSERT_TRUE(world.Create());
     CDX9KelSGUIManager& gui = world.m_Gui;
@@ -218,7 +219,7 @@ TEST(SguiRenderTest, DemoFontGlyphsAreDrawnTexelForTexel) {
     };
     const Case cases[] = {{"normal.xml", "normal_0.png", "Tf$-Info", 10},
                           {"title.xml", "title_0.png", "Tf$-Fleet", 46},
-                          {"small.xml", "small_0.png", "Tf$-Ram 1", 90}};
+                          {"small.xml", "small_0.png", "Tf$-Ram1", 90}};
     std::vector<std::pair<const Case*, CDX9KelSGUIText*>> texts;
     for (const Case& c : cases) {
         const int font = gui.LoadBitmapFontFromFile((fonts + c.font).c_str(), fonts.c_str());
@@ -236,12 +237,20 @@ TEST(SguiRenderTest, DemoFontGlyphsAreDrawnTexelForTexel) {
     dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     dev->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    // The alpha test as the 3D scene's main pass leaves it: the screen's
+    // soft glyph pixels are drawn all the same, and the reference is kept.
+    dev->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    dev->SetRenderState(D3DRS_ALPHAREF, 159);
     ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
     ASSERT_EQ(dev->BeginScene(), D3D_OK);
     gui.Render(dev, 1.0f, 2, 4);
     dev->EndScene();
     std::vector<DWORD> px(size_t(W) * H);
     ASSERT_TRUE(Platform::ReadBackBuffer(dev, 0, 0, W, H, px.data()));
+    DWORD alphaRef = 0;
+    dev->GetRenderState(D3DRS_ALPHAREF, &alphaRef);
+    EXPECT_EQ(alphaRef, 159u);
 
     for (const auto& [c, text] : texts) {
         Page page;
