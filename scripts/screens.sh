@@ -40,7 +40,10 @@ frames main_menu 30 "# the menu as it starts"
 frames main_menu_help 40 "5 press main_menu Help" "20 click 560 276"
 frames options 40 "5 press main_menu Options"
 frames controls 40 "5 press main_menu Controls"
-frames load_game 40 "5 press main_menu Load"
+# The load screen with two saves, the first one chosen.
+sim savegame1 ./battlesim savegame demo_scenario.scnrxml --at harbour --save "In harbour" --out "$work/load_game/"
+sim savegame2 ./battlesim savegame demo_scenario.scnrxml --at 60 --save "First battle" --out "$work/load_game/"
+frames load_game 60 "5 press main_menu Load" "30 click 274 245"
 frames duel_menu 120 "5 press main_menu Duel"
 
 # --- seabattle: the harbour, its boxes and the columns screen --------------
