@@ -49,7 +49,7 @@ constexpr Place kSaveName = {512 - 300 + 170, 384 - 220 + 354};  // save screen:
 constexpr Place kSaveOrLoad = {512 - 300 + 190, 384 - 220 + 406}; // save / load screen: Save / Load
 constexpr Place kCheckOk = {512 - 150 + 80, 384 - 60 + 88};      // save / load screen's question: OK
 constexpr Place kMenuLoad = {512, 384 - 190 + 228};              // main menu: Load
-constexpr Place kMenuQuit = {512, 384 - 190 + 332};              // main menu: Quit
+constexpr Place kMenuQuit = {512, 384 - 190 + 376};              // main menu: Quit
 constexpr Place kColumnCard[3] = {{152 + 8 + 40, 180 + 32 + 20},      // column 1, first card
                                   {152 + 8 + 40, 180 + 106 + 32 + 20}, // column 2, first card
                                   {152 + 8 + 132 + 40, 180 + 32 + 20}}; // column 1, second card
