@@ -42,6 +42,18 @@ public:
 
 class CDXSceneTree {
 public:
+    // The scene box rule: a box with an edge longer than kMaxBoxEdge world
+    // units, or one whose tree would need more than kMaxLeaves leaves, is
+    // refused with a log line. A damaged map can then neither hang the build
+    // nor exhaust memory, and every object inside an accepted box finds its
+    // leaves (the tree never stops short of its node size).
+    static constexpr float kMaxBoxEdge = 20000.0f;
+    static constexpr std::uint64_t kMaxLeaves = 65536;
+
+    // The leaves a box of these edges needs at this node size, counted as
+    // the build splits; 0 for edges or a node size that are not numbers.
+    static std::uint64_t CountLeaves(const D3DXVECTOR3& edges, float fNodeSize);
+
     CDXSceneTree();
     ~CDXSceneTree();
     CDXSceneTree(const CDXSceneTree&) = delete;
@@ -107,7 +119,8 @@ public:
     std::uint64_t m_uSeenMarks = ~std::uint64_t{0};
 
 private:
-    void BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, const D3DXVECTOR3& max, int depth);
+    // False when the build would pass the node bound (the tree is then refused).
+    bool BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, const D3DXVECTOR3& max, int depth);
     bool FileInFoundLeafs(CDX9KelSceneObject* pObject);
     void ReleaseBuffers();
     DWORD m_dwNodeCount = 0;
