@@ -137,20 +137,10 @@ bool CDXSceneTree::CreateEmptySceneTree(const char* szName, float fNodeSize, con
         g_Log.Write(3, "%s", "CDXSceneTree : CreateEmptySceneTree : fNodeSize < 0 \n");
         return false;
     }
-    const D3DXVECTOR3 edges = *pMax - *pMin;
-    if (!(edges.x <= kMaxBoxEdge) || !(edges.y <= kMaxBoxEdge) || !(edges.z <= kMaxBoxEdge)) {
-        g_Log.Write(3, "CDXSceneTree : CreateEmptySceneTree : box %g x %g x %g has an edge longer than %g \n",
-                    static_cast<double>(edges.x), static_cast<double>(edges.y), static_cast<double>(edges.z),
-                    static_cast<double>(kMaxBoxEdge));
-        return false;
-    }
-    const std::uint64_t leaves = CountLeaves(edges, fNodeSize);
+    const std::uint64_t leaves = CountLeaves(*pMax - *pMin, fNodeSize);
     if (leaves == 0 || leaves > kMaxLeaves) {
-        g_Log.Write(3,
-                    "CDXSceneTree : CreateEmptySceneTree : box %g x %g x %g with node size %g needs more than %llu "
-                    "leaves \n",
-                    static_cast<double>(edges.x), static_cast<double>(edges.y), static_cast<double>(edges.z),
-                    static_cast<double>(fNodeSize), static_cast<unsigned long long>(kMaxLeaves));
+        g_Log.Write(3, "CDXSceneTree : CreateEmptySceneTree : box too large for the node size : leaves > %llu \n",
+                    static_cast<unsigned long long>(kMaxLeaves));
         return false;
     }
     m_strName = szName;
@@ -163,8 +153,8 @@ bool CDXSceneTree::CreateEmptySceneTree(const char* szName, float fNodeSize, con
     if (!BuildNode(m_pRoot, *pMin, *pMax, 0)) {
         // Rounding split one level more than counted: refused all the same,
         // never built with holes.
-        g_Log.Write(3, "CDXSceneTree : CreateEmptySceneTree : box with node size %g needs more than %llu leaves \n",
-                    static_cast<double>(fNodeSize), static_cast<unsigned long long>(kMaxLeaves));
+        g_Log.Write(3, "CDXSceneTree : CreateEmptySceneTree : box too large for the node size : leaves > %llu \n",
+                    static_cast<unsigned long long>(kMaxLeaves));
         delete m_pRoot;
         m_pRoot = nullptr;
         m_strName.clear();
@@ -184,13 +174,14 @@ std::uint64_t CDXSceneTree::CountLeaves(const D3DXVECTOR3& edges, float fNodeSiz
     std::uint64_t leaves = 1;
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         bool any = false;
+        // Each level halves every edge still longer than the node size.
         for (float& a : e)
             if (a > fNodeSize) {
                 a *= 0.5f;
                 leaves *= 2;
                 any = true;
             }
-        if (!any) break;
+        if (!any || leaves > kMaxLeaves) break;
     }
     return leaves;
 }

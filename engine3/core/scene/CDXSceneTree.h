@@ -42,13 +42,12 @@ public:
 
 class CDXSceneTree {
 public:
-    // The scene box rule: a box with an edge longer than kMaxBoxEdge world
-    // units, or one whose tree would need more than kMaxLeaves leaves, is
-    // refused with a log line. A damaged map can then neither hang the build
-    // nor exhaust memory, and every object inside an accepted box finds its
-    // leaves (the tree never stops short of its node size).
-    static constexpr float kMaxBoxEdge = 20000.0f;
-    static constexpr std::uint64_t kMaxLeaves = 65536;
+    // The most leaves a tree may have. A box that would need more leaves of
+    // its node size (a damaged map's box, a node size near 0) or that is not
+    // finite is refused with a log line rather than subdivided for minutes
+    // or until memory runs out, and a tree is never built with parts of its
+    // box left without leaves: every object inside an accepted box is filed.
+    static constexpr std::uint64_t kMaxLeaves = 262144; // 2^18
 
     // The leaves a box of these edges needs at this node size, counted as
     // the build splits; 0 for edges or a node size that are not numbers.

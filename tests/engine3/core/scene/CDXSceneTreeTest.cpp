@@ -101,13 +101,13 @@ TEST_F(SceneTree, BoxRuleRefusesWhatCannotBeBuiltWholeAndPlacesEveryObjectOfWhat
         const char* message;
     } const cases[] = {
         {{-400, -60, -400}, {400, 60, 400}, 50.0f, true, nullptr},
-        // 64 x 64 x 16 leaves: just at the bound.
-        {{-400, -60, -400}, {400, 60, 400}, 12.5f, true, nullptr},
+        // 128 x 16 x 128 leaves: just at the bound.
+        {{-400, -60, -400}, {400, 60, 400}, 10.0f, true, nullptr},
         // The battle map with a node size of 5: two million leaves.
-        {{-400, -60, -400}, {400, 60, 400}, 5.0f, false, "with node size 5 needs more than 65536 leaves"},
-        {{0, 0, 0}, {10, 0, 10}, 0.0f, false, "with node size 0 needs more than 65536 leaves"},
-        {{-200000, -60, -200000}, {200000, 60, 200000}, 50000.0f, false, "has an edge longer than 20000"},
-        {{-3e38f, 0, 0}, {3e38f, 0, 0}, 50.0f, false, "has an edge longer than 20000"},
+        {{-400, -60, -400}, {400, 60, 400}, 5.0f, false, "box too large for the node size : leaves > 262144"},
+        {{0, 0, 0}, {10, 0, 10}, 0.0f, false, "box too large for the node size : leaves > 262144"},
+        {{-200000, -60, -200000}, {200000, 60, 200000}, 50.0f, false, "box too large for the node size"},
+        {{-3e38f, 0, 0}, {3e38f, 0, 0}, 50.0f, false, "box too large for the node size"},
     };
     for (const Case& c : cases) {
         CDXSceneTree t;
