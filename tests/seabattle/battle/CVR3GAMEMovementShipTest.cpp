@@ -274,6 +274,7 @@ TEST_F(MovementContacts, OnlyAHardContactOnTheStemIsARam) {
     } const cases[] = {
         {0.0f, 2.5f, 600.0f, true},  {0.05f, 2.45f, 500.0f, true}, {0.08f, 2.5f, 600.0f, false},
         {0.0f, 2.35f, 600.0f, false}, {0.0f, 2.5f, 499.0f, false},  {0.0f, -2.5f, 600.0f, false},
+        {0.055f, 2.5f, 600.0f, false}, // 0.05 off the centre line at most, whatever the hull's width
     };
     for (const Case& c : cases) {
         s->m_pPhysicalObject->Contacts().clear();
