@@ -4,6 +4,7 @@
 #include "platform/os/Clock.h"
 #include "platform/os/Crt.h"
 #include "platform/os/Paths.h"
+#include "platform/window/RepeatGate.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -115,15 +116,7 @@ char* CDX9KelUtils::GetDateTimeString(char* buffer) {
 
 const char* CDX9KelUtils::GetDateTimeString() { return GetDateTimeString(m_szDateTime); }
 
-bool CDX9KelUtils::IsTimePassedOn(DWORD& stamp, DWORD intervalMs) {
-    const DWORD now = timeGetTime();
-    if (stamp == 0) {
-        stamp = now;
-        return true;
-    }
-    if (stamp + intervalMs < now) stamp = 0;
-    return false;
-}
+bool CDX9KelUtils::IsTimePassedOn(DWORD& stamp, DWORD intervalMs) { return Platform::PassRepeatGate(stamp, intervalMs); }
 
 bool CDX9KelUtils::IsTimePassed(DWORD intervalMs) { return IsTimePassedOn(m_dwTimeStamp, intervalMs); }
 

@@ -131,8 +131,15 @@ std::string CDX9Kelinput::TakeTyped() {
 }
 
 LRESULT CDX9Kelinput::OnWindowMessage(UINT message, HWND hWnd, WPARAM wParam) {
-    // Losing focus releases every key, whatever the devices say later.
-    if (message == WM_KILLFOCUS) std::memset(m_KeyboardState, 0, sizeof m_KeyboardState);
+    // Losing focus releases every key and button, whatever the devices say
+    // later: their releases go to the window that has the focus now.
+    if (message == WM_KILLFOCUS) {
+        std::memset(m_KeyboardState, 0, sizeof m_KeyboardState);
+        m_MouseState = DIMOUSESTATE{};
+        m_bLeftHeld = m_bRightHeld = m_bMiddleHeld = 0;
+        m_fLeftDragX = m_fLeftDragY = m_fRightDragX = m_fRightDragY = 0.0f;
+        m_iLeftDragOriginX = m_iLeftDragOriginY = m_iRightDragOriginX = m_iRightDragOriginY = 0;
+    }
     if (!m_pMouse) return 0;
     GetClientRect(hWnd, &m_ClientRect);
     m_Char = 0;

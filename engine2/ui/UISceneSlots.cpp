@@ -39,9 +39,11 @@ bool GUISceneSlot::Init(CDX9KelScene* scene) {
 
 void GUISceneSlot::Process(float) {
     CDX9Kelinput& input = g_Input;
-    m_Manager.m_bLeftButton = (input.m_MouseState.rgbButtons[0] & 0x80) != 0;
-    m_Manager.m_bRightButton = (input.m_MouseState.rgbButtons[1] & 0x80) != 0;
-    m_Manager.m_bMiddleButton = (input.m_MouseState.rgbButtons[2] & 0x80) != 0;
+    // The buttons as the window's messages left them: a quick click holds its
+    // button for one frame, and losing the focus lets go of every button.
+    m_Manager.m_bLeftButton = input.m_bLeftHeld != 0;
+    m_Manager.m_bRightButton = input.m_bRightHeld != 0;
+    m_Manager.m_bMiddleButton = input.m_bMiddleHeld != 0;
     m_Manager.m_fWheel = input.m_fWheel;
     m_Manager.m_cTypedChar = static_cast<char>(input.m_Char);
     m_Manager.m_strTyped = input.TakeTyped();

@@ -2,6 +2,7 @@
 
 #include "engine3/core/CDX9KelLog.h"
 #include "platform/os/Clock.h"
+#include "platform/window/RepeatGate.h"
 
 #include <climits>
 #include <cstring>
@@ -110,6 +111,7 @@ bool CDX9KelInput::MouseInit(HWND hWnd) {
 
 void CDX9KelInput::Update() {
     if (!m_pKeyboard) return;
+    std::memcpy(m_PreviousKeyboardState, m_KeyboardState, sizeof(m_KeyboardState));
     m_hr = m_pKeyboard->GetDeviceState(sizeof(m_KeyboardState), m_KeyboardState);
     if (FAILED(m_hr)) {
         // Keys held when the focus went elsewhere would otherwise stay down
@@ -207,6 +209,13 @@ LRESULT CDX9KelInput::HandleWindowMessage(HWND hWnd, UINT message, WPARAM wParam
         break;
     case WM_MOUSEWHEEL:
         break;
+    case WM_KILLFOCUS:
+        // The releases of buttons held now go to the window that has the
+        // focus: every button counts as let go.
+        m_bLeftDown = m_bMiddleDown = m_bRightDown = false;
+        m_fLeftDeltaX = m_fLeftDeltaY = m_fRightDeltaX = m_fRightDeltaY = 0.0f;
+        m_iLeftOriginX = m_iLeftOriginY = m_iRightOriginX = m_iRightOriginY = 0;
+        return 0;
     default:
         // A middle double-click lands here too and is ignored entirely.
         return 0;
@@ -218,15 +227,7 @@ LRESULT CDX9KelInput::HandleWindowMessage(HWND hWnd, UINT message, WPARAM wParam
     return 0;
 }
 
-bool CDX9KelInput::CheckRepeatDelay(DWORD& stamp, DWORD interval) {
-    DWORD now = timeGetTime();
-    if (stamp == 0) {
-        stamp = now;
-        return true;
-    }
-    if (now - stamp > interval) stamp = 0;
-    return false;
-}
+bool CDX9KelInput::CheckRepeatDelay(DWORD& stamp, DWORD interval) { return Platform::PassRepeatGate(stamp, interval); }
 
 bool CDX9KelInput::CheckRepeatDelay1(DWORD interval) { return CheckRepeatDelay(m_dwRepeatTime1, interval); }
 bool CDX9KelInput::CheckRepeatDelay2(DWORD interval) { return CheckRepeatDelay(m_dwRepeatTime2, interval); }

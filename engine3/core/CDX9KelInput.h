@@ -37,11 +37,15 @@ public:
     LRESULT HandleWindowMessage(HWND hWnd, UINT message, WPARAM wParam);
     // Key-repeat gates on timeGetTime, each with its own stamp: an unarmed
     // gate arms and answers true; an armed one answers false and disarms once
-    // more than `interval` ms have passed since it was armed. Gate 2 paces the
-    // up and down arrows, gate 3 left and right; the game scene uses gate 1.
+    // more than `interval` ms have passed since it was armed; a new press
+    // after the interval goes through at once. Gate 2 paces the up and down
+    // arrows, gate 3 left and right; the game scene uses gate 1.
     bool CheckRepeatDelay1(DWORD interval);
     bool CheckRepeatDelay2(DWORD interval);
     bool CheckRepeatDelay3(DWORD interval);
+    // Whether the key is down at this frame's read and was up at the read
+    // before (a new press, however short).
+    bool WentDown(BYTE dik) const { return (m_KeyboardState[dik] & 0x80) && !(m_PreviousKeyboardState[dik] & 0x80); }
     // Unacquires and releases the keyboard, the mouse and the interface, and
     // forgets characters not yet taken.
     void Release();
@@ -51,6 +55,7 @@ public:
     LPDIRECTINPUTDEVICE8 m_pMouse = nullptr;
     HRESULT m_hr = S_OK;
     BYTE m_KeyboardState[256] = {};
+    BYTE m_PreviousKeyboardState[256] = {}; // as the read before left it
     DWORD m_dwRepeatTime1 = 0;
     DWORD m_dwRepeatTime2 = 0;
     DWORD m_dwRepeatTime3 = 0;

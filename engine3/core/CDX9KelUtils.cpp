@@ -3,6 +3,7 @@
 #include "platform/os/Clock.h"
 #include "platform/os/Crt.h"
 #include "platform/os/Paths.h"
+#include "platform/window/RepeatGate.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -174,15 +175,7 @@ RECT CDX9KelUtils::GetRectFromPercents(LONG parentLeft, LONG parentTop, LONG par
     return r;
 }
 
-bool CDX9KelUtils::IsTimePassed(DWORD interval) {
-    const DWORD now = timeGetTime();
-    if (m_dwTimeStamp == 0) {
-        m_dwTimeStamp = now;
-        return true;
-    }
-    if (now - m_dwTimeStamp > interval) m_dwTimeStamp = 0;
-    return false;
-}
+bool CDX9KelUtils::IsTimePassed(DWORD interval) { return Platform::PassRepeatGate(m_dwTimeStamp, interval); }
 
 bool CDX9KelUtils::IsTenMsPassed() {
     const DWORD now = timeGetTime();

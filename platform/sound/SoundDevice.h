@@ -9,8 +9,10 @@
 namespace Platform {
 
 // Opens the device called `preferred`, else the system's default device.
-// `opened` receives the name of the device that opened (empty when the
-// default device has no name). Null when neither opens.
+// "Generic Software" names the library's own software device, which is its
+// default device. `opened` receives the name of the device that opened
+// (`preferred` when that one opened; empty when the default device has no
+// name). Null when no device opens.
 ALCdevice* OpenSoundDevice(const char* preferred, std::string* opened = nullptr);
 
 // Generates sources one at a time until OpenAL refuses and appends their

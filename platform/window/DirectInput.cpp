@@ -90,10 +90,9 @@ public:
         }
         m_acquired = true;
         m_lossMark = Platform::Detail::WindowFocusLosses(m_window);
-        auto& in = Platform::Detail::Input();
-        m_readX = in.sumX;
-        m_readY = in.sumY;
-        m_readZ = in.sumZ;
+        // Motion and presses made while the device was not acquired are not
+        // its own.
+        StartAfresh();
         return DI_OK;
     }
 
@@ -113,14 +112,24 @@ public:
         }
         if (!data || !m_format || size != m_format->dwDataSize) return DIERR_INVALIDPARAM;
         auto& in = Platform::Detail::Input();
+        if (m_resets != in.resets) {
+            // The state started again from nothing since this device's last
+            // read: what came after the reset is news to it.
+            std::memset(m_keyPresses, 0, sizeof(m_keyPresses));
+            std::memset(m_buttonPresses, 0, sizeof(m_buttonPresses));
+            m_readX = m_readY = m_readZ = 0;
+            m_resets = in.resets;
+        }
         if (m_kind == Platform::DIDeviceKind::Keyboard) {
-            std::memcpy(data, in.keys, sizeof(in.keys));
+            BYTE keys[256];
+            for (int k = 0; k < 256; ++k) keys[k] = Seen(in.keys[k], in.keyPresses[k], &m_keyPresses[k]);
+            std::memcpy(data, keys, sizeof(keys));
         } else {
             DIMOUSESTATE state{};
             state.lX = static_cast<LONG>(in.sumX - m_readX);
             state.lY = static_cast<LONG>(in.sumY - m_readY);
             state.lZ = static_cast<LONG>(in.sumZ - m_readZ);
-            std::memcpy(state.rgbButtons, in.buttons, sizeof(state.rgbButtons));
+            for (int b = 0; b < 4; ++b) state.rgbButtons[b] = Seen(in.buttons[b], in.buttonPresses[b], &m_buttonPresses[b]);
             m_readX = in.sumX;
             m_readY = in.sumY;
             m_readZ = in.sumZ;
@@ -137,6 +146,25 @@ public:
     }
 
 private:
+    // The state a read reports: down while held, and down too when pressed
+    // since the last read (a press released before this read); one state a
+    // read, so a release shows at a later read.
+    static BYTE Seen(BYTE state, DWORD presses, DWORD* seenPresses) {
+        const bool pressedSince = presses != *seenPresses;
+        *seenPresses = presses;
+        return (state || pressedSince) ? 0x80 : 0;
+    }
+
+    void StartAfresh() {
+        const auto& in = Platform::Detail::Input();
+        m_readX = in.sumX;
+        m_readY = in.sumY;
+        m_readZ = in.sumZ;
+        std::memcpy(m_keyPresses, in.keyPresses, sizeof(m_keyPresses));
+        std::memcpy(m_buttonPresses, in.buttonPresses, sizeof(m_buttonPresses));
+        m_resets = in.resets;
+    }
+
     // A foreground device loses its acquisition when its window loses focus
     // (or goes away).
     bool Lost() const {
@@ -155,6 +183,9 @@ private:
     DWORD m_lossMark = 0;
     DWORD m_bufferSize = 0;
     long long m_readX = 0, m_readY = 0, m_readZ = 0;
+    DWORD m_keyPresses[256] = {};
+    DWORD m_buttonPresses[4] = {};
+    DWORD m_resets = 0;
 };
 
 class DirectInput final : public IDirectInput8A {
@@ -205,6 +236,11 @@ void FailDirectInputStep(DIStep step, DIDeviceKind kind, HRESULT hr, int count) 
 
 void ClearDirectInputFailures() { Failures().clear(); }
 
-void ResetInputState() { Detail::Input() = Detail::SystemInput{}; }
+void ResetInputState() {
+    const DWORD resets = Detail::Input().resets;
+    Detail::Input() = Detail::SystemInput{};
+    Detail::Input().resets = resets + 1;
+    Detail::ForgetRepeatGateAsks();
+}
 
 } // namespace Platform

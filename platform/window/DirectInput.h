@@ -126,7 +126,7 @@ enum class DIDeviceKind { Any, Keyboard, Mouse };
 void FailDirectInputStep(DIStep step, DIDeviceKind kind, HRESULT hr, int count = -1);
 void ClearDirectInputFailures();
 // Releases the keys and buttons held in the device state and forgets pending
-// motion (for tests).
+// motion and presses, and what the repeat gates last saw (for tests).
 void ResetInputState();
 
 } // namespace Platform

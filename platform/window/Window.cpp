@@ -63,17 +63,16 @@ struct State {
     bool injected = false;
     POINT injectedScreen{0, 0};
     // What the events taken since the loop last found nothing waiting have
-    // changed. The program draws a frame each time nothing waits, so an event
-    // that would undo one of these changes waits for the next frame.
+    // changed. The program draws a frame each time nothing waits. The
+    // devices report a key pressed since their last read as down, so only a
+    // second press of a key waits for the next frame; the button messages
+    // and the wheel value hold one state a frame, so a button event that
+    // would undo this frame's change and a second wheel turn wait too.
     struct FrameChanges {
-        bool keys[256] = {};
+        bool keyPressed[256] = {};
         bool buttons[4] = {};
         bool wheel = false;
-        bool text = false;
     } changed;
-    // Typed characters not yet posted: one is posted a frame, since the
-    // program keeps only the last character until its next message.
-    std::deque<std::pair<HWND, BYTE>> typed;
 };
 
 // Never destroyed: window objects may be torn down during static
@@ -187,13 +186,22 @@ void Translate(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
         BYTE dik = Platform::DikFromScancode(e.key.keysym.scancode);
-        if (dik) in.keys[dik] = e.type == SDL_KEYDOWN ? 0x80 : 0;
+        if (!dik) break;
+        const bool down = e.type == SDL_KEYDOWN;
+        // The keyboard's own repeat sends more downs without ups: one press.
+        if (down && !in.keys[dik]) {
+            ++in.keyPresses[dik];
+            ++in.allPresses;
+        }
+        in.keys[dik] = down ? 0x80 : 0;
         break;
     }
     case SDL_TEXTINPUT: {
+        // Every character as it comes: the program keeps all of them, in
+        // order, until its edit box takes them.
         HWND h = FindById(e.text.windowID);
         if (!h) break;
-        for (char c : Platform::Utf8ToCp1251(e.text.text)) S().typed.emplace_back(h, static_cast<BYTE>(c));
+        for (char c : Platform::Utf8ToCp1251(e.text.text)) Post(h, WM_CHAR, static_cast<BYTE>(c), 1);
         break;
     }
     case SDL_MOUSEMOTION: {
@@ -217,7 +225,13 @@ void Translate(const SDL_Event& e) {
         case SDL_BUTTON_X1: index = 3; break;
         default: break;
         }
-        if (index >= 0) in.buttons[index] = down ? 0x80 : 0;
+        if (index >= 0) {
+            if (down && !in.buttons[index]) {
+                ++in.buttonPresses[index];
+                ++in.allPresses;
+            }
+            in.buttons[index] = down ? 0x80 : 0;
+        }
         HWND h = FindById(e.button.windowID);
         if (!h) break;
         TrackCursor(h, e.button.x, e.button.y);
@@ -253,33 +267,27 @@ int ButtonIndex(const SDL_MouseButtonEvent& b) {
     }
 }
 
-// Whether an event must wait for the next frame, so that every change the
-// frame before it would otherwise never see is seen by one frame: a key or
-// button that already went down (or up) since the last frame, a second wheel
-// turn, and after a typed character anything that becomes a message (the
-// character stands until the next message).
+// Whether an event must wait for the next frame, so that every press the
+// frame before it would otherwise never see is seen by one frame: a second
+// press of a key already pressed (and let go) since the last frame, a button
+// event that would undo the button's change since the last frame, and a
+// second wheel turn.
 bool WaitsForNextFrame(const SDL_Event& e) {
     const auto& in = Platform::Detail::Input();
     const auto& changed = S().changed;
     switch (e.type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
+    case SDL_KEYDOWN: {
         const BYTE dik = Platform::DikFromScancode(e.key.keysym.scancode);
-        const BYTE state = e.type == SDL_KEYDOWN ? 0x80 : 0;
-        return dik && changed.keys[dik] && in.keys[dik] != state;
+        return dik && changed.keyPressed[dik] && !in.keys[dik];
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-        if (changed.text) return true;
         const int index = ButtonIndex(e.button);
         if (index < 0) return false;
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
         return changed.buttons[index] && (in.buttons[index] != 0) != down;
     }
-    case SDL_MOUSEWHEEL: return changed.wheel || changed.text;
-    case SDL_TEXTINPUT:
-    case SDL_MOUSEMOTION:
-    case SDL_WINDOWEVENT: return changed.text;
+    case SDL_MOUSEWHEEL: return changed.wheel;
     default: return false;
     }
 }
@@ -289,8 +297,7 @@ void NoteChange(const SDL_Event& e) {
     auto& changed = S().changed;
     switch (e.type) {
     case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        if (const BYTE dik = Platform::DikFromScancode(e.key.keysym.scancode)) changed.keys[dik] = true;
+        if (const BYTE dik = Platform::DikFromScancode(e.key.keysym.scancode)) changed.keyPressed[dik] = true;
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -584,18 +591,10 @@ BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT remo
     SDL_PumpEvents();
     SDL_Event e;
     for (;;) {
-        if (!s.typed.empty()) {
-            // Typed characters come before every later event, one a frame.
-            if (s.changed.text) break;
-            Post(s.typed.front().first, WM_CHAR, s.typed.front().second, 1);
-            s.typed.pop_front();
-            s.changed.text = true;
-        } else {
-            if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0 || WaitsForNextFrame(e)) break;
-            SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
-            Translate(e);
-            NoteChange(e);
-        }
+        if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0 || WaitsForNextFrame(e)) break;
+        SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+        Translate(e);
+        NoteChange(e);
         if (Take(msg, hWnd, filterMin, filterMax, removeMsg)) return TRUE;
     }
     // The main loop's "nothing waits": a frame follows.
@@ -777,7 +776,6 @@ void FlushMessages() {
     s.quitPending = false;
     s.injected = false;
     s.changed = State::FrameChanges{};
-    s.typed.clear();
     if (VideoUp()) {
         SDL_PumpEvents();
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);

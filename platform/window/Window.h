@@ -205,11 +205,13 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 // DirectInput device state as they are taken here. Returns false when nothing
 // is waiting. PM_NOREMOVE leaves the message in the queue.
 // The main loop draws a frame whenever this returns false for it (any window,
-// no filter, PM_REMOVE), and every input change is seen by at least one
-// frame: a key or mouse button that changes again before the next frame (a
-// quick tap or click), a second wheel turn, a second typed character and any
-// message after a typed character wait, with every event behind them, until
-// the loop has found nothing waiting once more.
+// no filter, PM_REMOVE), and every press is seen by at least one frame: the
+// devices report a key or button pressed since their last read as down for
+// that read (however short the press), while a second press of a key since
+// the last frame, a button message that would undo the button's change since
+// the last frame (the release of a quick click) and a second wheel turn
+// wait, with every event behind them, until the loop has found nothing
+// waiting once more. Typed characters all come at once, in order.
 BOOL PeekMessageA(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 // TranslateMessage: characters already arrive as WM_CHAR; returns false.
 BOOL TranslateMessage(const MSG* msg);

@@ -128,7 +128,11 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::RefreshHUD() {
     ProcIconsPages();
     RefreshDamagedShip();
     const DWORD now = timeGetTime();
-    if (now - m_dwLastMovementPanel >= m_dwMovementPanelInterval || m_dwLastMovementPanel == 0) {
+    // An arrow key that went down is looked at in its own frame: a tap seen
+    // by one frame only would otherwise fall between two looks at the panel.
+    const bool arrow = g_Input.WentDown(DIK_UP) || g_Input.WentDown(DIK_DOWN) || g_Input.WentDown(DIK_LEFT) ||
+                       g_Input.WentDown(DIK_RIGHT);
+    if (arrow || now - m_dwLastMovementPanel >= m_dwMovementPanelInterval || m_dwLastMovementPanel == 0) {
         m_dwLastMovementPanel = now;
         ProcMovementPanel();
     }

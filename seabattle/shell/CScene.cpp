@@ -21,6 +21,7 @@
 #include "platform/os/Paths.h"
 #include "platform/os/Profile.h"
 #include "platform/window/DirectInput.h"
+#include "platform/window/RepeatGate.h"
 
 namespace SeaBattle {
 
@@ -173,14 +174,7 @@ void CScene::Process() {
 
 bool CScene::KeyActs(BYTE dik, DWORD interval) {
     if (!(g_Input.m_KeyboardState[dik] & 0x80)) return false;
-    DWORD& stamp = g_Input.m_dwRepeatTime1;
-    const DWORD now = timeGetTime();
-    if (stamp != 0) {
-        if (now - stamp > interval) stamp = 0;
-        return false;
-    }
-    stamp = now;
-    return true;
+    return Platform::PassRepeatGate(g_Input.m_dwRepeatTime1, interval);
 }
 
 void CScene::ProcessFunctionKeys() {

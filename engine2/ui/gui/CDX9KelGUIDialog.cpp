@@ -13,6 +13,7 @@
 #include "engine2/ui/gui/CDX9KelGUIStateBar.h"
 #include "engine2/ui/gui/CDX9KelGUIText.h"
 #include "platform/os/Clock.h"
+#include "platform/window/RepeatGate.h"
 
 namespace Vorna2 {
 
@@ -176,15 +177,7 @@ int CDX9KelGUIDialog::GetLastControl() const {
     return -1;
 }
 
-bool CDX9KelGUIDialog::IsClickReady(DWORD milliseconds) {
-    const DWORD now = timeGetTime();
-    if (m_dwClickTime == 0) {
-        m_dwClickTime = now;
-        return true;
-    }
-    if (now - m_dwClickTime > milliseconds) m_dwClickTime = 0;
-    return false;
-}
+bool CDX9KelGUIDialog::IsClickReady(DWORD milliseconds) { return Platform::PassRepeatGate(m_dwClickTime, milliseconds); }
 
 bool CDX9KelGUIDialog::LockInput() {
     if (!m_pManager || m_pManager->m_iInputLockDialog != -1) return false;

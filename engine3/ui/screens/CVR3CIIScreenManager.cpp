@@ -11,6 +11,7 @@
 #include "platform/os/Clock.h"
 #include "platform/os/Paths.h"
 #include "platform/os/Profile.h"
+#include "platform/window/RepeatGate.h"
 #include "platform/window/Window.h"
 
 namespace Vorna3D {
@@ -261,15 +262,7 @@ POINT CVR3CIIScreenManager::GetClientAnchor(int xKind, int yKind) const {
     return {anchor(xKind, rc.left, rc.right), anchor(yKind, rc.top, rc.bottom)};
 }
 
-bool CVR3CIIScreenManager::IsSwitchAllowed(DWORD ms) {
-    const DWORD now = timeGetTime();
-    if (m_dwSwitchTime == 0) {
-        m_dwSwitchTime = now;
-        return true;
-    }
-    if (now - m_dwSwitchTime > ms) m_dwSwitchTime = 0;
-    return false;
-}
+bool CVR3CIIScreenManager::IsSwitchAllowed(DWORD ms) { return Platform::PassRepeatGate(m_dwSwitchTime, ms); }
 
 bool CVR3CIIScreenManager::IsWaitPassed() {
     const DWORD now = timeGetTime();

@@ -8,6 +8,7 @@
 #include "engine3/core/resources/CDX9KelGraphicResources.h"
 #include "engine3/core/SafeXml.h"
 #include "platform/os/Clock.h"
+#include "platform/window/RepeatGate.h"
 #include "platform/window/Window.h"
 
 namespace Vorna3D {
@@ -118,15 +119,7 @@ CDX9KelSGUIBitmapFont* CDX9KelSGUIManager::GetFont(int index) const {
     return m_vFonts[index];
 }
 
-bool CDX9KelSGUIManager::AllowInput(DWORD period) {
-    const DWORD now = timeGetTime();
-    if (m_dwInputTime == 0) {
-        m_dwInputTime = now;
-        return true;
-    }
-    if (now - m_dwInputTime > period) m_dwInputTime = 0;
-    return false;
-}
+bool CDX9KelSGUIManager::AllowInput(DWORD period) { return Platform::PassRepeatGate(m_dwInputTime, period); }
 
 bool CDX9KelSGUIManager::IsKeyDown(int dik) const {
     return m_pKeyboardState && dik >= 0 && dik < 256 && (m_pKeyboardState[dik] & 0x80) != 0;

@@ -131,9 +131,9 @@ public:
         // What the game scene copies from the input every frame; the cursor
         // is the system cursor, which the GUI reads itself.
         Vorna2::CDX9Kelinput& input = Vorna2::g_Input;
-        m_Gui.m_bLeftButton = (input.m_MouseState.rgbButtons[0] & 0x80) != 0;
-        m_Gui.m_bRightButton = (input.m_MouseState.rgbButtons[1] & 0x80) != 0;
-        m_Gui.m_bMiddleButton = (input.m_MouseState.rgbButtons[2] & 0x80) != 0;
+        m_Gui.m_bLeftButton = input.m_bLeftHeld != 0;
+        m_Gui.m_bRightButton = input.m_bRightHeld != 0;
+        m_Gui.m_bMiddleButton = input.m_bMiddleHeld != 0;
         m_Gui.m_fWheel = input.m_fWheel;
         m_Gui.m_cTypedChar = static_cast<char>(input.m_Char);
         m_Gui.m_strTyped = input.TakeTyped();

@@ -221,7 +221,7 @@ TEST_F(InputTest, CaptureIsReleasedOnLeftAndRightUpButNotMiddle) {
 
 TEST_F(InputTest, OnlyCharacterMessagesSetTheCharacter) {
     InitAll();
-    // "Ж" then "x": code page 1251 bytes, one message each, one a frame.
+    // "Ж" then "x": code page 1251 bytes, one message each.
     Platform::InjectText(hwnd, "\xD0\x96x");
     std::vector<BYTE> typed;
     MSG msg{};
@@ -266,14 +266,18 @@ TEST_F(InputTest, LosingFocusReleasesKeysAndButtons) {
     InitAll();
     Platform::InjectKey(hwnd, DIK_NUMPAD6, true);
     Platform::InjectMouseButton(hwnd, 1, true, 5, 5);
+    Platform::InjectMouseButton(hwnd, 0, true, 5, 5);
     Frame();
     ASSERT_EQ(g_Input.m_KeyboardState[DIK_NUMPAD6], 0x80);
     ASSERT_EQ(g_Input.m_MouseState.rgbButtons[1], 0x80);
+    ASSERT_TRUE(g_Input.m_bLeftDown && g_Input.m_bRightDown);
+    // The buttons' releases go to the window that took the focus.
     Platform::InjectFocus(hwnd, false);
     for (int i = 0; i < 3; ++i) {
         Frame();
         EXPECT_EQ(g_Input.m_KeyboardState[DIK_NUMPAD6], 0) << "frame " << i;
         EXPECT_EQ(g_Input.m_MouseState.rgbButtons[1], 0) << "frame " << i;
+        EXPECT_FALSE(g_Input.m_bLeftDown || g_Input.m_bRightDown) << "frame " << i;
     }
     EXPECT_EQ(g_Input.m_hr, DIERR_OTHERAPPHASPRIO) << "re-acquiring fails in the background";
     Platform::InjectFocus(hwnd, true);

@@ -1,4 +1,6 @@
+#include "platform/os/Clock.h"
 #include "platform/window/DirectInput.h"
+#include "platform/window/RepeatGate.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>
@@ -224,8 +226,7 @@ TEST_F(WindowTest, SecondClickIsAPlainPress) {
 TEST_F(WindowTest, TypedTextBecomesCodePage1251Characters) {
     // "A", Cyrillic "я", the euro sign, a character cp1251 lacks, "ё".
     Platform::InjectText(hwnd, "A\xD1\x8F\xE2\x82\xAC\xF0\x9F\x98\x80\xD1\x91");
-    // One character a frame.
-    for (int frame = 0; frame < 5; ++frame) Pump();
+    Pump();
     std::vector<BYTE> chars;
     for (const auto& m : g_seen)
         if (m.message == WM_CHAR) chars.push_back(static_cast<BYTE>(m.wParam));
@@ -414,6 +415,19 @@ TEST_F(DirectInputTest, EveryQuickChangeIsSeenByAFrameOfItsOwn) {
         {"a key tap",
          {[](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F4, false); }},
          {"| F4", "|"}},
+        {"a key tapped twice: each tap has its frame",
+         {[](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F4, false); },
+          [](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F4, false); }},
+         {"| F4", "| F4"}},
+        {"the keyboard's own repeat is one press",
+         {[](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F4, true); },
+          [](HWND h) { Platform::InjectKey(h, DIK_F4, false); }},
+         {"| F4"}},
+        {"a tap after a click waits for nothing",
+         {[](HWND h) { Platform::InjectMouseButton(h, 1, true, 5, 5); },
+          [](HWND h) { Platform::InjectKey(h, DIK_F5, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F5, false); },
+          [](HWND h) { Platform::InjectMouseButton(h, 1, false, 5, 5); }},
+         {"rdown | F5 R", "rup |"}},
         {"a click",
          {[](HWND h) { Platform::InjectMouseButton(h, 0, true, 5, 5); },
           [](HWND h) { Platform::InjectMouseButton(h, 0, false, 5, 5); }},
@@ -433,7 +447,14 @@ TEST_F(DirectInputTest, EveryQuickChangeIsSeenByAFrameOfItsOwn) {
          {"wheel120 |", "wheel-120 |"}},
         {"typed text then a move",
          {[](HWND h) { Platform::InjectText(h, "ab"); }, [](HWND h) { Platform::InjectMouseMove(h, 9, 9); }},
-         {"char:a |", "char:b |", "move |"}},
+         {"char:a char:b move |"}},
+        {"a word typed within a frame, as the keyboard sends it",
+         {[](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectText(h, "s"); },
+          [](HWND h) { Platform::InjectKey(h, DIK_F4, false); }, [](HWND h) { Platform::InjectKey(h, DIK_F5, true); },
+          [](HWND h) { Platform::InjectText(h, "e"); }, [](HWND h) { Platform::InjectKey(h, DIK_F5, false); },
+          [](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectText(h, "a"); },
+          [](HWND h) { Platform::InjectKey(h, DIK_F4, false); }},
+         {"char:s char:e | F4 F5", "char:a | F4"}},
         {"changes that undo nothing share a frame",
          {[](HWND h) { Platform::InjectKey(h, DIK_F4, true); }, [](HWND h) { Platform::InjectKey(h, DIK_F5, true); },
           [](HWND h) { Platform::InjectMouseButton(h, 1, true, 5, 5); },
@@ -460,6 +481,118 @@ TEST_F(DirectInputTest, EveryQuickChangeIsSeenByAFrameOfItsOwn) {
         frames.pop_back();
         EXPECT_EQ(frames, c.frames) << c.name;
     }
+}
+
+// A device reads the presses made since its own last read: two devices of
+// one key each see a tap once, a device acquired after the tap never sees it,
+// and a reset forgets a tap no device has read yet.
+TEST_F(DirectInputTest, EachDeviceSeesATapOnceAtItsNextRead) {
+    LPDIRECTINPUTDEVICE8 second = nullptr;
+    ASSERT_EQ(d.di->CreateDevice(GUID_SysKeyboard, &second, nullptr), DI_OK);
+    ASSERT_EQ(second->SetDataFormat(&c_dfDIKeyboard), DI_OK);
+    ASSERT_EQ(second->SetCooperativeLevel(hwnd, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND), DI_OK);
+    ASSERT_EQ(second->Acquire(), DI_OK);
+    BYTE other[256] = {};
+    Platform::InjectKey(hwnd, DIK_F4, true);
+    Platform::InjectKey(hwnd, DIK_F4, false);
+    Pump();
+    ASSERT_EQ(d.keyboard->GetDeviceState(256, keys), DI_OK);
+    EXPECT_EQ(keys[DIK_F4], 0x80);
+    ASSERT_EQ(d.keyboard->GetDeviceState(256, keys), DI_OK);
+    EXPECT_EQ(keys[DIK_F4], 0) << "released at the next read";
+    ASSERT_EQ(second->GetDeviceState(256, other), DI_OK);
+    EXPECT_EQ(other[DIK_F4], 0x80) << "the other device has not read it yet";
+
+    Platform::InjectKey(hwnd, DIK_F4, true);
+    Platform::InjectKey(hwnd, DIK_F4, false);
+    Pump();
+    ASSERT_EQ(second->Unacquire(), DI_OK);
+    ASSERT_EQ(second->Acquire(), DI_OK);
+    ASSERT_EQ(second->GetDeviceState(256, other), DI_OK);
+    EXPECT_EQ(other[DIK_F4], 0) << "made before the acquisition";
+    Platform::ResetInputState();
+    ASSERT_EQ(d.keyboard->GetDeviceState(256, keys), DI_OK);
+    EXPECT_EQ(keys[DIK_F4], 0) << "forgotten by the reset";
+
+    Platform::InjectMouseButton(hwnd, 1, true, 5, 5);
+    Pump();
+    Platform::InjectMouseButton(hwnd, 1, false, 5, 5);
+    Pump();
+    DIMOUSESTATE mouse{};
+    ASSERT_EQ(d.mouse->GetDeviceState(sizeof(mouse), &mouse), DI_OK);
+    EXPECT_EQ(mouse.rgbButtons[1], 0x80) << "a click held over two frames is seen by a later read";
+    ASSERT_EQ(d.mouse->GetDeviceState(sizeof(mouse), &mouse), DI_OK);
+    EXPECT_EQ(mouse.rgbButtons[1], 0);
+    second->Release();
+}
+
+// The repeat gates: a held key goes through once a little more than every
+// interval, as the frames reach it; a press seen by one frame only goes
+// through however long the gate has stood armed; a press seen by two slow
+// frames goes through once; a second tap within the interval waits.
+class RepeatGateTest : public DirectInputTest {
+protected:
+    void SetUp() override {
+        DirectInputTest::SetUp();
+        Platform::SetClock(&clock);
+    }
+    void TearDown() override {
+        Platform::SetClock(nullptr);
+        DirectInputTest::TearDown();
+    }
+    // One frame of `ms`: the loop takes what waits, the key is read and,
+    // while it is down, the gate is asked.
+    bool Frame(DWORD ms) {
+        Pump();
+        clock.Advance(ms);
+        EXPECT_EQ(d.keyboard->GetDeviceState(256, keys), DI_OK);
+        return (keys[DIK_UP] & 0x80) && Platform::PassRepeatGate(stamp, 100);
+    }
+    Platform::ManualClock clock;
+    DWORD stamp = 0;
+};
+
+TEST_F(RepeatGateTest, HeldKeysRepeatAndEveryShortPressGoesThrough) {
+    // Held for a second at 16 ms a frame: through at 0, then the frame past
+    // 100 ms disarms and the next goes through: every 8th frame.
+    Platform::InjectKey(hwnd, DIK_UP, true);
+    std::vector<int> through;
+    for (int frame = 0; frame < 60; ++frame)
+        if (Frame(16)) through.push_back(frame);
+    EXPECT_EQ(through, (std::vector<int>{0, 8, 16, 24, 32, 40, 48, 56}));
+    Platform::InjectKey(hwnd, DIK_UP, false);
+    Frame(16);
+
+    // Taps of a single frame at 5 frames a second, a second apart: each one
+    // goes through although the gate stood armed since the one before.
+    int taps = 0;
+    for (int second = 0; second < 4; ++second) {
+        Platform::InjectKey(hwnd, DIK_UP, true);
+        Platform::InjectKey(hwnd, DIK_UP, false);
+        for (int frame = 0; frame < 5; ++frame) taps += Frame(200);
+    }
+    EXPECT_EQ(taps, 4);
+
+    // A press that two slow frames see goes through once.
+    Platform::InjectKey(hwnd, DIK_UP, true);
+    int straddling = Frame(200);
+    straddling += Frame(200);
+    Platform::InjectKey(hwnd, DIK_UP, false);
+    for (int frame = 0; frame < 3; ++frame) straddling += Frame(200);
+    EXPECT_EQ(straddling, 1);
+
+    // Two taps 48 ms apart at 16 ms a frame: the second is within the
+    // interval and waits; a third after it goes through.
+    clock.Advance(1000);
+    std::vector<int> quick;
+    for (int frame = 0; frame < 12; ++frame) {
+        if (frame == 0 || frame == 3 || frame == 10) {
+            Platform::InjectKey(hwnd, DIK_UP, true);
+            Platform::InjectKey(hwnd, DIK_UP, false);
+        }
+        if (Frame(16)) quick.push_back(frame);
+    }
+    EXPECT_EQ(quick, (std::vector<int>{0, 10}));
 }
 
 TEST_F(DirectInputTest, FocusLossTakesTheAcquisitionAndReleasesKeys) {

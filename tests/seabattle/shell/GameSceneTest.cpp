@@ -205,9 +205,9 @@ TEST_F(GameSceneTest, AClickOrKeyTapWhollyBetweenTwoFramesStillActs) {
     Frame();
     EXPECT_FALSE(g_Input.m_bLeftDown);
 
-    // Back, after the screens' switch gate: once its time is up the gate
-    // lets a press act the second time it sees one, so the quick click comes
-    // twice.
+    // Back, after the screens' switch gate: its time is up and the quick
+    // click is a new press, so the one click acts (the gate's old stamp is
+    // not spent on it).
     m_clock.Advance(kPastSwitchGate);
     CDX9KelSGUIBaseControl* back = Dialog("options", "OptionsDialog")->FindControl("OptionsBackButton");
     ASSERT_NE(back, nullptr);
@@ -215,12 +215,10 @@ TEST_F(GameSceneTest, AClickOrKeyTapWhollyBetweenTwoFramesStillActs) {
     const int bx = (b.left + b.right) / 2, by = (b.top + b.bottom) / 2;
     Platform::InjectMouseMove(m_hWnd, bx, by);
     Frame();
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(Current(), "options") << i;
-        Platform::InjectMouseButton(m_hWnd, 0, true, bx, by);
-        Platform::InjectMouseButton(m_hWnd, 0, false, bx, by);
-        Frames(2);
-    }
+    EXPECT_EQ(Current(), "options");
+    Platform::InjectMouseButton(m_hWnd, 0, true, bx, by);
+    Platform::InjectMouseButton(m_hWnd, 0, false, bx, by);
+    Frames(2);
     EXPECT_EQ(Current(), "main_menu");
 
     // A key tap: F4 down and up before one frame hides the interface.

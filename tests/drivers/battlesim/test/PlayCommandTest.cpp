@@ -133,10 +133,13 @@ TEST(PlayCommand, StartHarbourBattleLeaveResultsAndOnToTheEndThroughTheScreens) 
     }
     EXPECT_EQ(harbourScreens, 4);
     EXPECT_EQ(battleScreens, 8);
-    // The log has no error: the autosaves are written, and maps that come
-    // and go leave each other's scene trees alone.
+    // The log has no error and no warning: the autosaves are written, maps
+    // that come and go leave each other's scene trees alone, and the sound
+    // device is the software device the game asks for.
     std::istringstream lines(run.out);
     std::string line;
-    while (std::getline(lines, line)) EXPECT_EQ(line.find("| ERROR"), std::string::npos) << line;
-    EXPECT_NE(run.out.find("| WARNING"), std::string::npos) << "the log's lines are in the output";
+    while (std::getline(lines, line)) {
+        EXPECT_EQ(line.find("| ERROR"), std::string::npos) << line;
+        EXPECT_EQ(line.find("| WARNING"), std::string::npos) << line;
+    }
 }

@@ -5,6 +5,7 @@
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
+#include "engine2/core/CDX9Kelinput.h"
 #include "engine2/core/CDXFont.h"
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
 #include "engine2/core/render/CDX9KelRender.h"
@@ -257,4 +258,31 @@ TEST_F(Engine2UISceneSlotsTest, TheGUIDrawnFirstStaysOverTheSceneAndItsClearPart
     EXPECT_EQ(colourWrite, 0xFu);
     scene.Release();
     scene.m_pRender = &render;
+}
+
+// The GUI's buttons are those the window's messages hold (a quick click holds
+// its button for one frame; losing the focus lets go), not the mouse device's
+// state, which is neither read nor cleared while the window is in the
+// background.
+TEST_F(Engine2UISceneSlotsTest, TheGUIButtonsAreTheButtonsTheWindowHolds) {
+    ASSERT_TRUE(scene.Init());
+    CDX9KelGUIManager* gui = GetGUIManager(&scene);
+    IDX9KelSceneManager* slot = scene.GetManager(KEL_SCENE_GUI_MANAGER);
+    ASSERT_TRUE(gui && slot);
+    struct Case {
+        BYTE held[3];    // left, right, middle as the messages left them
+        BYTE device[3];  // the mouse device's last state
+    };
+    for (const Case& c : {Case{{1, 0, 1}, {0, 0, 0}}, Case{{0, 1, 0}, {0x80, 0, 0x80}}, Case{{0, 0, 0}, {0x80, 0x80, 0x80}}}) {
+        g_Input.m_bLeftHeld = c.held[0];
+        g_Input.m_bRightHeld = c.held[1];
+        g_Input.m_bMiddleHeld = c.held[2];
+        for (int b = 0; b < 3; ++b) g_Input.m_MouseState.rgbButtons[b] = c.device[b];
+        slot->Process(0.0f);
+        EXPECT_EQ(gui->m_bLeftButton, c.held[0] != 0);
+        EXPECT_EQ(gui->m_bRightButton, c.held[1] != 0);
+        EXPECT_EQ(gui->m_bMiddleButton, c.held[2] != 0);
+    }
+    g_Input.m_bLeftHeld = g_Input.m_bRightHeld = g_Input.m_bMiddleHeld = 0;
+    g_Input.m_MouseState = DIMOUSESTATE{};
 }

@@ -240,8 +240,7 @@ void alListenerfv(ALenum param, const ALfloat* values) {
 
 ALCdevice* alcOpenDevice(const ALCchar* name) {
     Get().deviceRequests.push_back(name ? name : "(default)");
-    const bool opens = name ? (std::strcmp(name, "Generic Software") == 0 && Get().softwareDeviceOpens)
-                            : Get().defaultDeviceOpens;
+    const bool opens = !name && Get().defaultDeviceOpens;
     if (!opens) return nullptr;
     Get().deviceOpen = true;
     return kDevice;

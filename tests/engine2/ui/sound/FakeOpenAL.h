@@ -33,8 +33,7 @@ struct Source {
 };
 
 struct State {
-    bool softwareDeviceOpens = false;  // as with OpenAL Soft
-    bool defaultDeviceOpens = true;
+    bool defaultDeviceOpens = true;  // no named device opens, as with OpenAL Soft
     bool contextCreates = true;
     size_t sourceLimit = 4;
     std::vector<std::string> deviceRequests;
