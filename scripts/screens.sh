@@ -27,7 +27,12 @@ sim() {
   fi
 }
 
-script() { printf '%s\n' "$@" >"$work/$1.script"; }
+# The same for a run that ends short of its goal on purpose (a harbour
+# visit whose boxes are cancelled): only its pictures count.
+sim_pictures() {
+  local name=$1; shift
+  (cd "$bin" && timeout 900 "$@") >"$work/$name.txt" 2>&1 || true
+}
 
 # --- seabattle: the menus -------------------------------------------------
 frames() {  # name frames script-lines...
@@ -61,11 +66,11 @@ cat >"$work/harbour.script" <<'EOF'
 190 press harbour_columns_work Column1Add
 210 press harbour_columns_menu Next
 EOF
-sim harbour ./battlesim harbour demo_scenario.scnrxml --script "$work/harbour.script" \
+sim_pictures harbour ./battlesim harbour demo_scenario.scnrxml --script "$work/harbour.script" \
   --damage "Blue Cruiser 1=40" --frames 240 --out "$work/harbour/" \
   --shots "8:$out/seabattle_harbour.png,20:$out/seabattle_harbour_help.png,50:$out/seabattle_harbour_buy_box.png,90:$out/seabattle_harbour_own_ship.png,110:$out/seabattle_harbour_sell_box.png,150:$out/seabattle_columns.png,170:$out/seabattle_columns_help.png,200:$out/seabattle_columns_added.png,230:$out/seabattle_columns_fight_box.png"
 printf '10 press harbour_game_menu Next\n' >"$work/let.script"
-sim let_mission ./battlesim harbour demo_scenario.scnrxml --script "$work/let.script" \
+sim_pictures let_mission ./battlesim harbour demo_scenario.scnrxml --script "$work/let.script" \
   --damage "Blue Cruiser 1=60,Blue Cruiser 2=60,Blue Ram=60" --frames 40 --out "$work/let/" \
   --shots "30:$out/seabattle_harbour_let_mission_box.png"
 
@@ -78,9 +83,7 @@ cat >"$work/battle.script" <<'EOF'
 EOF
 sim battle_hud ./battlesim battle demo_human.btlmapxml --script "$work/battle.script" --frames 200 \
   --shot "$out/seabattle_battle_hud.png" --out "$work/battle/"
-printf '5 press battle_game_menu Menu\n' >"$work/pause.script"
-sim battle_pause ./battlesim battle demo_human.btlmapxml --script "$work/pause.script" --frames 60 \
-  --shot "$out/seabattle_battle_pause_menu.png" --out "$work/pause/"
+# (the pause menu is pictured by the whole scenario played below)
 
 # --- seabattle: one of each screen of a whole scenario played from the menu
 mkdir -p "$work/play_pictures"

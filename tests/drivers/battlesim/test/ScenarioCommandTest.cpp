@@ -5,6 +5,8 @@
 // survivors are the very same ship objects.
 #include <gtest/gtest.h>
 
+#include "TestFolder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -23,9 +25,13 @@ struct ScenarioRunResult {
     std::string out;
 };
 
+// The game's log and its autosaves go to a folder of the test's own, never
+// beside the programs.
 ScenarioRunResult Scenario(const std::string& args) {
+    const fs::path out = VornaTest::FreshFolder();
     const std::string command = "'" + (fs::path(VORNA_BIN_DIR) / "battlesim").string() +
-                                "' scenario demo_scenario_auto.scnrxml --step-ms 60 " + args + " 2>&1";
+                                "' scenario demo_scenario_auto.scnrxml --step-ms 60 --out '" + out.string() + "/' " +
+                                args + " 2>&1";
     ScenarioRunResult run;
     FILE* p = ::popen(command.c_str(), "r");
     if (!p) return run;
