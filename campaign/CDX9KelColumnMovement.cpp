@@ -130,6 +130,15 @@ int CDX9KelColumnMovement::StepColumn(ColumnMoveEntry& entry, float f) {
                 ship->_42 = height;
                 route.m_WayPoints.erase(route.m_WayPoints.begin());
                 entry.m_fProgress = route.m_fTime;
+                // At the route's end its whole time counts as used: a route
+                // planned for the time left uses all of it, and the column
+                // is not left a sliver of its turn that no order can fill.
+                const float dt = entry.m_fProgress - entry.m_fPreviousProgress;
+                if (route.m_WayPoints.empty() && dt > 0.0f) {
+                    column.m_fTimeUsed += dt;
+                    if (seg) seg->m_fSpent += dt;
+                    entry.m_fPreviousProgress = entry.m_fProgress;
+                }
             } else if (seg && seg->m_fSpent > 1.4f * seg->m_fTime) {
                 Vorna2::g_Log.Write(5, "-------------------------------------!!!!!!!!!!!!!!!!-----TELEPORT---------------------------------\n");
                 ++m_iOverruns;

@@ -443,3 +443,26 @@ TEST_F(GameMapTurnsTest, TheMovementPanelShowsTheActiveColumnsOrdersAfterALoad) 
 }
 
 } // namespace
+
+namespace {
+
+// A route planned for the whole turn uses the whole turn: the column is
+// finished when it arrives, so the end of the turn is not refused for a
+// sliver of movement time that no order can use.
+TEST_F(GameMapTurnsTest, AColumnThatSailedItsRouteToItsEndHasUsedItsTurn) {
+    for (const float rudder : {0.0f, 0.16f}) {
+        SCOPED_TRACE(rudder);
+        GameColumnRecord* column = player().m_GameObjects[3]->m_pColumn;
+        CDX9KelColumnMovement::ResetColumnsForTurn({column});
+        column->m_fCurrentSpeed = column->m_fSpeedLimit * 0.5f;
+        column->m_fRudder = rudder * column->m_fTurnLimit;
+        column->m_fOrderedSpeed = column->m_fSpeedLimit;
+        ASSERT_TRUE(map().PlanColumnRoute(column));
+        ASSERT_TRUE(g_ColumnMovement.AddColumn(column, g_SeaPathGenerator, map().m_Turn.m_iPlannedRoute));
+        for (int frames = 0; !g_ColumnMovement.m_Entries.empty() && frames < 20000; ++frames) g_ColumnMovement.Update(1.0f);
+        EXPECT_TRUE(map().m_Turn.IsColumnFinished(column->m_fTimeUsed)) << column->m_fTimeUsed;
+        EXPECT_NEAR(column->m_fTimeUsed, map().m_Turn.m_fTurnMoveLimit, 0.5f);
+    }
+}
+
+} // namespace
