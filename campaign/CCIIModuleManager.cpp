@@ -53,10 +53,8 @@ bool DialogShown(const CDX9KelGUIDialog* dialog) { return dialog && dialog->m_bV
 } // namespace
 
 CDX9KelGUIControl* GetDialogControl(const CDX9KelGUIDialog* dialog, int position) {
-    if (!dialog || position < 0) return nullptr;
-    int index = dialog->GetNextControl(-1);
-    for (int i = 0; i < position && index >= 0; ++i) index = dialog->GetNextControl(index);
-    return index < 0 ? nullptr : dialog->m_Controls[static_cast<std::size_t>(index)].get();
+    if (!dialog || position < 0 || static_cast<std::size_t>(position) >= dialog->m_Controls.size()) return nullptr;
+    return dialog->m_Controls[static_cast<std::size_t>(position)].get();
 }
 
 // ---- manager ----

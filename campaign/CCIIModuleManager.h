@@ -76,8 +76,10 @@ private:
     void ShowHeader(int index);
 };
 
-// The control at a position among a dialog's own controls (the parts that
-// make up a button, list box or scroll bar do not count); null past the end.
+// The control at a position of a dialog's control list, the parts that make
+// up a button, list box or scroll bar counted where they stand (a button's
+// image and caption just before it, a list box's nine parts just before
+// it); null past the end.
 Vorna2::CDX9KelGUIControl* GetDialogControl(const Vorna2::CDX9KelGUIDialog* dialog, int position);
 
 } // namespace VornaCampaign

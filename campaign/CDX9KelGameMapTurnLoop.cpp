@@ -605,7 +605,8 @@ void CDX9KelGameMap::ProcSaveMenu() {
         if (s.m_pSaveInfo[0]) s.m_pSaveInfo[0]->SetText(known ? line : "");
         std::snprintf(line, sizeof line, "%s%s", "State : ", header.m_szPlayerSideName);
         if (s.m_pSaveInfo[1]) s.m_pSaveInfo[1]->SetText(known ? line : "");
-        std::snprintf(line, sizeof line, "%s%s", "Map : ", header.m_szMapTitle);
+        // The save menu names the map by its file, as the save records it.
+        std::snprintf(line, sizeof line, "%s%s", "Map : ", header.m_szMapName);
         if (s.m_pSaveInfo[2]) s.m_pSaveInfo[2]->SetText(known ? line : "");
         std::snprintf(line, sizeof line, "%s%i", "Turn : ", static_cast<int>(header.m_iTurn));
         if (s.m_pSaveInfo[3]) s.m_pSaveInfo[3]->SetText(known ? line : "");

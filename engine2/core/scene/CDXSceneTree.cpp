@@ -5,6 +5,7 @@
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/core/scene/Geometry.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace Vorna2 {
@@ -59,6 +60,20 @@ CDXSceneTree::~CDXSceneTree() {
     m_pRoot = nullptr;
 }
 
+double CDXSceneTree::LeavesForBox(float nodeSize, const D3DXVECTOR3& lo, const D3DXVECTOR3& hi) {
+    double leaves = 1.0;
+    for (int a = 0; a < 3; ++a) {
+        const float lower = AxisOf(lo, a), upper = AxisOf(hi, a);
+        if (!std::isfinite(lower) || !std::isfinite(upper)) return HUGE_VAL;
+        // Each level halves the edge while it is longer than the node size.
+        for (double edge = double(upper) - double(lower); edge > double(nodeSize); edge *= 0.5) {
+            leaves *= 2.0;
+            if (leaves > kMaxSceneTreeLeaves) return leaves;
+        }
+    }
+    return leaves;
+}
+
 bool CDXSceneTree::CreateEmptySceneTree(float nodeSize, const D3DXVECTOR3* pMin, const D3DXVECTOR3* pMax,
                                         bool makeBuffers, IDirect3DDevice9* device) {
     if (!pMin || !pMax) {
@@ -72,6 +87,13 @@ bool CDXSceneTree::CreateEmptySceneTree(float nodeSize, const D3DXVECTOR3* pMin,
     // A box inverted on any axis is refused.
     if (pMin->x > pMax->x || pMin->y > pMax->y || pMin->z > pMax->z) {
         g_Log.Write(LOG_ERROR, "%s", "Error : CDXSceneTree : CreateEmptySceneTree : pMin > pMax \n");
+        return false;
+    }
+    const double leaves = LeavesForBox(nodeSize, *pMin, *pMax);
+    if (leaves > kMaxSceneTreeLeaves) {
+        g_Log.Write(LOG_ERROR, "%s%.0f%s",
+                    "Error : CDXSceneTree : CreateEmptySceneTree : box too large for the node size : leaves > ",
+                    kMaxSceneTreeLeaves, " \n");
         return false;
     }
     if (m_pRoot) {

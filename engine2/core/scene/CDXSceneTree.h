@@ -38,6 +38,16 @@ public:
     CDXSceneTree(const CDXSceneTree&) = delete;
     CDXSceneTree& operator=(const CDXSceneTree&) = delete;
 
+    // The most leaves a tree may have. A box that would need more leaves of
+    // its node size (a damaged map's box, a node size near 0) or that is not
+    // finite is refused with a log line rather than subdivided for minutes
+    // or until memory runs out: 2^18 leaves cover 25 600 x 260 x 25 600
+    // units at the campaign's node size of 100.
+    static constexpr double kMaxSceneTreeLeaves = 262144.0;
+    // The leaves the subdivision makes for a box: 2 per halving of each
+    // edge while it is longer than the node size. Counting stops once past
+    // kMaxSceneTreeLeaves; a box that is not finite counts as endless.
+    static double LeavesForBox(float nodeSize, const D3DXVECTOR3& lo, const D3DXVECTOR3& hi);
     // Builds the octree over (pMin, pMax): an edge is halved while it is
     // longer than nodeSize. With makeBuffers the leaf boxes are made for
     // drawing.

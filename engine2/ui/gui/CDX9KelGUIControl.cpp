@@ -1,5 +1,7 @@
 #include "engine2/ui/gui/CDX9KelGUIControl.h"
 
+#include "engine2/core/resources/CDX9KelGraphicsResManager.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -147,7 +149,32 @@ bool CDX9KelGUIControl::MoveBy(int dx, int dy) {
     return true;
 }
 
-void CDX9KelGUIControl::DrawQuad(bool setTexture, const RECT* clip) {
+ID3DXEffect* CDX9KelGUIControl::BindForDrawing(bool setTexture, unsigned passes) {
+    IDirect3DDevice9* device = GetDevice();
+    ID3DXEffect* fx = m_pEffect && passes > 0 ? m_pEffect->m_pEffect : nullptr;
+    if (!fx) {
+        device->SetTransform(D3DTS_WORLD, &m_matWorld);
+        if (setTexture) device->SetTexture(0, m_pTexture);
+        return nullptr;
+    }
+    if (D3DXHANDLE h = m_pEffect->Handle(KEL_FX_MATRIX_WORLD)) fx->SetMatrix(h, &m_matWorld);
+    if (D3DXHANDLE h = m_pEffect->Handle(KEL_FX_MATRIX_WORLD_VIEW_PROJ)) {
+        // The GUI pass's screen transforms stand on the device.
+        D3DXMATRIX view, projection, all;
+        device->GetTransform(D3DTS_VIEW, &view);
+        device->GetTransform(D3DTS_PROJECTION, &projection);
+        D3DXMatrixMultiply(&all, &m_matWorld, &view);
+        D3DXMatrixMultiply(&all, &all, &projection);
+        fx->SetMatrix(h, &all);
+    }
+    if (setTexture) {
+        if (D3DXHANDLE h = m_pEffect->Handle(KEL_FX_TEXTURE_MAIN)) fx->SetTexture(h, m_pTexture);
+        if (D3DXHANDLE h = m_pEffect->Handle(KEL_FX_TEXTURE_NORMAL); h && m_pTexture2) fx->SetTexture(h, m_pTexture2);
+    }
+    return fx;
+}
+
+void CDX9KelGUIControl::DrawQuad(bool setTexture, unsigned passes, const RECT* clip) {
     IDirect3DDevice9* device = GetDevice();
     if (!m_bVisible || !m_pTexture || !m_pDialog || !m_pVB || !device) return;
     device->SetStreamSource(0, m_pVB, 0, sizeof(GUIVertex));
@@ -156,19 +183,7 @@ void CDX9KelGUIControl::DrawQuad(bool setTexture, const RECT* clip) {
         device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
         device->SetScissorRect(clip);
     }
-    if (m_pEffect) {
-        m_pEffect->SetMatrix("g_MatrixWorld", &m_matWorld);
-        if (setTexture) {
-            m_pEffect->SetTexture("g_TextureMain", m_pTexture);
-            if (m_pTexture2 && m_pEffect->GetParameterByName(nullptr, "g_TextureAdd"))
-                m_pEffect->SetTexture("g_TextureAdd", m_pTexture2);
-        }
-        m_pEffect->CommitChanges();
-    } else {
-        device->SetTransform(D3DTS_WORLD, &m_matWorld);
-        if (setTexture) device->SetTexture(0, m_pTexture);
-    }
-    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    DrawBound(setTexture, passes, [device] { device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2); });
     if (clip) device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
 }
 

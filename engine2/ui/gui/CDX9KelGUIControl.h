@@ -12,6 +12,7 @@ namespace Vorna2 {
 
 class CDX9KelGUIDialog;
 class CDX9KelGUIManager;
+struct CDX9KelEffect;
 
 enum GUIControlType {
     GUI_CONTROL_TYPE_TEXT = 0,
@@ -110,7 +111,9 @@ public:
     bool m_bMouseOver = false;
     D3DXMATRIX m_matWorld;
     CDX9KelGUIDialog* m_pDialog = nullptr;
-    ID3DXEffect* m_pEffect = nullptr;
+    // The engine's effect record (loaded through the render system); null:
+    // the fixed pipeline draws the control.
+    CDX9KelEffect* m_pEffect = nullptr;
     IDirect3DTexture9* m_pTexture = nullptr;
     IDirect3DTexture9* m_pTexture2 = nullptr;
     IDirect3DVertexBuffer9* m_pVB = nullptr;
@@ -125,7 +128,29 @@ protected:
     // transform; false when the lock fails.
     bool WriteQuadPositions();
     // The shared drawing rule; clip is the scissor rectangle (null: none).
-    void DrawQuad(bool setTexture, const RECT* clip);
+    void DrawQuad(bool setTexture, unsigned passes, const RECT* clip);
+    // Binds what a control draws with: with its effect begun by the GUI
+    // pass (passes above 0), the effect's world matrices and, when asked,
+    // its first and second texture; otherwise the device's world transform
+    // and, when asked, the texture on stage 0. Then runs `draw` once, or
+    // once inside each of the effect's passes.
+    template <class Draw>
+    void DrawBound(bool setTexture, unsigned passes, Draw draw) {
+        ID3DXEffect* fx = BindForDrawing(setTexture, passes);
+        if (!fx) {
+            draw();
+            return;
+        }
+        for (unsigned p = 0; p < passes; ++p) {
+            if (FAILED(fx->BeginPass(p))) continue;
+            fx->CommitChanges();
+            draw();
+            fx->EndPass();
+        }
+    }
+
+private:
+    ID3DXEffect* BindForDrawing(bool setTexture, unsigned passes);
 };
 
 } // namespace Vorna2

@@ -56,7 +56,7 @@ HRESULT CDX9KelGUIDialog::AddImage(int left, int top, int right, int bottom, con
 }
 
 HRESULT CDX9KelGUIDialog::AddText(int left, int top, int right, int bottom, int font, int align,
-                                  IDirect3DTexture9* texture2, ID3DXEffect* effect, D3DCOLOR colour,
+                                  IDirect3DTexture9* texture2, CDX9KelEffect* effect, D3DCOLOR colour,
                                   const std::string& text, bool checkRect, CDX9KelGUIText** out) {
     if (checkRect && !ContainsRect(left, top, right, bottom)) return E_FAIL;
     return Emplace(out, left, top, right, bottom, font, align, texture2, effect, colour, text);

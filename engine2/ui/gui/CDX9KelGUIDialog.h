@@ -31,7 +31,7 @@ struct GUIImageSettings {
     int popUpWidth = 0;
     int popUpHeight = 0;
     IDirect3DTexture9* texture2 = nullptr;
-    ID3DXEffect* effect = nullptr;
+    CDX9KelEffect* effect = nullptr;
 };
 
 // The four textured parts of a scroll bar: thumb, track, first and second
@@ -59,7 +59,7 @@ public:
     HRESULT AddImage(int left, int top, int right, int bottom, const GUIImageSettings& image, D3DCOLOR colour,
                      bool highlight, bool checkRect, CDX9KelGUIImage** out = nullptr);
     HRESULT AddText(int left, int top, int right, int bottom, int font, int align, IDirect3DTexture9* texture2,
-                    ID3DXEffect* effect, D3DCOLOR colour, const std::string& text, bool checkRect,
+                    CDX9KelEffect* effect, D3DCOLOR colour, const std::string& text, bool checkRect,
                     CDX9KelGUIText** out = nullptr);
     HRESULT AddButton(int left, int top, int right, int bottom, int font, const std::string& text,
                       D3DCOLOR textColour, const GUIImageSettings& image, int* mirror,

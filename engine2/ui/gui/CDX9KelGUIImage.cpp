@@ -29,7 +29,9 @@ HRESULT CDX9KelGUIImage::Init(CDX9KelGUIDialog* dialog, int left, int top, int r
     return S_OK;
 }
 
-void CDX9KelGUIImage::Render(bool setTexture, unsigned) { DrawQuad(setTexture, m_bClipOn ? &m_Clip : nullptr); }
+void CDX9KelGUIImage::Render(bool setTexture, unsigned passes) {
+    DrawQuad(setTexture, passes, m_bClipOn ? &m_Clip : nullptr);
+}
 
 bool CDX9KelGUIImage::SetRect(int left, int top, int right, int bottom) {
     return CDX9KelGUIControl::SetRect(left, top, right, bottom);

@@ -160,7 +160,9 @@ int CDX9KelGUIListBox::UpdateMouse(const POINT& cursor) {
     const int base = CDX9KelGUIControl::UpdateMouse(cursor);
     if (base == -1 || !m_pScrollBar) return -1;
     CDX9KelGUIManager* manager = GetManager();
-    if (base == 1) {
+    if (base == 1 && !GUIPointInRect(m_pScrollBar->m_Rect, cursor)) {
+        // The dialog's click window is shared: a press on the scroll bar is
+        // the bar's, so the list asks for the window only beside the bar.
         if (manager->m_bLeftButton && m_pDialog->IsClickReady(CDX9KelGUIDialog::kClickWindowMs)) {
             for (std::size_t i = 0; i < m_Elements.size(); ++i)
                 if (m_Elements[i]->m_bVisible && GUIPointInRect(m_Elements[i]->m_Rect, cursor)) {
@@ -168,12 +170,10 @@ int CDX9KelGUIListBox::UpdateMouse(const POINT& cursor) {
                     break;
                 }
         }
-        if (!GUIPointInRect(m_pScrollBar->m_Rect, cursor)) {
-            if (manager->m_fWheel > 0.0f)
-                m_pScrollBar->SetPosition(m_pScrollBar->m_iPosition - 1, true);
-            else if (manager->m_fWheel < 0.0f)
-                m_pScrollBar->SetPosition(m_pScrollBar->m_iPosition + 1, true);
-        }
+        if (manager->m_fWheel > 0.0f)
+            m_pScrollBar->SetPosition(m_pScrollBar->m_iPosition - 1, true);
+        else if (manager->m_fWheel < 0.0f)
+            m_pScrollBar->SetPosition(m_pScrollBar->m_iPosition + 1, true);
     }
     if (m_iScrollMirror != m_iScrollShown) {
         const int dy = (m_iScrollShown - m_iScrollMirror) * m_iStep;

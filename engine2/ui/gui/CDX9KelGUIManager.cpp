@@ -5,6 +5,7 @@
 
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelUtils.h"
+#include "engine2/core/render/CDX9KelRenderSystem.h"
 #include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/ui/gui/CDX9KelGUIButton.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
@@ -29,8 +30,8 @@ constexpr D3DCOLOR kFontColourKey = 0xFF000000u;
 CDX9KelGUIManager::~CDX9KelGUIManager() { Release(); }
 
 bool CDX9KelGUIManager::Init(HWND window, IDirect3DDevice9* device, CDX9KelGraphicsResManager* resourceManager,
-                             void* renderSystem) {
-    if (!window || !device) return false;
+                             CDX9KelRenderSystem* renderSystem) {
+    if (!window || !device || !renderSystem) return false;
     m_hWnd = window;
     m_pDevice = device;
     m_pResourceManager = resourceManager;
@@ -172,11 +173,30 @@ void CDX9KelGUIManager::RenderDrawList() {
 
 void CDX9KelGUIManager::WalkDrawList(bool depthWalk) {
     const CDX9KelGUIControl* previous = nullptr;
-    for (CDX9KelGUIControl* c : m_DrawList) {
-        if (depthWalk && IsSeeThrough(c)) continue;
-        const bool setTexture = !previous || !previous->m_bVisible || previous->m_pTexture != c->m_pTexture;
-        c->Render(setTexture, 0);
-        previous = c;
+    std::size_t i = 0;
+    while (i < m_DrawList.size()) {
+        // A run of controls sharing one effect is drawn inside one begin and
+        // end of it. The depth walk draws every control on the fixed
+        // pipeline, whose alpha test decides where depth is written.
+        CDX9KelEffect* effect = depthWalk ? nullptr : m_DrawList[i]->m_pEffect;
+        std::size_t end = i + 1;
+        while (end < m_DrawList.size() && (depthWalk ? nullptr : m_DrawList[end]->m_pEffect) == effect) ++end;
+        UINT passes = 0;
+        ID3DXEffect* fx = effect ? effect->m_pEffect : nullptr;
+        const bool begun = fx && SUCCEEDED(fx->Begin(&passes, 0));
+        if (!begun) passes = 0;
+        for (std::size_t k = i; k < end; ++k) {
+            CDX9KelGUIControl* c = m_DrawList[k];
+            if (depthWalk && IsSeeThrough(c)) continue;
+            // The texture is bound again after a control drawn another way,
+            // since an effect binds its textures itself.
+            const bool setTexture = !previous || !previous->m_bVisible || previous->m_pTexture != c->m_pTexture ||
+                                    (depthWalk ? false : previous->m_pEffect != c->m_pEffect);
+            c->Render(setTexture, passes);
+            previous = c;
+        }
+        if (begun) fx->End();
+        i = end;
     }
 }
 
@@ -257,8 +277,6 @@ void CDX9KelGUIManager::Release() {
             ReleaseGUIObject(t.texture);
     }
     m_Textures.clear();
-    for (auto& e : m_Effects) ReleaseGUIObject(e.second);
-    m_Effects.clear();
     m_iHoverDialog = m_iInputLockDialog = -1;
 }
 
@@ -297,17 +315,9 @@ IDirect3DTexture9* CDX9KelGUIManager::LoadTexture(const std::string& name, D3DCO
     return loaded.texture;
 }
 
-ID3DXEffect* CDX9KelGUIManager::LoadEffect(const std::string& name) {
-    if (name.empty() || !m_pDevice) return nullptr;
-    for (auto& e : m_Effects)
-        if (e.first == name) return e.second;
-    std::string full;
-    if (!CDX9KelUtils::SplitExeFolderPath(name.c_str(), &full, nullptr, nullptr)) return nullptr;
-    ID3DXEffect* effect = nullptr;
-    if (FAILED(D3DXCreateEffectFromFileA(m_pDevice, full.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr)))
-        return nullptr;
-    m_Effects.emplace_back(name, effect);
-    return effect;
+CDX9KelEffect* CDX9KelGUIManager::LoadEffect(const std::string& name) {
+    if (name.empty() || !m_pDevice || !m_pRenderSystem) return nullptr;
+    return m_pRenderSystem->LoadEffect(m_pDevice, name.c_str());
 }
 
 bool CDX9KelGUIManager::LoadImageSettings(const char* texture, const char* texture2, const char* effect,
@@ -371,9 +381,13 @@ int CDX9KelGUIManager::LoadBitmapFontFromFile(const char* fileName) {
 
 // ---- control factory ----
 
+CDX9KelGUIDialog* CDX9KelGUIManager::FactoryDialog(int dialogId) const {
+    return m_pDevice && m_pRenderSystem ? GetDialog(dialogId) : nullptr;
+}
+
 HRESULT CDX9KelGUIManager::AddImage(int dialogId, const char* texture, const char* texture2, const char* effect,
                                     D3DCOLOR colour, bool zoom, int left, int top, int right, int bottom) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIImageSettings image;
     if (!LoadImageSettings(texture, texture2, effect, image)) {
@@ -387,7 +401,7 @@ HRESULT CDX9KelGUIManager::AddImage(int dialogId, const char* texture, const cha
 
 HRESULT CDX9KelGUIManager::AddText(int dialogId, int font, int format, const char* effect, D3DCOLOR colour,
                                    const std::string& text, int left, int top, int right, int bottom) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     const HRESULT hr = dialog->AddText(left, top, right, bottom, font, format, nullptr, LoadEffect(effect ? effect : ""),
                                        colour, text, true);
@@ -398,7 +412,7 @@ HRESULT CDX9KelGUIManager::AddText(int dialogId, int font, int format, const cha
 HRESULT CDX9KelGUIManager::AddButton(int dialogId, const char* effect, int* mirror, int font, const std::string& text,
                                      D3DCOLOR colour, const char* texture, const char* texture2, int left, int top,
                                      int right, int bottom, bool shift) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIImageSettings image;
     if (!LoadImageSettings(texture, texture2, effect, image)) {
@@ -414,7 +428,7 @@ HRESULT CDX9KelGUIManager::AddButton(int dialogId, const char* effect, int* mirr
 HRESULT CDX9KelGUIManager::AddCheckButton(int dialogId, const char* effect, int* mirror, int font,
                                           const std::string& text, D3DCOLOR colour, const char* texture,
                                           const char* texture2, int left, int top, int right, int bottom) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIImageSettings image;
     if (!LoadImageSettings(texture, texture2, effect, image)) {
@@ -427,7 +441,7 @@ HRESULT CDX9KelGUIManager::AddCheckButton(int dialogId, const char* effect, int*
 HRESULT CDX9KelGUIManager::AddButtonPopUp(int dialogId, const char* effect, int buttonId, int font,
                                           const std::string& text, D3DCOLOR colour, const char* texture,
                                           const char* texture2, int left, int top, int right, int bottom) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIImageSettings image;
     if (!LoadImageSettings(texture, texture2, effect, image)) {
@@ -447,7 +461,7 @@ bool CDX9KelGUIManager::LoadScrollSettings(const ScrollFiles& f, GUIScrollBarSet
 
 HRESULT CDX9KelGUIManager::AddScrollBar(int dialogId, const ScrollFiles& files, bool vertical, int left, int top,
                                         int right, int bottom) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIScrollBarSettings bar;
     LoadScrollSettings(files, bar);
@@ -464,7 +478,7 @@ HRESULT CDX9KelGUIManager::AddScrollBar(int dialogId, const ScrollFiles& files, 
 
 HRESULT CDX9KelGUIManager::AddScrollText(int dialogId, const ScrollFiles& files, int left, int top, int right,
                                          int bottom, CDX9KelGUIScrollText** out) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIScrollBarSettings bar;
     LoadScrollSettings(files, bar);
@@ -488,7 +502,7 @@ HRESULT CDX9KelGUIManager::AddScrollText(int dialogId, const ScrollFiles& files,
 HRESULT CDX9KelGUIManager::AddListBox(int dialogId, int font, D3DCOLOR textColour, const char* selBar,
                                       const ScrollFiles& files, int left, int top, int right, int bottom,
                                       CDX9KelGUIListBox** out) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIImageSettings selection;
     if (!LoadImageSettings(selBar, "", "", selection)) {
@@ -517,7 +531,7 @@ HRESULT CDX9KelGUIManager::AddListBox(int dialogId, int font, D3DCOLOR textColou
 
 HRESULT CDX9KelGUIManager::AddStateBar(int dialogId, const char* texture, const char* texture2, const char* effect,
                                        D3DCOLOR colour, bool vertical, int left, int top, int right, int bottom) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     GUIImageSettings image;
     if (!LoadImageSettings(texture, texture2, effect, image)) {
@@ -529,13 +543,13 @@ HRESULT CDX9KelGUIManager::AddStateBar(int dialogId, const char* texture, const 
 
 HRESULT CDX9KelGUIManager::AddEditBox(int dialogId, int font, D3DCOLOR colour, int left, int top, int right,
                                       int bottom) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     return dialog->AddEditBox(left, top, right, bottom, font, colour);
 }
 
 HRESULT CDX9KelGUIManager::AddRadioList(int dialogId, bool mustSelect, CDX9KelGUIRadioList** out) {
-    CDX9KelGUIDialog* dialog = m_pDevice ? GetDialog(dialogId) : nullptr;
+    CDX9KelGUIDialog* dialog = FactoryDialog(dialogId);
     if (!dialog) return E_FAIL;
     return dialog->AddRadioList(mustSelect, out);
 }

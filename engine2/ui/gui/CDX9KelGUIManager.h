@@ -13,6 +13,8 @@
 namespace Vorna2 {
 
 class CDX9KelGraphicsResManager;
+class CDX9KelRenderSystem;
+struct CDX9KelEffect;
 
 class CDX9KelGUIManager {
 public:
@@ -21,11 +23,13 @@ public:
     CDX9KelGUIManager& operator=(const CDX9KelGUIManager&) = delete;
     ~CDX9KelGUIManager();
 
-    // False when the window or the device is missing. Textures are loaded
-    // through the resource manager, shared with the rest of the engine;
-    // without one (tests, tools) the GUI loads them through the device
-    // itself. The render system is kept as given.
-    bool Init(HWND window, IDirect3DDevice9* device, CDX9KelGraphicsResManager* resourceManager, void* renderSystem);
+    // False when the window, the device or the render system is missing.
+    // Textures are loaded through the resource manager, shared with the
+    // rest of the engine; without one (tests, tools) the GUI loads them
+    // through the device itself. Effects are loaded through the render
+    // system, which binds their shared parameters.
+    bool Init(HWND window, IDirect3DDevice9* device, CDX9KelGraphicsResManager* resourceManager,
+              CDX9KelRenderSystem* renderSystem);
 
     int AddDialog(int left, int top, int right, int bottom, const char* backgroundImage, bool drag);
     bool DeleteDialog(int id);
@@ -51,7 +55,8 @@ public:
     // Draws the draw list the way the GUI pass of the render system does:
     // identity view, the left-handed orthographic projection of the client
     // size, then each control's Render with the texture bound whenever it
-    // changes.
+    // changes, a run of controls that share an effect inside one begin and
+    // end of that effect.
     void RenderDrawList();
     // The draw list alone, on transforms the caller set (the render
     // system's GUI pass): the controls' colours, then their depth where
@@ -61,7 +66,8 @@ public:
     void DrawControls();
     static constexpr DWORD kGUIDepthAlphaRef = 128;
 
-    // ---- control factory: 0 or a negative code ----
+    // ---- control factory: 0 or a negative code (E_FAIL without a device
+    // or a render system, or for an unknown dialog id) ----
     HRESULT AddImage(int dialogId, const char* texture, const char* texture2, const char* effect, D3DCOLOR colour,
                      bool zoom, int left, int top, int right, int bottom);
     HRESULT AddText(int dialogId, int font, int format, const char* effect, D3DCOLOR colour, const std::string& text,
@@ -102,7 +108,10 @@ public:
     // for an empty name or a file that does not load. info receives the
     // file's size when given.
     IDirect3DTexture9* LoadTexture(const std::string& name, D3DCOLOR colourKey, D3DXIMAGE_INFO* info);
-    ID3DXEffect* LoadEffect(const std::string& name);
+    // The effect of that name (relative to the program folder) through the
+    // render system's effect loader; null for an empty name or a file that
+    // does not load.
+    CDX9KelEffect* LoadEffect(const std::string& name);
 
     // Per-frame input, copied in by the scene before Update.
     float m_fWheel = 0.0f;
@@ -119,7 +128,7 @@ public:
     int m_iClientHeight = 0;
     IDirect3DDevice9* m_pDevice = nullptr;
     CDX9KelGraphicsResManager* m_pResourceManager = nullptr;
-    void* m_pRenderSystem = nullptr;
+    CDX9KelRenderSystem* m_pRenderSystem = nullptr;
     HWND m_hWnd = nullptr;
     std::vector<std::unique_ptr<CDX9KelGUIDialog>> m_Dialogs;
     std::vector<CDX9KelGUIControl*> m_DrawList;
@@ -155,7 +164,7 @@ private:
         bool opaque = true;
     };
     std::vector<LoadedTexture> m_Textures;
-    std::vector<std::pair<std::string, ID3DXEffect*>> m_Effects;
+    CDX9KelGUIDialog* FactoryDialog(int dialogId) const;
     bool LoadImageSettings(const char* texture, const char* texture2, const char* effect, GUIImageSettings& out);
     bool LoadScrollSettings(const ScrollFiles& files, GUIScrollBarSettings& out);
     POINT m_CursorOverride{};

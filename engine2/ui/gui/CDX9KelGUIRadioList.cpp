@@ -54,6 +54,12 @@ bool CDX9KelGUIRadioList::SetButtonDisabled(int index, bool disabled) {
     return true;
 }
 
+bool CDX9KelGUIRadioList::MoveBy(int dx, int dy) {
+    if (!CDX9KelGUIControl::MoveBy(dx, dy)) return false;
+    for (CDX9KelGUICheckButton* button : m_Buttons) button->MoveBy(dx, dy);
+    return true;
+}
+
 int CDX9KelGUIRadioList::UpdateMouse(const POINT& cursor) {
     CDX9KelGUIManager* manager = GetManager();
     if (!manager) return -1;

@@ -19,6 +19,9 @@ public:
     bool SetButtonDisabled(int index, bool disabled);
     int UpdateMouse(const POINT& cursor) override;
     void Release() override;
+    // The buttons are parts of the list: they move with it, so a dragged
+    // dialog takes them along.
+    bool MoveBy(int dx, int dy) override;
 
     int m_iSelected = -1;
     int m_iValue = 0;

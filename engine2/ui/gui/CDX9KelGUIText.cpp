@@ -11,7 +11,7 @@
 namespace Vorna2 {
 
 HRESULT CDX9KelGUIText::Init(CDX9KelGUIDialog* dialog, int left, int top, int right, int bottom, int font, int align,
-                             IDirect3DTexture9* texture2, ID3DXEffect* effect, D3DCOLOR colour,
+                             IDirect3DTexture9* texture2, CDX9KelEffect* effect, D3DCOLOR colour,
                              const std::string& text) {
     if (font < 0 || !dialog || right - left < 1 || bottom - top < 1) return E_FAIL;
     m_Rect = {left, top, right, bottom};
@@ -28,7 +28,7 @@ HRESULT CDX9KelGUIText::Init(CDX9KelGUIDialog* dialog, int left, int top, int ri
 }
 
 HRESULT CDX9KelGUIText::Init(CDX9KelGUIDialog* dialog, int left, int top, int right, int bottom, int font, int align,
-                             IDirect3DTexture9* texture2, ID3DXEffect* effect, D3DCOLOR colour, const char* text) {
+                             IDirect3DTexture9* texture2, CDX9KelEffect* effect, D3DCOLOR colour, const char* text) {
     if (!text) return E_FAIL;
     return Init(dialog, left, top, right, bottom, font, align, texture2, effect, colour, std::string(text));
 }
@@ -277,7 +277,7 @@ bool CDX9KelGUIText::Upload(const char* failMessage) {
     return true;
 }
 
-void CDX9KelGUIText::Render(bool setTexture, unsigned) {
+void CDX9KelGUIText::Render(bool setTexture, unsigned passes) {
     IDirect3DDevice9* device = GetDevice();
     if (!m_bVisible || !m_pTexture || !m_pDialog || !m_pVB || !m_pIB || !device || m_iVertexCount == 0) return;
     device->SetStreamSource(0, m_pVB, 0, sizeof(GUIVertex));
@@ -287,16 +287,10 @@ void CDX9KelGUIText::Render(bool setTexture, unsigned) {
         device->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
         device->SetScissorRect(&m_Clip);
     }
-    if (m_pEffect) {
-        m_pEffect->SetMatrix("g_MatrixWorld", &m_matWorld);
-        if (setTexture) m_pEffect->SetTexture("g_TextureMain", m_pTexture);
-        m_pEffect->CommitChanges();
-    } else {
-        device->SetTransform(D3DTS_WORLD, &m_matWorld);
-        if (setTexture) device->SetTexture(0, m_pTexture);
-    }
-    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(m_iVertexCount), 0,
-                                 static_cast<UINT>(m_iIndexCount / 3));
+    DrawBound(setTexture, passes, [&] {
+        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(m_iVertexCount), 0,
+                                     static_cast<UINT>(m_iIndexCount / 3));
+    });
     if (m_bClipOn) device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
 }
 
@@ -331,7 +325,13 @@ bool CDX9KelGUIText::Resize(int width, int height) {
 
 bool CDX9KelGUIText::MoveBy(int dx, int dy) {
     if (!CDX9KelGUIControl::MoveBy(dx, dy)) return false;
-    if (!m_bIsPart) m_Clip = m_Rect;
+    // The clip goes along: a button's caption dragged with its dialog stays
+    // inside its own clip. Owners that clip their texts to themselves (list
+    // boxes, scroll texts) set the clip again after moving them.
+    if (m_bIsPart)
+        OffsetGUIRect(m_Clip, dx, dy);
+    else
+        m_Clip = m_Rect;
     return true;
 }
 

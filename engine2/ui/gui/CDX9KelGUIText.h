@@ -19,9 +19,9 @@ public:
     static constexpr int kMinWrapWidth = 10;
 
     HRESULT Init(CDX9KelGUIDialog* dialog, int left, int top, int right, int bottom, int font, int align,
-                 IDirect3DTexture9* texture2, ID3DXEffect* effect, D3DCOLOR colour, const std::string& text);
+                 IDirect3DTexture9* texture2, CDX9KelEffect* effect, D3DCOLOR colour, const std::string& text);
     HRESULT Init(CDX9KelGUIDialog* dialog, int left, int top, int right, int bottom, int font, int align,
-                 IDirect3DTexture9* texture2, ID3DXEffect* effect, D3DCOLOR colour, const char* text);
+                 IDirect3DTexture9* texture2, CDX9KelEffect* effect, D3DCOLOR colour, const char* text);
     bool SetText(const std::string& text);
     bool SetText(const char* text);
     bool GetText(std::string* out) const;

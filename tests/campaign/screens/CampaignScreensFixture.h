@@ -97,26 +97,30 @@ protected:
         Write("logo.xml", "<Screen><Dialogs><Logo>" + Borders(0, 0, 100, 100) + "<Background>Default</Background>"
                           "</Logo></Dialogs><Modules><Logo><Next>menu.xml</Next><Time>3000</Time></Logo>"
                           "<Unknown/></Modules></Screen>");
-        Write("menu.xml", "<Screen><Dialogs><Main>" + Borders(0, 0, 100, 100) + "<Background>Default</Background>"
-                          "<Controls>" + TextAt(0, 0, 10, 100, "Campaign") + ButtonAt(20, 30, 30, 70, "Start") +
+        // The menu has no background: the start button's image, caption
+        // and the button are its controls 0 to 2.
+        Write("menu.xml", "<Screen><Dialogs><Main>" + Borders(0, 0, 100, 100) + "<Controls>" +
+                          ButtonAt(20, 30, 30, 70, "Start") + TextAt(0, 0, 10, 100, "Campaign") +
                           ButtonAt(40, 30, 50, 70, "Load", "<Action><Type>0</Type><Objects>load.xml</Objects></Action>") +
                           "</Controls></Main></Dialogs><Modules><Scenario><File>demo.xml</File><Dialog>Main</Dialog>"
                           "</Scenario></Modules></Screen>");
-        // The load dialog: background, title and eight labels, the list at
-        // 10, two labels, the load button at 13 and the four header texts.
-        std::string load = TextAt(0, 0, 8, 100, "Load");
-        for (int i = 0; i < 8; ++i) load += TextAt(10 + 2 * i, 0, 12 + 2 * i, 10, "-");
-        load += "<ListBox>" + Borders(10, 15, 60, 95) +
-                "<TextureSelBar>Default</TextureSelBar><TextureBar>Default</TextureBar>"
-                "<TextureTrack>Default</TextureTrack><Font>Line</Font></ListBox>";
-        load += TextAt(62, 0, 66, 10, "-") + TextAt(66, 0, 70, 10, "-") + ButtonAt(72, 30, 80, 70, "Load game");
+        // The load dialog: the background (0), the list's nine parts and
+        // the list (10), the load button's image, caption and the button
+        // (13), the four header texts, then a title and labels.
+        std::string load = "<ListBox>" + Borders(10, 15, 60, 95) +
+                           "<TextureSelBar>Default</TextureSelBar><TextureBar>Default</TextureBar>"
+                           "<TextureTrack>Default</TextureTrack><Font>Line</Font></ListBox>";
+        load += ButtonAt(72, 30, 80, 70, "Load game");
         for (int i = 0; i < 4; ++i) load += TextAt(82 + 4 * i, 0, 86 + 4 * i, 100, "");
+        load += TextAt(0, 0, 8, 100, "Load");
+        for (int i = 0; i < 8; ++i) load += TextAt(10 + 2 * i, 0, 12 + 2 * i, 10, "-");
         Write("load.xml", "<Screen><Dialogs><Load>" + Borders(0, 0, 100, 100) + "<Background>Default</Background>"
                           "<Controls>" + load + "</Controls></Load></Dialogs><Modules><LoadGame>Load</LoadGame>"
                           "</Modules></Screen>");
         Write("scenario.xml",
               "<Screen><Dialogs><Loading>" + Borders(0, 0, 100, 100) + "<Background>Default</Background><Controls>" +
-                  ButtonAt(80, 35, 90, 65, "Start") + TextAt(80, 35, 90, 65, "Loading") +
+                  "<Button>" + Borders(80, 35, 90, 65) + "<Texture>Default</Texture></Button>" +
+                  TextAt(80, 35, 90, 65, "Loading") +
                   "</Controls></Loading><End>" + Borders(0, 0, 100, 100) +
                   "<Background>Default</Background><Visible>0</Visible><Controls>" + TextAt(40, 0, 50, 50, "") +
                   TextAt(40, 50, 50, 100, "") + TextAt(20, 0, 30, 100, "Result") + "</Controls></End></Dialogs></Screen>");

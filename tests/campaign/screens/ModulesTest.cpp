@@ -94,8 +94,15 @@ TEST_F(Modules, TheLoadDialogListsTheSavesAndLoadsTheChosenOne) {
     WriteSaves({"autosave1", "Evening"});
     CCIIModuleLoadGame* load = Find<CCIIModuleLoadGame>();
     ASSERT_NE(load, nullptr);
-    // With a background image first, the list is the dialog's control 10.
-    EXPECT_EQ(load->m_pSaveList, VornaCampaign::GetDialogControl(load->m_pGUILoadDialog, 10));
+    // With a background image first, the list is the dialog's control 10
+    // (its nine parts stand before it), the load button 13 after its image
+    // and caption, and the header texts follow it.
+    const auto& controls = load->m_pGUILoadDialog->m_Controls;
+    ASSERT_GE(controls.size(), 18u);
+    EXPECT_EQ(load->m_pSaveList, controls[10].get());
+    EXPECT_EQ(load->m_pLoadButton, controls[13].get());
+    EXPECT_EQ(load->m_pTimeText, controls[14].get());
+    EXPECT_EQ(load->m_pTurnText, controls[17].get());
     m_Screens.SetActiveScreenByName("load.xml");
     Idle(1);
     ASSERT_TRUE(load->m_bFilled);
@@ -145,31 +152,90 @@ TEST_F(Modules, AnEmptyListShowsNoHeader) {
     EXPECT_EQ(ActiveScreen(), "load.xml");
 }
 
-TEST_F(Modules, WithoutABackgroundTheListIsTheNinthControl) {
-    // Title and seven labels, the list at 9, a label, the load button at 11
-    // (12 is no button) and the four header texts.
-    std::string controls = TextAt(0, 0, 5, 100, "Load");
-    for (int i = 0; i < 8; ++i) controls += TextAt(5 + i * 3, 0, 8 + i * 3, 10, "-");
-    controls += "<ListBox>" + Borders(30, 15, 60, 95) +
-                "<TextureSelBar>Default</TextureSelBar><TextureBar>Default</TextureBar>"
-                "<TextureTrack>Default</TextureTrack><Font>Line</Font></ListBox>";
-    controls += TextAt(62, 0, 66, 10, "-") + ButtonAt(66, 30, 72, 70, "Load");
+TEST_F(Modules, TheLoadButtonWithoutACaptionIsControlTwelve) {
+    // After the background and the list (10), a load button without a
+    // caption: its image at 11, the button at 12 (13 is no button); the four
+    // header texts follow it. Without the background the list's own track
+    // image stands first, so the list is looked for at 10 all the same and
+    // the dialog is not bound.
+    std::string controls = "<ListBox>" + Borders(30, 15, 60, 95) +
+                           "<TextureSelBar>Default</TextureSelBar><TextureBar>Default</TextureBar>"
+                           "<TextureTrack>Default</TextureTrack><Font>Line</Font></ListBox>";
+    controls += "<Button>" + Borders(66, 30, 72, 70) + "<Texture>Default</Texture></Button>";
     for (int i = 0; i < 4; ++i) controls += TextAt(74 + 5 * i, 0, 79 + 5 * i, 100, "");
-    Write("bare.xml", "<Screen><Dialogs><Load>" + Borders(0, 0, 100, 100) + "<Controls>" + controls +
-                          "</Controls></Load></Dialogs><Modules><LoadGame>Load</LoadGame></Modules></Screen>");
-    Write("screens.slt", "bare.xml\n");
-    CDX9KelCIIScreenManager screens;
-    VornaCampaign::CCIIModuleManager modules;
-    screens.Init(&Gui(), nullptr, &modules);
-    screens.m_strScreenFolder = m_Screens.m_strScreenFolder;
-    ASSERT_TRUE(screens.LoadScreens());
-    ASSERT_EQ(modules.GetModuleCount(), 1u) << Log();
-    auto* load = dynamic_cast<CCIIModuleLoadGame*>(modules.GetModule(0));
-    ASSERT_NE(load, nullptr);
-    EXPECT_EQ(load->m_pSaveList, VornaCampaign::GetDialogControl(load->m_pGUILoadDialog, 9));
-    EXPECT_EQ(load->m_pLoadButton, VornaCampaign::GetDialogControl(load->m_pGUILoadDialog, 11));
-    EXPECT_EQ(load->m_pTimeText, VornaCampaign::GetDialogControl(load->m_pGUILoadDialog, 12));
-    modules.Release();
+    controls += TextAt(0, 0, 5, 100, "Load");
+    for (bool background : {true, false}) {
+        SCOPED_TRACE(background ? "background" : "none");
+        Write("bare.xml", "<Screen><Dialogs><Load>" + Borders(0, 0, 100, 100) +
+                              (background ? "<Background>Default</Background>" : "") + "<Controls>" + controls +
+                              "</Controls></Load></Dialogs><Modules><LoadGame>Load</LoadGame></Modules></Screen>");
+        Write("screens.slt", "bare.xml\n");
+        CDX9KelCIIScreenManager screens;
+        VornaCampaign::CCIIModuleManager modules;
+        screens.Init(&Gui(), nullptr, &modules);
+        screens.m_strScreenFolder = m_Screens.m_strScreenFolder;
+        ASSERT_TRUE(screens.LoadScreens());
+        if (!background) {
+            EXPECT_EQ(modules.GetModuleCount(), 0u);
+            EXPECT_NE(Log().find("Error : CCIIModuleLoadGame::Init : Dialog Control 10 is not GUI_CONTROL_TYPE_LISTBOX\n"),
+                      std::string::npos);
+            continue;
+        }
+        ASSERT_EQ(modules.GetModuleCount(), 1u) << Log();
+        auto* load = dynamic_cast<CCIIModuleLoadGame*>(modules.GetModule(0));
+        ASSERT_NE(load, nullptr);
+        const auto& list = load->m_pGUILoadDialog->m_Controls;
+        EXPECT_EQ(load->m_pSaveList, list[10].get());
+        EXPECT_EQ(load->m_pLoadButton, list[12].get());
+        EXPECT_EQ(load->m_pTimeText, list[13].get());
+        EXPECT_EQ(load->m_pTurnText, list[16].get());
+        modules.Release();
+    }
+}
+
+TEST_F(Modules, TheStartButtonIsFoundByItsPlaceAmongAllControls) {
+    // A button's image and caption stand before it in the dialog's list.
+    const std::string captioned = ButtonAt(20, 30, 30, 70, "Start"),
+                      bare = "<Button>" + Borders(20, 30, 30, 70) + "<Texture>Default</Texture></Button>",
+                      title = TextAt(0, 0, 10, 100, "Campaign");
+    struct Case {
+        const char* name;
+        bool background;
+        std::string controls;
+        int button; // its place in the list, -1 when the module is not made
+    };
+    const Case cases[] = {
+        {"caption, no background", false, captioned + title, 2},
+        {"no caption, background", true, bare + title, 2},
+        {"no caption, no background", false, bare + title, 1},
+        {"caption after a background", true, captioned + title, -1},
+        {"title before the button", false, title + captioned, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write("start.xml", "<Screen><Dialogs><Main>" + Borders(0, 0, 100, 100) +
+                               (c.background ? "<Background>Default</Background>" : "") + "<Controls>" + c.controls +
+                               "</Controls></Main></Dialogs><Modules><Scenario><File>demo.xml</File>"
+                               "<Dialog>Main</Dialog></Scenario></Modules></Screen>");
+        Write("screens.slt", "start.xml\n");
+        CDX9KelCIIScreenManager screens;
+        VornaCampaign::CCIIModuleManager modules;
+        screens.Init(&Gui(), nullptr, &modules);
+        screens.m_strScreenFolder = m_Screens.m_strScreenFolder;
+        ASSERT_TRUE(screens.LoadScreens());
+        if (c.button < 0) {
+            EXPECT_EQ(modules.GetModuleCount(), 0u);
+            EXPECT_NE(Log().find("Error : CCIIModuleScenario::Init : Dialog Control is not GUI_CONTROL_TYPE_BUTTON\n"),
+                      std::string::npos);
+        } else {
+            ASSERT_EQ(modules.GetModuleCount(), 1u) << Log();
+            auto* start = dynamic_cast<VornaCampaign::CCIIModuleScenario*>(modules.GetModule(0));
+            ASSERT_NE(start, nullptr);
+            const auto* dialog = screens.GetScreen("start.xml")->GetDialog(0);
+            EXPECT_EQ(start->m_pStartButton, dialog->m_Controls[static_cast<std::size_t>(c.button)].get());
+        }
+        modules.Release();
+    }
 }
 
 TEST_F(Modules, ModulesThatCannotBindAreLoggedAndLeftOut) {

@@ -214,6 +214,52 @@ TEST_F(ScenarioScreen, OnlyMobileUnitsAreCountedLost) {
     EXPECT_EQ(m_Scenario.FindMap("MAP_3.map"), -1);
 }
 
+TEST_F(ScenarioScreen, TheLoadingButtonIsFoundByItsPlaceAmongAllControls) {
+    // A button's image and caption stand before it in the dialog's list; the
+    // loading text follows the button.
+    const std::string captioned = ButtonAt(80, 35, 90, 65, "Start"),
+                      bare = "<Button>" + Borders(80, 35, 90, 65) + "<Texture>Default</Texture></Button>",
+                      loading = TextAt(80, 35, 90, 65, "Loading"), title = TextAt(0, 0, 10, 100, "Orders");
+    struct Case {
+        const char* name;
+        bool background;
+        std::string controls;
+        int button; // its place in the list, -1 when the dialog is refused
+    };
+    const Case cases[] = {
+        {"caption, no background", false, captioned + loading + title, 2},
+        {"no caption, background", true, bare + loading + title, 2},
+        {"no caption, no background", false, bare + loading + title, 1},
+        {"caption after a background", true, captioned + loading + title, -1},
+        {"title before the button", false, title + captioned + loading, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write("loading.xml", "<Screen><Dialogs><Loading>" + Borders(0, 0, 100, 100) +
+                                 (c.background ? "<Background>Default</Background>" : "") + "<Controls>" +
+                                 c.controls + "</Controls></Loading><End>" + Borders(0, 0, 100, 100) + "<Controls>" +
+                                 TextAt(40, 0, 50, 50, "") + TextAt(40, 50, 50, 100, "") +
+                                 "</Controls></End></Dialogs></Screen>");
+        Write("screens.slt", "loading.xml\n");
+        CDX9KelCIIScreenManager screens;
+        screens.Init(&Gui(), nullptr, nullptr);
+        screens.m_strScreenFolder = m_Screens.m_strScreenFolder;
+        ASSERT_TRUE(screens.LoadScreens());
+        CDX9KelGameScenario scenario;
+        const bool bound = scenario.SetScenarioScreen(screens.GetScreen("loading.xml"), &screens);
+        if (c.button < 0) {
+            EXPECT_FALSE(bound);
+            EXPECT_EQ(scenario.m_pGUIDialogLoading, nullptr);
+            continue;
+        }
+        ASSERT_TRUE(bound) << Log();
+        const auto& controls = scenario.m_pGUIDialogLoading->m_Controls;
+        const auto at = static_cast<std::size_t>(c.button);
+        EXPECT_EQ(scenario.m_pLoadingButton, controls[at].get());
+        EXPECT_EQ(scenario.m_pLoadingText, controls[at + 1].get());
+    }
+}
+
 TEST_F(ScenarioScreen, ALoadingDialogWithoutItsButtonIsNotBound) {
     Write("broken.xml", "<Screen><Dialogs><Loading>" + Borders(0, 0, 100, 100) + "<Controls>" +
                             TextAt(0, 0, 10, 100, "a") + TextAt(10, 0, 20, 100, "b") + TextAt(20, 0, 30, 100, "c") +

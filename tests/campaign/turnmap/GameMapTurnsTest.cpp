@@ -319,6 +319,7 @@ TEST_F(GameMapTurnsTest, TheSaveMenuListsTheSavesAndShowsThePickedSavesHeader) {
         std::snprintf(header->m_szTime, sizeof header->m_szTime, "%s", "Fri Dec 11 04:00:00 2026");
         std::snprintf(header->m_szPlayerSideName, sizeof header->m_szPlayerSideName, "%s", "Northern Squadron");
         std::snprintf(header->m_szMapTitle, sizeof header->m_szMapTitle, "%s", "The Strait");
+        std::snprintf(header->m_szMapName, sizeof header->m_szMapName, "%s", "demo_strait.map");
         header->m_iTurn = 3;
     };
     auto texts = [&] {
@@ -345,7 +346,7 @@ TEST_F(GameMapTurnsTest, TheSaveMenuListsTheSavesAndShowsThePickedSavesHeader) {
     map().ProcSaveMenu();
     EXPECT_EQ(map().ReadEditBoxText(s.m_pSaveName), "strait turn 3");
     EXPECT_EQ(texts(), (std::vector<std::string>{"Time : Fri Dec 11 04:00:00 2026", "State : Northern Squadron",
-                                                 "Map : The Strait", "Turn : 3"}));
+                                                 "Map : demo_strait.map", "Turn : 3"}));
     // A save whose header cannot be read shows no header.
     ASSERT_TRUE(s.m_pSaveList->SelectElement(0));
     map().ProcSaveMenu();

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using VornaTest::Rgb;
@@ -170,9 +171,9 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
 
     // The Campaign dialog's Start: the loading picture of the first map, its
     // own Start button standing on it.
-    const ScreenBox start = Menu().Control("Campaign", 1);
+    const ScreenBox start = Menu().Control("Campaign", 0);
     ASSERT_TRUE(ClickUntil(start.X(), start.Y(), [&] { return StraitSky(Pixel(100, 40)); })) << Log();
-    const ScreenBox loadingStart = Scenario().Control("Loading", 1);
+    const ScreenBox loadingStart = Scenario().Control("Loading", 0);
     ASSERT_TRUE(WaitFor([&] { return !StraitSky(Pixel(loadingStart.X(), loadingStart.top + 3)); }));
     Step("loading_map1");
 
@@ -354,23 +355,44 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
     // autosave goes): Load game, the save, its details, Load.
     for (const auto& e : fs::directory_iterator(SaveFolder()))
         if (e.is_regular_file() && e.path().filename() != "patrol.wxsave") fs::remove(e.path());
+    // Copies of it, enough that the load dialog's list runs past its foot.
+    for (int i = 1; i <= 40; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "patrol %02d.wxsave", i);
+        fs::copy_file(SaveFolder() / "patrol.wxsave", SaveFolder() / name);
+    }
     fs::rename(m_log, m_dir / "first_run.log");
     ASSERT_TRUE(StartCampaign()) << Log();
     ASSERT_TRUE(FromTheLogoToTheMenu()) << Log();
     {
-        const ScreenBox loadGame = Menu().Control("Campaign", 2);
+        const ScreenBox loadGame = Menu().Control("Campaign", 3);
         const ScreenBox dialog = Load().Dialog("Load");
         ASSERT_TRUE(ClickUntil(loadGame.X(), loadGame.Y(), [&] { return Bevelled(dialog); }))
             << Log();
-        const ScreenBox list = Load().Control("Load", 9);
-        const ScreenBox turnText = Load().Control("Load", 15);
+        const ScreenBox list = Load().Control("Load", 0);
+        const ScreenBox turnText = Load().Control("Load", 5);
         auto details = [&] {
             return CountPixels(turnText.left, turnText.top, turnText.Width(), turnText.Height(), Letter) > 10;
         };
         ASSERT_TRUE(ClickUntil(list.XAt(30), list.top + 10, details)) << Log();
         SleepMs(300);
         Step("load_dialog");
-        const ScreenBox load = Load().Control("Load", 12);
+        // The lower arrow of the list's scroll bar, held, scrolls the list:
+        // its lines of names move up.
+        auto lines = [&] {
+            std::vector<int> rows;
+            for (int y = list.top; y < list.bottom; ++y) rows.push_back(CountPixels(list.left, y, list.Width() - 24, 1, Letter));
+            return rows;
+        };
+        const std::vector<int> before = lines();
+        MovePointer(list.right - 10, list.bottom - 10);
+        Button(true);
+        const bool scrolled = WaitFor([&] { return lines() != before; }, 8000);
+        Button(false);
+        SleepMs(300);
+        Step("load_list_scrolled");
+        ASSERT_TRUE(scrolled) << "the list's arrow does not scroll it\n" << Log();
+        const ScreenBox load = Load().Control("Load", 1);
         ASSERT_TRUE(ClickUntil(load.X(), load.Y(), [&] { return LogHas("CDX9KelGameMap::LoadFromSave()"); }))
             << Log();
         ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadFromSave() : OK", 30000)) << Log();

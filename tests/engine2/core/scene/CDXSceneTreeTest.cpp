@@ -6,6 +6,7 @@
 #include "TestFolder.h"
 #include "common/OffscreenDevice.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -95,6 +96,34 @@ TEST_F(Engine2SceneTreeTest, BadBoxesAndSizesAreRefused) {
     EXPECT_NE(log.find("Error : CDXSceneTree : CreateEmptySceneTree : pMin == NULL || pMax == NULL \n"),
               std::string::npos);
     EXPECT_NE(log.find("Error : CDXSceneTree : CreateEmptySceneTree : pMin > pMax \n"), std::string::npos);
+}
+
+TEST_F(Engine2SceneTreeTest, ABoxOfTooManyLeavesIsRefusedAtOnce) {
+    // A damaged map's box: at the map's node size of 100, +-200000 would
+    // need 2^24 leaves and +-1000000 more than memory holds; a node size of
+    // 0 would halve without end, a box that is not finite likewise.
+    const float inf = HUGE_VALF;
+    struct Case {
+        D3DXVECTOR3 lo, hi;
+        float size;
+        bool made;
+    } cases[] = {
+        {{-12800, -60, -12800}, {12800, 200, 12800}, 100.0f, true}, // exactly 2^18 leaves
+        {{-12800, -60, -12801}, {12800, 200, 12800}, 100.0f, false},
+        {{-200000, -60, -200000}, {200000, 200, 200000}, 100.0f, false},
+        {{-1e6f, -1e6f, -1e6f}, {1e6f, 1e6f, 1e6f}, 100.0f, false},
+        {{0, 0, 0}, {1, 1, 1}, 0.0f, false},
+        {{0, 0, 0}, {inf, 100, 100}, 100.0f, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.hi.z - c.lo.z) + " " + std::to_string(c.size));
+        CDXSceneTree t;
+        EXPECT_EQ(t.CreateEmptySceneTree(c.size, &c.lo, &c.hi, false, nullptr), c.made);
+        EXPECT_EQ(t.IsMade(), c.made);
+    }
+    EXPECT_NE(Log().find("Error : CDXSceneTree : CreateEmptySceneTree : box too large for the node size : leaves > "
+                         "262144 \n"),
+              std::string::npos);
 }
 
 TEST_F(Engine2SceneTreeTest, ObjectsAreHeldByTheLeavesTheyTouchAndFoundAfterRemovals) {

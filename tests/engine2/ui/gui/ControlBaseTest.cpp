@@ -315,6 +315,48 @@ TEST_F(DialogList, DrawnControlsReachThePixels) {
     EXPECT_EQ(m_World.m_Device.At(px, 103, 16) & 0xFFFFFFu, 0x00FF00u);
 }
 
+TEST_F(DialogList, AControlsEffectDrawsItAndTheControlsAfterItTheirOwnTextures) {
+    // The demo's fading effect on a white image: full at the top, 60 % at
+    // the bottom. Two red images share the effect after it, then a blue
+    // image without one, whose own texture must show.
+    const std::string fade = FromExe(std::filesystem::path(VORNA_BIN_DIR) / "Effects" / "Interface" / "gui_fade.fx");
+    CDX9KelEffect* effect = Gui().LoadEffect(fade);
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(Gui().LoadEffect(fade), effect) << "one record per file";
+    EXPECT_GE(m_World.m_Resources.FindEffect("gui_fade.fx"), 0) << "loaded through the resource manager";
+    ASSERT_EQ(Gui().AddImage(m_iDialog, m_World.m_White.c_str(), "", fade.c_str(), 0xFFFFFFFFu, false, 10, 10, 60, 110),
+              S_OK);
+    ASSERT_EQ(Gui().AddImage(m_iDialog, m_World.m_Red.c_str(), "", fade.c_str(), 0xFFFFFFFFu, false, 70, 10, 120, 110),
+              S_OK);
+    ASSERT_EQ(Gui().AddImage(m_iDialog, m_World.m_Red.c_str(), "", fade.c_str(), 0xFFFFFFFFu, false, 130, 10, 180, 110),
+              S_OK);
+    ASSERT_EQ(Gui().AddImage(m_iDialog, m_World.m_Blue.c_str(), "", "", 0xFFFFFFFFu, false, 190, 10, 240, 110), S_OK);
+    EXPECT_EQ(m_pDialog->m_Controls[0]->m_pEffect, effect);
+    IDirect3DDevice9* device = m_World.m_Device.m_pDevice;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+    device->BeginScene();
+    m_World.Frame(-5, -5, false);
+    device->EndScene();
+    const auto px = m_World.m_Device.Pixels();
+    auto at = [&](int x, int y) { return m_World.m_Device.At(px, UINT(x), UINT(y)) & 0xFFFFFFu; };
+    auto red = [](DWORD c) { return int((c >> 16) & 0xFF); };
+    auto blue = [](DWORD c) { return int(c & 0xFF); };
+    // The white image fades from the top to the bottom.
+    EXPECT_GT(red(at(35, 11)), 240);
+    EXPECT_NEAR(red(at(35, 60)), 204, 8);
+    EXPECT_NEAR(red(at(35, 108)), 155, 8);
+    EXPECT_EQ(at(35, 108) >> 16, at(35, 108) & 0xFF) << "a grey: every channel alike";
+    // Each red image shows red, faded the same way.
+    for (int x : {95, 155}) {
+        EXPECT_GT(red(at(x, 11)), 240) << x;
+        EXPECT_NEAR(red(at(x, 108)), 155, 8) << x;
+        EXPECT_LT(blue(at(x, 60)), 10) << x;
+    }
+    // The plain image after the run draws its own blue texture, unfaded.
+    EXPECT_EQ(at(215, 60), 0x0000FFu);
+    EXPECT_EQ(at(215, 108), 0x0000FFu);
+}
+
 TEST_F(DialogList, ThreeDDrawnAfterTheGuiStaysBehindItsControls) {
     // The scene draws the GUI first and its 3D objects afterwards: a quad
     // in the middle of the depth range, drawn over the whole window after
@@ -366,8 +408,12 @@ TEST(GuiSharedTextures, FactoryLoadsThroughTheResourceManagerAndGivesItsReferenc
     VornaTest::WriteText(folder / "font.xml", TestFontXml("font_0.bmp"));
     {
         CDX9KelGraphicsResManager resources;
+        CDX9KelRenderSystem render;
+        render.m_pResManager = &resources;
         CDX9KelGUIManager gui;
-        ASSERT_TRUE(gui.Init(device.m_hWnd, device.m_pDevice, &resources, nullptr));
+        // The manager needs a render system to load effects through.
+        EXPECT_FALSE(gui.Init(device.m_hWnd, device.m_pDevice, &resources, nullptr));
+        ASSERT_TRUE(gui.Init(device.m_hWnd, device.m_pDevice, &resources, &render));
         const int dialog = gui.AddDialog(0, 0, 100, 100, FromExe(folder / "white.bmp").c_str(), false);
         ASSERT_EQ(dialog, 0);
         ASSERT_EQ(gui.AddImage(dialog, FromExe(folder / "white.bmp").c_str(), "", "", 0xFFFFFFFFu, false, 0, 0, 10, 10),

@@ -238,6 +238,31 @@ TEST_F(ListBox, RangeWheelAndClickSelection) {
     EXPECT_EQ(m_pList->m_iSelected, 3);
 }
 
+TEST_F(ListBox, ItsScrollArrowsScrollByClickAndByHold) {
+    // Thirty lines of 12 pixels in 100: 26 positions of 10 pixels. The bar
+    // stands at x 130-150, its arrows are the 20-pixel squares at its ends.
+    for (int i = 10; i < 30; ++i) ASSERT_EQ(m_pList->AddElement(("item" + std::to_string(i)).c_str()), i);
+    ASSERT_EQ(m_pList->m_pScrollBar->m_iMaximum, 26);
+    const int top = m_pList->m_Elements[0]->m_Rect.top;
+    auto press = [&](int y, int frames) {
+        m_World.Frame(140, y, false, 20); // the arrow shows its hover look first
+        for (int i = 0; i < frames; ++i) m_World.Frame(140, y, true, 20);
+        m_World.Frame(140, y, false, 400);
+        m_World.Frame(140, y, false); // the list follows its bar a frame later
+    };
+    press(100, 3); // a click on the lower arrow
+    EXPECT_EQ(m_pList->m_iScrollShown, 1);
+    EXPECT_EQ(m_pList->m_Elements[0]->m_Rect.top, top - 10);
+    press(100, 100); // held for two seconds: a step every quarter second
+    EXPECT_GE(m_pList->m_iScrollShown, 7);
+    EXPECT_LE(m_pList->m_iScrollShown, 10);
+    const int held = m_pList->m_iScrollShown;
+    press(20, 3); // the upper arrow
+    EXPECT_EQ(m_pList->m_iScrollShown, held - 1);
+    EXPECT_EQ(m_pList->m_Elements[0]->m_Rect.top, top - 10 * (held - 1));
+    EXPECT_EQ(m_pList->m_iSelected, -1); // presses on the bar select nothing
+}
+
 TEST_F(ListBox, OutOfRangeSelectionsAreIgnored) {
     EXPECT_FALSE(m_pList->SelectElement(10));
     EXPECT_FALSE(m_pList->SelectElement(-1));
@@ -398,6 +423,68 @@ TEST_F(Controls, RadioListKeepsOneButtonDown) {
     m_World.Frame(-5, -5, false);
     EXPECT_EQ(b[2]->m_iState, ButtonPressed);
     EXPECT_EQ(b[1]->m_iState, ButtonNormal);
+}
+
+TEST_F(Controls, ADraggedDialogTakesEverythingItHoldsAlong) {
+    // A draggable dialog over the fixture's: a red button with a green
+    // caption and a radio list of two white check buttons.
+    const int id = Gui().AddDialog(20, 120, 160, 230, nullptr, true);
+    CDX9KelGUIDialog* d = Gui().GetDialog(id);
+    ASSERT_NE(d, nullptr);
+    CDX9KelGUIButton* button = nullptr;
+    ASSERT_EQ(d->AddButton(30, 145, 90, 175, 0, "MMM", 0xFF00FF00u, m_World.Image(m_World.m_Red), nullptr, &button),
+              S_OK);
+    CDX9KelGUIRadioList* radio = nullptr;
+    ASSERT_EQ(d->AddRadioList(true, &radio), S_OK);
+    CDX9KelGUICheckButton* checks[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(d->AddCheckButton(95 + 32 * i, 145, 125 + 32 * i, 175, 0, "", 0xFFFFFFFFu,
+                                    m_World.Image(m_World.m_White), nullptr, &checks[i]),
+                  S_OK);
+        radio->AddButton(checks[i]);
+    }
+    // Grabbed by its title strip and moved by (150, -110).
+    m_World.Frame(100, 130, true);
+    m_World.Frame(175, 75, true);
+    m_World.Frame(250, 20, true);
+    m_World.Frame(250, 20, false);
+    ASSERT_EQ(d->m_Rect.left, 170);
+    ASSERT_EQ(d->m_Rect.top, 10);
+    EXPECT_EQ(button->m_Rect.left, 180);
+    EXPECT_EQ(button->m_pTextPart->m_Clip.left, button->m_pTextPart->m_Rect.left);
+    EXPECT_EQ(button->m_pTextPart->m_Clip.top, button->m_pTextPart->m_Rect.top);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(checks[i]->m_Rect.left, 245 + 32 * i);
+        EXPECT_EQ(checks[i]->m_Rect.top, 35);
+        EXPECT_NEAR(checks[i]->m_pImagePart->m_Rect.top, 35, 1); // the checked look stands a pixel lower
+    }
+
+    IDirect3DDevice9* device = m_World.m_Device.m_pDevice;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+    device->BeginScene();
+    m_World.Frame(-5, -5, false);
+    device->EndScene();
+    const auto px = m_World.m_Device.Pixels();
+    auto count = [&](int l, int t, int r, int b, auto test) {
+        int n = 0;
+        for (int y = t; y < b; ++y)
+            for (int x = l; x < r; ++x) n += test(m_World.m_Device.At(px, UINT(x), UINT(y)) & 0xFFFFFFu) ? 1 : 0;
+        return n;
+    };
+    auto green = [](DWORD c) { return c == 0x00FF00u; };
+    auto lit = [](DWORD c) { return c != 0u; };
+    // The caption shows on the button at its new place.
+    EXPECT_GT(count(180, 35, 240, 65, green), 20);
+    // Nothing is left where the dialog stood.
+    EXPECT_EQ(count(30, 145, 160, 175, lit), 0);
+    // The check buttons stand in the dialog's new place; a click there
+    // checks the second one.
+    EXPECT_GT(count(245, 35, 308, 66, lit), 1500);
+    m_World.Frame(290, 50, false, 400);
+    m_World.Frame(290, 50, true);
+    m_World.Frame(290, 50, false);
+    m_World.Frame(290, 50, false);
+    EXPECT_EQ(radio->m_iSelected, 1);
 }
 
 TEST_F(Controls, RadioListWithoutMustSelectCanBeEmptied) {

@@ -11,6 +11,8 @@
 #include "TestFolder.h"
 #include "common/OffscreenDevice.h"
 #include "engine2/core/CDX9KelLog.h"
+#include "engine2/core/render/CDX9KelRenderSystem.h"
+#include "engine2/core/resources/CDX9KelGraphicsResManager.h"
 #include "engine2/ui/gui/CDX9KelGUIManager.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Paths.h"
@@ -92,7 +94,10 @@ public:
     bool Create(const std::filesystem::path& folder) {
         Platform::SetClock(&m_Clock);
         if (!m_Device.Create(m_iWidth, m_iHeight)) return false;
-        if (!m_Gui.Init(m_Device.m_hWnd, m_Device.m_pDevice, nullptr, nullptr)) return false;
+        // Textures through the device; effects through the render system
+        // and its resource manager.
+        m_RenderSystem.m_pResManager = &m_Resources;
+        if (!m_Gui.Init(m_Device.m_hWnd, m_Device.m_pDevice, nullptr, &m_RenderSystem)) return false;
         m_Gui.m_pKeyboard = m_Keys;
         m_Gui.SetCursorOverride({-100, -100});
         WriteBmp(folder / "font_0.bmp", 128, 128, 255, 255, 255);
@@ -140,6 +145,8 @@ public:
     int m_iWidth, m_iHeight;
     Platform::ManualClock m_Clock;
     VornaTest::OffscreenDevice m_Device;
+    CDX9KelGraphicsResManager m_Resources;
+    CDX9KelRenderSystem m_RenderSystem;
     CDX9KelGUIManager m_Gui;
     BYTE m_Keys[256] = {};
     std::string m_White, m_Red, m_Blue;
