@@ -14,6 +14,9 @@
 #include "engine2/core/render/CDX9KelRender.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/ui/UISceneSlots.h"
+#include "engine2/ui/sound/COALSoundData.h"
+#include "engine2/ui/sound/COALSoundManager.h"
+#include "engine2/ui/sound/COALSoundResource.h"
 #include "engine2/ui/gui/CDX9KelGUIButton.h"
 #include "engine2/ui/gui/CDX9KelGUIDialog.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
@@ -464,6 +467,48 @@ TEST_F(GameMapTurnsTest, AColumnThatSailedItsRouteToItsEndHasUsedItsTurn) {
         EXPECT_TRUE(map().m_Turn.IsColumnFinished(column->m_fTimeUsed)) << column->m_fTimeUsed;
         EXPECT_NEAR(column->m_fTimeUsed, map().m_Turn.m_fTurnMoveLimit, 0.5f);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A ram and a mine are heard: each makes its one-shot sound where it
+// happens, beside its particles.
+TEST_F(GameMapTurnsTest, RamsAndMinesMakeTheirSounds) {
+    Vorna2::COALSoundManager& sound = Vorna2::g_SoundManager;
+    const std::filesystem::path ini = folder / "engine.ini";
+    VornaTest::WriteText(ini, "[Sound Settings]\nMusicVolume=100\nEffectsVolume=100\n");
+    if (!sound.Init(scene.m_pCameraManager, ini.string().c_str()) || !sound.IsOpen())
+        GTEST_SKIP() << "no sound device (the null one of OpenAL Soft serves)";
+    ASSERT_FALSE(g_BattleSystem.m_szRamSound.empty());
+    ASSERT_FALSE(g_BattleSystem.m_szExplosionSound.empty());
+    auto heard = [&](const std::string& file) {
+        int n = 0;
+        const std::string name = std::filesystem::path(Platform::ToSlashes(file)).filename().string();
+        for (const Vorna2::COALSoundResource* r : sound.GetResources())
+            if (r && r->m_pData && std::string(r->m_pData->m_szName).find(name) != std::string::npos) ++n;
+        return n;
+    };
+    const int rams = heard(g_BattleSystem.m_szRamSound), explosions = heard(g_BattleSystem.m_szExplosionSound);
+
+    Vorna2::CDX9KelContact ram;
+    ram.m_pObjectB = player().m_SceneObjects[0];
+    ram.m_pObjectA = map().Side(2).m_SceneObjects[0];
+    ram.m_fAngleBToA = 0.0f;
+    ram.m_fAngleAToB = 1.5f;
+    ram.m_iKind = Vorna2::KEL_CONTACT_HULLS;
+    EXPECT_FALSE(map().ProcContact(ram));
+    EXPECT_EQ(heard(g_BattleSystem.m_szRamSound), rams + 1);
+
+    ASSERT_FALSE(map().m_NoSideSceneObjects.empty());
+    Vorna2::CDX9KelContact mine;
+    mine.m_pObjectB = player().m_SceneObjects[3];
+    mine.m_pObjectA = map().m_NoSideSceneObjects[0];
+    mine.m_iKind = Vorna2::KEL_CONTACT_SMALL;
+    EXPECT_TRUE(map().ProcContact(mine));
+    EXPECT_EQ(heard(g_BattleSystem.m_szExplosionSound), explosions + 1);
+    sound.ReleaseResources();
 }
 
 } // namespace

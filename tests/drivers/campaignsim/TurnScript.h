@@ -106,6 +106,8 @@ public:
             if (m_iHeldFrames-- > 0 && m_pHeld->m_bVisible) press(m_pHeld);
             else m_pHeld = nullptr;
         }
+        // The notice to finish the moves shows for a few seconds only.
+        if (map.m_MapScreen.IsVisible(map.m_MapScreen.m_FinishMov)) m_bFinishAsked = true;
         if (m_iWait > 0) {
             --m_iWait;
             return;
@@ -118,7 +120,7 @@ public:
             m_Pending.clear();
             m_bHasSail = false;
             m_iEndRetries = 0;
-            m_bEndPressed = false;
+            m_bFinishAsked = false;
         }
         TurnOrder o;
         bool fromScript = false;
@@ -194,12 +196,13 @@ private:
     // the columns that can still move are sailed first, as a player does.
     void EndTurn(VornaCampaign::CDX9KelGameMap& map, const Press& press) {
         VornaCampaign::CDX9KelMapScreen& s = map.m_MapScreen;
-        if (m_bEndPressed && s.IsVisible(s.m_FinishMov) && m_bHasSail && m_iEndRetries < 3) {
+        if (m_bFinishAsked && m_bHasSail && m_iEndRetries < 3) {
+            m_bFinishAsked = false;
             ++m_iEndRetries;
             Sail(map, m_LastSail);
             if (!m_Pending.empty()) return;
         }
-        m_bEndPressed = true;
+        m_bFinishAsked = false;
         Hold(s.m_pEndTurn, press);
     }
 
@@ -252,7 +255,7 @@ private:
     TurnOrder m_LastSail;
     bool m_bHasSail = false;
     int m_iEndRetries = 0;
-    bool m_bEndPressed = false;
+    bool m_bFinishAsked = false;
     std::size_t m_iNext = 0;
     int m_iScriptTurn = 0;
     int m_iWait = 0;
