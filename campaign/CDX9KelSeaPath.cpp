@@ -227,12 +227,19 @@ bool CDX9KelSeaPathGenerator::ReleasePath(int index) {
         const bool turning = std::fabs(seg.m_fTurnRate) >= 0.0001f;
         float cx = 0.0f, cz = 0.0f;
         if (turning) TurnCentre(seg.m_mStart, seg.m_fTurnRate, seg.m_fRadius * kWorldUnitsPerRouteUnit, &cx, &cz);
+        const D3DXMATRIX& segmentEnd = i + 1 < path.m_Segments.size() ? path.m_Segments[i + 1].m_mStart : path.m_mEnd;
         D3DXMATRIX at = seg.m_mStart;
         float walked = 0.0f;
         while (walked < seg.m_fLength) {
             const float remaining = seg.m_fLength - walked;
             const float step = remaining < 2.0f * spacing ? remaining : spacing;
-            if (turning)
+            // In a turn each step turns by its length over the start speed
+            // times the turn rate; the last way point stands at the turn's end.
+            if (turning && step == remaining)
+                at = segmentEnd;
+            else if (turning && seg.m_fStartSpeed > 0.0f)
+                at = SeaRotateAbout(at, cx, cz, step / seg.m_fStartSpeed * seg.m_fTurnRate);
+            else if (turning)
                 at = SeaRotateAbout(at, cx, cz, seg.m_fTurnRate * seg.m_fTime * step / seg.m_fLength);
             else
                 Advance(at, step * kWorldUnitsPerRouteUnit);

@@ -152,8 +152,12 @@ bool CScene::Restore() { return Vorna2::CDX9KelScene::Restore(); }
 
 void CScene::Process() {
     g_GameScenario.ProcLoading();
-    // The frame that loaded a save moves nothing on: the next frame goes on
-    // from the state the save was made in.
+    // The frame that loaded a save moves nothing on. A save holds the world
+    // as a frame left it, the state that frame was drawn from; the loaded
+    // game shows that state first and goes on with the next frame's steps,
+    // as the game that was saved did. Running the steps below on the frame
+    // that loaded would move the world one frame on before it is ever shown
+    // and put every later frame one step ahead of the saved game's.
     if (g_GameScenario.m_bSaveLoaded) {
         g_GameScenario.m_bSaveLoaded = false;
         return;

@@ -10,6 +10,7 @@
 #include "engine2/world/particles/CDXParticleSystemManager.h"
 #include "engine2/core/resources/CDX9KelModel.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
+#include "engine2/core/scene/Geometry.h"
 #include "platform/os/Crt.h"
 #include "platform/os/Paths.h"
 #include <tinyxml.h>
@@ -737,6 +738,23 @@ TEST_F(BattleSystemTest, NoGunFiredSkipsTheAttackTurn) {
     battle.ProcAttackTurn(10.0f);
     EXPECT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
     EXPECT_EQ(battle.m_iAttackTurnStep, -1);
+}
+
+TEST_F(BattleSystemTest, TheStruckPartsAreThoseFacingTheAttacker) {
+    // The shells come from where the attacker lies as the target sees it:
+    // only the target's parts that take hits from that bearing are
+    // candidates, whichever way the attacker itself looks.
+    const float aspect = Vorna2::GetHeadingAngleToMatrix(&target.scene.m_mWorld, &attacker.scene.m_mWorld);
+    const float sight = Vorna2::GetHeadingAngleToMatrix(&attacker.scene.m_mWorld, &target.scene.m_mWorld);
+    ASSERT_GT(std::fabs(aspect - sight), 1.0f) << "the two bearings must differ for the test to tell them apart";
+    const PartRect facing = Zone(aspect - 0.3f, aspect + 0.3f);
+    for (PartRecord& p : target.Data().m_stdvMGTowers) p.m_rDamageReceptionZone = facing;
+    for (PartRecord& p : target.Data().m_stdvPipes) p.m_rDamageReceptionZone = facing;
+    for (PartRecord& p : target.Data().m_stdvDesignParts) p.m_rDamageReceptionZone = Zone(sight - 0.3f, sight + 0.3f);
+    target.Data().m_stdvDesignParts[1].m_rDamageReceptionZone = facing;
+    Engage();
+    // Two towers and the funnel (9 + 9 + 4) and the one hull part (30).
+    EXPECT_FLOAT_EQ(battle.m_fCandidateArea, 52.0f);
 }
 
 TEST_F(BattleSystemTest, ATargetOutOfEveryZoneIsNotEngaged) {

@@ -485,6 +485,21 @@ TEST_F(GameMapTest, LoadFailuresNameTheirStep) {
     map().Release();
     ASSERT_TRUE(map().SetPlayerSide(1));
 
+    // A damaged scene box, 400 km across: refused at once, not subdivided.
+    {
+        std::string bytes = MapFile({{"Aurora", "SIDE1", "", ""}}, {});
+        const float box[6] = {-200000.f, -50.f, -200000.f, 200000.f, 100.f, 200000.f};
+        std::memcpy(&bytes[40], box, sizeof box);
+        PutMap(bytes);
+        EXPECT_FALSE(map().LoadMap("test.map"));
+        EXPECT_NE(Log().find("Error : CDXSceneTree : CreateEmptySceneTree : box too large for the node size"),
+                  std::string::npos);
+        EXPECT_NE(Log().find("Error : CDX9KelGameMap::InitView() : m_pScene->CreateSceneTree == false\n"),
+                  std::string::npos);
+        map().Release();
+        ASSERT_TRUE(map().SetPlayerSide(1));
+    }
+
     // More units on the player's side than the icon row and the global map
     // can take.
     std::vector<PlacedUnit> many;

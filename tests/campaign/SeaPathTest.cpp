@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 using namespace VornaCampaign;
 
@@ -162,6 +163,33 @@ TEST(SeaPathGenerator, KinematicsAndWayPoints) {
     }
 }
 
+TEST(SeaPathGenerator, TurningWayPointsStepByTheStartSpeedAndTheLastStandsAtTheTurnsEnd) {
+    // Speed 10 at turn rate 0.1: the turn slows the ship to 10 cos(0.25),
+    // radius 96.9 route units. A way point every 148 route units turns by
+    // 148 / 10 x 0.1 = 1.48 radians about the centre; the last one is the
+    // turn's end, 4 radians on.
+    D3DXMATRIX start;
+    D3DXMatrixIdentity(&start);
+    CDX9KelSeaPathGenerator gen;
+    const SeaMoveParams p = Params(10.0f, 0.1f, 0.05f, 10.0f);
+    const int i = gen.CreatePath(&p, &start, 40.0f, true);
+    gen.AddSegment(i, 40.0f, 10.0f, 0.1f);
+    gen.FinishPath(i);
+    ASSERT_TRUE(gen.ReleasePath(i));
+    const SeaPath& path = *gen.Get(i);
+    ASSERT_EQ(path.m_WayPoints.size(), 2u);
+    const float r = 10.0f * std::cos(0.25f) / 0.1f * kWorldUnitsPerRouteUnit;
+    auto angleOf = [](const D3DXMATRIX& m) {
+        const D3DXVECTOR3 h = SeaHeading(m);
+        return std::atan2(h.x, -h.z);
+    };
+    const D3DXMATRIX& first = path.m_WayPoints[0].m_mPlacement;
+    EXPECT_NEAR(std::fabs(angleOf(first)), 1.48f, 1e-3);
+    EXPECT_NEAR(std::hypot(first._41 + r, first._43), r, 1e-2) << "on the turning circle";
+    EXPECT_EQ(std::memcmp(&path.m_WayPoints[1].m_mPlacement, &path.m_mEnd, sizeof(D3DXMATRIX)), 0);
+    EXPECT_NEAR(std::fabs(angleOf(path.m_mEnd)), 2.0f * 3.14159265f - 4.0f, 1e-3);
+}
+
 TEST(SeaPathFinder, ResultCodes) {
     Planner pl;
     int self = 0;
@@ -202,6 +230,23 @@ TEST(SeaPathFinder, StraightRouteHasNoTurn) {
     ASSERT_EQ(pl.finder.FindPath(&mover, &p, 0.0f, 37.0f, 0, 0, -40), SEA_PATH_RESULT_FOUND);
     const SeaPath& half = *pl.gen.Get(pl.finder.m_iFittedPath);
     EXPECT_NEAR(half.m_mEnd._43, -20.0f, 1e-2);
+}
+
+TEST(SeaPathFinder, ASlowingShipsRouteEndsAtItsTarget) {
+    // From speed 10 down towards 5, 40 world units (740 route units) ahead.
+    // Slowing at 0.009 a time unit takes (10 - 5) / 0.009 = 555 time units
+    // and 4164 route units, more than the run: the ship covers the 740 in
+    // the slowing, as the kinematics lay it out, and the route ends at the
+    // target.
+    Planner pl;
+    int self = 0;
+    const SeaMover mover = Mover(0.0f, 0.0f, &self);
+    const SeaMoveParams p = Params(5.0f, 0.05f, 0.05f, 10.0f);
+    ASSERT_EQ(pl.finder.FindPath(&mover, &p, 0.0f, 300.0f, 0, 0, -40), SEA_PATH_RESULT_FOUND);
+    const SeaPath& fitted = *pl.gen.Get(pl.finder.m_iFittedPath);
+    ASSERT_FALSE(fitted.m_WayPoints.empty());
+    EXPECT_LT(Dist(fitted.m_WayPoints.back().m_mPlacement, 0.0f, -40.0f), 0.5f);
+    EXPECT_NEAR(fitted.m_fLength, 40.0f, 0.5f);
 }
 
 TEST(SeaPathFinder, DetoursAroundAnIslandAndReachesTheTarget) {

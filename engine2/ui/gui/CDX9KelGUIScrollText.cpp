@@ -115,9 +115,13 @@ bool CDX9KelGUIScrollText::SetRect(int left, int top, int right, int bottom) {
     const int dx = left - m_Rect.left;
     m_Rect = {left, top, right, bottom};
     if (m_pScrollBar) m_pScrollBar->SetRect(right - m_iBarWidth, top, right, bottom);
+    // The blocks wrap again to the new width: the content is as high as
+    // they now are.
+    m_iContentHeight = 0;
     for (CDX9KelGUIText* t : m_Texts) {
         if (dx != 0) t->MoveBy(dx, 0);
         t->Resize(right - m_iBarWidth - left, bottom - top);
+        m_iContentHeight += t->GetTextHeight();
     }
     Relayout();
     return UpdateScrollRange();

@@ -66,7 +66,10 @@ bool CDX9KelCIIScreenManager::LoadDefaults() {
     const TiXmlElement* fonts = root->FirstChildElement("Fonts");
     const TiXmlElement* textures = root->FirstChildElement("Textures");
     const TiXmlElement* effects = root->FirstChildElement("Effects");
-    if (!fonts || !fonts->FirstChild() || !textures || !textures->FirstChild() || !effects || !effects->FirstChild())
+    // Each list needs an entry: a list holding nothing but comments is as
+    // empty as one holding nothing.
+    if (!fonts || !fonts->FirstChild() || !textures || !textures->FirstChildElement() || !effects ||
+        !effects->FirstChildElement())
         return false;
     m_Fonts.clear();
     m_Textures.clear();

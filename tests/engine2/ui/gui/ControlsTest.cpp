@@ -522,6 +522,27 @@ TEST_F(Controls, StateBarCoversItsPercentage) {
     EXPECT_EQ(vertical->m_pBarImage->m_Rect.left, 160);
 }
 
+TEST_F(Controls, AScrollTextMadeNarrowerScrollsOverItsNewHeight) {
+    // Forty words on a line of 120 pixels; at 50 pixels they wrap into
+    // many more lines, and the bar's range covers them all.
+    CDX9KelGUIScrollText* st = nullptr;
+    ASSERT_EQ(m_pDialog->AddScrollText(10, 10, 150, 70, m_World.Bar(), &st), S_OK);
+    std::string words;
+    for (int i = 0; i < 40; ++i) words += "ab ";
+    ASSERT_TRUE(st->AddText(0, AlignLeft, 0xFFFFFFFFu, words.c_str()));
+    ASSERT_TRUE(st->AddText(0, AlignLeft, 0xFFFFFFFFu, "end"));
+    const int wide = st->m_iContentHeight, wideMaximum = st->m_pScrollBar->m_iMaximum;
+    ASSERT_TRUE(st->SetRect(10, 10, 70, 70));
+    const int narrow = st->m_Texts[0]->GetTextHeight() + st->m_Texts[1]->GetTextHeight();
+    EXPECT_GT(narrow, wide);
+    EXPECT_EQ(st->m_iContentHeight, narrow);
+    EXPECT_GT(st->m_pScrollBar->m_iMaximum, wideMaximum);
+    // Scrolled to its end, the last block shows.
+    for (int i = 0; i < 100; ++i) m_World.Frame(30, 30, false, 20, -1.0f);
+    EXPECT_TRUE(st->m_Texts[1]->m_bVisible);
+    EXPECT_LE(st->m_Texts[1]->m_Rect.top, 70);
+}
+
 TEST_F(Controls, ScrollTextStacksBlocksAndRefusesPast60000Pixels) {
     LogCapture log(m_Folder);
     CDX9KelGUIScrollText* st = nullptr;

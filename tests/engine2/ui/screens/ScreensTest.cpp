@@ -230,6 +230,16 @@ TEST_F(Screens, DefaultsRefusals) {
               std::string::npos);
     Write("defaults.xml", "<Main><Fonts/><Textures/><Effects/></Main>");
     EXPECT_FALSE(m_Screens.LoadDefaults());
+    // A list of comments alone has no entry.
+    for (const char* list : {"Textures", "Effects"}) {
+        WriteDefaults("");
+        std::string text = VornaTest::ReadText(m_Folder / "Screens" / "defaults.xml");
+        const std::string open = std::string("<") + list + ">", close = std::string("</") + list + ">";
+        const std::size_t from = text.find(open) + open.size();
+        text.replace(from, text.find(close) - from, "<!-- none yet -->");
+        Write("defaults.xml", text);
+        EXPECT_FALSE(m_Screens.LoadDefaults()) << list;
+    }
     WriteDefaults("");
     EXPECT_TRUE(m_Screens.LoadDefaults());
     std::string file;

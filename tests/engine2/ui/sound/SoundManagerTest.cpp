@@ -213,6 +213,25 @@ TEST_F(CampaignSoundManagerTest, WithoutAFreeSourceASoundWaitsAndRetries) {
     EXPECT_EQ(manager.GetSoundState(second), SOUND_PLAYING);
 }
 
+// A paused sound keeps its source, so it resumes there even when no other
+// source is free.
+TEST_F(CampaignSoundManagerTest, APausedSoundResumesOnItsOwnSourceWhenNoneIsFree) {
+    COALSoundManager& manager = Init(1);
+    const int id = manager.CreateSound(m_short.c_str(), SOUND_TYPE_LOOP, nullptr, nullptr, 1.0f, 10.0f);
+    manager.PlaySound(id);
+    Frame();
+    ASSERT_EQ(manager.GetSoundState(id), SOUND_PLAYING);
+    const ALuint source = SourceOf(id);
+    manager.PauseSound(id);
+    ASSERT_EQ(manager.GetFreeSourceCount(), 0u);
+    manager.PlaySound(id);
+    Frame();
+    EXPECT_EQ(manager.GetSoundState(id), SOUND_PLAYING);
+    EXPECT_EQ(SourceOf(id), source);
+    EXPECT_EQ(FakeAL::FindSource(source)->state, AL_PLAYING);
+    EXPECT_EQ(SoundTest::CountLines(Log(), "Error : COALSoundResource::Play() : not found free OAL source\n"), 0);
+}
+
 TEST_F(CampaignSoundManagerTest, MusicStartsAfterItsDelayAtTheMusicVolume) {
     COALSoundManager& manager = Init();
     const int music = manager.CreateMusic(m_long.c_str());
