@@ -70,10 +70,11 @@ function(vorna_gtest)
     "if(${A_NAME}_TESTS)\n"
     "  set_tests_properties(\${${A_NAME}_TESTS} PROPERTIES ENVIRONMENT \"${env}\"\n"
     "    ENVIRONMENT_MODIFICATION \"ASAN_OPTIONS=string_prepend:detect_leaks=0:\")\n")
-  # Tests that share one resource (the X server's pointer) run one at a time.
+  # Tests that share one resource (the X server's pointer) run one at a time,
+  # and carry its name as a label (scripts/stress-tests.sh picks them by it).
   if(A_RESOURCE_LOCK)
     file(APPEND ${env_script}
-      "  set_tests_properties(\${${A_NAME}_TESTS} PROPERTIES RESOURCE_LOCK ${A_RESOURCE_LOCK})\n")
+      "  set_tests_properties(\${${A_NAME}_TESTS} PROPERTIES RESOURCE_LOCK ${A_RESOURCE_LOCK} LABELS ${A_RESOURCE_LOCK})\n")
   endif()
   file(APPEND ${env_script} "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_script})

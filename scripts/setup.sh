@@ -10,7 +10,7 @@ PACKAGES=(
   libsdl2-dev libepoxy-dev libgl-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libopenal-dev libogg-dev libvorbis-dev
   libtinyxml-dev libstb-dev libfreetype-dev zlib1g-dev fonts-dejavu-core
-  libwxgtk3.2-dev libx11-dev libxtst-dev
+  libwxgtk3.2-dev libx11-dev libxtst-dev libxdamage-dev
   xvfb xauth x11-apps locales
 )
 

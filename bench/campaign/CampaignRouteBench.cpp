@@ -3,7 +3,7 @@
 // with a fixed seed. Prints mean, p95 and max per call in microseconds and
 // the result counts.
 #include "bench/BenchReport.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,9 @@
 #include "campaign/ai/CDX9KelAISystem.h"
 
-#include "campaign/CDX9KelColumnMovement.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/battle/GunGroups.h"
+
+#include "campaign/routes/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/XMLValues.h"
@@ -163,21 +165,6 @@ int CDX9KelAISystem::WantedHitChance(int mode, bool armoured) {
 int CDX9KelAISystem::BombardmentThreshold(int mode, bool armoured) {
     if (mode == GAME_AI_SHIPS_BEHAVIOUR_DISTANT_FIGHT) return kMinimumHitChance - 2;
     return armoured ? kArmouredHitChance - 4 : kCloseRangeHitChance - 2;
-}
-
-const PartRecord* CDX9KelAISystem::GetGroupPart(const BattleDataBlock& ship, int group) {
-    if (group < 0 || group > 7) return nullptr;
-    if (group < 2) {
-        const auto index = static_cast<std::size_t>(group);
-        return index < ship.m_stdvMGTowers.size() ? &ship.m_stdvMGTowers[index] : nullptr;
-    }
-    const auto index = static_cast<std::size_t>(group - 2);
-    return index < ship.m_stdvDesignParts.size() ? &ship.m_stdvDesignParts[index] : nullptr;
-}
-
-bool CDX9KelAISystem::IsPartUsable(const PartRecord* part) {
-    return part != nullptr && !part->m_stdvGuns.empty() && part->m_stdvGuns[0].m_bReady != 0 &&
-           part->m_stdvGuns[0].m_bCanShoot != 0;
 }
 
 int CDX9KelAISystem::ChooseFirstGunGroup(const BattleDataBlock& ship, float bearing) {

@@ -7,8 +7,9 @@
 // takes, where it may fire from, which gun group fires next) are kept as
 // operations over plain values, so that they give the same answer wherever
 // the quantities come from.
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/data/CampaignRecords.h"
+#include "campaign/map/IComputerPlayer.h"
 #include "campaign/save/GameRunState.h"
 #include "platform/math/d3dx9math.h"
 
@@ -42,15 +43,6 @@ struct AITask {
     int m_iBehaviourType = 1;
     D3DXVECTOR3 m_vRunawayPosition{0.0f, 0.0f, 0.0f};
     std::vector<AIPurpose> m_stdvPurposes;
-};
-
-// Steps of the AI phase.
-enum EAIPhaseStep {
-    GAME_AI_STEP_START = 0,
-    GAME_AI_STEP_FORTS_FIRST = 1,
-    GAME_AI_STEP_FORTS_SECOND = 2,
-    GAME_AI_STEP_SHIPS = 3,
-    GAME_AI_STEP_DONE = 4,
 };
 
 // States of the coastal artillery.
@@ -159,7 +151,7 @@ struct AIPathDecision {
     int m_iNextState = GAME_AI_SHIPS_STATE_MOVEMENT;
 };
 
-class CDX9KelAISystem {
+class CDX9KelAISystem : public IComputerPlayer {
 public:
     // Hit chances in percent.
     static constexpr int kCloseRangeHitChance = 50;
@@ -176,12 +168,13 @@ public:
         m_Finder.m_pGenerator = generator;
     }
     CDX9KelGameMap* GetGameMap() const { return m_pGameMap; }
+    bool PlaysOn(const CDX9KelGameMap* map) const override { return m_pGameMap == map; }
 
     // Appends the tasks of a "Tasks" block. False for a null element.
-    bool LoadTasks(const TiXmlElement* tasks);
+    bool LoadTasks(const TiXmlElement* tasks) override;
     // Forgets the tasks of the previous map; the map parameters reader runs
     // it before each map's block is read.
-    void ClearTasks();
+    void ClearTasks() override;
     const std::vector<AITask>& GetTasks() const { return m_stdvTasks; }
     // The task the computer plays with: the first for side 1, the last for
     // side 2. A map without tasks plays with the default task: behaviour 1,
@@ -197,7 +190,7 @@ public:
                              float span) const;
     // Highest total first; equal totals keep their order.
     static void SortRatings(std::vector<AIDangerRating>& ratings);
-    void ClearRatings();
+    void ClearRatings() override;
     std::vector<AIDangerRating>& GetRatings() { return m_stdvRatings; }
 
     // The behaviour step for the rated enemy.
@@ -215,11 +208,6 @@ public:
     // -1 when the sequence is over. `last` -1 gives `first`.
     static int NextGunGroup(int first, int last);
 
-    // The part a gun group names: groups 0 and 1 the towers, 2 to 7 the six
-    // hull parts; null when the ship does not have it.
-    static const PartRecord* GetGroupPart(const BattleDataBlock& ship, int group);
-    // A part that exists, has guns, and whose first gun is ready and can shoot.
-    static bool IsPartUsable(const PartRecord* part);
 
     // A unit the coastal artillery step fires with: no movement block and no
     // movement-state record (not a ship), a side, and not lost.
@@ -247,24 +235,16 @@ public:
     static AIPathDecision DecidePathResult(int result, int target, bool enemiesLeft);
 
     // The AI phase's step machine, one call per frame of the AI phase.
-    void ProcPhase();
+    void ProcPhase() override;
     // The coastal artillery of the side whose lists are "own" in this step.
-    void ProcForts();
+    void ProcForts() override;
     // The ship columns of the computer's side.
-    void ProcShips();
+    void ProcShips() override;
     // During the ship step, the first ship of the active column (null when
     // none).
     GameObjectRecord* GetFollowedObject() const;
-    Vorna2::CDX9KelSceneObject* GetFollowedSceneObject() const;
+    Vorna2::CDX9KelSceneObject* GetFollowedSceneObject() const override;
 
-    // The gun type a unit is judged by: its first gun (towers first); null
-    // for a unit without guns.
-    static const GunRecord* GetUnitGunType(const BattleDataBlock& data);
-    // True when a ready gun of the group that can shoot (only the first one
-    // with `firstGunOnly`) has the target inside its bombard zone, the gun
-    // placed as the battle system fires it. False without animation data.
-    static bool CanGroupReach(Vorna2::CDX9KelSceneObject* own, GameObjectRecord* record, CDX9KelAnimatedModel* model,
-                              int group, Vorna2::CDX9KelSceneObject* target, bool firstGunOnly);
     // The danger ratings of the enemy units for the own ship, highest first.
     bool CalcDangerRating(GameObjectRecord* own, Vorna2::CDX9KelSceneObject* ownObject);
     // A rated enemy and first gun group for the moving column's leader.
@@ -276,19 +256,20 @@ public:
     // Counts for reports: bombardments ordered and route searches made.
     int m_iShotsOrdered = 0;
     int m_iRouteSearches = 0;
-    int GetStep() const { return m_iStep; }
-    void SetStep(int step) { m_iStep = step; }
+    int GetStep() const override { return m_iStep; }
+    void SetStep(int step) override { m_iStep = step; }
     bool IsEnabled() const { return m_bEnabled != 0; }
     void SetEnabled(bool enabled) { m_bEnabled = enabled ? 1 : 0; }
     int GetFortState() const { return m_iFortState; }
     void SetFortState(int state) { m_iFortState = state; }
     int GetShipState() const { return m_iShipState; }
     void SetShipState(int state) { m_iShipState = state; }
-    int GetActiveColumn() const { return m_iActiveColumn; }
+    int GetActiveColumn() const override { return m_iActiveColumn; }
     // The side whose lists are "own" in the current step (1 or 2, 0 none).
     int GetOwnSide() const { return m_iOwnSide; }
     // Set when a unit of the computer's side was lost during its phase.
     bool m_bUnitLost = false;
+    void NoteUnitLost() override { m_bUnitLost = true; }
     // The state machines' values as one line of text (state dumps); the
     // ratings are left out, the ship step makes them again.
     std::string DescribeState() const;
@@ -303,7 +284,7 @@ public:
     void SetColumnMovement(CDX9KelColumnMovement* movement) { m_pColumnMovement = movement; }
     // Leaves an unfinished phase: the factor it found comes back, both
     // state machines stop and the step is 4.
-    void AbortPhase();
+    void AbortPhase() override;
 
     // The side of the human player (1 or 2) and of the computer.
     void SetSides(int humanSide) { m_iHumanSide = humanSide; }

@@ -2,10 +2,11 @@
 // the ship columns of its own side, frame by frame.
 #include "campaign/ai/CDX9KelAISystem.h"
 
-#include "campaign/CDX9KelBattleSystem.h"
-#include "campaign/CDX9KelColumnMovement.h"
-#include "campaign/CDX9KelGameMap.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
+#include "campaign/battle/GunGroups.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
+#include "campaign/map/CDX9KelGameMap.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/ai/FiringPosition.h"
 
 #include "engine2/core/CDX9KelLog.h"
@@ -51,48 +52,7 @@ bool AnyGunCanShoot(const BattleDataBlock& data) {
     return false;
 }
 
-// The gun's placement as the battle system fires it: the frame's matrix at
-// the frame's centre, in the unit's world.
-bool GunWorld(const AnimatedGunFrame& gun, const D3DXMATRIX& unitWorld, D3DXMATRIX* out) {
-    if (gun.m_pFrame == nullptr) return false;
-    D3DXMATRIX local = gun.m_pFrame->m_mLocal;
-    local._41 = gun.m_pFrame->m_vCenter.x;
-    local._42 = gun.m_pFrame->m_vCenter.y;
-    local._43 = gun.m_pFrame->m_vCenter.z;
-    D3DXMatrixMultiply(out, &local, &unitWorld);
-    return true;
-}
-
 } // namespace
-
-const GunRecord* CDX9KelAISystem::GetUnitGunType(const BattleDataBlock& data) {
-    for (const auto* parts : {&data.m_stdvMGTowers, &data.m_stdvDesignParts})
-        for (const PartRecord& p : *parts)
-            if (!p.m_stdvGuns.empty()) return &p.m_stdvGuns[0];
-    return nullptr;
-}
-
-bool CDX9KelAISystem::CanGroupReach(CDX9KelSceneObject* own, GameObjectRecord* record, CDX9KelAnimatedModel* model,
-                                    int group, CDX9KelSceneObject* target, bool firstGunOnly) {
-    // Without its animation data a unit places no gun.
-    if (own == nullptr || record == nullptr || model == nullptr || target == nullptr) return false;
-    PartRecord* part = nullptr;
-    AnimatedFrame* entry = nullptr;
-    if (!GetGroupParts(record, group, model, &part, &entry) || part == nullptr || entry == nullptr) return false;
-    for (std::size_t i = 0; i < part->m_stdvGuns.size() && i < entry->m_stdvGuns.size(); ++i) {
-        GunRecord& gun = part->m_stdvGuns[i];
-        if (gun.m_bReady != 0 && gun.m_bCanShoot != 0) {
-            D3DXMATRIX world;
-            if (GunWorld(entry->m_stdvGuns[i], own->m_mWorld, &world)) {
-                const float angle = Vorna2::GetHeadingAngleToMatrix(&world, &target->m_mWorld);
-                PartRect zone = gun.m_rBombardZone;
-                if (angle > -CDX9KelBattleSystem::kPi && CDX9KelBattleSystem::IsAngleInZone(&zone, angle)) return true;
-            }
-        }
-        if (firstGunOnly) break;
-    }
-    return false;
-}
 
 std::vector<float> CDX9KelAISystem::OwnColumnTimes() const {
     std::vector<float> times;

@@ -2,7 +2,7 @@
 // Where a computer ship may fire from: a free point on the circle of the
 // firing distance around the enemy, and a second free point near it to fall
 // back on.
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "platform/math/d3dx9math.h"
 
 namespace VornaCampaign {

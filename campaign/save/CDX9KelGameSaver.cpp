@@ -1,6 +1,5 @@
 #include "campaign/save/CDX9KelGameSaver.h"
 
-#include "campaign/CDX9KelGameScenario.h"
 #include "campaign/save/ICampaignMapLink.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "platform/os/Clock.h"
@@ -66,7 +65,7 @@ bool CDX9KelGameSaver::PrepareSaveData() {
     if (!m_pSaveData || !m_pGameMap) return false;
     GameSaveData& d = *m_pSaveData;
     d.Clear();
-    const CDX9KelGameScenario& scenario = m_pScenario ? *m_pScenario : g_GameScenario;
+    const ScenarioSaveRecord& scenario = m_pScenario ? *m_pScenario : m_DefaultScenario;
     d.m_iPlayerSide = scenario.m_iPlayerSide;
     d.m_uAILoss = scenario.m_uAILossCounter;
     d.m_uPlayerScore = scenario.m_uPlayerScoreTotal;
@@ -105,7 +104,7 @@ bool CDX9KelGameSaver::WriteSave(const char* name, bool system) {
         return false;
     }
     if (!PrepareSaveData()) return false;
-    const CDX9KelGameScenario& scenario = m_pScenario ? *m_pScenario : g_GameScenario;
+    const ScenarioSaveRecord& scenario = m_pScenario ? *m_pScenario : m_DefaultScenario;
     GameSaveHeader header;
     SetRecordText(header.m_szTime, sizeof header.m_szTime, Platform::LocalTimeText().c_str());
     SetRecordText(header.m_szScenarioName, scenario.m_szScenarioName);
@@ -152,7 +151,7 @@ bool CDX9KelGameSaver::LoadSave(const char* name, bool system) {
     GameSaveHeader header;
     GameSaveData staged;
     if (!ReadSaveFile(name, system, header, staged)) return false;
-    CDX9KelGameScenario& scenario = m_pScenario ? *m_pScenario : g_GameScenario;
+    ScenarioSaveRecord& scenario = m_pScenario ? *m_pScenario : m_DefaultScenario;
     if ((scenario.m_iPlayerSide == 1 || scenario.m_iPlayerSide == 2) && scenario.m_iPlayerSide != staged.m_iPlayerSide) {
         g_Log.Write(-1, "Error : CDX9KelGameSaver::LoadSave : the save's player side %d is not the scenario's %d : %s\n",
                     staged.m_iPlayerSide, scenario.m_iPlayerSide, name);

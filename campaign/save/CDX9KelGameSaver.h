@@ -9,8 +9,9 @@
 // through a temporary file, so a failed write keeps the previous save; a
 // save is read and checked whole before the map is touched, so a bad save
 // leaves the running game as it was.
-#include "campaign/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/save/GameSaveFile.h"
+#include "campaign/save/ScenarioSaveRecord.h"
 
 #include <memory>
 #include <string>
@@ -19,7 +20,6 @@
 namespace VornaCampaign {
 
 class ICampaignMapLink;
-class CDX9KelGameScenario;
 
 class CDX9KelGameSaver {
 public:
@@ -33,9 +33,10 @@ public:
     CDX9KelGameSaver& operator=(const CDX9KelGameSaver&) = delete;
 
     // The map the saver writes and rebuilds, and the scenario whose names,
-    // counters and lost units go with every save.
+    // counters and lost units go with every save (the saver's own empty
+    // record when not set).
     bool SetSaveObjects(ICampaignMapLink* map);
-    void SetScenario(CDX9KelGameScenario* scenario) { m_pScenario = scenario; }
+    void SetScenario(ScenarioSaveRecord* scenario) { m_pScenario = scenario; }
     // The neighbour rule for grouping the units of a save without columns
     // into columns; the saver's own default rule when not set.
     void SetColumnMovement(const CDX9KelColumnMovement* movement) { m_pColumnMovement = movement; }
@@ -68,7 +69,8 @@ private:
     const CDX9KelColumnMovement& Neighbours() const;
 
     ICampaignMapLink* m_pGameMap = nullptr;
-    CDX9KelGameScenario* m_pScenario = nullptr;
+    ScenarioSaveRecord* m_pScenario = nullptr;
+    ScenarioSaveRecord m_DefaultScenario;
     const CDX9KelColumnMovement* m_pColumnMovement = nullptr;
     CDX9KelColumnMovement m_DefaultNeighbours;
     std::string m_strDocuments;

@@ -1,6 +1,6 @@
 #include "campaign/save/GameSaveFile.h"
 
-#include "campaign/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/data/CDX9KelDataIO.h"
 #include "campaign/data/DataFiles.h"
 #include "engine2/core/CDX9KelLog.h"

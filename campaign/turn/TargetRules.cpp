@@ -1,18 +1,18 @@
 #include "campaign/turn/TargetRules.h"
 
-#include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/battle/GunGroups.h"
 
 namespace VornaCampaign {
 
 namespace {
 
 std::size_t Guns(const BattleDataBlock& ship, int group) {
-    const PartRecord* part = CDX9KelAISystem::GetGroupPart(ship, group);
+    const PartRecord* part = GetGroupPart(ship, group);
     return part != nullptr ? part->m_stdvGuns.size() : 0;
 }
 
 bool Usable(const BattleDataBlock& ship, int group) {
-    return CDX9KelAISystem::IsPartUsable(CDX9KelAISystem::GetGroupPart(ship, group));
+    return IsPartUsable(GetGroupPart(ship, group));
 }
 
 // The one gun at an end of the ship: this part has exactly one, the part

@@ -1,5 +1,5 @@
 // Reads an arbitrary document as the maps' shared "AllMapsData.xml".
-#include "campaign/CDX9KelAllMapsData.h"
+#include "campaign/map/CDX9KelAllMapsData.h"
 
 #include <cstdint>
 #include <cstdlib>

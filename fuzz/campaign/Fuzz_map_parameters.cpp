@@ -1,5 +1,5 @@
 // Reads an arbitrary document as a map's parameter file.
-#include "campaign/CDX9KelMapParameters.h"
+#include "campaign/map/CDX9KelMapParameters.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a campaign save, with or without its run-state
 // trailer. A save that is accepted gives one placement per unit, and writing
 // it again (trailer and all) and reading that back gives the same bytes.
-#include "campaign/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/save/GameSaveFile.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Reads arbitrary text as a campaign scenario file and checks that the lists
 // it gives stay within their limits and their texts within their fields.
-#include "campaign/CDX9KelGameScenario.h"
+#include "campaign/shell/CDX9KelGameScenario.h"
 #include "campaign/data/DataFiles.h"
 
 #include <cstdint>

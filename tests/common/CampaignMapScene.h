@@ -6,10 +6,11 @@
 // The test programs and the campaignsim driver share it; the managers'
 // slots (GUI, screens, physics, particles, sound) are the caller's to
 // register before Init.
-#include "campaign/CDX9KelBattleSystem.h"
-#include "campaign/CDX9KelGameMap.h"
-#include "campaign/CDX9KelSeaPath.h"
-#include "campaign/CEngine.h"
+#include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
+#include "campaign/map/CDX9KelGameMap.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
+#include "campaign/shell/CEngine.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/CDX9KelScene.h"
 #include "engine2/core/render/CDX9KelBaseCameraManager.h"
@@ -37,6 +38,8 @@ public:
     bool Init() override {
         if (!Vorna2::CDX9KelScene::Init()) return false;
         m_map.SetScene(this);
+        // The computer player the game scene hands to its map.
+        m_map.SetComputerPlayer(&VornaCampaign::g_AISystem);
         m_screenBound = BindMapScreen();
         m_graphicData = m_map.LoadAllMapsGraphicData();
         VornaCampaign::g_BattleSystem.InitArtillery();

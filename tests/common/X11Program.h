@@ -1,20 +1,25 @@
 #pragma once
 // A test fixture that starts a program in a real X window and plays it
 // through the X server's test extension as a hand does: the pointer comes
-// to rest before a button goes down, a button is held for a few frames,
-// keys are typed one by one. It reads the window's pixels, keeps pictures
-// of the window in the test's folder and waits on conditions with time
-// limits rather than fixed sleeps. Header only: the tests that include it
-// link X11, XTest and stb.
+// to rest on a place until the program has drawn it there, a button goes
+// down and up, or is held until the program shows that it took the press,
+// keys are typed one by one. It reads the window's pixels, counts the frames
+// the program shows (through the X server's damage reports), keeps pictures
+// of the window in the test's folder and waits on what the program shows or
+// logs, never on a guess of how long a frame takes: the time limits hold
+// for a program that draws two frames a second on a busy machine. Header
+// only: the tests that include it link X11, XTest, Xdamage and stb.
 #include "TestFolder.h"
 #include "common/X11Window.h"
 
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xdamage.h>
 #include <X11/keysym.h>
 #include <stb/stb_image_write.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -42,6 +47,12 @@ struct Rgb {
     int Sum() const { return r + g + b; }
 };
 
+// The time limits of the fixture and its tests are counted in frames of a
+// program that draws two frames a second (a software renderer beside other
+// work on two cores); a faster program only meets them sooner.
+constexpr int kSlowFrameMs = 500;
+constexpr int FramesMs(int frames) { return frames * kSlowFrameMs; }
+
 class X11ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -49,8 +60,13 @@ protected:
         if (!display || !*display) GTEST_SKIP() << "no X display";
         m_display = XOpenDisplay(nullptr);
         if (!m_display) GTEST_SKIP() << "the X display cannot be opened";
+        // A window that went with its program answers requests with errors
+        // (an empty picture, a damage report already gone): they are not the
+        // end of the test.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         int event = 0, error = 0, major = 0, minor = 0;
         ASSERT_TRUE(XTestQueryExtension(m_display, &event, &error, &major, &minor)) << "no XTEST extension";
+        ASSERT_TRUE(XDamageQueryExtension(m_display, &m_iDamageEvent, &error)) << "no DAMAGE extension";
         m_dir = FreshFolder();
     }
     void TearDown() override {
@@ -59,6 +75,7 @@ protected:
             ::waitpid(m_pid, nullptr, 0);
             m_pid = -1;
         }
+        ForgetWindow();
         if (m_display) XCloseDisplay(m_display);
         m_display = nullptr;
     }
@@ -67,7 +84,7 @@ protected:
     // set and its output dropped.
     void Launch(const std::filesystem::path& folder, const std::string& program,
                 const std::vector<std::pair<std::string, std::string>>& environment) {
-        m_window = 0;
+        ForgetWindow();
         m_pid = ::fork();
         ASSERT_GE(m_pid, 0);
         if (m_pid == 0) {
@@ -86,23 +103,53 @@ protected:
 
     // Finds the program's top-level window once `ready` holds (its main loop
     // runs); true when it is mapped at the given size.
-    bool WaitForWindow(const std::function<bool()>& ready, int width, int height, int ms = 30000) {
+    // Also waits for the window's first frames: the program draws.
+    bool WaitForWindow(const std::function<bool()>& ready, int width, int height, int ms = FramesMs(120)) {
         if (!WaitFor(ready, ms)) return false;
         const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
-        for (int i = 0; i < 200 && !m_window; ++i) {
-            m_window = FindWindowOf(m_display, DefaultRootWindow(m_display), m_pid, pidAtom);
-            if (!m_window) SleepMs(50);
-        }
+        WaitFor([&] { return (m_window = FindWindowOf(m_display, DefaultRootWindow(m_display), m_pid, pidAtom)); },
+                FramesMs(20));
         XWindowAttributes attributes{};
-        return m_window && XGetWindowAttributes(m_display, m_window, &attributes) && attributes.width == width &&
-               attributes.height == height;
+        if (!m_window || !XGetWindowAttributes(m_display, m_window, &attributes) || attributes.width != width ||
+            attributes.height != height)
+            return false;
+        m_damage = XDamageCreate(m_display, m_window, XDamageReportNonEmpty);
+        m_iFrames = 0;
+        return WaitFrames(2);
     }
 
+    // The frames the window has shown since it was found: each report of
+    // fresh damage to its pixels (read, then cleared for the next) counts
+    // one. Two frames drawn before a report is read count once, so a wait
+    // for n frames may last longer than n frames, never shorter.
+    long Frames() {
+        if (!m_damage) return m_iFrames;
+        XSync(m_display, False);
+        XEvent e;
+        bool fresh = false;
+        while (XCheckTypedEvent(m_display, m_iDamageEvent + XDamageNotify, &e)) fresh = true;
+        if (fresh) {
+            XDamageSubtract(m_display, m_damage, None, None);
+            ++m_iFrames;
+        }
+        return m_iFrames;
+    }
+    // Waits until the window has shown `n` more frames; false when it has
+    // not in the time of 4 n slow frames (at least 20 s).
+    bool WaitFrames(int n) {
+        const long until = Frames() + n;
+        return WaitFor([&] { return Frames() >= until; }, std::max(FramesMs(40), FramesMs(4 * n)), 10);
+    }
+    // What the program saw of an event sent now: the frame being drawn may
+    // have read its input before the event came, the one after it read it.
+    bool WaitForTheProgramToSeeIt() { return WaitFrames(2); }
+
     // Waits (up to `ms`) until the test holds; false when it never does.
-    static bool WaitFor(const std::function<bool()>& test, int ms = 10000) {
-        for (int waited = 0; waited < ms; waited += 100) {
+    static bool WaitFor(const std::function<bool()>& test, int ms = FramesMs(40), int stepMs = 50) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (std::chrono::steady_clock::now() < until) {
             if (test()) return true;
-            SleepMs(100);
+            SleepMs(stepMs);
         }
         return test();
     }
@@ -153,46 +200,98 @@ protected:
         return file;
     }
 
-    // The pointer comes to rest on (x, y) of the window.
-    void MovePointer(int x, int y, int restMs = 300) {
+    // The pointer comes to rest on (x, y) of the window: it stays there
+    // until the program has drawn a frame that saw it (a button of its
+    // dialogs takes a press only once the pointer hovers over it).
+    void MovePointer(int x, int y) {
         int rootX = 0, rootY = 0;
         Window child = 0;
         XTranslateCoordinates(m_display, m_window, DefaultRootWindow(m_display), x, y, &rootX, &rootY, &child);
+        Frames();
         XTestFakeMotionEvent(m_display, DefaultScreen(m_display), rootX, rootY, CurrentTime);
         XSync(m_display, False);
-        SleepMs(restMs);
+        WaitForTheProgramToSeeIt();
     }
     void Button(bool down) {
+        Frames();
         XTestFakeButtonEvent(m_display, 1, down ? True : False, CurrentTime);
         XSync(m_display, False);
     }
-    // One click: the button is held long enough for a slow frame to see it.
-    void Click(int x, int y, int holdMs = 400) {
+    // One quick click, down and up at once (the program keeps the press for
+    // the frame that reads it): what a button that acts on its first frame
+    // down, a list or a slider takes once, at any frame rate.
+    void Click(int x, int y) {
         MovePointer(x, y);
         Button(true);
-        SleepMs(holdMs);
         Button(false);
-        SleepMs(200);
+        WaitForTheProgramToSeeIt();
     }
-    // Clicks (x, y) until the test holds, as a player clicks again when a
-    // busy machine missed the first click; false when it never holds.
-    bool ClickUntil(int x, int y, const std::function<bool()>& test, int tries = 4, int waitMs = 4000,
-                    int holdMs = 400) {
-        for (int click = 0; click < tries; ++click) {
-            Click(x, y, holdMs);
-            if (WaitFor(test, waitMs)) return true;
+    // The button held down on (x, y) until `taken` holds (up to `ms`), then
+    // let go: a press that the program takes only on its second frame down
+    // (behind a gate that a first frame frees) is seen, and one let go as
+    // soon as it shows is not taken twice. Whether it was taken.
+    bool Press(int x, int y, const std::function<bool()>& taken, int ms = FramesMs(20)) {
+        MovePointer(x, y);
+        Button(true);
+        const bool seen = WaitFor(taken, ms, 20);
+        Button(false);
+        WaitForTheProgramToSeeIt();
+        return seen || taken();
+    }
+    // The button held down on (x, y) until the pixel at (probeX, probeY)
+    // changes from what it showed with the pointer resting there (the
+    // pressed look of a check button, whose hover look is not a press), then
+    // let go; whether it changed.
+    bool PressUntilChanged(int x, int y, int probeX, int probeY, int tolerance = 12, int ms = FramesMs(20)) {
+        MovePointer(x, y);
+        const Rgb resting = Pixel(probeX, probeY);
+        Button(true);
+        const bool changed = WaitFor([&] { return !Pixel(probeX, probeY).Near(resting, tolerance); }, ms, 20);
+        Button(false);
+        WaitForTheProgramToSeeIt();
+        return changed;
+    }
+    // Presses (x, y) until `done` holds, as a player presses again when a
+    // busy machine let a press go by; false when it never holds. A press is
+    // repeated only once `done` has not come in the time of many slow frames
+    // and, when `notTaken` is given, only while it holds (the program shows
+    // no sign of the earlier press: a press taken late must not be undone or
+    // doubled by the next).
+    bool ClickUntil(int x, int y, const std::function<bool()>& done, int tries = 4, int waitMs = FramesMs(20),
+                    const std::function<bool()>& notTaken = {}) {
+        for (int press = 0; press < tries; ++press) {
+            if (press > 0 && notTaken && !notTaken()) {
+                if (WaitFor(done, waitMs)) return true;
+                break;
+            }
+            if (Press(x, y, done, waitMs) || WaitFor(done, waitMs)) return true;
         }
+        // What the window showed instead, for the one who reads the failure.
+        Picture("not_taken_at_" + std::to_string(x) + "_" + std::to_string(y));
         return false;
     }
-    // A key pressed and let go.
-    void Key(KeySym key, int holdMs = 60) {
+    // A key pressed and let go at once: the program keeps the press for the
+    // frame that reads it.
+    void Key(KeySym key) {
         const KeyCode code = XKeysymToKeycode(m_display, key);
+        Frames();
         XTestFakeKeyEvent(m_display, code, True, CurrentTime);
-        XSync(m_display, False);
-        SleepMs(holdMs);
         XTestFakeKeyEvent(m_display, code, False, CurrentTime);
         XSync(m_display, False);
-        SleepMs(150);
+        WaitForTheProgramToSeeIt();
+    }
+    // A key held down until `taken` holds (up to `ms`), then let go; whether
+    // it was taken.
+    bool HoldKey(KeySym key, const std::function<bool()>& taken, int ms = FramesMs(20)) {
+        const KeyCode code = XKeysymToKeycode(m_display, key);
+        Frames();
+        XTestFakeKeyEvent(m_display, code, True, CurrentTime);
+        XSync(m_display, False);
+        const bool seen = WaitFor(taken, ms, 20);
+        XTestFakeKeyEvent(m_display, code, False, CurrentTime);
+        XSync(m_display, False);
+        WaitForTheProgramToSeeIt();
+        return seen || taken();
     }
     // Lower-case letters and digits typed one by one.
     void Type(const std::string& text) {
@@ -201,26 +300,31 @@ protected:
 
     // Asks the program to end; its exit code, -1 when it did not end in
     // `ms` or ended by a signal.
-    int Terminate(int ms = 10000) {
+    int Terminate(int ms = FramesMs(40)) {
         if (m_pid <= 0) return -1;
         ::kill(m_pid, SIGTERM);
         return WaitForExit(ms);
     }
-    int WaitForExit(int ms = 10000) {
+    int WaitForExit(int ms = FramesMs(40)) {
         int status = 0;
-        for (int waited = 0; waited < ms; waited += 50) {
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                m_window = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            SleepMs(50);
-        }
-        return -1;
+        if (m_pid <= 0 || !WaitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, ms)) return -1;
+        m_pid = -1;
+        ForgetWindow();
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    void ForgetWindow() {
+        if (m_damage && m_display) XDamageDestroy(m_display, m_damage);
+        m_damage = 0;
+        m_window = 0;
+        m_iFrames = 0;
     }
 
     Display* m_display = nullptr;
     Window m_window = 0;
+    Damage m_damage = 0;
+    int m_iDamageEvent = 0;
+    long m_iFrames = 0;
     std::filesystem::path m_dir;
     pid_t m_pid = -1;
 };

@@ -17,8 +17,8 @@
 #include "SimEngine.h"
 #include "bench/BenchReport.h"
 
-#include "campaign/CDX9KelGameMap.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/map/CDX9KelGameMap.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
 #include "data/generators/mapbuild/MapBuilder.h"
 #include "engine2/core/CDX9KelLog.h"

@@ -1,7 +1,7 @@
 // The computer opponent's decisions: its tasks, its danger ratings, its
 // choice of behaviour and gun groups, and the steps of its phase.
 #include "campaign/ai/CDX9KelAISystem.h"
-#include "campaign/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
 #include "campaign/data/DataFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The artillery list: gun types in file order, and where a faulty entry ends
 // the reading.
 #include "DataTestSupport.h"
-#include "campaign/CDX9KelBattleSystem.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
 #include "campaign/data/CDX9KelDataIO.h"
 
 using namespace VornaCampaign;

@@ -5,7 +5,7 @@
 #include "SaveTestSupport.h"
 #include "../data/DataTestSupport.h"
 
-#include "campaign/CDX9KelGameScenario.h"
+#include "campaign/shell/CDX9KelGameScenario.h"
 #include "campaign/save/CDX9KelGameSaver.h"
 #include "platform/os/Clock.h"
 

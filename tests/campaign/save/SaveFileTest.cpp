@@ -4,7 +4,7 @@
 #include "SaveTestSupport.h"
 #include "../data/DataTestSupport.h"
 
-#include "campaign/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
 #include "platform/os/FileSearch.h"
 
 #include <cmath>

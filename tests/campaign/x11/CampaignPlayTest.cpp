@@ -13,8 +13,8 @@
 #include <string>
 
 namespace fs = std::filesystem;
+using VornaTest::FramesMs;
 using VornaTest::Rgb;
-using VornaTest::SleepMs;
 
 namespace {
 
@@ -49,18 +49,16 @@ TEST_F(CampaignPlayTest, FromTheLogoToTheFirstMap) {
 
     // Its Start button loads the first map: the map screen's turn panel
     // stands at the top right and the loading picture is gone.
-    auto mapLoading = [&] { return LogHas("CDX9KelGameMap::LoadMap() : demo_strait.map"); };
-    for (int press = 0; press < 4 && !mapLoading(); ++press) {
-        Click(kLoadingStartX, kLoadingStartY);
-        WaitFor(mapLoading, 3000);
-    }
-    ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadMap() : OK", 30000)) << Log();
+    ASSERT_TRUE(ClickUntil(kLoadingStartX, kLoadingStartY,
+                           [&] { return LogHas("CDX9KelGameMap::LoadMap() : demo_strait.map"); }))
+        << Log();
+    ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadMap() : OK", FramesMs(240))) << Log();
     ASSERT_TRUE(WaitFor([&] {
         const Rgb sky = Pixel(kLoadingSkyX, kLoadingSkyY);
         return !(sky.r > 120 && sky.r > sky.b + 30);
     })) << Log();
     const bool screen = WaitFor([&] { return PanelAt(kTurnPanelX, kTurnPanelY); });
-    SleepMs(500);
+    WaitFrames(1);
     Picture("4_map1");
     EXPECT_TRUE(screen) << "the map screen's turn panel is not at its place";
     EXPECT_TRUE(LogHas("CDX9KelGameMap::LoadMap() : demo_strait.map"));
@@ -87,23 +85,19 @@ TEST_F(CampaignPlayTest, ASavedCampaignLoadsFromTheLoadDialog) {
     });
     if (!shown) Picture("5_load_dialog_not_shown");
     ASSERT_TRUE(shown) << Log();
-    SleepMs(300);
+    WaitFrames(1);
     Picture("5_load_dialog");
     Click(kFirstSaveX, kFirstSaveY);
-    // The load button shares the screens' half-second switch gate: on a
-    // busy machine a press can fall inside it, and the player presses again.
-    auto loading = [&] {
+    // The load button shares the screens' half-second switch gate: it is
+    // held until the loading begins.
+    ASSERT_TRUE(ClickUntil(kLoadButtonX, kLoadButtonY, [&] {
         const Rgb sky = Pixel(kLoadingSkyX, kLoadingSkyY);
         return (sky.r > 120 && sky.r > sky.b + 30) || LogHas("CDX9KelGameMap::LoadFromSave()");
-    };
-    for (int press = 0; press < 4 && !loading(); ++press) {
-        Click(kLoadButtonX, kLoadButtonY);
-        WaitFor(loading, 3000);
-    }
-    ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadFromSave() : OK", 30000)) << Log();
+    })) << Log();
+    ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadFromSave() : OK", FramesMs(240))) << Log();
     // The map screen over the loaded map: its turn panel at the top right.
     const bool map = WaitFor([&] { return PanelAt(kTurnPanelX, kTurnPanelY); });
-    SleepMs(500);
+    WaitFrames(1);
     Picture("6_loaded_map");
     ASSERT_TRUE(map) << Log();
     EXPECT_TRUE(LogHas("CDX9KelGameMap::LoadFromSave() : demo_strait.map"));

@@ -26,8 +26,8 @@
 
 namespace fs = std::filesystem;
 using VornaTest::Rgb;
+using VornaTest::FramesMs;
 using VornaTest::ScreenBox;
-using VornaTest::SleepMs;
 
 namespace {
 
@@ -64,8 +64,10 @@ protected:
         std::printf("pictures in %s\n", m_dir.c_str());
     }
 
-    // A numbered picture of the window, the step's name after the number.
+    // A numbered picture of the window, the step's name after the number,
+    // once the program has drawn what it took last.
     void Step(const std::string& name) {
+        WaitFrames(1);
         char number[16];
         std::snprintf(number, sizeof number, "%02d_", ++m_iStep);
         EXPECT_FALSE(Picture(number + name).empty()) << name;
@@ -109,7 +111,7 @@ protected:
         const int right = Dialog("ShipGuns").left, bottom = Dialog("Movement").top;
         for (int y = 80; y + 40 < bottom; y += 50)
             for (int x = 30; x + 30 < right; x += 60) {
-                MovePointer(x, y, 150);
+                MovePointer(x, y);
                 const ScreenBox at{x, y + 32, x + hint.Width(), y + 32 + hint.Height()};
                 if (CountPixels(at.left, at.top, at.Width(), at.Height() / 2,
                                 [](const Rgb& c) { return c.r > 200 && c.g < 80 && c.b < 80; }) > 10)
@@ -118,17 +120,16 @@ protected:
         return {-1, -1};
     }
     // Presses a map button until the log shows `line` after `from`.
-    bool PressUntilLog(const ScreenBox& button, const std::string& line, std::size_t from, int tries = 4) {
-        return ClickUntil(button.X(), button.Y(), [&] { return LogHas(line, from); }, tries);
+    bool PressUntilLog(const ScreenBox& button, const std::string& line, std::size_t from) {
+        return ClickUntil(button.X(), button.Y(), [&] { return LogHas(line, from); });
     }
     // Go until the column has way on, then waits until it has sailed its
     // turn: the flag over its first icon turns from green to pink.
     void SailTheTurn(const std::string& sailing, const std::string& sailed) {
         const ScreenBox go = Control("Movement", 3);
-        ASSERT_TRUE(ClickUntil(go.X(), go.Y(), [&] { return SpeedShown(); }, 4, 3000)) << Log();
+        ASSERT_TRUE(ClickUntil(go.X(), go.Y(), [&] { return SpeedShown(); })) << Log();
         Step(sailing);
-        ASSERT_TRUE(WaitFor([&] { return FlagPink(Flag(0)); }, 60000)) << Log();
-        SleepMs(300);
+        ASSERT_TRUE(WaitFor([&] { return FlagPink(Flag(0)); }, FramesMs(600))) << Log();
         Step(sailed);
         EXPECT_TRUE(FlagPink(Flag(1)));
     }
@@ -141,19 +142,18 @@ protected:
         const bool notice = WaitFor([&] { return Shown("AIActionTime") || LogHas("Calculate Round result", from); });
         Step(picture);
         EXPECT_TRUE(notice);
-        ASSERT_TRUE(WaitForLog("------------------- TURN : " + std::to_string(nextTurn), 120000, from)) << Log();
+        ASSERT_TRUE(WaitForLog("------------------- TURN : " + std::to_string(nextTurn), FramesMs(600), from))
+            << Log();
         EXPECT_TRUE(LogHas("Calculate Round result", from));
     }
     // The mission's end notice, then Continue: the log names the map won.
     void ContinueAfterTheMission(const std::string& mapName, const std::string& picture) {
-        ASSERT_TRUE(WaitFor([&] { return Shown("MissionEnd"); }, 20000)) << Log();
-        SleepMs(300);
+        ASSERT_TRUE(WaitFor([&] { return Shown("MissionEnd"); }, FramesMs(120))) << Log();
         Step(picture);
         EXPECT_TRUE(LogHas("m_uRound >= m_uRoundsCount : End Map"));
         // The button answers once the notice has stood for two seconds.
         const ScreenBox next = Control("MissionEnd", 0);
-        ASSERT_TRUE(ClickUntil(next.X(), next.Y(), [&] { return LogHas("Mission complete : " + mapName); }, 6,
-                               3000))
+        ASSERT_TRUE(ClickUntil(next.X(), next.Y(), [&] { return LogHas("Mission complete : " + mapName); }, 6))
             << Log();
     }
 
@@ -182,9 +182,8 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
     ASSERT_TRUE(ClickUntil(loadingStart.X(), loadingStart.Y(),
                            [&] { return LogHas("CDX9KelGameMap::LoadMap() : test_outpost.map"); }))
         << Log();
-    ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadMap() : OK", 30000)) << Log();
+    ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadMap() : OK", FramesMs(240))) << Log();
     ASSERT_TRUE(WaitFor([&] { return Shown("MapControl") && Shown("Movement"); })) << Log();
-    SleepMs(500);
     Step("map1");
     for (const char* d : {"ShipGuns", "ShipParts"}) EXPECT_TRUE(Shown(d)) << d;
     EXPECT_FALSE(Shown("GlobalMap"));
@@ -201,24 +200,23 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         const std::size_t from = LogSize();
         const ScreenBox icon = Icon(1);
         ASSERT_TRUE(ClickUntil(icon.X(), icon.Y(), [&] { return LogHas(line + "1\n", from); })) << Log();
-        ASSERT_TRUE(WaitForLog(line + "OK", 5000, from));
+        ASSERT_TRUE(WaitForLog(line + "OK", FramesMs(20), from));
         EXPECT_TRUE(LogHas("CDX9KelGameMap::SelectActiveColumn", from));
-        SleepMs(300);
         Step("column_selected");
     }
 
     // The speed slider at three quarters (the rudder stays amidships: a
     // column at rest gathers way on a straight course).
     const ScreenBox speed = Control("Movement", 2);
-    const int thumbBefore = CountPixels(speed.XAt(70), speed.top, speed.Width() / 10, speed.Height(),
-                                        [](const Rgb& c) { return c.Sum() > 400; });
+    auto speedThumb = [&] {
+        return CountPixels(speed.XAt(70), speed.top, speed.Width() / 10, speed.Height(),
+                           [](const Rgb& c) { return c.Sum() > 400; });
+    };
+    const int thumbBefore = speedThumb();
     Click(speed.XAt(75), speed.Y());
-    SleepMs(500);
-    Step("route_planned");
-    EXPECT_GT(CountPixels(speed.XAt(70), speed.top, speed.Width() / 10, speed.Height(),
-                          [](const Rgb& c) { return c.Sum() > 400; }),
-              thumbBefore + 10)
+    EXPECT_TRUE(WaitFor([&] { return speedThumb() > thumbBefore + 10; }))
         << "the speed slider's thumb did not come to three quarters";
+    Step("route_planned");
 
     // An attack order: the first gun group (marked as able to fire), then a
     // click on the target (the signal station).
@@ -231,35 +229,30 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         // Selected, the group's button darkens, and over the target the hint
         // tells the chance to hit in amber letters.
         const Rgb free = Pixel(gun.left + 6, gun.Y());
+        auto selected = [&] { return !Pixel(gun.left + 6, gun.Y()).Near(free, 12); };
+        const ScreenBox hint = Dialog("UnitDescription");
         auto aimed = [&] {
-            MovePointer(ring.first, ring.second, 400);
-            return WaitFor(
-                [&] {
-                    return CountPixels(ring.first, ring.second + 32, Dialog("UnitDescription").Width(),
-                                       Dialog("UnitDescription").Height(),
-                                       [](const Rgb& c) { return c.r > 180 && c.g > 120 && c.b < 90; }) > 10;
-                },
-                3000);
+            MovePointer(ring.first, ring.second);
+            return WaitFor([&] {
+                return CountPixels(ring.first, ring.second + 32, hint.Width(), hint.Height(),
+                                   [](const Rgb& c) { return c.r > 180 && c.g > 120 && c.b < 90; }) > 10;
+            });
         };
+        const std::string order = "CDX9KelBattleSystem::BeginBombardment : Petrel attack Signal_Station";
         bool ordered = false;
         for (int attempt = 0; attempt < 4 && !ordered; ++attempt) {
             // A check button held past the dialog's click window toggles
             // again, and on a loaded machine one frame can outlast that
-            // window: the button is let go as soon as it shows the press.
-            if (Pixel(gun.left + 6, gun.Y()).Near(free, 12)) {
-                MovePointer(gun.X(), gun.Y());
-                Button(true);
-                WaitFor([&] { return !Pixel(gun.left + 6, gun.Y()).Near(free, 12); }, 3000);
-                Button(false);
-                SleepMs(300);
-            }
+            // window: the button is let go as soon as it shows the press,
+            // and pressed again only while it shows none (a group the
+            // order cleared, or a press that was not taken).
+            if (!selected()) PressUntilChanged(gun.X(), gun.Y(), gun.left + 6, gun.Y());
             if (!aimed()) continue;
             if (attempt == 0) Step("target_aimed");
-            Click(ring.first, ring.second);
-            ordered = WaitForLog("CDX9KelBattleSystem::BeginBombardment : Petrel attack Signal_Station", 3000, from);
+            ordered = Press(ring.first, ring.second, [&] { return LogHas(order, from); }) ||
+                      WaitForLog(order, FramesMs(20), from);
         }
         ASSERT_TRUE(ordered) << Log();
-        SleepMs(1500);
         Step("attack_order");
     }
 
@@ -267,7 +260,7 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
     // it sails is refused with the notice to finish the movement first.
     {
         const ScreenBox go = Control("Movement", 3);
-        ASSERT_TRUE(ClickUntil(go.X(), go.Y(), [&] { return SpeedShown(); }, 8, 3000)) << Log();
+        ASSERT_TRUE(ClickUntil(go.X(), go.Y(), [&] { return SpeedShown(); }, 8)) << Log();
         Step("column_sailing");
         const std::size_t from = LogSize();
         const ScreenBox endTurn = Control("MapControl", 1);
@@ -275,7 +268,7 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         Step("finish_movement_first");
         EXPECT_TRUE(refused);
         EXPECT_FALSE(LogHas("AI start proc", from));
-        const bool sailed = WaitFor([&] { return FlagPink(Flag(0)); }, 60000);
+        const bool sailed = WaitFor([&] { return FlagPink(Flag(0)); }, FramesMs(600));
         Step("column_sailed");
         ASSERT_TRUE(sailed) << Flag(0).r << " " << Flag(0).g << " " << Flag(0).b << "\n" << Log();
         EXPECT_TRUE(FlagPink(Flag(1)));
@@ -291,12 +284,10 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         };
         ASSERT_TRUE(ClickUntil(chart.X(), chart.Y(), [&] { return Bevelled(g) && markers(MarkerGreen) > 20; }))
             << Log();
-        SleepMs(300);
         Step("global_map");
         EXPECT_GT(markers(RingRed), 20);
         const ScreenBox close = Control("GlobalMapControls", 0);
         const bool closed = ClickUntil(close.X(), close.Y(), [&] { return !Bevelled(g); });
-        SleepMs(300);
         Step("global_map_closed");
         ASSERT_TRUE(closed) << Log();
         EXPECT_FALSE(Shown("GlobalMap"));
@@ -304,7 +295,6 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
 
     // End of turn 1: the computer's phase, then turn 2.
     ASSERT_NO_FATAL_FAILURE(EndTheTurn(2, "enemy_phase"));
-    SleepMs(500);
     EXPECT_TRUE(WaitFor([&] { return !Shown("AIActionTime") && FlagGreen(Flag(0)); }));
     Step("turn2");
 
@@ -317,9 +307,9 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         };
         const int before = thumbAt(65);
         Click(rudder.XAt(65), rudder.Y());
-        SleepMs(500);
+        EXPECT_TRUE(WaitFor([&] { return thumbAt(65) > before + 10; }))
+            << "the rudder's thumb did not come to starboard";
         Step("route_bent");
-        EXPECT_GT(thumbAt(65), before + 10) << "the rudder's thumb did not come to starboard";
     }
 
     // The map's menu, its Save game: the save dialog over it; a name typed
@@ -335,20 +325,23 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
             << Log();
         const ScreenBox name = Control("SaveMenu", 1);
         const ScreenBox saveButton = Control("SaveMenu", 2);
-        Click(name.XAt(20), name.Y());
+        // The name box takes the keyboard behind the dialog's click gate: held
+        // until its cursor (a light grey bar) shows.
+        ASSERT_TRUE(ClickUntil(name.XAt(20), name.Y(), [&] {
+            return CountPixels(name.left, name.top, name.Width(), name.Height(),
+                               [](const Rgb& c) { return c.Sum() > 420; }) > 5;
+        })) << Log();
         Type("patrol");
-        SleepMs(300);
         Step("save_dialog");
         ASSERT_TRUE(ClickUntil(saveButton.X(), saveButton.Y(),
                                [&] { return fs::exists(SaveFolder() / "patrol.wxsave"); }))
             << Log();
         EXPECT_TRUE(WaitFor([&] { return !Bevelled(saveMenu); }));
-        SleepMs(300);
         Step("saved");
         // Quit from the map's menu ends the program.
         const ScreenBox quit = Control("MapMenu", 2);
         Click(quit.X(), quit.Y());
-        EXPECT_EQ(WaitForExit(15000), 0) << Log();
+        EXPECT_EQ(WaitForExit(), 0) << Log();
     }
 
     // Started again, only the player's save is left to load (the turn's
@@ -375,7 +368,6 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
             return CountPixels(turnText.left, turnText.top, turnText.Width(), turnText.Height(), Letter) > 10;
         };
         ASSERT_TRUE(ClickUntil(list.XAt(30), list.top + 10, details)) << Log();
-        SleepMs(300);
         Step("load_dialog");
         // The lower arrow of the list's scroll bar, held, scrolls the list:
         // its lines of names move up.
@@ -387,18 +379,16 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         const std::vector<int> before = lines();
         MovePointer(list.right - 10, list.bottom - 10);
         Button(true);
-        const bool scrolled = WaitFor([&] { return lines() != before; }, 8000);
+        const bool scrolled = WaitFor([&] { return lines() != before; }, FramesMs(20));
         Button(false);
-        SleepMs(300);
         Step("load_list_scrolled");
         ASSERT_TRUE(scrolled) << "the list's arrow does not scroll it\n" << Log();
         const ScreenBox load = Load().Control("Load", 1);
         ASSERT_TRUE(ClickUntil(load.X(), load.Y(), [&] { return LogHas("CDX9KelGameMap::LoadFromSave()"); }))
             << Log();
-        ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadFromSave() : OK", 30000)) << Log();
+        ASSERT_TRUE(WaitForLog("CDX9KelGameMap::LoadFromSave() : OK", FramesMs(240))) << Log();
         EXPECT_TRUE(LogHas("CDX9KelGameMap::LoadFromSave() : test_outpost.map"));
         ASSERT_TRUE(WaitFor([&] { return Shown("MapControl") && Shown("Movement"); })) << Log();
-        SleepMs(500);
         Step("loaded_map1_turn2");
         EXPECT_TRUE(FlagGreen(Flag(0)));
     }
@@ -412,7 +402,6 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
         const ScreenBox centre = Control("Movement", 6);
         Click(speed2.XAt(75), speed2.Y());
         Click(centre.X(), centre.Y());
-        SleepMs(500);
         Step("route_after_load");
         ASSERT_NO_FATAL_FAILURE(SailTheTurn("column_sailing_turn2", "column_sailed_turn2"));
         ASSERT_NO_FATAL_FAILURE(EndTheTurn(3, "enemy_phase_turn2"));
@@ -422,8 +411,7 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
 
     // The second map's loading picture, its Start, the map.
     {
-        const bool cape = WaitFor([&] { return CapeSky(Pixel(100, 40)); }, 20000);
-        SleepMs(300);
+        const bool cape = WaitFor([&] { return CapeSky(Pixel(100, 40)); }, FramesMs(120));
         Step("loading_map2");
         ASSERT_TRUE(cape) << Pixel(100, 40).r << " " << Pixel(100, 40).g << " " << Pixel(100, 40).b << "\n" << Log();
         ASSERT_TRUE(ClickUntil(loadingStart.X(), loadingStart.Y(),
@@ -433,9 +421,8 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
             const std::string log = Log();
             const std::size_t at = log.find("CDX9KelGameMap::LoadMap() : test_roadstead.map");
             return at != std::string::npos && log.find("CDX9KelGameMap::LoadMap() : OK", at) != std::string::npos;
-        }, 30000)) << Log();
+        }, FramesMs(240))) << Log();
         ASSERT_TRUE(WaitFor([&] { return Shown("MapControl") && Shown("Movement"); })) << Log();
-        SleepMs(500);
         Step("map2");
     }
 
@@ -446,8 +433,7 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
     ASSERT_NO_FATAL_FAILURE(ContinueAfterTheMission("test_roadstead.map", "mission_end_map2"));
     {
         const ScreenBox end = Scenario().Dialog("End");
-        ASSERT_TRUE(WaitFor([&] { return Bevelled(end); }, 20000)) << Log();
-        SleepMs(500);
+        ASSERT_TRUE(WaitFor([&] { return Bevelled(end); }, FramesMs(120))) << Log();
         Step("score_screen");
         for (int text : {0, 1}) {
             const ScreenBox score = Scenario().Control("End", text);

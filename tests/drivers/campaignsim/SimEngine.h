@@ -3,7 +3,7 @@
 // fixed step per frame, a seeded random source, drawing only when a picture
 // is asked for, and the window closed (as by the user) after the asked
 // number of frames.
-#include "campaign/CEngine.h"
+#include "campaign/shell/CEngine.h"
 #include "platform/os/Clock.h"
 #include "platform/os/Crt.h"
 

@@ -9,9 +9,9 @@
 #include "TurnScript.h"
 #include "tests/common/CampaignMapScene.h"
 
-#include "campaign/CDX9KelBattleSystem.h"
-#include "campaign/CDX9KelColumnMovement.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelFPSCounter.h"

@@ -25,7 +25,7 @@
 #include "InspectReport.h"
 #include "Registry.h"
 #include "SimEngine.h"
-#include "campaign/CDX9KelBattleSystem.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
 #include "campaign/data/CDX9KelAnimatedModel.h"
 #include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelLog.h"

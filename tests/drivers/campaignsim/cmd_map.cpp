@@ -18,7 +18,7 @@
 #include "SimEngine.h"
 #include "tests/common/CampaignMapScene.h"
 
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "engine2/core/render/CDX9KelBaseCamera.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/core/scene/CDXSceneTree.h"

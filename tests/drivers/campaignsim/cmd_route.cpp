@@ -11,7 +11,7 @@
 // to the time; --svg draws the plan over the obstacles.
 #include "InspectReport.h"
 #include "Registry.h"
-#include "campaign/CDX9KelSeaPath.h"
+#include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/resources/CDX9KelModel.h"

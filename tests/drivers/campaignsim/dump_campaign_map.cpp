@@ -4,8 +4,8 @@
 #include "Registry.h"
 #include "SimEngine.h"
 
-#include "campaign/CDX9KelGameMap.h"
-#include "campaign/CScene.h"
+#include "campaign/map/CDX9KelGameMap.h"
+#include "campaign/shell/CScene.h"
 #include "campaign/save/CDX9KelGameSaver.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 

@@ -3,7 +3,7 @@
 #include "Registry.h"
 #include "SimEngine.h"
 
-#include "campaign/CDX9KelGameScenario.h"
+#include "campaign/shell/CDX9KelGameScenario.h"
 
 #include <string>
 

@@ -56,7 +56,7 @@ TEST(Engine2IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
     fs::remove_all(root);
     const auto write = [&](const std::string& path, const std::string& text) { WriteSource(root, path, text); };
     write("platform/os/Clock.h", "#pragma once\n");
-    write("campaign/CEngine.h", "#pragma once\n");
+    write("campaign/shell/CEngine.h", "#pragma once\n");
     write("engine2/ui/gui/CDX9KelGUIManager.h", "#pragma once\n");
     write("engine2/world/physics/Physics.h", "#pragma once\n");
     write("engine2/core/CDX9KelLog.h", "#pragma once\n");
@@ -69,7 +69,7 @@ TEST(Engine2IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
     write("engine2/ui/gui/CDX9KelGUIManager.cpp",
           "#include \"CDX9KelGUIManager.h\"\n"
           "#include \"engine2/world/physics/Physics.h\"\n"
-          "#include <campaign/CEngine.h>\n");
+          "#include <campaign/shell/CEngine.h>\n");
     size_t files = 0;
     const std::vector<std::string> bad = Violations(root, &files);
     EXPECT_EQ(files, 5u); // only the engine's own files
@@ -82,7 +82,7 @@ TEST(Engine2IncludeLayersTest, TheScanFindsIncludesThatPointUpOrSideways) {
               std::string::npos) << all;
     EXPECT_NE(all.find("engine2/ui/gui/CDX9KelGUIManager.cpp:2 includes \"engine2/world/physics/Physics.h\" sideways"),
               std::string::npos) << all;
-    EXPECT_NE(all.find("engine2/ui/gui/CDX9KelGUIManager.cpp:3 includes \"campaign/CEngine.h\" above the engine"),
+    EXPECT_NE(all.find("engine2/ui/gui/CDX9KelGUIManager.cpp:3 includes \"campaign/shell/CEngine.h\" above the engine"),
               std::string::npos) << all;
 }
 
