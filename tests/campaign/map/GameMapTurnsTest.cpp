@@ -6,7 +6,7 @@
 #include "campaign/map/CDX9KelGameMap.h"
 #include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
-#include "campaign/save/GameMapSaveLink.h"
+#include "campaign/shell/GameMapSaveLink.h"
 #include "campaign/save/GameRunState.h"
 #include "campaign/save/GameSaveFile.h"
 #include "engine2/core/CDX9KelApp.h"

@@ -20,9 +20,9 @@
 //   end         the end-turn button, pressed again until the turn ends;
 //               when the map asks to finish the moves first, the last
 //               "sail" of the turn is given once more (a few times at most)
-#include "campaign/CDX9KelBattleSystem.h"
-#include "campaign/CDX9KelColumnMovement.h"
-#include "campaign/CDX9KelGameMap.h"
+#include "campaign/battle/CDX9KelBattleSystem.h"
+#include "campaign/routes/CDX9KelColumnMovement.h"
+#include "campaign/map/CDX9KelGameMap.h"
 #include "campaign/data/CampaignRecords.h"
 #include "engine2/core/resources/CDX9KelBaseGrapRes.h"
 #include "engine2/ui/gui/CDX9KelGUIButton.h"

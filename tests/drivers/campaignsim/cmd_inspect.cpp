@@ -9,7 +9,7 @@
 #include "Registry.h"
 #include "InspectReport.h"
 
-#include "campaign/CDX9KelMapParameters.h"
+#include "campaign/map/CDX9KelMapParameters.h"
 #include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelLog.h"
