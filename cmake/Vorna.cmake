@@ -37,11 +37,11 @@ function(vorna_library)
   target_link_libraries(${A_NAME} PUBLIC ${A_DEPS})
 endfunction()
 
-# vorna_gtest(NAME <target> [RESOURCE_LOCK <name>] [DEPS <targets>...])
+# vorna_gtest(NAME <target> [RESOURCE_LOCK <name>] [TIMEOUT <seconds>] [DEPS <targets>...])
 # One test program of every .cpp in the current folder. Tests run headless:
 # SDL's offscreen driver, OpenAL's null backend, and a private documents folder.
 function(vorna_gtest)
-  cmake_parse_arguments(A "" "NAME;RESOURCE_LOCK" "DEPS" ${ARGN})
+  cmake_parse_arguments(A "" "NAME;RESOURCE_LOCK;TIMEOUT" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     message(STATUS "${A_NAME}: no test sources yet")
@@ -75,6 +75,12 @@ function(vorna_gtest)
   if(A_RESOURCE_LOCK)
     file(APPEND ${env_script}
       "  set_tests_properties(\${${A_NAME}_TESTS} PROPERTIES RESOURCE_LOCK ${A_RESOURCE_LOCK} LABELS ${A_RESOURCE_LOCK})\n")
+  endif()
+  # Tests that play a program for minutes in real time keep a time limit of
+  # their own (above the runner's default) for a slow, busy machine.
+  if(A_TIMEOUT)
+    file(APPEND ${env_script}
+      "  set_tests_properties(\${${A_NAME}_TESTS} PROPERTIES TIMEOUT ${A_TIMEOUT})\n")
   endif()
   file(APPEND ${env_script} "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_script})

@@ -55,6 +55,7 @@ struct CDX9KelFloatRecord;
 namespace VornaCampaign {
 
 struct GameSaveHeader;
+struct AllMapsDataFile;
 
 // Index of a playing side in the map's per-side arrays.
 enum EMapSideIndex : int { MAP_SIDE1 = 0, MAP_SIDE2 = 1, MAP_PLAYING_SIDES = 2 };
@@ -409,6 +410,22 @@ private:
     void FinishLoading(int activeObject);
     void HandListsToBattleSystem();
     bool CreateSelectPlanes();
+    // The steps of LoadAllMapsGraphicData, in the order it runs them. A step
+    // goes on to the next, ends the loading with success (a section missing
+    // from the file: what it and the later ones give keeps its default) or
+    // fails it.
+    enum class AllMapsStep { kGoOn, kDone, kFailed };
+    bool ReadAllMapsFile(const std::string& path, AllMapsDataFile* data);
+    bool LoadCursors(const AllMapsDataFile& data, const std::string& path);
+    bool LoadSelectionTextures(const AllMapsDataFile& data, const std::string& path);
+    AllMapsStep SetCameraLimits(const AllMapsDataFile& data, const std::string& path);
+    AllMapsStep LoadPathModel(const AllMapsDataFile& data, const std::string& path);
+    AllMapsStep LoadParticleFiles(const AllMapsDataFile& data, const std::string& path);
+    AllMapsStep LoadSounds(const AllMapsDataFile& data, const std::string& path);
+    AllMapsStep SetInscriptions(const AllMapsDataFile& data, const std::string& path);
+    // A section of the file is missing: logged, and the loading ends with
+    // success.
+    static AllMapsStep Missing(const AllMapsDataFile& data, const std::string& path);
     // The map screen's hints show the map's texts.
     void HandTextsToScreen();
     // Moves the unit at index of a side's lists to their ends.

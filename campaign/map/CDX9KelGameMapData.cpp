@@ -84,27 +84,68 @@ bool CDX9KelGameMap::CreateSelectPlanes() {
     return true;
 }
 
+// The graphic data every map shares ("AllMapsData.xml") loads in steps:
+//  1. the file is read;
+//  2. the cursors;
+//  3. the selection textures;
+//  4. the selection planes made with them;
+//  5. the global camera's height and pitch limits;
+//  6. the model of the drawn sea routes;
+//  7. the particle systems of funnel smoke, shots, splashes, explosions,
+//     rams and fire;
+//  8. the sounds and the menu music;
+//  9. the inscriptions of the map screen.
+// Steps 1 to 4 and 6 fail the loading. From step 5 on a section missing
+// from the file (or, in step 7, a particle file that does not load) ends it
+// with success, what that step and the later ones give keeping its default.
 bool CDX9KelGameMap::LoadAllMapsGraphicData() {
     g_Log.Write(7, "CDX9KelGameMap::LoadAllMapsGraphicData\n");
     if (!m_pScene) return false;
     BindRouteFinder();
     std::string path;
     Vorna2::CDX9KelUtils::GetExeFolderPath(path, (m_szMapParamsFolder + kAllMapsFile).c_str());
+    AllMapsDataFile data;
+    if (!ReadAllMapsFile(path, &data)) return false;
+    if (!LoadCursors(data, path)) return false;
+    if (!LoadSelectionTextures(data, path)) return false;
+    if (!CreateSelectPlanes()) {
+        g_Log.Write(10, "Error : CDX9KelGameMap::LoadAllMapsGraphicData : CreateSelectPlanes == false\n");
+        return false;
+    }
+    AllMapsStep step = SetCameraLimits(data, path);
+    if (step == AllMapsStep::kGoOn) step = LoadPathModel(data, path);
+    if (step == AllMapsStep::kGoOn) step = LoadParticleFiles(data, path);
+    if (step == AllMapsStep::kGoOn) step = LoadSounds(data, path);
+    if (step == AllMapsStep::kGoOn) step = SetInscriptions(data, path);
+    return step != AllMapsStep::kFailed;
+}
+
+CDX9KelGameMap::AllMapsStep CDX9KelGameMap::Missing(const AllMapsDataFile& data, const std::string& path) {
+    g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found %s in xml file: %s\n",
+                data.m_FirstMissing.c_str(), path.c_str());
+    return AllMapsStep::kDone;
+}
+
+bool CDX9KelGameMap::ReadAllMapsFile(const std::string& path, AllMapsDataFile* data) {
     TiXmlDocument doc;
     if (!LoadXmlFile(path, doc)) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData : xml file not read : %s\n", path.c_str());
         return false;
     }
-    AllMapsDataFile data;
-    if (!ReadAllMapsData(doc, &data)) return false;
+    return ReadAllMapsData(doc, data);
+}
 
+bool CDX9KelGameMap::LoadCursors(const AllMapsDataFile& data, const std::string& path) {
     if (!data.m_bCursors) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Cursors in xml file:%s\n",
                     path.c_str());
         return false;
     }
     for (int i = 0; i < CURSOR_COUNT; ++i) m_iCursors[i] = m_pScene->AddCursorFromFile(data.m_Cursors[i].c_str());
+    return true;
+}
 
+bool CDX9KelGameMap::LoadSelectionTextures(const AllMapsDataFile& data, const std::string& path) {
     if (!data.m_bTextures) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found Textures in xml file%s\n",
                     path.c_str());
@@ -133,43 +174,40 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
             return false;
         }
     }
-    if (!CreateSelectPlanes()) {
-        g_Log.Write(10, "Error : CDX9KelGameMap::LoadAllMapsGraphicData : CreateSelectPlanes == false\n");
-        return false;
-    }
+    return true;
+}
 
+CDX9KelGameMap::AllMapsStep CDX9KelGameMap::SetCameraLimits(const AllMapsDataFile& data, const std::string& path) {
     if (!m_pScene->m_pCameraManager) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData : GetCameraManager() == NULL\n");
-        return true;
+        return AllMapsStep::kDone;
     }
     auto* camera = dynamic_cast<Vorna2::CDX9KelGlobalCamera*>(m_pScene->m_pCameraManager->GetActiveCamera());
-    if (!camera) return true;
-    // From here on a missing section ends the reading with success; what
-    // it and the sections after it would give keeps its default.
-    auto missing = [&]() {
-        g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  not found %s in xml file: %s\n",
-                    data.m_FirstMissing.c_str(), path.c_str());
-        return true;
-    };
-
-    if (!data.m_bCamera) return missing();
+    if (!camera) return AllMapsStep::kDone;
+    if (!data.m_bCamera) return Missing(data, path);
     camera->m_fMinDistance = data.m_fMinHeight;
     camera->m_fMaxDistance = data.m_fMaxHeight;
     camera->m_fMinPitch = data.m_fMinAngle;
     camera->m_fMaxPitch = data.m_fMaxAngle;
     camera->SetAngles(camera->m_fMinPitch, 0.0f);
     camera->m_bRotateZoomEnabled = false;
+    return AllMapsStep::kGoOn;
+}
 
-    if (!data.m_bPath) return missing();
+CDX9KelGameMap::AllMapsStep CDX9KelGameMap::LoadPathModel(const AllMapsDataFile& data, const std::string& path) {
+    if (!data.m_bPath) return Missing(data, path);
     m_pPathModel = data.m_PathModel.empty() ? nullptr
                                             : m_pScene->LoadModel(data.m_PathModel.c_str(), data.m_PathEffect.c_str());
     if (!m_pPathModel) {
         g_Log.Write(-1, "Error : CDX9KelGameMap::LoadAllMapsGraphicData : CDX9KelSeaPathGenerator::Get().Init == false\n");
-        return false;
+        return AllMapsStep::kFailed;
     }
     g_SeaPathGenerator.m_pModel = m_pPathModel;
+    return AllMapsStep::kGoOn;
+}
 
-    if (!data.m_bParticles) return missing();
+CDX9KelGameMap::AllMapsStep CDX9KelGameMap::LoadParticleFiles(const AllMapsDataFile& data, const std::string& path) {
+    if (!data.m_bParticles) return Missing(data, path);
     CDX9KelBattleSystem& battle = g_BattleSystem;
     std::string* const particleFiles[AllMapsDataFile::kParticles] = {
         &m_szPipeSmokeFile,          &battle.m_szShotParticles, &battle.m_szSplashParticles,
@@ -183,11 +221,15 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
                         "Error : CDX9KelGameMap::LoadAllMapsGraphicData :  "
                         "m_pScene->GetParticleSysManager()->LoadPSParamsFromFile:%s\n",
                         particleFiles[i]->c_str());
-            return true;
+            return AllMapsStep::kDone;
         }
     }
+    return AllMapsStep::kGoOn;
+}
 
-    if (!data.m_bSounds) return missing();
+CDX9KelGameMap::AllMapsStep CDX9KelGameMap::LoadSounds(const AllMapsDataFile& data, const std::string& path) {
+    if (!data.m_bSounds) return Missing(data, path);
+    CDX9KelBattleSystem& battle = g_BattleSystem;
     std::string* const soundFiles[AllMapsDataFile::kSounds - 1] = {
         &battle.m_szShotSound, &battle.m_szSplashSound, &battle.m_szExplosionSound, &battle.m_szRamSound,
         &battle.m_szFireSound, &m_szSoundFileShipStop,  &m_szSoundFileShipMove,     &m_szSoundFileSea};
@@ -216,15 +258,18 @@ bool CDX9KelGameMap::LoadAllMapsGraphicData() {
         if (*l.id == -1) g_Log.Write(10, "Error : CDX9KelGameMap::LoadAllMapsGraphicData() : %s == -1\n", l.name);
     }
     if (m_sSoundIDShipStop != -1) sound.SetSoundGain(m_sSoundIDShipStop, 0.3f * sound.GetSoundGain(m_sSoundIDShipStop));
+    return AllMapsStep::kGoOn;
+}
 
-    if (!data.m_bInscription) return missing();
+CDX9KelGameMap::AllMapsStep CDX9KelGameMap::SetInscriptions(const AllMapsDataFile& data, const std::string& path) {
+    if (!data.m_bInscription) return Missing(data, path);
     char(*const texts[AllMapsDataFile::kTexts])[kRecordTextSize] = {
         &m_szDamageText[0], &m_szDamageText[1], &m_szDamageText[2], &m_szDamageText[3],
         &m_szDamageText[4], &m_szAccuracyText,  &m_szHandicapText,  &m_szGlobalMapUnitDescText};
     for (int i = 0; i < AllMapsDataFile::kTexts; ++i)
         if (data.m_bText[i]) SetRecordText(*texts[i], data.m_Texts[i].c_str());
     HandTextsToScreen();
-    return true;
+    return AllMapsStep::kGoOn;
 }
 
 void CDX9KelGameMap::ForgetGraphicData() {

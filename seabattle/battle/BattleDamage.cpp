@@ -449,12 +449,13 @@ bool BattleProcessingState::ProcessRam(const RamRecord* ram) {
         g_Log.WriteDebug(kBattleDebug, 1, "  the ship has fewer than six hull parts: report dropped\n");
         return false;
     }
+    // Where the stem struck, in the target's frame: the contact as it is now,
+    // or, when the ships parted before the ram task came round (the rammer
+    // backs off at once), the point the report gave.
     const Vorna3D::CDX9KelPhysicalContact* contact = ram->m_pTarget->FindContact(ram->m_pAttacker);
-    if (!contact) {
-        g_Log.WriteDebug(kBattleDebug, 1, "  error: the ships are no longer in contact\n");
-        return false;
-    }
-    const D3DXVECTOR3& p = contact->vPoint;
+    if (!contact) g_Log.WriteDebug(kBattleDebug, 1, "  the ships have parted: the point as reported\n");
+    const D3DXVECTOR3& p = contact ? contact->vPoint : ram->m_vPoint;
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return false;
     const float v = p.z * kUnitsScale;
     const bool starboard = p.x > 0.0f;
     const std::size_t middle = starboard ? 4 : 1;

@@ -5,7 +5,9 @@
 
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
+#include "engine3/core/CDX9KelUtils.h"
 #include "engine3/core/LocalizedText.h"
+#include "engine3/core/resources/CDX9KelGraphicResources.h"
 #include "engine3/ui/screens/CVR3CIIScreen.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sgui/CDX9KelSGUIControlButton.h"
@@ -66,6 +68,7 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::InitGUI(CVR3GAMEBattleMap* pMap, cons
     LookUp("_LN_UNITS_Degree", m_strDegree);
     LookUp("_LN_UNITS_Inch", m_strInch);
     for (int i = 0; i < kLogFormats; ++i) LookUp(kLogKeys[i], m_strLogFormats[i]);
+    LookUp("_LN_GUI_Battle_Column_Returning", m_strLockReturning);
     return true;
 }
 
@@ -120,6 +123,11 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::SetMapScreen(CVR3CIIScreen* pScreen) 
             if (name != e.dialog) continue;
             if (!e.binder) {
                 m_pDialogMovementLock = dialog;
+                m_pLockText = nullptr;
+                for (CDX9KelSGUIBaseControl* c : dialog->m_vControls)
+                    if (auto* text = dynamic_cast<CDX9KelSGUIText*>(c); text && c->GetName() == "LockText")
+                        m_pLockText = text;
+                if (m_pLockText) m_strLockFollower = m_pLockText->GetText();
             } else if (!(this->*e.binder)(dialog)) {
                 g_Log.Write(LOG_ERROR, "%s%s%s", "CVR3GAMEBattleMapPlayerDirectorHuman::SetMapScreen() : ", e.name,
                             "() failed\n");
@@ -310,6 +318,41 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::InitBattleMap() {
     return true;
 }
 
+namespace {
+
+// An icon button that an earlier battle left in the page dialog for a ship
+// of this name and icon texture, and that this battle has not taken yet.
+CDX9KelSGUIControlButtonCheck* FindLeftIcon(const CDX9KelSGUIDialog* dialog, const std::string& name,
+                                            const std::string& texture,
+                                            const std::vector<CDX9KelSGUIControlButtonCheck*>& taken) {
+    std::string folder, file;
+    if (!g_Utils.SplitExeFolderPathString(texture.c_str(), folder, file)) return nullptr;
+    for (CDX9KelSGUIBaseControl* c : dialog->m_vControls) {
+        auto* icon = dynamic_cast<CDX9KelSGUIControlButtonCheck*>(c);
+        if (!icon || icon->m_strName != name || !icon->m_pImage || !icon->m_pImage->m_pTexture) continue;
+        if (std::find(taken.begin(), taken.end(), icon) != taken.end()) continue;
+        const CDX9KelGraphicResourceTexture* t = icon->m_pImage->m_pTexture;
+        if (t->m_strFileName == file && t->m_strFolder == folder) return icon;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool CVR3GAMEBattleMapPlayerDirectorHuman::AddIcon(CDX9KelSGUIControlScrollCheckList* list,
+                                                   CDX9KelSGUIControlButtonCheck* icon, const std::string& ship) {
+    if (list->AddItem(icon)) return true;
+    // A ship of another icon size than the list's first: it takes the
+    // list's size, so that icon i stays the icon of ship i.
+    if (list->m_iItemWidth > 0 && list->m_iItemHeight > 0 &&
+        icon->Resize(list->m_iItemWidth, list->m_iItemHeight) && list->AddItem(icon))
+        return true;
+    g_Log.Write(LOG_ERROR, "%s%s%s",
+                "CVR3GAMEBattleMapPlayerDirectorHuman::AddIcon() : icon not added to its list for ship : ",
+                ship.c_str(), "\n");
+    return false;
+}
+
 bool CVR3GAMEBattleMapPlayerDirectorHuman::CreateShipsIcons() {
     if (!m_pPlayer || !m_pIcons[0]) return false;
     for (CDX9KelSGUIControlScrollCheckList* list : m_pIcons)
@@ -317,6 +360,10 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::CreateShipsIcons() {
     m_stdmIcons.clear();
     const CVR3CIIScreenManager* screens =
         m_pScene ? dynamic_cast<CVR3CIIScreenManager*>(m_pScene->GetManager(KEL_SCENE_SCREEN_MANAGER)) : nullptr;
+    // Icons an earlier battle made are used again: the page dialogs keep
+    // their controls from battle to battle, and a new set each battle would
+    // pile up in them.
+    std::vector<CDX9KelSGUIControlButtonCheck*> taken;
     int page = 0;
     for (CVR3GAMEBattleMapShipsColumn* column : m_pPlayer->m_stdvColumns) {
         if (page >= kPages) break;
@@ -341,32 +388,39 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::CreateShipsIcons() {
             }
             SGUITextureDesc texture;
             texture.strFile = kTexturesFolder + info->IconTexture;
-            const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-            const float textRect[4] = {info->TextRelativePosition.x * 100.0f, info->TextRelativePosition.y * 100.0f,
-                                       info->TextRelativePosition.z * 100.0f, info->TextRelativePosition.w * 100.0f};
-            const float* textColor = font->color;
-            float firstColor[4];
-            if (!info->TextColors.empty()) {
-                const CVR3GAMEInformationFloat4& c = info->TextColors.front();
-                firstColor[0] = c.x;
-                firstColor[1] = c.y;
-                firstColor[2] = c.z;
-                firstColor[3] = c.w;
-                textColor = firstColor;
-            }
             const CVR3GAMEInformationIconRect& b = info->IconBorders;
             // Control names are single words: blanks of the ship's name become '_'.
             std::string iconName = "Icon_" + ship->m_strName;
             std::replace(iconName.begin(), iconName.end(), ' ', '_');
-            CDX9KelSGUIControlButtonCheck* icon = dialog->AddCheckButton(
-                m_pScene->GetDevice(), iconName.c_str(), false, font->iFont, font->iFormat,
-                ship->m_strName.c_str(), texture, b.left, b.top, b.right, b.bottom, white, textRect, textColor);
+            CDX9KelSGUIControlButtonCheck* icon = FindLeftIcon(dialog, iconName, texture.strFile, taken);
+            if (icon) {
+                icon->Resize(b.right - b.left, b.bottom - b.top);
+                if (icon->m_pText) icon->m_pText->SetText(ship->m_strName.c_str());
+            } else {
+                const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+                const float textRect[4] = {info->TextRelativePosition.x * 100.0f, info->TextRelativePosition.y * 100.0f,
+                                           info->TextRelativePosition.z * 100.0f, info->TextRelativePosition.w * 100.0f};
+                const float* textColor = font->color;
+                float firstColor[4];
+                if (!info->TextColors.empty()) {
+                    const CVR3GAMEInformationFloat4& c = info->TextColors.front();
+                    firstColor[0] = c.x;
+                    firstColor[1] = c.y;
+                    firstColor[2] = c.z;
+                    firstColor[3] = c.w;
+                    textColor = firstColor;
+                }
+                icon = dialog->AddCheckButton(m_pScene->GetDevice(), iconName.c_str(), false, font->iFont,
+                                              font->iFormat, ship->m_strName.c_str(), texture, b.left, b.top, b.right,
+                                              b.bottom, white, textRect, textColor);
+            }
             if (!icon) {
                 g_Log.Write(LOG_ERROR, "%s%s%s",
                             "CVR3GAMEBattleMapPlayerDirectorHuman::CreateShipsIcons() : not create icon for ship : ",
                             info->m_strName.c_str(), "\n");
                 return false;
             }
+            taken.push_back(icon);
             if (!info->TextCoordinates.empty() && !info->TextColors.empty()) {
                 std::vector<SGUIStateRect> rects, colours;
                 for (const CVR3GAMEInformationFloat4& r : info->TextCoordinates) rects.push_back({{r.x, r.y, r.z, r.w}});
@@ -374,7 +428,7 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::CreateShipsIcons() {
                 icon->SetStates(&rects, &colours);
             }
             icon->ResetState();
-            list->AddItem(icon);
+            if (!AddIcon(list, icon, ship->m_strName)) return false;
             m_stdmIcons[ship] = icon;
         }
     }

@@ -211,8 +211,7 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::ProcMovementPanel() {
     if (!column || column->m_stdvBattleShips.empty()) return;
     const bool leader = column->m_stdvBattleShips.front() == ship;
     if (column->m_bReturning && leader) {
-        SetScreenDialogVisible(m_pDialogMovement, false);
-        if (m_pDialogMovementLock) SetScreenDialogVisible(m_pDialogMovementLock, true);
+        ShowMovementLock(true);
         return;
     }
     if (!column->m_bReturning && leader && !m_pDialogMovement->IsVisible()) {
@@ -277,6 +276,16 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::ProcMovementPanel() {
     }
 }
 
+void CVR3GAMEBattleMapPlayerDirectorHuman::ShowMovementLock(bool returning) {
+    SetScreenDialogVisible(m_pDialogMovement, false);
+    if (!m_pDialogMovementLock) return;
+    if (m_pLockText) {
+        const std::string& why = returning ? m_strLockReturning : m_strLockFollower;
+        if (m_pLockText->GetText() != why) m_pLockText->SetText(why.c_str());
+    }
+    SetScreenDialogVisible(m_pDialogMovementLock, true);
+}
+
 void CVR3GAMEBattleMapPlayerDirectorHuman::SetMovementPanel() {
     if (!m_pDialogMovement) return;
     CVR3GAMEBattleMapShip* ship = GetSelectedShip();
@@ -284,8 +293,7 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::SetMovementPanel() {
     if (!ship || !column || column->m_stdvBattleShips.empty() || !ship->m_pMovementShip) return;
     const bool leader = column->m_stdvBattleShips.front() == ship;
     if (!leader || column->m_bReturning) {
-        SetScreenDialogVisible(m_pDialogMovement, false);
-        if (m_pDialogMovementLock) SetScreenDialogVisible(m_pDialogMovementLock, true);
+        ShowMovementLock(leader);
         return;
     }
     SetScreenDialogVisible(m_pDialogMovement, true);

@@ -20,6 +20,7 @@
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
+#include "seabattle/game/CVR3GAMEManager.h"
 
 #include <cmath>
 #include <new>
@@ -141,13 +142,22 @@ void CVR3GAMEBattleMap::AutoSave() {
     m_dwLastAutoSave = now;
     AddBattleLogEntry(kCategoryGame, BATTLE_LOG_TEXT, nullptr, m_strAutoSaveText.c_str());
     const std::string name = kAutoSavePrefix + std::to_string(m_uAutoSaveNumber + 1);
-    const EAutoSaveResult result = m_fnAutoSave ? m_fnAutoSave(name.c_str()) : AUTOSAVE_NOTHING_RUNNING;
+    EAutoSaveResult result = AUTOSAVE_NOTHING_RUNNING;
+    if (m_pGameManager && m_pGameManager->IsScenarioRunning())
+        result = m_pGameManager->ScenarioSave(name) ? AUTOSAVE_DONE : AUTOSAVE_FAILED;
+    else if (m_pGameManager && m_pGameManager->IsDuelRunning())
+        result = m_pGameManager->DuelSave(name) ? AUTOSAVE_DONE : AUTOSAVE_FAILED;
     // The player is never told of a save that did not happen.
     if (result == AUTOSAVE_FAILED) {
         RemoveLastBattleLogEntry();
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMap::AutoSave() : save failed : %s\n", name.c_str());
     }
     if (++m_uAutoSaveNumber > kAutoSaveSlots - 1) m_uAutoSaveNumber = 0;
+}
+
+void CVR3GAMEBattleMap::StampEndTime() {
+    const DWORD now = timeGetTime();
+    m_dwEndTime = now ? now : 1;
 }
 
 bool CVR3GAMEBattleMap::SetTimeSpeed(float speed) {
@@ -366,12 +376,15 @@ void CVR3GAMEBattleMap::Clear() {
         delete p;
     }
     m_stdvPlayers.clear();
+    // The battle resolution no longer walks the ship lists of players gone.
+    BattleProcessingState::Get().ClearBattleProcessing(false);
     Vorna3D::CDX9KelUtils::CheckMemory();
     ReleaseDirectors();
     Vorna3D::CDX9KelUtils::CheckMemory();
     DestroySceneTree();
     Vorna3D::CDX9KelUtils::CheckMemory();
     ResetClockAndLimits();
+    m_dwEndTime = 0;
 }
 
 void CVR3GAMEBattleMap::ClearMap() {

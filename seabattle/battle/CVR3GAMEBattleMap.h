@@ -24,6 +24,7 @@ namespace SeaBattle {
 
 class CVR3GAMEBattleMapPlayer;
 class CVR3GAMEBattleMapPlayerDirector;
+class CVR3GAMEManager;
 
 // What an autosave attempt came to.
 enum EAutoSaveResult { AUTOSAVE_NOTHING_RUNNING = -1, AUTOSAVE_FAILED = 0, AUTOSAVE_DONE = 1 };
@@ -35,10 +36,6 @@ public:
     static constexpr DWORD kTimeLimitCheck = 60000;
     static constexpr uint32_t kAutoSaveSlots = 5;
     static constexpr float kMaxTimeSpeed = 2.0f;
-
-    // Saves the running scenario or duel under a name; the game manager
-    // installs it.
-    using AutoSaveHandler = std::function<EAutoSaveResult(const char* name)>;
 
     CVR3GAMEBattleMap();
     ~CVR3GAMEBattleMap();
@@ -98,12 +95,18 @@ public:
         m_bLeft = true;
     }
     bool IsLeft() const { return m_bLeft; }
+    // The end of the scenario: the real time it ended, kept for what shows
+    // it; 0 while it has not ended.
+    void StampEndTime();
+    DWORD GetEndTime() const { return m_dwEndTime; }
     // The player whose loss of all ships ended a battle without a human
     // director; empty when none did.
     const std::string& GetLostSide() const { return m_strLostSide; }
     bool HasHumanDirector() const;
 
-    void SetAutoSaveHandler(AutoSaveHandler handler) { m_fnAutoSave = std::move(handler); }
+    // The game manager whose running scenario or duel the autosaves save;
+    // without one an autosave saves nothing.
+    void SetGameManager(CVR3GAMEManager* pManager) { m_pGameManager = pManager; }
     Vorna3D::CDX9KelScene* GetScene() const { return m_pScene; }
     Vorna3D::CDX9KelGameTimer* GetGameTimer() { return &m_GameTimer; }
     const std::vector<CVR3GAMEBattleMapPlayer*>& GetPlayers() const { return m_stdvPlayers; }
@@ -140,7 +143,8 @@ private:
 
     std::vector<CVR3GAMEBattleMapPlayer*> m_stdvPlayers;
     std::vector<CVR3GAMEBattleMapPlayerDirector*> m_stdvDirectors;
-    AutoSaveHandler m_fnAutoSave;
+    CVR3GAMEManager* m_pGameManager = nullptr;
+    DWORD m_dwEndTime = 0;
     bool m_bBattleOver = false;
     bool m_bLeft = false;
     // Log entries already looked at for a side's loss, and the side.

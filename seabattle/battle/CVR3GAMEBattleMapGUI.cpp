@@ -341,7 +341,7 @@ bool CVR3GAMEBattleMapPlayerDirectorHuman::FillIconsList(CDX9KelSGUIControlScrol
         const auto it = ship ? m_stdmIcons.find(ship) : m_stdmIcons.end();
         if (it == m_stdmIcons.end() || !it->second) return false;
         it->second->m_bVisible = true;
-        list->AddItem(it->second);
+        if (!AddIcon(list, it->second, ship->m_strName)) return false;
     }
     return true;
 }
@@ -596,6 +596,15 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::ReselectAfterLoss(bool& none) {
     }
 }
 
+void CVR3GAMEBattleMapPlayerDirectorHuman::KeepSelectionPlace(const CVR3GAMEBattleMapShip* ship) {
+    // A loss ahead of the selected ship moves it up its column: its page and
+    // place are read from the ship, not from what was stored at selection.
+    CVR3GAMEBattleMapShipsColumn* column = ship ? ship->m_pColumn : nullptr;
+    const int position = PositionInColumn(column, ship);
+    if (position >= 0 && SetColumnSelection(const_cast<CVR3GAMEBattleMapShip*>(ship), column, position)) return;
+    SetColumnMarkers(GetPageColumn(m_iSelectedPage), m_iSelectedPosition);
+}
+
 void CVR3GAMEBattleMapPlayerDirectorHuman::UpdateSelection() {
     for (int p = 0; p < kPages; ++p)
         if (!m_pIcons[p]) return;
@@ -612,7 +621,7 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::UpdateSelection() {
                     : nullptr;
             if (ship && ship->m_pColumn) {
                 RefillPageLists();
-                SetColumnMarkers(GetPageColumn(m_iSelectedPage), m_iSelectedPosition);
+                KeepSelectionPlace(ship);
             } else {
                 bool none = false;
                 ReselectAfterLoss(none);
@@ -634,7 +643,7 @@ void CVR3GAMEBattleMapPlayerDirectorHuman::UpdateSelection() {
                                                 nullptr);
         } else {
             RefillPageLists();
-            SetColumnMarkers(GetPageColumn(m_iSelectedPage), m_iSelectedPosition);
+            KeepSelectionPlace(ship);
         }
     }
 }

@@ -25,7 +25,7 @@ namespace SeaBattle {
 CVR3GAMEBattleMapPlayerDirector::~CVR3GAMEBattleMapPlayerDirector() { Release(); }
 
 bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GAMEBattleMapPlayer* pPlayer,
-                                           int32_t /*sceneTreeIndex*/, Vorna3D::CDX9KelGameTimer* pTimer) {
+                                           int32_t sceneTreeIndex, Vorna3D::CDX9KelGameTimer* pTimer) {
     if (!pScene) return false;
     m_pScene = pScene;
     m_pGameTimer = pTimer;
@@ -58,7 +58,14 @@ bool CVR3GAMEBattleMapPlayerDirector::Init(Vorna3D::CDX9KelScene* pScene, CVR3GA
         g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pAnimationSystem->Init() failed\n");
         return false;
     }
-    m_pArtillerySystem->Init(&pPlayer->m_stdvBattleShips, pTimer, pScene->m_pActiveSceneTree);
+    // The guns look for ships in the line of fire in the map's own tree,
+    // whichever tree the scene has active.
+    Vorna3D::CDXSceneTree* tree = pScene->GetSceneTree(sceneTreeIndex);
+    if (!tree) {
+        g_Log.Write(LOG_ERROR, "CVR3GAMEBattleMapPlayerDirector::Init() : m_pArtillerySystem->Init() failed\n");
+        return false;
+    }
+    m_pArtillerySystem->Init(&pPlayer->m_stdvBattleShips, pTimer, tree);
     BattleProcessingState::Get().RegisterPlayer(pPlayer->m_strPlayerName, &pPlayer->m_stdvBattleShips);
     for (CVR3GAMEBattleMapShip* ship : pPlayer->m_stdvBattleShips)
         if (ship && ship->m_pBattleShip) ship->m_pBattleShip->LastDamageTime = 0;

@@ -193,6 +193,14 @@ public:
     bool Set3DGUIInMapSceneTree();
     // Lets the markers go of the ships they follow and takes them out of the
     // map's scene tree (the ships go with the map); forgets the icons.
+    // Shows the lock panel instead of the movement panel, saying why.
+    void ShowMovementLock(bool returning);
+    // Appends a ship's icon to a page list (resized to the list's items when
+    // it is of another size); false, logged, when the list refuses it.
+    bool AddIcon(Vorna3D::CDX9KelSGUIControlScrollCheckList* list, Vorna3D::CDX9KelSGUIControlButtonCheck* icon,
+                 const std::string& ship);
+    // Page, place, icons and markers of the selected ship read again from it.
+    void KeepSelectionPlace(const CVR3GAMEBattleMapShip* ship);
     void ReleaseMapGUI();
     bool SelectShip(int32_t index, bool force);
     bool SelectByPage(int32_t page, int32_t position, bool force);
@@ -244,6 +252,12 @@ public:
 
     // Bound dialogs and controls (not owned; null until bound).
     Vorna3D::CDX9KelSGUIDialog* m_pDialogMovementLock = nullptr;
+    // The lock panel's text and why the panel shows: a follower takes its
+    // orders from its leader (the text the screen gives), a returning column
+    // steers itself back into the battle area.
+    Vorna3D::CDX9KelSGUIText* m_pLockText = nullptr;
+    std::string m_strLockFollower;
+    std::string m_strLockReturning = "Returning to the battle area: the column steers itself.";
     Vorna3D::CDX9KelSGUIDialog* m_pDialogCompase = nullptr;
     Vorna3D::CDX9KelSGUIControlImage* m_pCompase = nullptr;
     Vorna3D::CDX9KelSGUIDialog* m_pDialogTimer = nullptr;

@@ -3,6 +3,7 @@
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
+#include "engine3/world/physics/CDX9KelPhysicalManager.h"
 #include "engine3/world/physics/CDX9KelPhysicalObjectShip.h"
 #include "engine3/world/physics/PhysicsSceneSlot.h"
 #include "engine3/world/particles/ParticlesSceneSlot.h"
@@ -83,7 +84,13 @@ void CVR3GAMEBattleMapShip::Release() {
     m_pArtilleryShip = nullptr;
     delete m_pInfoShip;
     m_pInfoShip = nullptr;
-    if (m_pPhysicalObject) m_pPhysicalObject->SetActive(false);
+    // The body goes with the ship: the physics never steps a body that no
+    // ship owns, and no body outlives its ship's battle.
+    // A body its scene object no longer names went with a cleared physics.
+    if (m_pPhysicalObject && m_pSceneObject && m_pSceneObject->m_pPhysicalObject == m_pPhysicalObject)
+        if (Vorna3D::CDX9KelPhysicalManager* physics = m_pPhysicalObject->GetManager())
+            physics->RemovePhysicalObject(m_pPhysicalObject);
+    m_pPhysicalObject = nullptr;
 }
 
 } // namespace SeaBattle

@@ -320,6 +320,11 @@ void CVR3GAMEComputerPlayerBaseBehaviour::MapCheckTask() {
             c->m_bReturning = 1;
             const D3DXVECTOR3& lo = player->m_vMinBattleBorders;
             const D3DXVECTOR3& hi = player->m_vMaxBattleBorders;
+            // A route is sailed at the leader's route speed: a column that
+            // has none (the human's, steered by direct orders) would stop
+            // outside and never come back under its player's orders.
+            const CVR3GAMEMovementShip* leader = c->GetLeader();
+            if (leader && !(leader->m_fRouteSpeed > 0.0f)) c->SetRouteSpeed(c->m_fMaxSpeed);
             c->SetTargetPoint(lo.x + (hi.x - lo.x) * 0.5f, lo.z + (hi.z - lo.z) * 0.5f);
         } else if (!outside && r->m_iKind == COLUMN_RETURNING) {
             r->m_iKind = COLUMN_FIGHTING;

@@ -179,6 +179,7 @@ void CVR3GAMEMovementShip::ResetMotion() {
     m_fMinSpeed = -std::fabs(m_fMinSpeedXML);
     m_fSpeed = m_fOrderedSpeed = 0.0f;
     m_fRouteSpeed = m_fTurnLimit = m_fHandRudderAngle = 0.0f;
+    m_fSinceStep = 0.0f;
 }
 
 float CVR3GAMEMovementShip::GetHullLength() const {
@@ -196,9 +197,16 @@ const D3DXMATRIX* CVR3GAMEMovementShip::GetWorldMatrix() const {
 
 void CVR3GAMEMovementShip::Proc(int mode, float dt) {
     if (!std::isfinite(dt) || dt < 0.0f) dt = 0.0f;
+    // Physics steps come every few frames: a step integrates every frame
+    // since the previous step, so the ramps and the plan's clock run at the
+    // same pace whatever the frame length.
+    m_fSinceStep += dt;
+    float stepDt = dt;
     if (mode == 0) {
+        stepDt = m_fSinceStep;
+        m_fSinceStep = 0.0f;
         TakePendingOrder();
-        PhysicsStep(dt);
+        PhysicsStep(stepDt);
     }
     ProcContacts();
     if (m_fBackOffTimer != -1.0f) {
@@ -207,7 +215,7 @@ void CVR3GAMEMovementShip::Proc(int mode, float dt) {
         m_fBackOffTimer = -1.0f;
         m_bBackingOff = false;
     }
-    if (m_pSteering) m_pSteering->Proc(mode, dt);
+    if (m_pSteering) m_pSteering->Proc(mode, stepDt);
 }
 
 void CVR3GAMEMovementShip::TakePendingOrder() {
@@ -275,27 +283,35 @@ bool CVR3GAMEMovementShip::IsBackOffContact(const Vorna3D::CDX9KelPhysicalContac
     return contact.vPoint.z > kBackOffContactAhead;
 }
 
+// How the ram test reads a contact record. The record holds the other
+// body, the contact point in this ship's model frame (x across the keel,
+// positive to starboard; y up; z along the keel, positive towards the bow;
+// world units), the same point in the other body's frame, and the impulse
+// the contact answer gave the record's owner. The test's "second value" is
+// read as the point's offset across the keel and its "fourth value" as its
+// offset along the keel: a ram is a contact on the stem, no more than 0.05
+// off the centre line and at least half the hull length less 0.1 forward of
+// midships. Its strength is the blow this ship struck: the answer files the
+// impulse a body receives in that body's own record, so the blow struck is
+// the impulse in the other body's record of the same contact.
 bool CVR3GAMEMovementShip::IsRamContact(const Vorna3D::CDX9KelPhysicalContact& contact) const {
-    const float length = GetHullLength(), width = GetHullWidth();
-    if (!(length > 0.0f) || !(width > 0.0f)) return false;
-    if (std::fabs(contact.vPoint.x) > kRamStemWidthShare * width) return false;
-    if (contact.vPoint.z < 0.5f * length - kRamBowMargin) return false;
+    const float length = GetHullLength();
+    if (!(length > 0.0f)) return false;
+    if (!(std::fabs(contact.vPoint.x) <= kRamOffCentre)) return false;
+    if (!(contact.vPoint.z >= 0.5f * length - kRamBowMargin)) return false;
     return ContactStrength(contact) >= kRamImpulse;
 }
 
 float CVR3GAMEMovementShip::ContactStrength(const Vorna3D::CDX9KelPhysicalContact& contact) const {
-    // The larger impulse of the two records of the contact: a ship running
-    // into one at rest receives little but gives much.
-    float strength = D3DXVec3Length(&contact.vImpulse);
-    if (contact.pOther && m_pPhysicalObject)
-        if (const Vorna3D::CDX9KelPhysicalContact* back = contact.pOther->FindContact(m_pPhysicalObject))
-            strength = std::max(strength, D3DXVec3Length(&back->vImpulse));
-    return strength;
+    if (!contact.pOther || !m_pPhysicalObject) return 0.0f;
+    const Vorna3D::CDX9KelPhysicalContact* back = contact.pOther->FindContact(m_pPhysicalObject);
+    return back ? D3DXVec3Length(&back->vImpulse) : 0.0f;
 }
 
 void CVR3GAMEMovementShip::ProcContacts() {
     if (!m_pPhysicalObject) {
         m_bInContact = false;
+        m_stdvRammed.clear();
         return;
     }
     const auto& contacts = m_pPhysicalObject->GetContacts();
@@ -308,9 +324,22 @@ void CVR3GAMEMovementShip::ProcContacts() {
         m_bBackingOff = true;
         m_fBackOffTimer = 0.0f;
     }
+    // A body no longer touched may be rammed again.
+    const auto touching = [&contacts](const Vorna3D::CDX9KelBasePhysicalObject* body) {
+        for (const Vorna3D::CDX9KelPhysicalContact& c : contacts)
+            if (c.pOther == body) return true;
+        return false;
+    };
+    m_stdvRammed.erase(std::remove_if(m_stdvRammed.begin(), m_stdvRammed.end(),
+                                      [&touching](const Vorna3D::CDX9KelBasePhysicalObject* b) { return !touching(b); }),
+                       m_stdvRammed.end());
     for (const Vorna3D::CDX9KelPhysicalContact& c : contacts) {
-        if (IsRamContact(c))
-            BattleProcessingState::Get().AddRam(m_pPhysicalObject, c.pOther, &c.vPoint, ContactStrength(c));
+        if (std::find(m_stdvRammed.begin(), m_stdvRammed.end(), c.pOther) != m_stdvRammed.end()) continue;
+        if (!IsRamContact(c)) continue;
+        // The report carries the point in the rammed body's frame, where the
+        // hole is torn.
+        if (BattleProcessingState::Get().AddRam(m_pPhysicalObject, c.pOther, &c.vOtherPoint, ContactStrength(c)))
+            m_stdvRammed.push_back(c.pOther);
     }
 }
 

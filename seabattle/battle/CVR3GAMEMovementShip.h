@@ -11,8 +11,10 @@
 #include "platform/math/d3dx9math.h"
 
 #include <string>
+#include <vector>
 
 namespace Vorna3D {
+class CDX9KelBasePhysicalObject;
 class CDX9KelPhysicalObjectShip;
 class CDX9KelPhysicalManager;
 struct CDX9KelPhysicalContact;
@@ -39,10 +41,10 @@ public:
     static constexpr float kSpeedFailure = -185.0f;
     // A contact farther forward of midships than this makes the ship back off.
     static constexpr float kBackOffContactAhead = 0.2f;
-    // A ram is a contact on the stem: at most this share of the hull's width
-    // off the centre line, at most kRamBowMargin short of the bow, with an
-    // impulse of at least kRamImpulse.
-    static constexpr float kRamStemWidthShare = 0.05f;
+    // A ram is a contact on the stem: at most kRamOffCentre off the centre
+    // line, at most kRamBowMargin short of the bow (world units), struck
+    // with an impulse of at least kRamImpulse.
+    static constexpr float kRamOffCentre = 0.05f;
     static constexpr float kRamBowMargin = 0.1f;
     static constexpr float kRamImpulse = 500.0f;
     static constexpr const char* kDraughtForce = "Draught";
@@ -85,7 +87,7 @@ public:
     // stem, and as lying forward of midships (a back-off contact).
     bool IsRamContact(const Vorna3D::CDX9KelPhysicalContact& contact) const;
     static bool IsBackOffContact(const Vorna3D::CDX9KelPhysicalContact& contact);
-    // The impulse exchanged in a contact: the larger of the two bodies' records.
+    // The blow this ship struck in a contact (see IsRamContact).
     float ContactStrength(const Vorna3D::CDX9KelPhysicalContact& contact) const;
 
     std::string m_strName;
@@ -133,6 +135,11 @@ public:
     float m_fOrderX = 0.0f;
     float m_fOrderZ = 0.0f;
     CVR3GAMEMovementShip* m_pFollowedShip = nullptr;
+    // Seconds of frames since the last physics step.
+    float m_fSinceStep = 0.0f;
+    // Bodies this ship is touching and has already reported a ram on: one
+    // contact is one ram, however many frames and steps it lasts.
+    std::vector<const Vorna3D::CDX9KelBasePhysicalObject*> m_stdvRammed;
 
 private:
     void TakePendingOrder();

@@ -13,6 +13,7 @@
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "seabattle/game/CVR3GAMEInformationShip.h"
 #include "seabattle/game/CVR3GAMEManager.h"
+#include "seabattle/game/GameNumbers.h"
 
 using Vorna3D::g_Log;
 
@@ -213,15 +214,17 @@ void CVR3GAMEDuel::Clear() {
 
 int CVR3GAMEDuel::GetScore() const {
     if (m_stdvDirectors.size() < 2) return -1;
-    // A side that spent nothing lost nothing of it: its loss ratio is 0.
-    auto lossRatio = [](const CVR3GAMEDuelPlayerDirector* d) {
+    // Each side's loss against what it spent, in per cent; a side that spent
+    // nothing lost nothing of it. The human's part falls below 0 when it
+    // lost more than it spent (ships it did not pay for); both parts are at
+    // most 100.
+    auto lossPercent = [](const CVR3GAMEDuelPlayerDirector* d) {
         const double spent = static_cast<double>(d->GetSpent());
-        if (spent <= 0.0) return 0.0;
-        return std::min(1.0, static_cast<double>(d->m_dwLostMoney) / spent);
+        return spent > 0.0 ? static_cast<double>(d->m_dwLostMoney) / spent * 100.0 : 0.0;
     };
-    const double human = 100.0 - lossRatio(m_stdvDirectors[0]) * 100.0;
-    const double computer = lossRatio(m_stdvDirectors[1]) * 100.0;
-    return static_cast<int>((human + computer) * 0.5);
+    const double human = std::min(100.0, 100.0 - lossPercent(m_stdvDirectors[0]));
+    const double computer = std::min(100.0, lossPercent(m_stdvDirectors[1]));
+    return TruncateToInt32((human + computer) * 0.5);
 }
 
 bool CVR3GAMEDuel::ChooseDifficulty(int level, bool* pWarn) {

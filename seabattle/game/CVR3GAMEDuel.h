@@ -165,7 +165,8 @@ public:
     void Proc();
     // Deletes every player and director and empties the duel's texts.
     void Clear();
-    // The duel score, 0..100; -1 with fewer than two directors.
+    // The duel score: at most 100, below 0 when the human lost more than it
+    // spent; -1 with fewer than two directors.
     int GetScore() const;
     // A difficulty button of the duel menu (0 arcade, 1 normal, 2
     // realistic): refused with the warning flag set when some director has

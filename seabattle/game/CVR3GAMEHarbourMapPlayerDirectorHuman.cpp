@@ -1,5 +1,9 @@
 #include "seabattle/game/CVR3GAMEHarbourMapPlayerDirectorHuman.h"
 
+#include <algorithm>
+
+#include "seabattle/game/GameNumbers.h"
+
 #include "engine3/core/CDX9KelLog.h"
 #include "engine3/ui/screens/CVR3CIIScreen.h"
 #include "engine3/ui/sgui/CDX9KelSGUIText.h"
@@ -41,17 +45,24 @@ void CVR3GAMEHarbourMapPlayerDirectorHuman::Release() {
 void CVR3GAMEHarbourMapPlayerDirectorHuman::GrantStepMoney() {
     const CVR3GAMEScenario* scenario = m_pHarbourMap ? m_pHarbourMap->m_pScenario : nullptr;
     if (!scenario || !scenario->IsRunning() || m_iStep == 0) return;
-    m_iMoney += m_iAddMoney;
+    // The step money and the reward come from the scenario file: a value a
+    // file gives out of range (an empty one reads -1) never takes money.
+    m_iMoney = AddMoney(m_iMoney, std::max(m_iAddMoney, 0));
     if (!m_pPlayer) return;
     const auto result = static_cast<uint32_t>(m_pPlayer->m_iBattleResult);
     if (result != 0) {
-        m_iLastPrice = static_cast<int32_t>(static_cast<double>(result) * scenario->DestroyEnemyBonusFactor);
-        m_iMoney += m_iLastPrice;
+        m_iLastPrice = Gratuity(result, scenario->DestroyEnemyBonusFactor);
+        m_iMoney = AddMoney(m_iMoney, m_iLastPrice);
         if (m_pDialogGratuity) {
             if (m_pGratuitySum) m_pGratuitySum->SetText(std::to_string(m_iLastPrice).c_str());
             ShowDialogInFront(m_pDialogGratuity);
         }
     }
+}
+
+int32_t CVR3GAMEHarbourMapPlayerDirectorHuman::Gratuity(uint32_t battleResult, float factor) {
+    if (!(factor > 0.0f)) return 0;
+    return std::max(TruncateToInt32(static_cast<double>(battleResult) * static_cast<double>(factor)), 0);
 }
 
 bool CVR3GAMEHarbourMapPlayerDirectorHuman::ReserveShipsAttachToAll() {

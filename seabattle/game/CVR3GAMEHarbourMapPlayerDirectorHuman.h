@@ -60,7 +60,12 @@ public:
 
     // At a later step of a running scenario: the added money and the bonus
     // for the enemy's losses of the last battle, shown in the gratuity box.
+    // Money stays within its integer; a negative added money counts as none.
     void GrantStepMoney();
+    // The bonus for the enemy's losses: the losses times the factor, cut
+    // toward zero; 0 for a factor that is not above 0 (an empty one reads
+    // -1), at most the largest sum money holds.
+    static int32_t Gratuity(uint32_t battleResult, float factor);
     bool ReserveShipsAttachToAll();
 
     // ---- the shop (own ships, berths, buying, selling, repairing) ----

@@ -326,8 +326,10 @@ public:
                                            CVR3GAMEBattleMapPlayer* pBattlePlayer);
     bool CopyHarbourPlayerFromBattlePlayer(CVR3GAMEBattleMapPlayer* pBattlePlayer,
                                            CVR3GAMEHarbourMapPlayer* pHarbourPlayer);
-    // Empties the world of the previous game: both maps, the 3D sound
-    // sources and the battle processing.
+    // Empties the world of the previous game, scenario or duel: the harbour
+    // map first (its columns name ships the battle may hold), the battle
+    // map, the 3D sound sources, the 3D GUI, the physical objects and the
+    // battle processing.
     void ClearGameWorld();
     // ---- the save list ----
     static constexpr size_t kMaxSaveNameLength = 64;
@@ -387,9 +389,15 @@ public:
     // Every object file the save's ships are rebuilt from exists in its
     // folder; the first missing one is logged.
     bool SaveShipFilesExist(const std::vector<SVR3SaveShip>& ships) const;
-    // Steps of the scenario file: the shortest of its four step lists; -1
-    // when the file cannot be read.
-    int ScenarioStepCount(const char* fileName) const;
+    // Whether the running game may give way to the save: its scenario file
+    // reads, and holds the saved step, the save's players with their harbour
+    // directors, as many ship types as the save counts, ships for sale at a
+    // saved harbour step and the saved fleet scheme; every battle column
+    // names ships the save holds, each once. `error` says what does not fit.
+    bool ScenarioSaveFitsItsFile(const SVR3ScenarioSave& save, std::string& error) const;
+    // Every ship a side's saved columns name is one of its saved ships, and
+    // in one column only.
+    static bool SavedColumnsFound(const SVR3SaveBattleSide& side, std::string& error);
 
     // ---- duels ----
     // Reads a duel file from the duel folder into the duel: the duel is
@@ -401,9 +409,6 @@ public:
     bool LoadDuelDataFromXML(const TiXmlDocument& doc);
     bool LoadDuelPlayerDataFromXML(const TiXmlElement* pPlayer);
     bool CreateDuelPayerDirectorShipTypeFromXML(const TiXmlElement* pType, CVR3GAMEDuelPlayerDirector* pDirector);
-    // Empties the battle map, the 3D sounds, the 3D GUI, the physical
-    // objects and the battle resolution state.
-    void ResetWorldForDuel();
     // Every director's non-empty column choices become battle columns of
     // new ships on the battle player of the same name, then the columns
     // stand on their start positions. A column that cannot be filled fails

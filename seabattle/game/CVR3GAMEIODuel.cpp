@@ -15,6 +15,7 @@
 #include "seabattle/game/CVR3GAMEDuel.h"
 #include "seabattle/game/CVR3GAMEIO.h"
 #include "seabattle/game/CVR3GAMEInformationShip.h"
+#include "seabattle/game/CVR3GAMEScenario.h"
 
 using namespace Vorna3D;
 
@@ -31,6 +32,10 @@ bool ReadRequired(const TiXmlElement* root, const char* name, std::string& out) 
 
 bool CVR3GAMEIO::LoadDuelFromFile(const char* fileName) {
     if (!m_pBattleMap || !m_pDuel || !fileName || !*fileName) return false;
+    // A duel and a scenario never run together: the scenario stops here, so
+    // that nothing of the duel is taken for the scenario's (its results, its
+    // saves, its harbour).
+    if (m_pScenario) m_pScenario->Clear();
     const EVR3GAMEFileForm form = GetFileForm(VR3_KIND_DUEL, fileName);
     if (form == VR3_FORM_BINARY) {
         m_pDuel->m_strFileName = fileName;
@@ -55,20 +60,9 @@ bool CVR3GAMEIO::LoadDuelFromFile(const char* fileName) {
     return true;
 }
 
-void CVR3GAMEIO::ResetWorldForDuel() {
-    if (m_pBattleMap) m_pBattleMap->Clear();
-    CVR3SOUNDManager::Get().DeleteAllSources();
-    if (m_pScene) {
-        if (auto* gui3d = dynamic_cast<CVR3GUI3DManager*>(m_pScene->GetManager(KEL_SCENE_GUI3D_MANAGER)))
-            gui3d->Clear();
-        if (CDX9KelPhysicalManager* physics = GetPhysicalManager(m_pScene)) physics->Clear();
-    }
-    BattleProcessingState::Get().ClearBattleProcessing(false);
-}
-
 bool CVR3GAMEIO::LoadDuelDataFromXML(const TiXmlDocument& doc) {
     if (!m_pDuel) return false;
-    ResetWorldForDuel();
+    ClearGameWorld();
     const TiXmlElement* root = doc.RootElement();
     if (!root) return false;
     CVR3GAMEDuel& duel = *m_pDuel;

@@ -12,6 +12,7 @@
 #include "engine3/core/CDX9KelScene.h"
 #include "engine3/core/CDX9KelUtils.h"
 #include "engine3/core/SafeXml.h"
+#include "engine3/core/XMLReaders.h"
 #include "engine3/core/scene/CDX9KelSceneObject.h"
 #include "engine3/world/physics/CDX9KelPhysicalObjectShip.h"
 #include "platform/os/Paths.h"
@@ -738,20 +739,101 @@ bool CVR3GAMEIO::ReadHarbour(const SVR3ScenarioSave& save) {
     return true;
 }
 
-int CVR3GAMEIO::ScenarioStepCount(const char* fileName) const {
-    if (!fileName || GetFileForm(VR3_KIND_SCENARIO, fileName) != VR3_FORM_TEXT) return -1;
+namespace {
+
+// The one saved ship whose name, cut as a column keeps it, is the key.
+bool SavedShipFound(const std::vector<SVR3SaveShip>& ships, const std::string& key) {
+    size_t found = 0;
+    for (const SVR3SaveShip& s : ships)
+        if (s.Name.compare(0, CVR3GAMEBattleMapPlayer::kShipNameLength, key) == 0 &&
+            std::min(s.Name.size(), CVR3GAMEBattleMapPlayer::kShipNameLength) == key.size())
+            ++found;
+    return found == 1;
+}
+
+} // namespace
+
+bool CVR3GAMEIO::SavedColumnsFound(const SVR3SaveBattleSide& side, std::string& error) {
+    std::vector<std::string> placed;
+    for (const SVR3SaveColumn& column : side.Columns)
+        for (const std::string& name : column.Ships) {
+            if (!SavedShipFound(side.Ships, name) || std::find(placed.begin(), placed.end(), name) != placed.end()) {
+                error = "a column names a ship the save does not hold once: " + name;
+                return false;
+            }
+            placed.push_back(name);
+        }
+    return true;
+}
+
+bool CVR3GAMEIO::ScenarioSaveFitsItsFile(const SVR3ScenarioSave& save, std::string& error) const {
+    const char* file = save.ScenarioFile.c_str();
     TiXmlDocument doc;
-    if (!LoadXmlFile(MakePath(FOLDER_SCENARIOS, fileName), doc)) return -1;
+    if (GetFileForm(VR3_KIND_SCENARIO, file) != VR3_FORM_TEXT || !LoadXmlFile(MakePath(FOLDER_SCENARIOS, file), doc)) {
+        error = "scenario file not read: " + save.ScenarioFile;
+        return false;
+    }
     const TiXmlElement* root = doc.FirstChildElement("Scenario");
-    const TiXmlElement* parts[2] = {root ? root->FirstChildElement("Harbour") : nullptr,
-                                    root ? root->FirstChildElement("BattleMap") : nullptr};
+    const TiXmlElement* harbour = root ? root->FirstChildElement("Harbour") : nullptr;
+    const TiXmlElement* battle = root ? root->FirstChildElement("BattleMap") : nullptr;
+    if (!harbour || !battle) {
+        error = "scenario file without its harbour or battle part: " + save.ScenarioFile;
+        return false;
+    }
     size_t steps = SIZE_MAX;
-    for (const TiXmlElement* part : parts) {
-        if (!part) return -1;
+    for (const TiXmlElement* part : {harbour, battle})
         for (const char* list : {"MapFiles", "LoadMapScreens"})
             steps = std::min(steps, VR3ListEntries(part->FirstChildElement(list)).size());
+    if (save.Step >= steps) {
+        error = "step index " + std::to_string(static_cast<int32_t>(save.Step)) + " outside the scenario's " +
+                std::to_string(steps) + " steps";
+        return false;
     }
-    return static_cast<int>(std::min<size_t>(steps, 1u << 20));
+    std::string human, computer;
+    ReadXMLString(root->FirstChildElement("HumanPlayerName"), true, human);
+    ReadXMLString(root->FirstChildElement("ComputerPlayerName"), true, computer);
+    if (human != save.HumanName || computer != save.ComputerName) {
+        error = "the scenario's players are not the save's";
+        return false;
+    }
+    // The harbour directors of the two sides, as the scenario reader finds
+    // them.
+    const TiXmlElement* humanDirector = nullptr;
+    const TiXmlElement* computerDirector = nullptr;
+    for (const VR3ListEntry& e : VR3ListEntries(harbour->FirstChildElement("Directors"))) {
+        if (!e.element) continue;
+        std::string name;
+        ReadXMLString(e.element->FirstChildElement("PlayerName"), true, name);
+        const std::string kind = e.element->Value();
+        if (kind == "Human" && name == human && !humanDirector) humanDirector = e.element;
+        if (kind == "Computer" && name == computer && !computerDirector) computerDirector = e.element;
+    }
+    if (!humanDirector || !computerDirector) {
+        error = "the scenario has no harbour director for a side";
+        return false;
+    }
+    if (VR3ListEntries(humanDirector->FirstChildElement("ShipsTypes")).size() != save.Bought.size()) {
+        error = "the count of ship types differs from the scenario's";
+        return false;
+    }
+    if (save.Phase == 0 && save.Step >= VR3ListEntries(humanDirector->FirstChildElement("ShipsTypesToBuy")).size()) {
+        error = "no ships for sale at the saved step";
+        return false;
+    }
+    // The stored fleet scheme is taken as the scenario reader takes it.
+    if (save.FleetScheme != kNone) {
+        const TiXmlElement* schemes = computerDirector->FirstChildElement("FleetSchemes");
+        const int count = schemes ? ReadXMLAttributeInt(schemes, "count") : -1;
+        const int64_t index = std::min<int64_t>(save.FleetScheme, count);
+        if (!schemes || index < 0 || static_cast<size_t>(index) >= VR3ListEntries(schemes).size()) {
+            error = "fleet scheme index " + std::to_string(save.FleetScheme) + " not in the scenario";
+            return false;
+        }
+    }
+    if (save.Phase == 1 &&
+        (!SavedColumnsFound(save.Battle.Human, error) || !SavedColumnsFound(save.Battle.Computer, error)))
+        return false;
+    return true;
 }
 
 bool CVR3GAMEIO::SaveScenario(const char* saveName) {
@@ -829,20 +911,7 @@ bool CVR3GAMEIO::LoadScenario(const char* saveName) {
     auto save = std::make_unique<SVR3ScenarioSave>();
     std::string error;
     bool ok = ReadScenarioSave(bytes, *save, error);
-    if (ok) {
-        const int steps = ScenarioStepCount(save->ScenarioFile.c_str());
-        if (steps < 0) {
-            error = "scenario file not read: " + save->ScenarioFile;
-            ok = false;
-        } else if (save->Step >= static_cast<uint32_t>(steps)) {
-            error = "step index " + std::to_string(static_cast<int32_t>(save->Step)) + " outside the scenario's " +
-                    std::to_string(steps) + " steps";
-            ok = false;
-        } else if (save->FleetScheme != kNone && save->FleetScheme > SVR3SaveLimits::kShipTypes) {
-            error = "fleet scheme index";
-            ok = false;
-        }
-    }
+    ok = ok && ScenarioSaveFitsItsFile(*save, error);
     ok = ok && SaveShipFilesExist(save->HumanShips) && SaveShipFilesExist(save->ComputerShips) &&
          (save->Phase == 0 ||
           (SaveShipFilesExist(save->Battle.Human.Ships) && SaveShipFilesExist(save->Battle.Computer.Ships)));
@@ -931,7 +1000,7 @@ bool CVR3GAMEIO::LoadDuel(const char* saveName) {
             return true;
         }
         g_Log.Write(3, "CVR3GAMEIO::LoadDuel() : failed ReadBattle() \n");
-        ResetWorldForDuel();
+        ClearGameWorld();
         m_pDuel->Clear();
         return false;
     }
@@ -957,6 +1026,23 @@ bool CVR3GAMEIO::LoadDuel(const char* saveName) {
         error = "artillery list not found: " + save->ArtilleryList;
         ok = false;
     }
+    if (ok) {
+        // The duel file's players must be the save's before the running
+        // game gives way.
+        TiXmlDocument doc;
+        std::string human, computer;
+        const TiXmlElement* root = LoadXmlFile(MakePath(FOLDER_DUEL, save->DuelFile.c_str()), doc) ? doc.RootElement()
+                                                                                                   : nullptr;
+        if (root) {
+            ReadXMLString(root->FirstChildElement("DuelHumanName"), true, human);
+            ReadXMLString(root->FirstChildElement("DuelComputerName"), true, computer);
+        }
+        if (!root || human != save->HumanName || computer != save->ComputerName) {
+            error = "the duel's players are not the save's";
+            ok = false;
+        }
+    }
+    ok = ok && SavedColumnsFound(save->Battle.Human, error) && SavedColumnsFound(save->Battle.Computer, error);
     ok = ok && SaveShipFilesExist(save->Battle.Human.Ships) && SaveShipFilesExist(save->Battle.Computer.Ships);
     if (!ok) {
         g_Log.Write(3, "%s%s%s%s%s", "CVR3GAMEIO::LoadDuel() : failed ReadDuel() from file : ", path.c_str(), " : ",
@@ -966,7 +1052,7 @@ bool CVR3GAMEIO::LoadDuel(const char* saveName) {
     if (!LoadDuelFromFile(save->DuelFile.c_str()) || !LoadBattleArtilleryList(save->ArtilleryList.c_str()) ||
         m_pDuel->m_strHumanName != save->HumanName || m_pDuel->m_strComputerName != save->ComputerName) {
         g_Log.Write(3, "%s%s%s", "CVR3GAMEIO::LoadDuel() : failed ReadDuel() from file : ", path.c_str(), " \n");
-        ResetWorldForDuel();
+        ClearGameWorld();
         m_pDuel->Clear();
         return false;
     }

@@ -15,7 +15,10 @@
 #include "engine3/core/scene/CDXSceneTree.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
 #include "engine3/ui/sound/CVR3SOUNDManager.h"
+#include "engine3/ui/gui3d/CVR3GUI3DManager.h"
+#include "engine3/world/physics/CDX9KelPhysicalManager.h"
 #include "engine3/world/physics/CDX9KelPhysicalObjectShip.h"
+#include "engine3/world/physics/PhysicsSceneSlot.h"
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEAnimatedShip.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
@@ -25,6 +28,7 @@
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 #include "seabattle/battle/CVR3GAMEMovementShip.h"
 #include "seabattle/game/CVR3GAMEBaseMap.h"
+#include "seabattle/game/CVR3GAMEDuel.h"
 #include "seabattle/game/CVR3GAMEHarbourMap.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayer.h"
 #include "seabattle/game/CVR3GAMEHarbourMapPlayerDirectorHuman.h"
@@ -93,6 +97,8 @@ const TiXmlElement* NextNamed(const TiXmlElement* from, const char* name) {
 
 bool CVR3GAMEIO::LoadCommonScenarioFromFile(const char* fileName) {
     if (!fileName || !*fileName || !m_pScene || !m_pBattleMap || !m_pHarbourMap || !m_pScenario) return false;
+    // A scenario and a duel never run together.
+    if (m_pDuel) m_pDuel->Clear();
     const std::string name = fileName;
     switch (GetFileForm(VR3_KIND_SCENARIO, fileName)) {
     case VR3_FORM_TEXT: {
@@ -126,9 +132,16 @@ bool CVR3GAMEIO::LoadCommonScenarioFromFile(const char* fileName) {
 }
 
 void CVR3GAMEIO::ClearGameWorld() {
-    m_pHarbourMap->Clear();
-    m_pBattleMap->Clear();
+    if (m_pHarbourMap) m_pHarbourMap->Clear();
+    if (m_pBattleMap) m_pBattleMap->Clear();
     Vorna3D::CVR3SOUNDManager::Get().DeleteAllSources();
+    if (m_pScene) {
+        if (auto* gui3d = dynamic_cast<Vorna3D::CVR3GUI3DManager*>(m_pScene->GetManager(Vorna3D::KEL_SCENE_GUI3D_MANAGER)))
+            gui3d->Clear();
+        // The ships went with the maps, and their bodies with them; what is
+        // left no game owns.
+        if (Vorna3D::CDX9KelPhysicalManager* physics = Vorna3D::GetPhysicalManager(m_pScene)) physics->Clear();
+    }
     BattleProcessingState::Get().ClearBattleProcessing(false);
 }
 

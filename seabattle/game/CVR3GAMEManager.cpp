@@ -46,6 +46,7 @@ bool CVR3GAMEManager::InitWithFolders(Vorna3D::CDX9KelScene* pScene, const std::
     Release();
     m_pScene = pScene;
     m_pBattleMap = std::make_unique<CVR3GAMEBattleMap>();
+    m_pBattleMap->SetGameManager(this);
     if (!m_pBattleMap->Init(pScene)) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::Init() : m_pBattleMap->Init() failed\n ");
         m_pBattleMap.reset();
@@ -224,8 +225,12 @@ bool CVR3GAMEManager::ScenarioFromBattleToHarbour() {
         g_Log.Write(0, "CVR3GAMEManager::ScenarioFromBattleToHarbour() Scenario end\n ");
         return false;
     }
-    if (!ShowScreen(m_pScenario->GetHarbourLoadingScreen()))
+    // Without its loading screen the harbour is not loaded: the results
+    // module then ends the scenario.
+    if (!ShowScreen(m_pScenario->GetHarbourLoadingScreen())) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioFromBattleToHarbour() not set current harbour loading screen\n ");
+        return false;
+    }
     g_Log.Write(0, "CVR3GAMEManager::ScenarioFromBattleToHarbour() : OK\n ");
     m_iState = LOAD_HARBOUR_MAP;
     return true;
@@ -250,6 +255,7 @@ bool CVR3GAMEManager::ScenarioFromHarbourToNextHarbour() {
 bool CVR3GAMEManager::ScenarioEnd() {
     if (!m_pScenario) return false;
     LogTransition("CVR3GAMEManager::ScenarioEnd() : ", m_pScenario->m_strFileName);
+    if (m_pBattleMap) m_pBattleMap->StampEndTime();
     if (!ShowScreen(&m_pScenario->ScenarioEndScreen))
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::ScenarioEnd() not set scenario end screen\n ");
     g_Log.Write(0, "CVR3GAMEManager::ScenarioEnd() : OK\n ");
@@ -293,9 +299,11 @@ bool CVR3GAMEManager::BeginDuelFromFile(const std::string& fileName, const std::
     if (!m_pGameIO || !m_pDuel || loadingScreen.empty()) return false;
     LogTransition("CVR3GAMEManager::BeginDuelFromFile() : ", fileName);
     if (fileName.empty()) return false;
-    m_strDuelFile = fileName;
-    if (!ShowScreen(&loadingScreen))
+    if (!ShowScreen(&loadingScreen)) {
         g_Log.Write(LOG_ERROR, "CVR3GAMEManager::BeginDuelFromFile() not set duel loading screen\n ");
+        return false;
+    }
+    m_strDuelFile = fileName;
     g_Log.Write(0, "CVR3GAMEManager::BeginDuelFromFile() : OK\n ");
     m_iState = BEGIN_DUEL;
     return true;

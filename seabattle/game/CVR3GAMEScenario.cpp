@@ -1,5 +1,7 @@
 #include "seabattle/game/CVR3GAMEScenario.h"
 
+#include "seabattle/game/GameNumbers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -38,6 +40,12 @@ void CVR3GAMEScenario::BeginNew() {
     m_uComputerLosses = 0;
 }
 
+void CVR3GAMEScenario::Clear() {
+    Reset();
+    BeginNew();
+    m_iStep = -1;
+}
+
 bool CVR3GAMEScenario::NextStep() {
     // An ended scenario (or one never begun) stays ended: its step does not
     // wrap round to the first.
@@ -69,7 +77,7 @@ int32_t CVR3GAMEScenario::GetScore() const {
     own = std::min(own, 100.0);
     double enemy = 100.0 * static_cast<double>(m_uComputerLosses) / static_cast<double>(ComputerSumMoney);
     enemy = std::min(enemy, 100.0);
-    return static_cast<int32_t>(std::trunc((own + enemy) / 2.0));
+    return TruncateToInt32((own + enemy) / 2.0);
 }
 
 } // namespace SeaBattle

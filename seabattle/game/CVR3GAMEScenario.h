@@ -20,6 +20,9 @@ public:
     // Puts the progress back to the start of a new scenario: step 0, in the
     // harbour, no fleet scheme drawn, no losses.
     void BeginNew();
+    // No scenario runs any more: Reset, and no step, no fleet scheme, no
+    // losses.
+    void Clear();
     // Moves to the next step: true while every step list still has an entry
     // for it; otherwise the step index becomes -1. At -1 (ended, or never
     // begun) it stays there and answers false.

@@ -117,10 +117,10 @@ bool CScene::Init() {
     m_strScreenshotFolder = m_strDataFolder + ReadFolders("User Data", "UserScreens", kDefaultScreenshots);
     CreateDirectoryA(m_strScreenshotFolder.c_str(), nullptr);
 
-    if (!CVR3GAMEManager::Get().Init(this)) {
+    // The scene runs its menus without a game: a game manager that cannot
+    // start is logged and the program goes on.
+    if (!CVR3GAMEManager::Get().Init(this))
         g_Log.Write(LOG_ERROR, "CScene::Init() : CVR3GAMEManager::Init() failed\n");
-        return false;
-    }
     g_Log.Write(LOG_INFO, "CScene::Init() : End\n");
     return true;
 }

@@ -23,7 +23,10 @@ inline void LinkDemoData(const std::filesystem::path& folder) {
     for (const fs::directory_entry& e : fs::directory_iterator(bin, ec)) {
         const std::string name = e.path().filename().string();
         if (name.size() > 4 && name.compare(name.size() - 4, 4, ".log") == 0) continue;
-        if (name == "Screenshots" || name == "folders.ini" || name == "engine.ini") continue;
+        // What the programs write (saves, screenshots) stays the test's own:
+        // a link would put a test's saves on the load screen of the program
+        // folder.
+        if (name == "Saves" || name == "Screenshots" || name == "folders.ini" || name == "engine.ini") continue;
         // Programs stay where they are.
         if (e.is_regular_file() && (e.status().permissions() & fs::perms::owner_exec) != fs::perms::none) continue;
         const fs::path link = folder / name;

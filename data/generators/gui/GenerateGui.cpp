@@ -1,9 +1,11 @@
 // Makes the demo's screen-GUI art:
-//   Interface/Fonts/normal.xml, normal_0.png, title.xml, title_0.png: bitmap
+//   Interface/Fonts/normal.xml, normal_0.png, title.xml, title_0.png,
+//     small.xml, small_0.png: bitmap
 //     fonts covering the bytes 32-255 of code page 1251, rasterised from a
 //     TrueType font, white glyphs whose alpha is the coverage;
 //   Interface/Textures/panel.png, button.png (4 stacked states), check.png
-//     (4 states), state_button.png (5 states), popup.png.
+//     (4 states), state_button.png (5 states), popup.png, slider.png (a
+//     slider's thumb, one look).
 // usage: generate_gui <programs folder> <font.ttf>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -66,10 +68,22 @@ bool MakeFont(FT_Library lib, const char* ttf, int pixels, const fs::path& folde
         g.width = std::max(g.bw, g.xadvance - g.xoffset);
         g.height = std::max(g.bh, 1);
         g.coverage.resize(static_cast<size_t>(g.bw) * g.bh);
+        // Coverage is lifted a little (a gamma of 0.7): a thin stem that falls
+        // between two pixel columns (the stroke of "$") would otherwise show
+        // as two faint columns and vanish on a light background.
         for (int row = 0; row < g.bh; ++row)
-            for (int col = 0; col < g.bw; ++col)
+            for (int col = 0; col < g.bw; ++col) {
+                const double c = slot->bitmap.buffer[row * slot->bitmap.pitch + col] / 255.0;
                 g.coverage[static_cast<size_t>(row) * g.bw + col] =
-                    slot->bitmap.buffer[row * slot->bitmap.pitch + col];
+                    static_cast<uint8_t>(std::lround(255.0 * std::pow(c, 0.7)));
+            }
+        // A stroke one pixel thin (the hyphen of the small size) is hard to
+        // see on a screen: it gets a second row.
+        if (g.bh == 1 && g.bw > 0) {
+            g.coverage.insert(g.coverage.end(), g.coverage.begin(), g.coverage.end());
+            g.bh = 2;
+            g.height = 2;
+        }
         glyphs.push_back(std::move(g));
     }
     FT_Done_Face(face);
@@ -169,11 +183,15 @@ bool MakeTextures(const fs::path& folder) {
     const Rgba stateLooks[5][2] = {looks[0][0], looks[0][1], looks[1][0], looks[1][1], looks[4][0], looks[4][1],
                                    {{90, 140, 90, 255}, {50, 100, 50, 255}}, looks[3][0], looks[3][1]};
     for (int s = 0; s < 5; ++s) Plate(state, 0, s * 32, 128, s * 32 + 32, stateLooks[s][0], stateLooks[s][1], 2);
+    // A slider's thumb: one look, a light plate with a groove down its middle.
+    Image slider(32, 32);
+    Plate(slider, 0, 0, 32, 32, {200, 210, 225, 255}, {120, 135, 160, 255}, 2);
+    for (int y = 6; y < 26; ++y) slider.Set(15, y, 60, 70, 90, 255), slider.Set(16, y, 235, 240, 245, 255);
     Image popup(128, 64);
     Plate(popup, 0, 0, 128, 64, {250, 240, 190, 240}, {230, 215, 160, 240}, 1);
     return panel.Save(folder / "panel.png") && button.Save(folder / "button.png") &&
            check.Save(folder / "check.png") && state.Save(folder / "state_button.png") &&
-           popup.Save(folder / "popup.png");
+           popup.Save(folder / "popup.png") && slider.Save(folder / "slider.png");
 }
 
 } // namespace
@@ -194,7 +212,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "generate_gui: FreeType did not start\n");
         return 1;
     }
-    const bool ok = MakeFont(lib, argv[2], 16, fonts, "normal") && MakeFont(lib, argv[2], 24, fonts, "title");
+    const bool ok = MakeFont(lib, argv[2], 16, fonts, "normal") && MakeFont(lib, argv[2], 24, fonts, "title") &&
+                    MakeFont(lib, argv[2], 12, fonts, "small");
     FT_Done_FreeType(lib);
     if (!ok || !MakeTextures(textures)) {
         std::fprintf(stderr, "generate_gui: writing the GUI art failed\n");

@@ -349,19 +349,39 @@ std::vector<unsigned char> Paint(int S, const unsigned char side[3], bool damage
     return px;
 }
 
-// A shop icon: a dark frame around the ship's side colour and a silhouette.
+// A shop icon: a dark frame around the ship's side colour and a silhouette
+// on a light sky, above a dark strip that the icon's caption is written on.
 std::vector<unsigned char> Icon(int W, int H, const unsigned char side[3], float length) {
     std::vector<unsigned char> px(static_cast<size_t>(W) * H * 3);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             unsigned char* p = &px[(static_cast<size_t>(y) * W + x) * 3];
             const bool border = x < 2 || y < 2 || x >= W - 2 || y >= H - 2;
+            const bool strip = y >= H * 0.66f;
             const float fx = (static_cast<float>(x) - W * 0.5f) / (W * 0.5f * length);
-            const bool hull = std::fabs(fx) < 1.0f && y > H * 0.45f && y < H * 0.62f + (1.0f - std::fabs(fx)) * 4;
-            const bool works = std::fabs(fx) < 0.4f && y > H * 0.3f && y <= H * 0.45f;
-            p[0] = border ? 20 : (hull || works) ? side[0] : 190;
-            p[1] = border ? 25 : (hull || works) ? side[1] : 210;
-            p[2] = border ? 35 : (hull || works) ? side[2] : 230;
+            const bool hull = std::fabs(fx) < 1.0f && y > H * 0.36f && y < H * 0.50f + (1.0f - std::fabs(fx)) * 4;
+            const bool works = std::fabs(fx) < 0.4f && y > H * 0.2f && y <= H * 0.36f;
+            p[0] = border ? 20 : strip ? 28 : (hull || works) ? side[0] : 190;
+            p[1] = border ? 25 : strip ? 36 : (hull || works) ? side[1] : 210;
+            p[2] = border ? 35 : strip ? 52 : (hull || works) ? side[2] : 230;
+        }
+    return px;
+}
+
+// The icon's two looks one above the other: on top the ship as it is for
+// sale, below the same picture grey, dim and hatched, for a ship that cannot
+// be bought here.
+std::vector<unsigned char> IconLooks(int W, int H, const unsigned char side[3], float length) {
+    std::vector<unsigned char> px = Icon(W, H, side, length);
+    px.resize(static_cast<size_t>(W) * H * 2 * 3);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const unsigned char* p = &px[(static_cast<size_t>(y) * W + x) * 3];
+            unsigned char* q = &px[(static_cast<size_t>(y + H) * W + x) * 3];
+            const int grey = (p[0] * 30 + p[1] * 59 + p[2] * 11) / 100;
+            const bool hatch = y < H * 0.66f && (x + y) % 8 < 2;
+            const int v = hatch ? grey / 3 : grey / 2 + 20;
+            q[0] = q[1] = q[2] = static_cast<unsigned char>(v);
         }
     return px;
 }
@@ -419,8 +439,8 @@ int main(int argc, char** argv) {
     ok = ok && bmp("ram_damaged.bmp", S, S, Paint(S, ramSide, true, 2));
     ok = ok && bmp("cruiser_clean.bmp", S, S, Paint(S, cruiserSide, false, 3));
     ok = ok && bmp("cruiser_damaged.bmp", S, S, Paint(S, cruiserSide, true, 4));
-    ok = ok && bmp("ram_icon.bmp", 128, 64, Icon(128, 64, ramSide, 0.8f));
-    ok = ok && bmp("cruiser_icon.bmp", 128, 64, Icon(128, 64, cruiserSide, 0.95f));
+    ok = ok && bmp("ram_icon.bmp", 128, 128, IconLooks(128, 64, ramSide, 0.8f));
+    ok = ok && bmp("cruiser_icon.bmp", 128, 128, IconLooks(128, 64, cruiserSide, 0.95f));
 
     auto ogg = [&](const char* name, const std::vector<float>& samples) {
         return OggWriter::WriteOgg((out / "Sound/Effects" / name).string(), samples, 1, kRate);

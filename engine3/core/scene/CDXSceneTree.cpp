@@ -1,5 +1,6 @@
 #include "engine3/core/scene/CDXSceneTree.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "engine3/core/CDX9KelLog.h"
@@ -17,7 +18,8 @@ constexpr std::size_t kFoundLeafCapacity = 2000;
 constexpr std::size_t kFoundObjectCapacity = 200;
 // Bounds on the build, so that a tiny node size cannot split without end.
 constexpr int kMaxDepth = 16;
-constexpr DWORD kMaxNodes = 1u << 19;
+// A tree of L leaves has fewer than 2 L nodes (each level at least doubles).
+constexpr std::uint64_t kMaxNodes = 2 * CDXSceneTree::kMaxLeaves;
 
 // Which half each child position takes on x, y and z (0 lower, 1 upper).
 constexpr int kHalves[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1},
@@ -135,6 +137,12 @@ bool CDXSceneTree::CreateEmptySceneTree(const char* szName, float fNodeSize, con
         g_Log.Write(3, "%s", "CDXSceneTree : CreateEmptySceneTree : fNodeSize < 0 \n");
         return false;
     }
+    const std::uint64_t leaves = CountLeaves(*pMax - *pMin, fNodeSize);
+    if (leaves == 0 || leaves > kMaxLeaves) {
+        g_Log.Write(3, "CDXSceneTree : CreateEmptySceneTree : box too large for the node size : leaves > %llu \n",
+                    static_cast<unsigned long long>(kMaxLeaves));
+        return false;
+    }
     m_strName = szName;
     m_fNodeSize = fNodeSize;
     delete m_pRoot;
@@ -142,13 +150,43 @@ bool CDXSceneTree::CreateEmptySceneTree(const char* szName, float fNodeSize, con
     m_dwEmptyPositions = 0;
     m_dwLeafCount = 0;
     m_dwNodeCount = 1;
-    BuildNode(m_pRoot, *pMin, *pMax, 0);
+    if (!BuildNode(m_pRoot, *pMin, *pMax, 0)) {
+        // Rounding split one level more than counted: refused all the same,
+        // never built with holes.
+        g_Log.Write(3, "CDXSceneTree : CreateEmptySceneTree : box too large for the node size : leaves > %llu \n",
+                    static_cast<unsigned long long>(kMaxLeaves));
+        delete m_pRoot;
+        m_pRoot = nullptr;
+        m_strName.clear();
+        m_dwLeafCount = 0;
+        return false;
+    }
     if (bMakeBuffers && pDevice) m_bBuffersReady = CreateTreeBuffers(pDevice);
     m_bCreated = true;
     return true;
 }
 
-void CDXSceneTree::BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, const D3DXVECTOR3& max, int depth)
+std::uint64_t CDXSceneTree::CountLeaves(const D3DXVECTOR3& edges, float fNodeSize)
+{
+    if (!std::isfinite(edges.x) || !std::isfinite(edges.y) || !std::isfinite(edges.z) || !std::isfinite(fNodeSize))
+        return 0;
+    float e[3] = {edges.x, edges.y, edges.z};
+    std::uint64_t leaves = 1;
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        bool any = false;
+        // Each level halves every edge still longer than the node size.
+        for (float& a : e)
+            if (a > fNodeSize) {
+                a *= 0.5f;
+                leaves *= 2;
+                any = true;
+            }
+        if (!any || leaves > kMaxLeaves) break;
+    }
+    return leaves;
+}
+
+bool CDXSceneTree::BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, const D3DXVECTOR3& max, int depth)
 {
     pNode->m_vMin = min;
     pNode->m_vMax = max;
@@ -173,19 +211,21 @@ void CDXSceneTree::BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, co
                 exists = false;
             }
         }
-        if (!exists || (cmin == min && cmax == max) || m_dwNodeCount >= kMaxNodes) {
+        if (!exists || (cmin == min && cmax == max)) {
             ++m_dwEmptyPositions;
             if (pos == 0) {
                 ++m_dwLeafCount; // nothing splits: this node is a leaf
-                return;
+                return true;
             }
-            if (pos == 4) return; // the vertical axis is not split
+            if (pos == 4) return true; // the vertical axis is not split
             continue;
         }
+        if (m_dwNodeCount >= kMaxNodes) return false;
         pNode->m_pChildren[pos] = new CDXSceneTreeNode();
         ++m_dwNodeCount;
-        BuildNode(pNode->m_pChildren[pos], cmin, cmax, depth + 1);
+        if (!BuildNode(pNode->m_pChildren[pos], cmin, cmax, depth + 1)) return false;
     }
+    return true;
 }
 
 void CDXSceneTree::ReleaseBuffers()

@@ -42,6 +42,17 @@ public:
 
 class CDXSceneTree {
 public:
+    // The most leaves a tree may have. A box that would need more leaves of
+    // its node size (a damaged map's box, a node size near 0) or that is not
+    // finite is refused with a log line rather than subdivided for minutes
+    // or until memory runs out, and a tree is never built with parts of its
+    // box left without leaves: every object inside an accepted box is filed.
+    static constexpr std::uint64_t kMaxLeaves = 262144; // 2^18
+
+    // The leaves a box of these edges needs at this node size, counted as
+    // the build splits; 0 for edges or a node size that are not numbers.
+    static std::uint64_t CountLeaves(const D3DXVECTOR3& edges, float fNodeSize);
+
     CDXSceneTree();
     ~CDXSceneTree();
     CDXSceneTree(const CDXSceneTree&) = delete;
@@ -107,7 +118,8 @@ public:
     std::uint64_t m_uSeenMarks = ~std::uint64_t{0};
 
 private:
-    void BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, const D3DXVECTOR3& max, int depth);
+    // False when the build would pass the node bound (the tree is then refused).
+    bool BuildNode(CDXSceneTreeNode* pNode, const D3DXVECTOR3& min, const D3DXVECTOR3& max, int depth);
     bool FileInFoundLeafs(CDX9KelSceneObject* pObject);
     void ReleaseBuffers();
     DWORD m_dwNodeCount = 0;

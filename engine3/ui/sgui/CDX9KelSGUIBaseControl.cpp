@@ -22,7 +22,11 @@ void CDX9KelSGUIBaseControl::GetScreenTranslation(D3DXMATRIX* out) const {
     const CDX9KelSGUIManager* manager = GetManager();
     const LONG halfW = manager ? manager->m_iClientWidth / 2 : 0;
     const LONG halfH = manager ? manager->m_iClientHeight / 2 : 0;
-    D3DXMatrixTranslation(out, -static_cast<float>(halfW) - 0.5f, -static_cast<float>(halfH) - 0.5f, 0.0f);
+    // Pixel edges lie on whole coordinates here and pixel centres half a
+    // pixel in: a shift by half a pixel would put every screen pixel of a
+    // point-filtered glyph on the border between two texels, so that glyphs
+    // lose or double columns and rows.
+    D3DXMatrixTranslation(out, -static_cast<float>(halfW), -static_cast<float>(halfH), 0.0f);
 }
 
 BYTE CDX9KelSGUIBaseControl::ColorByte(float c) {

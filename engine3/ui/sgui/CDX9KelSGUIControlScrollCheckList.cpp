@@ -77,6 +77,10 @@ bool CDX9KelSGUIControlScrollCheckList::Clear() {
         pItem->SetVisible(false);
     m_vItems.clear();
     m_iSelected = -1;
+    // The next first item sets the size again: an emptied list takes
+    // items of another size than those it held.
+    m_iItemWidth = -1;
+    m_iItemHeight = -1;
     return true;
 }
 

@@ -171,6 +171,13 @@ void CDX9KelSGUIManager::Render(IDirect3DDevice9* pDevice, float fElapsed, int s
     pDevice->SetFVF(SGUI_VERTEX_FVF);
     pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    // The screen is blended: a glyph's soft edge and the thin stroke of a "$"
+    // have little alpha, and the 3D passes' alpha-test reference would cut
+    // them away. Every pixel with any coverage is drawn; the reference is
+    // given back afterwards.
+    DWORD alphaRef = 0;
+    pDevice->GetRenderState(D3DRS_ALPHAREF, &alphaRef);
+    pDevice->SetRenderState(D3DRS_ALPHAREF, 1);
     D3DXMATRIX view, projection;
     D3DXMatrixIdentity(&view);
     D3DXMatrixOrthoLH(&projection, static_cast<float>(m_iClientWidth), -static_cast<float>(m_iClientHeight), -100.0f,
@@ -235,6 +242,7 @@ void CDX9KelSGUIManager::Render(IDirect3DDevice9* pDevice, float fElapsed, int s
     pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
     pDevice->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, maxAnisotropy);
     pDevice->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    pDevice->SetRenderState(D3DRS_ALPHAREF, alphaRef);
 }
 
 } // namespace Vorna3D

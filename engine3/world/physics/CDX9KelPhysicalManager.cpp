@@ -152,11 +152,26 @@ void CDX9KelPhysicalManager::Update() {
         if (o && o->IsActive()) o->Update();
 }
 
+bool CDX9KelPhysicalManager::RemovePhysicalObject(CDX9KelBasePhysicalObject* pObject) {
+    if (!pObject) return false;
+    for (std::size_t i = 0; i < m_stdvObjects.size(); ++i) {
+        if (m_stdvObjects[i] != pObject) continue;
+        pObject->DetachSceneObject();
+        RemoveObject(i);
+        // A query answered before still names it: it goes from there too.
+        std::erase(m_stdvQueryResults, pObject);
+        return true;
+    }
+    return false;
+}
+
 void CDX9KelPhysicalManager::Clear() {
     for (std::size_t i = 0; i < m_stdvObjects.size(); ++i) {
         CDX9KelBasePhysicalObject* o = m_stdvObjects[i];
         if (!o) continue;
         m_stdvObjects[i] = nullptr;
+        // A scene object that outlives the clear must not name a freed body.
+        o->DetachSceneObject();
         o->Release();
         delete o;
     }

@@ -47,7 +47,11 @@ public:
     // Fills the query results with the objects whose scene objects' bounding
     // spheres meet the sphere; true when any was found.
     bool FindObjectsInSphere(const D3DXVECTOR3* pCentre, float radius);
-    // Releases and deletes every object; the pool stays.
+    // Releases and deletes the object when this manager holds it; its scene
+    // object no longer names it. False when the manager does not hold it.
+    bool RemovePhysicalObject(CDX9KelBasePhysicalObject* pObject);
+    // Releases and deletes every object (their scene objects no longer name
+    // them); the pool stays.
     void Clear();
     // Releases and deletes every object and every pool entry.
     void Release();

@@ -1,4 +1,4 @@
-// battlesim motion [--seed S] [--seconds T] [--step-ms 60] [--tracks FILE.csv]
+// battlesim motion [--seed S] [--seconds T] [--step-ms 16] [--tracks FILE.csv]
 //                  [--out DIR] [--dump]
 // The battle program's game with a battle on the animated sea: one player
 // with a lone ship and a column of three demo cruisers, read by the game's
@@ -250,10 +250,10 @@ int RunMotion(const std::vector<std::string>& args) {
                         {"--dump", false}},
                        error))
         return Fail(error);
-    long seed = 1, seconds = 240, step = 60;
+    long seed = 1, seconds = 240, step = 16;
     if (!options.GetLong("--seed", 0, 0xFFFFFFFFL, 1, seed, error) ||
         !options.GetLong("--seconds", 100, 3600, 240, seconds, error) ||
-        !options.GetLong("--step-ms", 1, 60, 60, step, error))
+        !options.GetLong("--step-ms", 1, 60, 16, step, error))
         return Fail(error);
 
     VornaTest::GameSession::Options start;
@@ -295,7 +295,7 @@ int RunMotion(const std::vector<std::string>& args) {
 }
 
 const CommandRegistration kMotion("motion",
-                                  "[--seed S] [--seconds T] [--step-ms 60] [--tracks FILE.csv] [--out DIR] [--dump]",
+                                  "[--seed S] [--seconds T] [--step-ms 16] [--tracks FILE.csv] [--out DIR] [--dump]",
                                   &RunMotion);
 
 } // namespace

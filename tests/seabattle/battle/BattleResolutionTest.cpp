@@ -11,6 +11,7 @@
 #include "seabattle/battle/CVR3GAMEBattleMapShip.h"
 #include "seabattle/battle/CVR3GAMEBattleSystemShip.h"
 #include "seabattle/battle/CVR3GAMEMovementShip.h"
+#include "seabattle/battle/MotionWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -714,14 +715,13 @@ TEST_F(Resolution, RamHoleLandsOnTheStruckSideAndPart) {
     }
 }
 
-TEST_F(Resolution, RamIsDroppedWithoutRamImmunityContactOrSixParts) {
+TEST_F(Resolution, RamIsDroppedWithoutRamImmunityOrSixParts) {
     struct Case {
         const char* what;
         bool ram, immune, contact, sixParts;
     } cases[] = {
         {"no ram", false, false, true, true},
         {"immune", true, true, true, true},
-        {"no contact left", true, false, false, true},
         {"fewer than six parts", true, false, true, false},
     };
     for (const Case& c : cases) {
@@ -742,6 +742,26 @@ TEST_F(Resolution, RamIsDroppedWithoutRamImmunityContactOrSixParts) {
         EXPECT_FALSE(state().ProcessRam(&r)) << c.what;
         EXPECT_EQ(s.HoledPart(), -1) << c.what;
     }
+}
+
+TEST_F(Resolution, ShipsThatPartedBeforeTheRamTaskTakeTheReportedPoint) {
+    RamScene s;
+    state().RegisterPlayer("P", &s.ships);
+    RamRecord r;
+    r.m_pAttacker = &s.attackerBody;
+    r.m_pTarget = &s.targetBody;
+    r.m_vPoint = D3DXVECTOR3(-1.0f, -0.1f, 1.5f); // port bow, in the target's frame
+    r.m_fStrength = 600.0f;
+    ASSERT_TRUE(state().ProcessRam(&r));
+    EXPECT_EQ(s.HoledPart(), 0);
+    // A contact still standing gives the point as it is now.
+    RamScene t;
+    state().RegisterPlayer("Q", &t.ships);
+    t.Touch(1.0f, -0.1f, 0.0f);
+    r.m_pAttacker = &t.attackerBody;
+    r.m_pTarget = &t.targetBody;
+    ASSERT_TRUE(state().ProcessRam(&r));
+    EXPECT_EQ(t.HoledPart(), 4);
 }
 
 TEST_F(Resolution, RamHoleCountsAsElevenStandardHolesUnderTheWaterline) {
@@ -777,4 +797,85 @@ TEST_F(Resolution, EngineForceFollowsTheDamageBothWays) {
     state().ProcessShipDamage(&t.ship, 5000, 0);
     EXPECT_FLOAT_EQ(movement->m_fMaxForce, 400.0f);
     EXPECT_NEAR(movement->m_fMaxSpeed, 20.0f * 18.5f, 0.01f);
+}
+
+// ---- a ram through the real physics ----
+
+namespace {
+
+// A ram ship's bow into the side of a cruiser lying stopped across its
+// course, on the physics test world at the given frame length. Reports are
+// counted as the movement ship files them, and the ram task runs once a
+// second as in the battle.
+struct RamRun {
+    int reports = 0;
+    int attackerHoles = 0;
+    std::vector<int> targetHoles; // per part
+    float firstStrength = 0.0f;
+};
+
+RamRun RunRamCollision(unsigned frameMs) {
+    BattleProcessingState& state = BattleProcessingState::Get();
+    state.ClearBattleProcessing(true);
+    VornaTest::MotionWorld w;
+    VornaTest::ShipSpec ramSpec;
+    ramSpec.mass = 900.0f;
+    ramSpec.maxSpeed = 8.0f;
+    ramSpec.maxForce = 450.0f;
+    ramSpec.instTime = 8.0f;
+    ramSpec.maxRotAngle = 0.2f;
+    VornaTest::ShipSpec cruiserSpec = ramSpec;
+    cruiserSpec.mass = 1400.0f;
+    CVR3GAMEMovementShip* ram = w.AddShip(0.0f, -8.0f, ramSpec);
+    CVR3GAMEMovementShip* cruiser = w.AddShip(0.0f, 2.0f, cruiserSpec);
+    EXPECT_TRUE(ram && cruiser);
+    RamRun run;
+    if (!ram || !cruiser) return run;
+    cruiser->m_pPhysicalObject->GetSceneObject()->RotateY(1.5707964f);
+    TestShip attacker("Ram"), target("Cruiser");
+    attacker.d().RamAttack = true;
+    attacker.ship.m_pPhysicalObject = ram->m_pPhysicalObject;
+    target.ship.m_pPhysicalObject = cruiser->m_pPhysicalObject;
+    std::vector<CVR3GAMEBattleMapShip*> ships = {&attacker.ship, &target.ship};
+    state.RegisterPlayer("P", &ships);
+    ram->SetOrderedSpeed(8.0f);
+    unsigned nextRamTask = 1000;
+    for (unsigned ms = 0; ms < 40000; ms += frameMs) {
+        const std::size_t before = state.GetPendingRamCount();
+        w.Frame(frameMs);
+        const std::size_t after = state.GetPendingRamCount();
+        if (after > before) {
+            if (run.reports == 0)
+                for (const RamRecord* r : state.GetActiveRams())
+                    if (r) run.firstStrength = r->m_fStrength;
+            run.reports += static_cast<int>(after - before);
+        }
+        if (w.elapsedMs >= nextRamTask) {
+            nextRamTask += 1000;
+            state.ProcessRams();
+        }
+    }
+    for (int i = 0; i < 6; ++i) {
+        run.attackerHoles += static_cast<int>(attacker.part(i).Holes.size());
+        run.targetHoles.push_back(static_cast<int>(target.part(i).Holes.size()));
+    }
+    attacker.ship.m_pPhysicalObject = target.ship.m_pPhysicalObject = nullptr;
+    state.ClearBattleProcessing(true);
+    return run;
+}
+
+} // namespace
+
+TEST_F(Resolution, OneCollisionIsOneRamAndOneHoleAtAnyFrameLength) {
+    for (unsigned frameMs : {10u, 16u, 33u, 60u}) {
+        const RamRun run = RunRamCollision(frameMs);
+        EXPECT_EQ(run.reports, 1) << frameMs << " ms frames";
+        EXPECT_GE(run.firstStrength, 500.0f) << frameMs << " ms frames";
+        int holes = 0;
+        for (int h : run.targetHoles) holes += h;
+        EXPECT_EQ(holes, 1) << frameMs << " ms frames";
+        // The struck side's middle part: the bow met the cruiser amidships.
+        EXPECT_EQ(run.targetHoles[1] + run.targetHoles[4], 1) << frameMs << " ms frames";
+        EXPECT_EQ(run.attackerHoles, 0) << frameMs << " ms frames";
+    }
 }

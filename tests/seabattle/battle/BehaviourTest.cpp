@@ -533,3 +533,84 @@ TEST_F(BehaviourTest, DirectorsOwnTheirBehaviours) {
 }
 
 } // namespace
+
+namespace {
+
+// Turns a ship to a heading (from +z towards +x, starboard positive).
+void Turn(CVR3GAMEBattleMapShip* s, float heading) {
+    D3DXMATRIX m;
+    D3DXMatrixRotationY(&m, heading);
+    m._41 = s->m_pSceneObject->m_mWorld._41;
+    m._43 = s->m_pSceneObject->m_mWorld._43;
+    s->m_pSceneObject->SetWorldMatrix(&m);
+    s->m_pSceneObject->m_bMoved = true;
+}
+
+} // namespace
+
+TEST_F(RolesTest, EngagedColumnTurnsTowardsTheEnemysCourseAndSide) {
+    // Role 1's lead heads north close to enemy 1's lead. It turns half-way
+    // to the enemy's course, and a little more towards the side the enemy
+    // lies on while farther than B = 8: starboard for an enemy steaming to
+    // starboard, port for one steaming to port.
+    const struct {
+        float ownX, ownZ, enemyHeading;
+        float courseAngle; // from north, starboard positive
+        const char* what;
+    } cases[] = {
+        {-2.0f, 48.0f, kPi / 2.0f, kPi / 4.0f + 0.0872f, "enemy crossing to starboard, lying to starboard"},
+        {0.0f, 48.0f, kPi / 2.0f, kPi / 4.0f - 0.0872f, "enemy crossing to starboard, dead ahead"},
+        {2.0f, 48.0f, -kPi / 2.0f, -kPi / 4.0f - 0.0872f, "enemy crossing to port, lying to port"},
+        {0.0f, 55.0f, kPi / 2.0f, kPi / 4.0f, "within B: half-way to its course only"},
+        {3.0f, 52.0f, -kPi / 4.0f, -kPi / 8.0f - 0.0872f, "enemy on a port bow course"},
+    };
+    Fleet();
+    ASSERT_TRUE(one.Init(&director));
+    DWORD t = 500;
+    for (const auto& c : cases) {
+        MoveTo(strong.front(), c.ownX, c.ownZ);
+        Turn(foe1.front(), c.enemyHeading);
+        world.m_tree.UpdateMovedObjects();
+        CVR3GAMEMovementShip* lead = strong.front()->m_pMovementShip;
+        lead->m_iPendingOrder = ORDER_NONE;
+        At(t);
+        t += 10000;
+        one.Proc();
+        ASSERT_EQ(lead->m_iPendingOrder, ORDER_COURSE) << c.what;
+        EXPECT_NEAR(std::atan2(lead->m_fOrderX, lead->m_fOrderZ), c.courseAngle, 1e-3f) << c.what;
+    }
+}
+
+TEST_F(RolesTest, FlankingColumnsTakeOppositeSidesOfTheEnemy) {
+    // Enemy 1 alone, heading south at (0, 60): its starboard side is -x.
+    // Role 1 takes the flank on the side it stands (dead ahead counts as the
+    // enemy's starboard); role 2 supports from the other flank.
+    const struct {
+        float roleOneX;
+        float roleOnePointX, roleTwoPointX;
+        const char* what;
+    } cases[] = {
+        {0.0f, -8.0f, 8.0f, "role 1 dead ahead of the enemy"},
+        {10.0f, 8.0f, -8.0f, "role 1 off the enemy's port bow"},
+        {-10.0f, -8.0f, 8.0f, "role 1 off the enemy's starboard bow"},
+    };
+    Fleet(false);
+    ASSERT_TRUE(one.Init(&director));
+    DWORD t = 500;
+    for (const auto& c : cases) {
+        MoveTo(strong.front(), c.roleOneX, 30.0f);
+        MoveTo(middle.front(), 0.0f, 24.0f);
+        CVR3GAMEMovementShip* first = strong.front()->m_pMovementShip;
+        CVR3GAMEMovementShip* second = middle.front()->m_pMovementShip;
+        At(t);
+        t += 10000;
+        one.Proc();
+        ASSERT_EQ(one.m_pRole1->m_iKind, COLUMN_ENGAGING_ENEMY1) << c.what;
+        ASSERT_EQ(first->m_iPendingOrder, ORDER_POINT) << c.what;
+        ASSERT_EQ(second->m_iPendingOrder, ORDER_POINT) << c.what;
+        EXPECT_NEAR(first->m_fOrderX, c.roleOnePointX, 1e-3f) << c.what;
+        EXPECT_NEAR(second->m_fOrderX, c.roleTwoPointX, 1e-3f) << c.what;
+        EXPECT_NEAR(first->m_fOrderZ, 60.0f, 1e-3f) << c.what;
+        EXPECT_NEAR(second->m_fOrderZ, 60.0f, 1e-3f) << c.what;
+    }
+}

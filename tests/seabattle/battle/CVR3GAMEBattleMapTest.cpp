@@ -11,6 +11,7 @@
 #include "seabattle/battle/BattleProcessingState.h"
 #include "seabattle/battle/CVR3GAMEBattleLog.h"
 #include "seabattle/battle/CVR3GAMEBattleMap.h"
+#include "seabattle/battle/CVR3GAMEBattleMapArtillerySystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapMovementSystem.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayer.h"
 #include "seabattle/battle/CVR3GAMEBattleMapPlayerDirector.h"
@@ -44,6 +45,9 @@ protected:
         CVR3GAMEBattleLog::Get().Clear();
         BattleProcessingState::Get().ClearBattleProcessing(true);
         ASSERT_TRUE(map.Init(&scene));
+        // The map's scene tree, as its base map would make it.
+        const D3DXVECTOR3 lo(-400.0f, -60.0f, -400.0f), hi(400.0f, 60.0f, 400.0f);
+        ASSERT_TRUE(scene.CreateSceneTree("Map", &lo, &hi, false, 50.0f, &map.m_BaseMap.m_iSceneTreeIndex));
         for (int i = 0; i < 4; ++i) map.m_strTimeLimitTexts[i] = "limit " + std::to_string(i + 1);
         map.m_strAutoSaveText = "saved";
         screen.m_bActive = 1;
@@ -174,42 +178,26 @@ TEST_F(BattleMapTest, NegativeLimitsAreNoLimitAndAPausedClockHoldsTheLimit) {
 }
 
 TEST_F(BattleMapTest, AutosavesRotateThroughFiveSlotsOnRealTime) {
-    std::vector<std::string> names;
-    map.SetAutoSaveHandler([&](const char* name) {
-        names.push_back(name);
-        return AUTOSAVE_DONE;
-    });
+    // No game manager owns this map, so nothing runs to be saved: each
+    // autosave still tells the battle log and moves to the next slot (the
+    // files of a running game are the game flow tests').
+    std::vector<uint32_t> slots;
     map.StartGameTimer();
     ASSERT_TRUE(map.SetTimeSpeed(0.0f)); // real time: a paused battle saves too
     map.UpdateBattle();                  // stamps the first frame
     for (int i = 0; i < 6; ++i) {
         clock.Advance(480000);
         map.UpdateBattle();
-        EXPECT_EQ(names.size(), static_cast<std::size_t>(i)) << "not before the interval has passed";
+        EXPECT_EQ(CVR3GAMEBattleLog::Get().GetCount(), static_cast<std::size_t>(i)) << "not before the interval";
         clock.Advance(1);
         map.UpdateBattle();
+        slots.push_back(map.m_uAutoSaveNumber);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"autosave_battle_1", "autosave_battle_2", "autosave_battle_3",
-                                               "autosave_battle_4", "autosave_battle_5", "autosave_battle_1"}));
+    EXPECT_EQ(slots, (std::vector<uint32_t>{1, 2, 3, 4, 0, 1}));
     ASSERT_EQ(CVR3GAMEBattleLog::Get().GetCount(), 6u);
     EXPECT_EQ(CVR3GAMEBattleLog::Get().GetLastEntry()->m_strCategory, "Game");
     EXPECT_EQ(CVR3GAMEBattleLog::Get().GetLastEntry()->m_strMessage, "saved");
-}
-
-TEST_F(BattleMapTest, AutosaveWithNothingRunningOrFailing) {
-    map.StartGameTimer();
-    map.UpdateBattle();
-    // Nothing to save: the entry stays and the slot moves on.
-    Frames(1, 480001);
-    EXPECT_EQ(CVR3GAMEBattleLog::Get().GetCount(), 1u);
-    EXPECT_EQ(map.m_uAutoSaveNumber, 1u);
-    // A save that fails takes its entry back and logs an error line.
-    map.SetAutoSaveHandler([](const char*) { return AUTOSAVE_FAILED; });
-    Frames(1, 480001);
-    EXPECT_EQ(CVR3GAMEBattleLog::Get().GetCount(), 1u);
-    EXPECT_EQ(map.m_uAutoSaveNumber, 2u);
-    EXPECT_NE(LogText().find("CVR3GAMEBattleMap::AutoSave() : save failed : autosave_battle_2\n"),
-              std::string::npos);
+    EXPECT_EQ(LogText().find("save failed"), std::string::npos);
 }
 
 TEST_F(BattleMapTest, NothingHappensWithoutAnActiveBattleScreen) {
@@ -260,13 +248,28 @@ TEST_F(BattleMapTest, PlayersAndDirectors) {
               std::string::npos);
     EXPECT_NE(text.find("CVR3GAMEBattleMap::AddPlayer() : pPlayer == NULL\n"), std::string::npos);
 
-    // Directors: the human one needs the scene's camera manager.
+    // Directors: a map without its scene tree has none (its guns could not
+    // look for ships in the line of fire), and a director's guns search the
+    // map's own tree, not whichever tree the scene has active.
+    const int mapTree = map.m_BaseMap.m_iSceneTreeIndex;
+    map.m_BaseMap.m_iSceneTreeIndex = 7;
+    EXPECT_EQ(map.CreateComputer(&red), nullptr);
+    EXPECT_NE(LogText().find("CVR3GAMEBattleMapPlayerDirector::Init() : m_pArtillerySystem->Init() failed\n"),
+              std::string::npos);
+    EXPECT_EQ(r->m_pDirector, nullptr);
+    map.m_BaseMap.m_iSceneTreeIndex = mapTree;
+    const D3DXVECTOR3 lo(0.0f, 0.0f, 0.0f), hi(10.0f, 10.0f, 10.0f);
+    int other = -1;
+    ASSERT_TRUE(scene.CreateSceneTree("Other", &lo, &hi, false, 50.0f, &other));
+    ASSERT_TRUE(scene.SetActiveSceneTree(other));
+    // The human director needs the scene's camera manager.
     EXPECT_EQ(map.CreateHuman(&red), nullptr);
     EXPECT_NE(LogText().find("CVR3GAMEBattleMap::CreateHuman() : pPlayerHuman->Init() failed\n"), std::string::npos);
     EXPECT_EQ(r->m_pDirector, nullptr);
     scene.m_pCameraManager = new Vorna3D::CDX9KelCameraManager;
     CVR3GAMEBattleMapPlayerDirector* hr = map.CreateHuman(&red);
     ASSERT_NE(hr, nullptr);
+    EXPECT_EQ(hr->m_pArtillerySystem->m_pTree, scene.GetSceneTree(mapTree));
     EXPECT_TRUE(hr->IsHuman());
     EXPECT_EQ(r->m_pDirector, hr);
     EXPECT_EQ(map.CreateComputer(&red), nullptr); // a player has one director

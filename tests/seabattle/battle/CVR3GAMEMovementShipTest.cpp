@@ -216,12 +216,19 @@ protected:
         s->SetOrderedSpeed(6.0f);
     }
     void TearDown() override { BattleProcessingState::Get().ClearBattleProcessing(true); }
+    // A contact of the ship's stem region; `impulse` is the blow it struck,
+    // which the physics files in the other body's record.
     void Contact(float x, float z, float impulse) {
         Vorna3D::CDX9KelPhysicalContact c;
         c.pOther = other->m_pPhysicalObject;
         c.vPoint = D3DXVECTOR3(x, 0.0f, z);
-        c.vImpulse = D3DXVECTOR3(0.0f, 0.0f, impulse);
+        c.vOtherPoint = D3DXVECTOR3(0.6f, 0.0f, 0.0f);
         s->m_pPhysicalObject->Contacts().push_back(c);
+        Vorna3D::CDX9KelPhysicalContact back;
+        back.pOther = s->m_pPhysicalObject;
+        back.vImpulse = D3DXVECTOR3(0.0f, 0.0f, impulse);
+        other->m_pPhysicalObject->Contacts().clear();
+        other->m_pPhysicalObject->Contacts().push_back(back);
     }
     MotionWorld w;
     CVR3GAMEMovementShip* s = nullptr;
@@ -267,28 +274,40 @@ TEST_F(MovementContacts, OnlyAHardContactOnTheStemIsARam) {
     } const cases[] = {
         {0.0f, 2.5f, 600.0f, true},  {0.05f, 2.45f, 500.0f, true}, {0.08f, 2.5f, 600.0f, false},
         {0.0f, 2.35f, 600.0f, false}, {0.0f, 2.5f, 499.0f, false},  {0.0f, -2.5f, 600.0f, false},
+        {0.055f, 2.5f, 600.0f, false}, // 0.05 off the centre line at most, whatever the hull's width
     };
     for (const Case& c : cases) {
         s->m_pPhysicalObject->Contacts().clear();
+        s->Proc(-1, 0.0f); // the ships part between the cases
         BattleProcessingState::Get().ClearBattleProcessing(true);
         Contact(c.x, c.z, c.impulse);
         s->Proc(-1, 0.0f);
         EXPECT_EQ(BattleProcessingState::Get().GetPendingRamCount(), c.ram ? 1u : 0u) << c.x << " " << c.z;
     }
-    // A ship running into one at rest receives little: what it gave counts.
+    // A ship running into one at rest receives little: the blow it struck
+    // counts, not what it got back; the report carries the point in the
+    // rammed body's frame.
     s->m_pPhysicalObject->Contacts().clear();
+    s->Proc(-1, 0.0f);
     BattleProcessingState::Get().ClearBattleProcessing(true);
-    Contact(0.0f, 2.5f, 0.0f);
-    Vorna3D::CDX9KelPhysicalContact back;
-    back.pOther = s->m_pPhysicalObject;
-    back.vImpulse = D3DXVECTOR3(700.0f, 0.0f, 0.0f);
-    other->m_pPhysicalObject->Contacts().push_back(back);
+    Contact(0.0f, 2.5f, 700.0f);
+    s->m_pPhysicalObject->Contacts()[0].vImpulse = D3DXVECTOR3(0.0f, 0.0f, 10.0f);
     s->Proc(-1, 0.0f);
     ASSERT_EQ(BattleProcessingState::Get().GetPendingRamCount(), 1u);
     for (const RamRecord* r : BattleProcessingState::Get().GetActiveRams())
         if (r) {
             EXPECT_FLOAT_EQ(r->m_fStrength, 700.0f);
+            EXPECT_EQ(r->m_vPoint, D3DXVECTOR3(0.6f, 0.0f, 0.0f));
         }
+    // The same contact read again, frame after frame, is one ram.
+    for (int i = 0; i < 5; ++i) s->Proc(-1, 0.016f);
+    EXPECT_EQ(BattleProcessingState::Get().GetPendingRamCount(), 1u);
+    // Once the ships part, a new contact is a new ram.
+    s->m_pPhysicalObject->Contacts().clear();
+    s->Proc(-1, 0.016f);
+    Contact(0.0f, 2.5f, 700.0f);
+    s->Proc(-1, 0.016f);
+    EXPECT_EQ(BattleProcessingState::Get().GetPendingRamCount(), 2u);
 }
 
 TEST(MovementShipPhysics, TwoShipsRunningTogetherAnswerTheContact) {

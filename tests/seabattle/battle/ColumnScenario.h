@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,17 +36,23 @@ struct ColumnScenarioOptions {
     bool obstacle = false;
     // Small offsets of the start position from the seed, so seeds differ.
     std::uint32_t seed = 1;
+    // The column is given its route speed and the target point at once.
+    bool route = true;
+    // Length of one frame of the virtual clock.
+    DWORD frameMs = 20;
+    // Orders given during the run: called before every frame with the time
+    // the frame ends at.
+    std::function<void(class ColumnScenario&, DWORD ms)> onFrame;
 };
 
 struct TrackPoint {
     float t;
     std::vector<D3DXVECTOR3> positions; // per ship, column order at the start
+    std::vector<float> headings;        // per ship, from +z towards +x
 };
 
 class ColumnScenario {
 public:
-    static constexpr DWORD kFrameMs = 20;
-
     explicit ColumnScenario(const ColumnScenarioOptions& options) : m_options(options) {
         // The seed moves the start a little (up to 1 unit) and turns it a little.
         std::uint32_t r = options.seed * 2654435761u + 12345u;
@@ -76,7 +83,7 @@ public:
         m_movement.Init(&m_columns, nullptr);
         m_animation.Init(&m_list, nullptr);
         m_formed = m_movement.CreateShipsColumnsUsingPositions(&m_list);
-        if (m_formed && m_columns.size() == 1) {
+        if (m_formed && m_columns.size() == 1 && options.route) {
             Column()->SetRouteSpeed(options.routeSpeed);
             Column()->SetTargetPoint(options.targetX, options.targetZ);
         }
@@ -96,15 +103,19 @@ public:
     }
     const std::vector<SeaBattle::CVR3GAMEBattleMapShip*>& Ships() const { return m_list; }
 
-    // Runs the scenario, recording a track point every second.
+    // Runs the scenario, recording a track point at the first frame of every
+    // second (stamped with the whole second).
     void Run() {
-        const long frames = std::lround(m_options.seconds * 1000.0f / kFrameMs);
+        const DWORD step = m_options.frameMs > 0 ? m_options.frameMs : 20;
+        const long frames = std::lround(m_options.seconds * 1000.0f / static_cast<float>(step));
         Record(0.0f);
         for (long f = 1; f <= frames; ++f) {
-            m_world.world.Frame(kFrameMs);
+            const DWORD ms = static_cast<DWORD>(f) * step;
+            if (m_options.onFrame) m_options.onFrame(*this, ms);
+            m_world.world.Frame(step);
             m_movement.Proc();
             m_animation.Proc();
-            if ((f * kFrameMs) % 1000 == 0) Record(static_cast<float>(f * kFrameMs) / 1000.0f);
+            if (ms / 1000 != (ms - step) / 1000) Record(static_cast<float>(ms / 1000));
         }
     }
 
@@ -168,8 +179,11 @@ private:
         m_ships.push_back(std::move(ship));
     }
     void Record(float t) {
-        TrackPoint p{t, {}};
-        for (auto* s : m_list) p.positions.push_back(MotionWorld::Position(s->m_pMovementShip));
+        TrackPoint p{t, {}, {}};
+        for (auto* s : m_list) {
+            p.positions.push_back(MotionWorld::Position(s->m_pMovementShip));
+            p.headings.push_back(MotionWorld::Heading(s->m_pMovementShip));
+        }
         m_tracks.push_back(p);
     }
 

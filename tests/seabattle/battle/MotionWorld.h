@@ -61,6 +61,28 @@ public:
             for (auto& s : ships) s->Proc(mode, 0.06f);
         }
     }
+    // One frame of `frameMs` as the battle runs it at that frame rate: the
+    // world's physics steps when its 60 ms have passed, and the ships get the
+    // movement system's modes (a physics step every 60 ms, a planning step
+    // every 10 s) with the frame's own length.
+    void Frame(unsigned frameMs, SeaBattle::CVR3GAMEMovementShipsColumn* column = nullptr) {
+        world.Frame(frameMs);
+        elapsedMs += frameMs;
+        int mode = -1;
+        if (elapsedMs - lastPlanningMs >= 10000) {
+            lastPlanningMs = elapsedMs;
+            mode = 1;
+        } else if (elapsedMs - lastPhysicsMs >= 60) {
+            lastPhysicsMs = elapsedMs;
+            mode = 0;
+        }
+        const float dt = static_cast<float>(frameMs) * 0.001f;
+        if (column) {
+            column->Proc(mode, dt);
+        } else {
+            for (auto& s : ships) s->Proc(mode, dt);
+        }
+    }
     void Run(float seconds, SeaBattle::CVR3GAMEMovementShipsColumn* column = nullptr) {
         const int steps = static_cast<int>(std::lround(seconds / 0.06f));
         for (int i = 0; i < steps; ++i) Step(column);
@@ -78,6 +100,7 @@ public:
     ShipWorld world;
     std::vector<std::unique_ptr<SeaBattle::CVR3GAMEMovementShip>> ships;
     unsigned elapsedMs = 0;
+    unsigned lastPhysicsMs = 0, lastPlanningMs = 0;
 };
 
 } // namespace VornaTest

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "GameIOTestSupport.h"
 #include "engine3/ui/screens/CVR3CIIScreen.h"
 #include "engine3/ui/screens/CVR3CIIScreenManager.h"
@@ -234,8 +236,13 @@ TEST(DuelScore, HumanLossesLowerItComputerLossesRaiseIt) {
         {1000, 0, 500, 1000, 0, 500, 50},      // even
         {1000, 200, 400, 1000, 600, 100, 37},  // 100 - 400/800*100 = 50; 100/400*100 = 25
         {1000, 1000, 0, 1000, 1000, 0, 50},    // nothing spent on either side: no division by zero
-        {1000, 0, 3000, 1000, 0, 3000, 50},    // losses past the spent sum count as all
+        // Losses past the spent sum: the human's part falls below 0 (it is
+        // capped at 100 only), the computer's stays at 100.
+        {1000, 0, 3000, 1000, 0, 3000, -50},
+        {1000, 0, 1500, 1000, 0, 0, -25},
         {0xFFFFFFFFu, 0, 0, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 100}, // the full unsigned range
+        // A loss far past the spent sum stays a number the screen can show.
+        {1, 0, 0xFFFFFFFFu, 1000, 0, 0, std::numeric_limits<int32_t>::min()},
     };
     for (const Case& c : cases) {
         CVR3GAMEDuel duel;

@@ -29,7 +29,10 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -260,6 +263,44 @@ TEST_F(HarbourScreens, ALaterStepPaysTheAddedMoneyAndTheRewardInItsBox) {
     EXPECT_NE(VornaTest::ReadText(m_session.LogPath())
                   .find("InitHarbourMap() : ships count to buy list small : 2"),
               std::string::npos);
+}
+
+// Money from the scenario file and the battle may be anything a file or a
+// save holds: an empty value reads -1, a factor may be huge or not a number.
+// None of them takes money, and money never leaves its integer.
+TEST_F(HarbourScreens, HostileMoneyValuesNeverTakeMoneyNorLeaveItsRange) {
+    Human* h = BeginHarbour();
+    ASSERT_NE(h, nullptr);
+    CVR3GAMEScenario* s = CVR3GAMEManager::Get().GetScenario();
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        int32_t money, add, result;
+        float factor;
+        int32_t gratuity, after;
+    } cases[] = {
+        {1000, 500, 10000, 0.2f, 2000, 3500},
+        {1000, 500, 10000, -1.0f, 0, 1500},        // an empty factor
+        {1000, -1, 10000, 0.2f, 2000, 3000},       // an empty added money
+        {1000, std::numeric_limits<int32_t>::min(), 10000, 0.2f, 2000, 3000},
+        {1000, 0, 10000, std::nanf(""), 0, 1000},
+        {1000, 0, 10000, -inf, 0, 1000},
+        {1000, 0, 10000, inf, kMax, kMax},
+        {1000, 0, -1, 1e30f, kMax, kMax},          // the largest battle result
+        {kMax - 10, 500, 10000, 0.2f, 2000, kMax}, // no wrap past the top
+        {1000, kMax, 3, 0.5f, 1, kMax},
+    };
+    for (const auto& c : cases) {
+        h->m_iStep = 1;
+        h->m_iMoney = c.money;
+        h->m_iAddMoney = c.add;
+        h->m_pPlayer->m_iBattleResult = c.result;
+        s->DestroyEnemyBonusFactor = c.factor;
+        h->m_iLastPrice = -12345;
+        h->GrantStepMoney();
+        EXPECT_EQ(h->m_iLastPrice, c.gratuity) << c.money << " " << c.add << " " << c.result << " " << c.factor;
+        EXPECT_EQ(h->m_iMoney, c.after) << c.money << " " << c.add << " " << c.result << " " << c.factor;
+    }
 }
 
 } // namespace

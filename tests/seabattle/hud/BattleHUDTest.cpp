@@ -409,7 +409,87 @@ TEST_F(BattleHUD, LampsAreCheckedAgainstTheirOwnLists) {
     EXPECT_EQ(flood, 0u);
 }
 
+TEST_F(BattleHUD, ALossAheadOfTheCommandedShipMovesItsPlaceUp) {
+    Human& h = *m_pHud;
+    CVR3GAMEBattleMapShipsColumn* c0 = Column(0);
+    ASSERT_GE(c0->m_stdvBattleShips.size(), 3u);
+    CVR3GAMEBattleMapShip* second = c0->m_stdvBattleShips[1];
+    CVR3GAMEBattleMapShip* third = c0->m_stdvBattleShips[2];
+    h.m_pIcons[0]->SetSelected(2);
+    m_session.Frames(2, false);
+    ASSERT_EQ(h.m_iSelectedShip, IndexOf(third));
+    ASSERT_EQ(h.m_iSelectedPosition, 2);
+    // The leader goes down: the commanded ship is now second in line.
+    ASSERT_TRUE(c0->RemoveShip(c0->m_stdvBattleShips[0]));
+    BattleProcessingState::Get().m_dwLostShips = 1;
+    m_session.Frames(1, false);
+    EXPECT_EQ(h.m_iSelectedShip, IndexOf(third));
+    EXPECT_EQ(h.m_iSelectedPage, 0);
+    EXPECT_EQ(h.m_iSelectedPosition, 1);
+    EXPECT_EQ(h.m_pIcons[0]->GetSelected(), 1);
+    // The active marker stands over the commanded ship, not its neighbour.
+    ASSERT_GE(h.m_stdvPlayerActiveMarkers.size(), 2u);
+    EXPECT_TRUE(h.m_stdvPlayerActiveMarkers[1]->m_bVisible);
+    EXPECT_EQ(h.m_stdvPlayerActiveMarkers[1]->m_pAttached, third->m_pSceneObject);
+    EXPECT_EQ(Shown(h.m_stdvPlayerActiveMarkers), 1u);
+    // Its icon is the second one now: a click on the first commands the new leader.
+    h.m_pIcons[0]->SetSelected(0);
+    m_session.Frames(2, false);
+    EXPECT_EQ(h.m_iSelectedShip, IndexOf(second));
+    EXPECT_EQ(h.m_iSelectedPosition, 0);
+    EXPECT_TRUE(h.m_pDialogMovement->IsVisible());
+    EXPECT_FALSE(h.m_pDialogMovementLock->IsVisible());
+}
+
+TEST_F(BattleHUD, AColumnSentBackIntoTheBattleAreaSaysSoAndReturnsUnderOrders) {
+    Human& h = *m_pHud;
+    // The third column's leader, commanded, stopped just outside the battle
+    // area and heading away from it.
+    CVR3GAMEBattleMapShipsColumn* c2 = Column(2);
+    ASSERT_FALSE(c2->m_stdvBattleShips.empty());
+    CVR3GAMEBattleMapShip* lone = c2->m_stdvBattleShips[0];
+    Key(DIK_3, 2);
+    ASSERT_EQ(h.m_iSelectedShip, IndexOf(lone));
+    ASSERT_TRUE(h.m_pDialogMovement->IsVisible());
+    D3DXMATRIX m;
+    D3DXMatrixRotationY(&m, 3.1415927f);
+    m._41 = 60.0f;
+    m._43 = -106.0f;
+    lone->m_pSceneObject->SetWorldMatrix(&m);
+    lone->m_pSceneObject->m_bMoved = true;
+    // The map check (every 2 s) sends it back: the lock panel says why.
+    int frames = 0;
+    while (!h.m_pDialogMovementLock->IsVisible() && frames < 200) {
+        m_session.Frames(1, false);
+        ++frames;
+    }
+    ASSERT_TRUE(h.m_pDialogMovementLock->IsVisible());
+    EXPECT_FALSE(h.m_pDialogMovement->IsVisible());
+    EXPECT_TRUE(c2->m_bReturning);
+    ASSERT_NE(h.m_pLockText, nullptr);
+    EXPECT_EQ(h.m_pLockText->GetText(), "Back to the battle area: the column steers itself.");
+    // It turns about and steams back in; then the panel is the player's again.
+    frames = 0;
+    while (!h.m_pDialogMovement->IsVisible() && frames < 9000) {
+        m_session.Frames(1, false);
+        ++frames;
+    }
+    EXPECT_TRUE(h.m_pDialogMovement->IsVisible()) << "still outside after 180 s";
+    EXPECT_FALSE(c2->m_bReturning);
+    EXPECT_GE(lone->m_pSceneObject->m_mWorld._43, -100.0f);
+    // A follower's lock keeps the screen's own text.
+    h.m_pIcons[0]->SetSelected(1);
+    m_session.Frames(2, false);
+    EXPECT_TRUE(h.m_pDialogMovementLock->IsVisible());
+    EXPECT_EQ(h.m_pLockText->GetText(), h.m_strLockFollower);
+    EXPECT_EQ(h.m_strLockFollower, "The column follows its leader.");
+}
+
 TEST_F(BattleHUD, ASecondBattleOfTheMapGetsFreshMarkersAndIcons) {
+    // Controls of the icon pages before the second battle: the second one
+    // must not add a new set of icons beside the first.
+    std::vector<size_t> controls;
+    for (int p = 0; p < Human::kPages; ++p) controls.push_back(m_pHud->m_pDialogIconsPage[p]->m_vControls.size());
     m_session.Frames(30, false);
     // The map goes (ships, directors, scene tree) and is read again, as
     // between two battles of one session.
@@ -427,6 +507,18 @@ TEST_F(BattleHUD, ASecondBattleOfTheMapGetsFreshMarkersAndIcons) {
     EXPECT_EQ(again->m_iSelectedShip, 0);
     EXPECT_EQ(Shown(again->m_stdvPlayerActiveMarkers), 1u);
     EXPECT_EQ(again->m_pIcons[0]->m_vItems.size(), again->m_pPlayer->m_stdvColumns[0]->m_stdvBattleShips.size());
+    for (int p = 0; p < Human::kPages; ++p) {
+        EXPECT_EQ(again->m_pDialogIconsPage[p]->m_vControls.size(), controls[static_cast<size_t>(p)]) << p;
+        // Icon i still commands ship i of its column.
+        const CVR3GAMEBattleMapShipsColumn* c = again->m_pPlayer->m_stdvColumns[static_cast<size_t>(p)];
+        ASSERT_EQ(again->m_pIcons[p]->m_vItems.size(), c->m_stdvBattleShips.size()) << p;
+        for (size_t i = 0; i < c->m_stdvBattleShips.size(); ++i) {
+            EXPECT_EQ(again->m_stdmIcons[c->m_stdvBattleShips[i]], again->m_pIcons[p]->m_vItems[i]) << p << " " << i;
+            EXPECT_TRUE(again->m_pIcons[p]->m_vItems[i]->m_pText);
+            if (again->m_pIcons[p]->m_vItems[i]->m_pText)
+                EXPECT_EQ(again->m_pIcons[p]->m_vItems[i]->m_pText->GetText(), c->m_stdvBattleShips[i]->m_strName);
+        }
+    }
     m_pHud = again;
 }
 

@@ -130,7 +130,7 @@ TEST_F(GameSceneTest, StartsOnTheMainMenuWithEveryDemoScreenLoadedAndTheMenuMusi
                              "save_game",      "load_game",    "battle_game",  "battle_menu",
                              "battle_results", "scenario_end", "duel_results", "duel_end",
                              "harbour_game",   "harbour_columns", "duel_menu",  "duel_player_blue",
-                             "duel_player_red"};
+                             "duel_player_red", "harbour_menu", "save_game_harbour"};
     ASSERT_EQ(m_pScreens->GetScreenCount(), std::size(screens));
     for (size_t i = 0; i < std::size(screens); ++i) EXPECT_EQ(m_pScreens->FindScreenIndex(screens[i]), int(i));
     EXPECT_EQ(Current(), "main_menu");

@@ -164,7 +164,7 @@ TEST_F(SaveScreenModules, TheSaveScreenWritesNothingWhileNoGameRuns) {
     Press(save, save->m_pButton);
     EXPECT_TRUE(save->m_pDialogCheck->IsVisible());
     Press(save, save->m_pButtonOK);
-    EXPECT_EQ(m_session.CurrentScreen(), "main_menu");
+    EXPECT_EQ(m_session.CurrentScreen(), "battle_game"); // the screen's next screen
     const std::string saves = CVR3GAMEManager::Get().GetGameIO()->GetFolder(CVR3GAMEIO::FOLDER_USER_SAVES);
     EXPECT_FALSE(fs::exists(Platform::NativePath(saves + "mine.v3savebin")));
     EXPECT_FALSE(fs::exists(Platform::NativePath(saves + "mine.v3cbsavebin")));

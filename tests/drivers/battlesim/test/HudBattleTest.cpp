@@ -87,7 +87,7 @@ TEST(HudBattleTest, FullSpeedAndATurnUnderTheHudAreOrderedAndDrawn) {
         {"dialog battle_game_time 8 8 246 42 visible 1"},
         {"dialog battle_game_ship_name 8 56 246 34 visible 1"},
         {"dialog battle_game_ship_properties_1 8 94 246 154 visible 1"},
-        {"dialog battle_game_ship_properties_2 8 252 330 174 visible 1"},
+        {"dialog battle_game_ship_properties_2 8 252 390 174 visible 1"},
         {"dialog battle_game_ship_properties_3 8 430 246 118 visible 1"},
         {"dialog battle_game_artillery 816 112 200 42 visible 1"},
         {"dialog battle_game_movement_panel 762 506 256 110 visible 1"},

@@ -102,6 +102,27 @@ TEST(BattlesimMotion, ShipsObeyTheirOrdersAndTheSameSeedGivesTheSameTracks) {
     EXPECT_EQ(VornaTest::ReadText(dir / "b.csv"), csv);
 }
 
+TEST(BattlesimMotion, TheSameOrdersGiveTheSameMotionAtAnyFrameLength) {
+    // 16 ms frames (the default) against 10, 20, 33 and 60 ms frames: the
+    // ships reach the same speeds, turn as far and hold their course and
+    // station alike.
+    const MotionRun base = Motion("--seed 1");
+    ASSERT_EQ(base.exitCode, 0) << base.out;
+    auto b = Facts(base.out);
+    for (const char* step : {"10", "20", "33", "60"}) {
+        const MotionRun run = Motion(std::string("--seed 1 --step-ms ") + step);
+        ASSERT_EQ(run.exitCode, 0) << run.out;
+        auto f = Facts(run.out);
+        EXPECT_NEAR(f["lone_top_speed"][0], b["lone_top_speed"][0], 0.2) << step << " ms";
+        EXPECT_NEAR(f["lone_turned"][0], b["lone_turned"][0], 0.15) << step << " ms";
+        EXPECT_LT(f["lone_course_error"][0], 0.1) << step << " ms";
+        EXPECT_NEAR(f["lone_speed"][0], b["lone_speed"][0], 0.3) << step << " ms";
+        EXPECT_LT(f["column_closest_approach"][0], 5.0) << step << " ms";
+        EXPECT_GT(f["column_gap"][0], 2.0) << step << " ms";
+        EXPECT_LT(f["column_gap"][1], 24.0) << step << " ms";
+    }
+}
+
 TEST(BattlesimMotion, WrongOptionsAreRefused) {
     EXPECT_EQ(Motion("--seconds 5").exitCode, 2);
     EXPECT_EQ(Motion("--wind 3").exitCode, 2);

@@ -83,12 +83,55 @@ TEST_F(SceneTree, BuildsLeavesOfTheNodeSize)
     ASSERT_TRUE(small.CreateEmptySceneTree("S", 50.0f, &a, &b, false, nullptr));
     EXPECT_TRUE(small.m_pRoot->IsLeaf());
     EXPECT_EQ(small.m_dwEmptyPositions, 1u);
-    // A box of zero size is one leaf; a node size of 0 stays bounded.
+    // A box of zero size is one leaf, even with a node size of 0; a node
+    // size of 0 over a box with extent is refused (see the box rule below).
     ASSERT_TRUE(small.CreateEmptySceneTree("Z", 50.0f, &a, &a, false, nullptr));
     EXPECT_EQ(small.m_dwLeafCount, 1u);
-    ASSERT_TRUE(small.CreateEmptySceneTree("N", 0.0f, &a, &flat, false, nullptr));
-    EXPECT_GT(small.m_dwLeafCount, 1u);
-    EXPECT_LE(small.m_dwLeafCount, 1u << 19);
+    ASSERT_TRUE(small.CreateEmptySceneTree("Z0", 0.0f, &a, &a, false, nullptr));
+    EXPECT_EQ(small.m_dwLeafCount, 1u);
+    EXPECT_FALSE(small.CreateEmptySceneTree("N", 0.0f, &a, &flat, false, nullptr));
+}
+
+TEST_F(SceneTree, BoxRuleRefusesWhatCannotBeBuiltWholeAndPlacesEveryObjectOfWhatIs)
+{
+    struct Case {
+        D3DXVECTOR3 lo, hi;
+        float nodeSize;
+        bool accepted;
+        const char* message;
+    } const cases[] = {
+        {{-400, -60, -400}, {400, 60, 400}, 50.0f, true, nullptr},
+        // 128 x 16 x 128 leaves: just at the bound.
+        {{-400, -60, -400}, {400, 60, 400}, 10.0f, true, nullptr},
+        // The battle map with a node size of 5: two million leaves.
+        {{-400, -60, -400}, {400, 60, 400}, 5.0f, false, "box too large for the node size : leaves > 262144"},
+        {{0, 0, 0}, {10, 0, 10}, 0.0f, false, "box too large for the node size : leaves > 262144"},
+        {{-200000, -60, -200000}, {200000, 60, 200000}, 50.0f, false, "box too large for the node size"},
+        {{-3e38f, 0, 0}, {3e38f, 0, 0}, 50.0f, false, "box too large for the node size"},
+    };
+    for (const Case& c : cases) {
+        CDXSceneTree t;
+        const std::string before = Log();
+        ASSERT_EQ(t.CreateEmptySceneTree("Box", c.nodeSize, &c.lo, &c.hi, false, nullptr), c.accepted)
+            << c.nodeSize;
+        EXPECT_EQ(t.m_bCreated, c.accepted);
+        if (!c.accepted) {
+            const std::string log = Log().substr(before.size());
+            EXPECT_NE(log.find(c.message), std::string::npos) << log;
+            continue;
+        }
+        EXPECT_LE(t.m_dwLeafCount, CDXSceneTree::kMaxLeaves);
+        EXPECT_EQ(t.m_dwLeafCount, CDXSceneTree::CountLeaves(c.hi - c.lo, c.nodeSize));
+        // Sixteen ships spread over the whole box each find their leaves.
+        std::vector<std::unique_ptr<CDX9KelSceneObject>> ships;
+        for (int i = 0; i < 16; ++i) {
+            const float x = c.lo.x + (c.hi.x - c.lo.x) * (0.03f + 0.06f * static_cast<float>(i));
+            const float z = c.hi.z - (c.hi.z - c.lo.z) * (0.05f + 0.055f * static_cast<float>(i));
+            ships.push_back(Object(x, z, 3.0f));
+            EXPECT_TRUE(t.AddSceneObject(ships.back().get())) << i;
+        }
+        for (auto& o : ships) t.RemoveSceneObject(o.get());
+    }
 }
 
 TEST_F(SceneTree, RefusesBadArguments)

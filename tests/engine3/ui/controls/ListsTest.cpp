@@ -207,6 +207,15 @@ TEST_F(CheckListTest, FourOfSixShowAndTheButtonsScroll) {
     auto* odd = AddCheck("Odd", 0, 0, 61, 40);
     EXPECT_FALSE(m_list->AddItem(odd));
     EXPECT_FALSE(m_list->AddItem(nullptr));
+    // Emptied, the list takes items of another size: the first sets it again.
+    {
+        const std::vector<CDX9KelSGUIControlButtonCheck*> kept = m_list->m_vItems;
+        ASSERT_TRUE(m_list->Clear());
+        EXPECT_TRUE(m_list->AddItem(odd));
+        EXPECT_FALSE(m_list->AddItem(kept[0]));
+        ASSERT_TRUE(m_list->Clear());
+        for (CDX9KelSGUIControlButtonCheck* b : kept) ASSERT_TRUE(m_list->AddItem(b));
+    }
 
     // Forward held for a second: it stops at the last full window (6 - 4).
     m_world.Frame(65, 160, false);

@@ -301,9 +301,10 @@ TEST_F(ButtonTest, BaseGeometryAndColourRules) {
     EXPECT_FLOAT_EQ(v[0].y, 30.0f);
     EXPECT_FLOAT_EQ(v[3].x, 50.0f);
     EXPECT_FLOAT_EQ(v[3].y, 10.0f);
-    // The screen translation: integer halves and the half-pixel shift.
-    EXPECT_FLOAT_EQ(img->m_mWorld._41, -160.5f);
-    EXPECT_FLOAT_EQ(img->m_mWorld._42, -120.5f);
+    // The screen translation: integer halves, no half-pixel shift (pixel
+    // centres lie half a pixel inside the pixel edges already).
+    EXPECT_FLOAT_EQ(img->m_mWorld._41, -160.0f);
+    EXPECT_FLOAT_EQ(img->m_mWorld._42, -120.0f);
 
     EXPECT_TRUE(img->SetTextureRect(0, 0, 1, 1));
     EXPECT_FALSE(img->SetTextureRect(-0.01f, 0, 1, 1));

@@ -9,6 +9,9 @@
 #include "engine3/ui/sgui/CDX9KelSGUIText.h"
 #include "platform/d3dx/d3dx9.h"
 
+#include <cstdlib>
+#include <stb/stb_image.h>
+
 using namespace SguiTest;
 
 namespace {
@@ -170,4 +173,125 @@ TEST(SguiRenderTest, ADialogWithBitmapFontTextAndButtonsIsDrawnOverTheScene) {
     EXPECT_GT((hover >> 16) & 0xFF, 100u);
     EXPECT_GT((checked >> 8) & 0xFF, (checked >> 16) & 0xFF);
     EXPECT_GT(CountBright(px, W, start->m_pText->GetRect()), 10);
+}
+
+namespace {
+
+struct Page {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgba;
+    int Alpha(int x, int y) const { return rgba[(size_t(y) * w + x) * 4 + 3]; }
+};
+
+bool LoadPage(const std::string& file, Page& page) {
+    int n = 0;
+    unsigned char* data = stbi_load(file.c_str(), &page.w, &page.h, &n, 4);
+    if (!data) return false;
+    page.rgba.assign(data, data + size_t(page.w) * page.h * 4);
+    stbi_image_free(data);
+    return true;
+}
+
+} // namespace
+
+// Glyphs that lost a column or a row on screen (the bar of a T at the start
+// of a line, the hook of an f, the faint stroke of a $ under the 3D scene's
+// alpha test) come out whole: every pixel of each glyph's cell shows the
+// font page's coverage of that texel, white over black. The hyphen of the
+// small font is two rows thick.
+TEST(SguiRenderTest, DemoFontGlyphsAreDrawnTexelForTexel) {
+    const auto dir = VornaTest::FreshFolder();
+    LogCapture log(dir);
+    const int W = 320, H = 140;
+    GuiWorld world(W, H);
+    ASSERT_TRUE(world.Create());
+    CDX9KelSGUIManager& gui = world.m_Gui;
+    IDirect3DDevice9* dev = world.m_pDevice;
+    const std::string fonts = std::string(VORNA_BIN_DIR) + "/Interface/Fonts/";
+    CDX9KelSGUIDialog* d = gui.InitDialog("Glyphs", true, 0, 0, W, H);
+    ASSERT_NE(d, nullptr);
+
+    struct Case {
+        const char* font;
+        const char* page;
+        const char* text;
+        LONG top;
+    };
+    const Case cases[] = {{"normal.xml", "normal_0.png", "Tf$-Info", 10},
+                          {"title.xml", "title_0.png", "Tf$-Fleet", 46},
+                          {"small.xml", "small_0.png", "Tf$-Ram1", 90}};
+    std::vector<std::pair<const Case*, CDX9KelSGUIText*>> texts;
+    for (const Case& c : cases) {
+        const int font = gui.LoadBitmapFontFromFile((fonts + c.font).c_str(), fonts.c_str());
+        ASSERT_GE(font, 0) << c.font;
+        CDX9KelSGUIText* t = d->AddText(dev, c.font, true, font, SGUI_TEXT_FORMAT_NO, nullptr, c.text, 20, c.top,
+                                        300, c.top + 40, 1, 1, 1, 1);
+        ASSERT_NE(t, nullptr) << c.font;
+        texts.push_back({&c, t});
+    }
+    world.Frame(W - 1, H - 1, false);
+
+    dev->SetRenderState(D3DRS_LIGHTING, FALSE);
+    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    dev->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    // The alpha test as the 3D scene's main pass leaves it: the screen's
+    // soft glyph pixels are drawn all the same, and the reference is kept.
+    dev->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    dev->SetRenderState(D3DRS_ALPHAREF, 159);
+    ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
+    ASSERT_EQ(dev->BeginScene(), D3D_OK);
+    gui.Render(dev, 1.0f, 2, 4);
+    dev->EndScene();
+    std::vector<DWORD> px(size_t(W) * H);
+    ASSERT_TRUE(Platform::ReadBackBuffer(dev, 0, 0, W, H, px.data()));
+    DWORD alphaRef = 0;
+    dev->GetRenderState(D3DRS_ALPHAREF, &alphaRef);
+    EXPECT_EQ(alphaRef, 159u);
+
+    for (const auto& [c, text] : texts) {
+        Page page;
+        ASSERT_TRUE(LoadPage(fonts + c->page, page)) << c->page;
+        const CDX9KelSGUIBitmapFont* font = gui.GetFont(text->m_iFont);
+        ASSERT_NE(font, nullptr);
+        long pen = 20;
+        for (const char* p = c->text; *p; ++p) {
+            const SGUIGlyph g = font->GetGlyph(static_cast<unsigned char>(*p));
+            ASSERT_GE(g.id, 0) << *p;
+            pen += g.xoffset;
+            int wrong = 0, inked = 0;
+            for (int row = 0; row < g.height; ++row)
+                for (int col = 0; col < g.width; ++col) {
+                    const long x = pen + col, y = c->top + g.yoffset + row;
+                    ASSERT_TRUE(x >= 0 && x < W && y >= 0 && y < H);
+                    const int shown = int((px[size_t(y) * W + x] >> 8) & 0xFF);
+                    const int coverage = page.Alpha(g.x + col, g.y + row);
+                    if (std::abs(shown - coverage) > 3) ++wrong;
+                    if (coverage > 128) ++inked;
+                }
+            if (wrong > 0) {  // what was drawn beside what the page holds
+                for (int row = -1; row <= g.height; ++row) {
+                    std::string a, b;
+                    for (int col = -1; col <= g.width; ++col) {
+                        const long x = pen + col, y = c->top + g.yoffset + row;
+                        const int shown = int((px[size_t(y) * W + x] >> 8) & 0xFF);
+                        a += shown > 128 ? '#' : shown > 30 ? '+' : '.';
+                        const bool in = row >= 0 && row < g.height && col >= 0 && col < g.width;
+                        const int cov = in ? page.Alpha(g.x + col, g.y + row) : 0;
+                        b += cov > 128 ? '#' : cov > 30 ? '+' : '.';
+                    }
+                    std::printf("%s   %s\n", a.c_str(), b.c_str());
+                }
+            }
+            EXPECT_EQ(wrong, 0) << c->font << " '" << *p << "'";
+            EXPECT_GT(inked, 0) << c->font << " '" << *p << "'";
+            if (*p == '-') {
+                EXPECT_GE(g.height, 2) << c->font;
+            }
+            pen += g.width;
+        }
+    }
 }

@@ -44,11 +44,12 @@ constexpr Place kFourthShip = {16 + 3 * 132 + 40, 768 - 112 + 28 + 20}; // harbo
 constexpr Place kAdd[2] = {{152 + 464, 180 + 18}, {152 + 464, 180 + 106 + 18}}; // columns: Add of 1 and 2
 constexpr Place kBattleMenu = {512 + 76 + 48, 8 + 20};      // battle: the Menu button
 constexpr Place kPauseSave = {512 - 140 + 140, 384 - 115 + 130}; // pause menu: Save
+constexpr Place kPauseLeave = {512 - 140 + 140, 384 - 115 + 174}; // pause menu: Main menu
 constexpr Place kSaveName = {512 - 300 + 170, 384 - 220 + 354};  // save screen: the name box
 constexpr Place kSaveOrLoad = {512 - 300 + 190, 384 - 220 + 406}; // save / load screen: Save / Load
 constexpr Place kCheckOk = {512 - 150 + 80, 384 - 60 + 88};      // save / load screen's question: OK
 constexpr Place kMenuLoad = {512, 384 - 190 + 228};              // main menu: Load
-constexpr Place kMenuQuit = {512, 384 - 190 + 332};              // main menu: Quit
+constexpr Place kMenuQuit = {512, 384 - 190 + 376};              // main menu: Quit
 constexpr Place kColumnCard[3] = {{152 + 8 + 40, 180 + 32 + 20},      // column 1, first card
                                   {152 + 8 + 40, 180 + 106 + 32 + 20}, // column 2, first card
                                   {152 + 8 + 132 + 40, 180 + 32 + 20}}; // column 1, second card
@@ -96,6 +97,32 @@ protected:
     // of where the empty box's cursor stands).
     bool NameBoxHasLetters() const {
         return CountPixels(kSaveName.x - 150 + 6, kSaveName.y - 12, 280, 24, Light) > 0;
+    }
+    // The pixels of a box of the window, 0xRRGGBB each; empty when it cannot
+    // be read.
+    std::vector<unsigned long> Box(int left, int top, int width, int height) const {
+        std::vector<unsigned long> out;
+        XImage* image = XGetImage(m_display, m_window, left, top, width, height, AllPlanes, ZPixmap);
+        if (!image) return out;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) out.push_back(XGetPixel(image, x, y) & 0xFFFFFF);
+        XDestroyImage(image);
+        return out;
+    }
+    // Whether the battle plays: the sea and the ships left of the pause
+    // menu's place change from one look to the next (a paused battle stands
+    // still, its sea too). Looks once a second for up to `ms`.
+    bool BattlePlays(int ms) const {
+        std::vector<unsigned long> before = Box(40, 160, 300, 300);
+        for (int t = 0; t < ms; t += 1000) {
+            VornaTest::SleepMs(1000);
+            const std::vector<unsigned long> now = Box(40, 160, 300, 300);
+            int changed = 0;
+            for (size_t i = 0; i < now.size() && i < before.size(); ++i) changed += now[i] != before[i];
+            if (!now.empty() && changed > 200) return true;
+            before = now;
+        }
+        return false;
     }
 
     // Waits for the program's main loop and window (1024 x 768) and for its
@@ -179,8 +206,9 @@ TEST_F(PlayFromTheMenu, StartHarbourBuyColumnsAndOnIntoTheBattle) {
         EXPECT_EQ(log.find(failure), std::string::npos) << failure;
 }
 
-// Saved from the pause menu, the program quit by its menu and started again;
-// the load screen lists the save and loading it brings the battle back.
+// Saved from the pause menu: after the save the battle plays on. The program
+// quit by its menus and started again; the load screen lists the save and
+// loading it brings the battle back.
 TEST_F(PlayFromTheMenu, ABattleSavedFromThePauseMenuLoadsAfterARestart) {
     ASSERT_NO_FATAL_FAILURE(WaitForTheMenu());
     ASSERT_NO_FATAL_FAILURE(PlayIntoTheBattle());
@@ -226,8 +254,15 @@ TEST_F(PlayFromTheMenu, ABattleSavedFromThePauseMenuLoadsAfterARestart) {
                std::string::npos;
     })) << Log();
     ASSERT_TRUE(fs::exists(m_program / "Saves" / (name + ".v3savebin"))) << Log();
-    // Back on the main menu: Quit ends the program cleanly.
-    ASSERT_TRUE(WaitFor([&] { return MenuShown(); })) << Log();
+    // Back in the battle, which plays on: its sea moves again.
+    EXPECT_TRUE(BattlePlays(FramesMs(60))) << Log();
+    EXPECT_FALSE(Picture("battle_after_save").empty());
+    EXPECT_EQ(Log().find("failed", Log().find("ScenarioSave() : " + name)), std::string::npos) << Log();
+    // The pause menu stands the battle still again; its Main menu, then
+    // Quit, end the program cleanly.
+    ClickUntil(kBattleMenu.x, kBattleMenu.y, [&] { return !BattlePlays(3000); });
+    EXPECT_FALSE(Picture("paused_after_save").empty());
+    ASSERT_TRUE(ClickUntil(kPauseLeave.x, kPauseLeave.y, [&] { return MenuShown(); })) << Log();
     int status = -1;
     const bool ended = ClickUntil(kMenuQuit.x, kMenuQuit.y, [&] { return (status = Ended()) >= 0; });
     ASSERT_TRUE(ended) << "the program did not quit";
