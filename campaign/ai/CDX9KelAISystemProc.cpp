@@ -178,11 +178,12 @@ void CDX9KelAISystem::ProcForts() {
         }
         if (g_BattleSystem.m_iState != BATTLE_SYSTEM_IDLE) return;
         // The same fort again; a tower that fired is no longer ready, and
-        // the target just engaged is passed over when nothing fired.
+        // the target just engaged is passed over when nothing fired (also
+        // when the bombardment ended before any gun was tried): it cannot
+        // be hit from here this round.
         m_iFortState = GAME_AI_COASTAL_ART_STATE_SEL_TARGET;
-        if (!g_BattleSystem.m_stdvShotResults.empty() &&
-            std::all_of(g_BattleSystem.m_stdvShotResults.begin(), g_BattleSystem.m_stdvShotResults.end(),
-                        [](int r) { return r == SHOT_NOT_FIRED; }))
+        if (std::none_of(g_BattleSystem.m_stdvShotResults.begin(), g_BattleSystem.m_stdvShotResults.end(),
+                         [](int r) { return r != SHOT_NOT_FIRED; }))
             ++m_iTargetIndex;
         return;
     }

@@ -393,6 +393,9 @@ bool CDX9KelBattleSystem::BeginBombardment(int group, Vorna2::CDX9KelSceneObject
     m_pTargetScene = targetScene;
     m_pTarget = target;
     m_iGunIndex = -1;
+    // The results tell of this bombardment only, also when it ends before
+    // its first gun is tried.
+    m_stdvShotResults.clear();
     m_iState = BATTLE_SYSTEM_BOMBARDMENT;
     return true;
 }

@@ -108,6 +108,10 @@ public:
     // current distance.
     void HitPart(const GunRecord* gun, PartRecord* part);
     bool RamObject(GameObjectRecord* attacker, GameObjectRecord* target, float bowAngle, float sideAngle, float speed);
+    // A one-shot 3D sound at the position (nothing without a sound device,
+    // with the effects muted or without a file).
+    static void PlaySound(const std::string& file, const D3DXVECTOR3& position, float referenceDistance,
+                          float maxDistance);
     bool CollideObject(GameObjectRecord* object, GameObjectRecord* other, float angle);
 
     // ---- queries ----
@@ -191,7 +195,6 @@ private:
     D3DXMATRIX GunWorld(const Vorna2::CDX9KelBoundsRecord* gun) const;
     void PlaySplash();
     void PlayExplosion();
-    void PlaySound(const std::string& file, const D3DXVECTOR3& position, float referenceDistance, float maxDistance);
     // Turns the current entry's frame and its guns' frames by angle about
     // the entry's up axis through its position.
     void TurnEntry(float angle);

@@ -103,6 +103,7 @@ bool CDX9KelGameMap::ProcContact(Vorna2::CDX9KelContact& contact) {
         mineObject->m_vWorldCenter =
             D3DXVECTOR3(mineObject->m_mWorld._41, mineObject->m_mWorld._42, mineObject->m_mWorld._43) + mineObject->m_vCenter;
         Effect(m_pScene, g_BattleSystem.m_szExplosionParticles, mineObject->m_vWorldCenter);
+        CDX9KelBattleSystem::PlaySound(g_BattleSystem.m_szExplosionSound, mineObject->m_vWorldCenter, 20.0f, 80.0f);
         g_Log.Write(Vorna2::LOG_CONTINUE, "Mine explosion : %s\n", shipName.c_str());
         if (m_pScene != nullptr) m_pScene->DeleteSceneObject(mineObject, true);
         delete mineRecord;
@@ -140,8 +141,10 @@ bool CDX9KelGameMap::ProcContact(Vorna2::CDX9KelContact& contact) {
         }
         if (GameColumnRecord* c = GetColumnOfSceneObject(other)) c->m_fCurrentSpeed = kContactColumnSpeed;
         const D3DXVECTOR3 heading(-ship->m_mWorld._31, -ship->m_mWorld._32, -ship->m_mWorld._33);
-        Effect(m_pScene, g_BattleSystem.m_szRamParticles,
-               D3DXVECTOR3(ship->m_mWorld._41, ship->m_mWorld._42, ship->m_mWorld._43) + heading * ship->m_fRadius);
+        const D3DXVECTOR3 bow =
+            D3DXVECTOR3(ship->m_mWorld._41, ship->m_mWorld._42, ship->m_mWorld._43) + heading * ship->m_fRadius;
+        Effect(m_pScene, g_BattleSystem.m_szRamParticles, bow);
+        CDX9KelBattleSystem::PlaySound(g_BattleSystem.m_szRamSound, bow, 15.0f, 60.0f);
         if (playerPhase)
             m_Turn.m_bContactReselect = true;
         else

@@ -4,6 +4,7 @@
 #include "engine2/core/scene/CDXSceneTree.h"
 
 #include "engine2/core/CDX9KelLog.h"
+#include "engine2/world/physics/CDX9KelPhysicalManager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,6 +24,14 @@ void MoveAlongHeading(D3DXMATRIX& m, float length) {
 }
 
 } // namespace
+
+float CDX9KelColumnMovement::StationDistance(const ColumnShip& follower, const ColumnShip& ahead) const {
+    // Hulls longer than the spacing would touch at it: the follower keeps
+    // its bow clear of the stern ahead by a margin.
+    const float reach = Vorna2::CDX9KelPhysicalManager::HullReach(follower.m_pSceneObject) +
+                        Vorna2::CDX9KelPhysicalManager::HullReach(ahead.m_pSceneObject);
+    return reach > 0.0f ? std::max(m_fSpacing, reach + kStationMargin) : m_fSpacing;
+}
 
 void InitColumnRecord(GameColumnRecord* column) {
     if (column) *column = GameColumnRecord{};
@@ -121,6 +130,15 @@ int CDX9KelColumnMovement::StepColumn(ColumnMoveEntry& entry, float f) {
                 ship->_42 = height;
                 route.m_WayPoints.erase(route.m_WayPoints.begin());
                 entry.m_fProgress = route.m_fTime;
+                // At the route's end its whole time counts as used: a route
+                // planned for the time left uses all of it, and the column
+                // is not left a sliver of its turn that no order can fill.
+                const float dt = entry.m_fProgress - entry.m_fPreviousProgress;
+                if (route.m_WayPoints.empty() && dt > 0.0f) {
+                    column.m_fTimeUsed += dt;
+                    if (seg) seg->m_fSpent += dt;
+                    entry.m_fPreviousProgress = entry.m_fProgress;
+                }
             } else if (seg && seg->m_fSpent > 1.4f * seg->m_fTime) {
                 Vorna2::g_Log.Write(5, "-------------------------------------!!!!!!!!!!!!!!!!-----TELEPORT---------------------------------\n");
                 ++m_iOverruns;
@@ -159,8 +177,9 @@ int CDX9KelColumnMovement::StepColumn(ColumnMoveEntry& entry, float f) {
         } else {
             const D3DXMATRIX* ahead = column.m_Ships[i - 1].m_pWorld;
             const float d = ahead ? PlaneDistance(*ship, *ahead) : -1.0f;
-            if (d < m_fSpacing) continue;
-            const float v = d > 1.5f * m_fSpacing ? 1.5f * s : s;
+            const float station = StationDistance(column.m_Ships[i], column.m_Ships[i - 1]);
+            if (d < station) continue;
+            const float v = d > 1.5f * station ? 1.5f * s : s;
             // Turn so as to meet the ship ahead in n steps; a follower that
             // would close within one step turns straight towards it.
             const float a = SeaAngleTo(*ship, ahead->_41, ahead->_43);

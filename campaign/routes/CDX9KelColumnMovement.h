@@ -85,6 +85,11 @@ public:
     // 0 not related, 1 b behind a, 2 b ahead of a.
     int ClassifyRelativePosition(const D3DXMATRIX* a, const D3DXMATRIX* b) const;
 
+    // The distance at which a follower waits behind the ship ahead: the
+    // spacing, or more where the two hulls would touch at it.
+    float StationDistance(const ColumnShip& follower, const ColumnShip& ahead) const;
+    static constexpr float kStationMargin = 1.5f;
+
     // Lines the movement writes to the log are counted here too.
     int m_iOverruns = 0;
 };

@@ -221,6 +221,8 @@ bool GameMapSaveLink::SetRunState(const GameRunState& s) {
             c->m_fOrderedSpeed = r.m_fOrderedSpeed;
             c->m_fReducedSpeed = r.m_fReducedSpeed;
         }
+    // The movement panel shows the active column's orders as they were.
+    m_pMap->FillMovementDialog();
     if (g_AISystem.GetGameMap() == m_pMap) g_AISystem.SetRunState(s.m_AI);
     if (Vorna2::CDX9KelGlobalCamera* camera = GlobalCamera(m_pMap); camera && s.m_bHasCamera) {
         camera->m_vLookAt = s.m_vLookAt;

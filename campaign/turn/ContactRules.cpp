@@ -90,14 +90,30 @@ ContactConsequence GetContactConsequence(int action) {
 void ProcContactList(std::vector<Vorna2::CDX9KelContact>& contacts,
                      const std::function<bool(Vorna2::CDX9KelContact&)>& handle) {
     if (!handle) return;
-    std::size_t count = contacts.size();
-    for (std::size_t i = 0; i < count && i < contacts.size();) {
-        if (handle(contacts[i])) {
-            contacts.erase(contacts.begin() + static_cast<std::ptrdiff_t>(i));
-            --count;
-        } else {
-            ++i;
-        }
+    // Handling a contact may delete an object, and with it every contact
+    // that names it: each contact of the list as it stood is looked up again
+    // by its pair of objects (a pair is recorded once) before and after it
+    // is handled, and is handled on a copy.
+    using Pair = std::pair<const Vorna2::CDX9KelSceneObject*, const Vorna2::CDX9KelSceneObject*>;
+    std::vector<Pair> pairs;
+    pairs.reserve(contacts.size());
+    for (const Vorna2::CDX9KelContact& c : contacts) pairs.emplace_back(c.m_pObjectA, c.m_pObjectB);
+    auto find = [&contacts](const Pair& p) {
+        for (std::size_t i = 0; i < contacts.size(); ++i)
+            if (contacts[i].m_pObjectA == p.first && contacts[i].m_pObjectB == p.second) return i;
+        return contacts.size();
+    };
+    for (const Pair& p : pairs) {
+        std::size_t at = find(p);
+        if (at == contacts.size()) continue;
+        Vorna2::CDX9KelContact c = contacts[at];
+        const bool finished = handle(c);
+        at = find(p);
+        if (at == contacts.size()) continue;
+        if (finished)
+            contacts.erase(contacts.begin() + static_cast<std::ptrdiff_t>(at));
+        else
+            contacts[at] = c;
     }
 }
 

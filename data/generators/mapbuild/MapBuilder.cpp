@@ -121,6 +121,17 @@ std::string ObjectName(const TiXmlElement* e, std::set<std::string>& names) {
     return name;
 }
 
+// The name a unit carries on the map: the lists that name units (targets to
+// destroy, the computer's purposes, the scenario's mobile units) are XML
+// element names read with every "_" as a blank, so a "_" of the description
+// is written as a blank and those lists can name the unit.
+std::string UnitName(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (c == '_') c = ' ';
+    return out;
+}
+
 void Placement(const TiXmlElement* e, Writer& w) {
     const std::vector<float> p = Floats(e, "position", 3, true);
     const float yaw = Float(e, "yaw", 0.0f) * 3.14159265358979f / 180.0f;
@@ -185,7 +196,7 @@ void Build(const TiXmlElement* map, Writer& w) {
     w.U32(static_cast<std::uint32_t>(units.size()));
     for (const TiXmlElement* e : units) {
         const std::string name = ObjectName(e, names);
-        w.Text(name);
+        w.Text(UnitName(name));
         for (const std::string& f : FileNames(e, "models")) w.Text(f);
         for (const std::string& f : FileNames(e, "effects")) w.Text(f);
         const char* description = e->Attribute("description");
@@ -228,7 +239,7 @@ void Build(const TiXmlElement* map, Writer& w) {
         if (ships.empty()) Refuse("a column has no ships");
         w.F32(speed);
         w.U32(static_cast<std::uint32_t>(ships.size()));
-        for (const std::string& s : ships) w.Text(s);
+        for (const std::string& s : ships) w.Text(UnitName(s));
     }
 }
 

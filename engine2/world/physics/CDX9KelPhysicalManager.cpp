@@ -72,6 +72,16 @@ int CDX9KelPhysicalManager::FindObject(const CDX9KelSceneObject* object) const {
 }
 
 bool CDX9KelPhysicalManager::RemoveObject(CDX9KelSceneObject* object) {
+    // A contact never outlives either of its objects, registered or not.
+    if (object) {
+        m_Contacts.erase(std::remove_if(m_Contacts.begin(), m_Contacts.end(),
+                                        [object](const CDX9KelContact& c) {
+                                            return c.m_pObjectA == object || c.m_pObjectB == object;
+                                        }),
+                         m_Contacts.end());
+        m_Hits.erase(std::remove(m_Hits.begin(), m_Hits.end(), object), m_Hits.end());
+        m_ObjectContacts.clear();
+    }
     const int index = FindObject(object);
     if (index < 0) return false;
     m_Objects.erase(m_Objects.begin() + index);
@@ -122,6 +132,19 @@ bool CDX9KelPhysicalManager::HullsTouch(const CDX9KelSceneObject* a, const CDX9K
         for (int j = 0; j < 5; ++j)
             if (SpheresIntersect(&ca[i], &cb[j], ra[i], rb[j])) return true;
     return false;
+}
+
+float CDX9KelPhysicalManager::HullReach(const CDX9KelSceneObject* object) {
+    D3DXVECTOR3 c[5];
+    float r[5];
+    if (!GetHullSpheres(object, LastModel(object), false, c, r)) return 0.0f;
+    const D3DXVECTOR3 at = Position(object->m_mWorld);
+    float reach = 0.0f;
+    for (int i = 0; i < 5; ++i) {
+        const D3DXVECTOR3 d = c[i] - at;
+        reach = std::max(reach, D3DXVec3Length(&d) + r[i]);
+    }
+    return reach;
 }
 
 bool CDX9KelPhysicalManager::HullTouchesSphere(const CDX9KelSceneObject* hullObject, const D3DXVECTOR3& centre,
@@ -219,13 +242,20 @@ bool CDX9KelPhysicalManager::RespondToContact(size_t index, float f) {
     if (m_ObjectContacts.size() >= 2)
         for (CDX9KelContact* c : m_ObjectContacts) c->m_bHandled = 1;
     if (contact.m_bHandled) return true;
-    if (!a || !contact.m_pObjectB) return true;
-    const D3DXVECTOR3 pa = Position(a->m_mWorld), pb = Position(contact.m_pObjectB->m_mWorld);
-    if (GetDistance(&pa, &pb) > kRamSeparation) return true;
-    D3DXVECTOR3 forward(a->m_mWorld._31, 0.0f, a->m_mWorld._33);
-    D3DXVec3Normalize(&forward, &forward);
+    CDX9KelSceneObject* b = contact.m_pObjectB;
+    if (!a || !b) return true;
+    const D3DXVECTOR3 pa = Position(a->m_mWorld), pb = Position(b->m_mWorld);
+    // Over once the two are apart: hulls that still touch would be found
+    // again at the next move and the contact would never clear.
+    const bool touching = FindObject(a) >= 0 && FindObject(b) >= 0 && HullsTouch(a, b);
+    if (GetDistance(&pa, &pb) > kRamSeparation && !touching) return true;
+    // A is pushed away from B on the sea's plane (along its own axis when
+    // the two stand on one point).
+    D3DXVECTOR3 away(pa.x - pb.x, 0.0f, pa.z - pb.z);
+    if (D3DXVec3Length(&away) < 1e-4f) away = D3DXVECTOR3(a->m_mWorld._31, 0.0f, a->m_mWorld._33);
+    D3DXVec3Normalize(&away, &away);
     const float amount = kRamPush * f;
-    const D3DXVECTOR3 push = forward * amount;
+    const D3DXVECTOR3 push = away * amount;
     CDX9KelSceneObject::Translate(&push, m_pSceneTree, a);
     CDX9KelSceneObject::RotateWorldY(a, 0.1f * amount);
     return false;

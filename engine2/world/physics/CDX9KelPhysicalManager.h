@@ -83,6 +83,8 @@ public:
     CDX9KelActiveWater* GetWater() const { return m_pWater; }
 
     bool AddObject(CDX9KelSceneObject* object, CDX9KelFloatRecord* record);
+    // False when not registered; every contact and hit that names the
+    // object goes in either case.
     bool RemoveObject(CDX9KelSceneObject* object);
     int FindObject(const CDX9KelSceneObject* object) const;
     bool HasContacts() const { return !m_Contacts.empty(); }
@@ -105,6 +107,10 @@ public:
     static bool GetHullSpheres(const CDX9KelSceneObject* object, const CDX9KelModel* model, bool full,
                                D3DXVECTOR3 centres[5], float radii[5]);
     static bool HullsTouch(const CDX9KelSceneObject* a, const CDX9KelSceneObject* b);
+    // How far the hull of the two-hull test reaches from the object's
+    // position in any direction (0 without a hull): two objects whose
+    // positions lie farther apart than the sum of their reaches cannot touch.
+    static float HullReach(const CDX9KelSceneObject* object);
     static bool HullTouchesSphere(const CDX9KelSceneObject* hullObject, const D3DXVECTOR3& centre, float radius);
     // The sphere against every second face of the object's last model (its
     // root mesh, or its first child's), each face as a world box.

@@ -570,10 +570,14 @@ TEST_F(BattleSystemTest, BeginBombardmentRefusals) {
 }
 
 TEST_F(BattleSystemTest, AShipWithoutAnimationDataEndsItsBombardment) {
+    // Results of an earlier bombardment: the computer reads the results to
+    // tell whether anything fired at its target.
+    battle.m_stdvShotResults = {SHOT_HIT};
     ASSERT_TRUE(battle.BeginBombardment(0, &attacker.scene, &attacker.object, nullptr, &target.scene, &target.object));
     battle.ProcBombardment();
     EXPECT_EQ(battle.m_iState, BATTLE_SYSTEM_IDLE);
     EXPECT_EQ(battle.m_iGunGroup, -1);
+    EXPECT_TRUE(battle.m_stdvShotResults.empty()) << "it ended before any gun was tried";
     EXPECT_NE(Log().find("no animated model : Attacker"), std::string::npos);
     // Nothing was fired and the system takes the next order.
     EXPECT_EQ(attacker.Data().m_stdvMGTowers[0].m_stdvGuns[0].m_bReady, 1);

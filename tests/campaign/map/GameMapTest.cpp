@@ -211,10 +211,10 @@ TEST_F(GameMapTest, TheDemoMapLoadsWithItsSidesColumnsIconsAndScreen) {
     // The fort stands behind the ships; the enemy's lists keep file order.
     EXPECT_EQ(Names(map().Side(1).m_GameObjects),
               (std::vector<std::string>{"Aurora", "Boreas", "Cygnet", "Dauntless", "Eider", "Falcon", "Gannet",
-                                        "Point_Battery"}));
+                                        "Point Battery"}));
     EXPECT_EQ(Names(map().Side(2).m_GameObjects),
-              (std::vector<std::string>{"Harrier", "Ibis", "Jackdaw", "Kestrel", "Lapwing", "Merlin", "Cliff_Battery"}));
-    EXPECT_EQ(Names(map().m_NoSideGameObjects), (std::vector<std::string>{"Mine_1", "Mine_2"}));
+              (std::vector<std::string>{"Harrier", "Ibis", "Jackdaw", "Kestrel", "Lapwing", "Merlin", "Cliff Battery"}));
+    EXPECT_EQ(Names(map().m_NoSideGameObjects), (std::vector<std::string>{"Mine 1", "Mine 2"}));
     for (int s = 1; s <= 2; ++s) {
         const GameMapSide& side = map().Side(s);
         ASSERT_EQ(side.m_SceneObjects.size(), side.m_GameObjects.size());
@@ -403,7 +403,7 @@ TEST_F(GameMapTest, ColumnsKeepTheShipsTheyFindOfTheirFirstSide) {
     const GameColumnRecord* corvette = map().Side(1).m_Columns[1];
     EXPECT_EQ(ColumnShips(corvette), (std::vector<std::string>{"A3"}));
     EXPECT_FLOAT_EQ(corvette->m_fStoredSpeed, 1.733f);
-    EXPECT_FLOAT_EQ(corvette->m_fReducedSpeed, 0.75f * 2.2f);
+    EXPECT_FLOAT_EQ(corvette->m_fReducedSpeed, 0.75f * 2.9f);
     EXPECT_EQ(map().Side(1).m_GameObjects[0]->m_pColumn, map().Side(1).m_Columns[0]);
     EXPECT_EQ(map().Side(1).m_GameObjects[1]->m_pColumn, nullptr); // A2 went to no column
     // An empty column record builds nothing.
@@ -449,7 +449,7 @@ TEST_F(GameMapTest, LookupsAnswerBySideAndIndexAndLeaveUnitsOfNoSideToTheirOwn) 
     const GameMapPlace ibis = map().FindGameObjectByName("Ibis");
     EXPECT_EQ(ibis.side, 2);
     EXPECT_EQ(ibis.index, 1);
-    const GameMapPlace none = map().FindGameObjectByName("Mine_1");
+    const GameMapPlace none = map().FindGameObjectByName("Mine 1");
     EXPECT_EQ(none.side, -1);
     EXPECT_EQ(none.index, -1);
     EXPECT_EQ(map().FindGameObjectByName("ibis").side, -1);
@@ -582,7 +582,7 @@ TEST_F(GameMapTest, ASaveOfTheSameMapRebuildsTheUnitsButNotTheScenery) {
     EXPECT_EQ(map().m_MapScreen.m_pTurnText->m_strText, "4/12");
     // The targets were read again with the parameters.
     EXPECT_EQ(map().m_Params.m_stdvSide2Targets.size(), 2u);
-    EXPECT_EQ(Names(map().Side(1).m_GameObjects).back(), "Point_Battery");
+    EXPECT_EQ(Names(map().Side(1).m_GameObjects).back(), "Point Battery");
     ASSERT_EQ(map().Side(1).m_Columns.size(), 2u);
     EXPECT_FLOAT_EQ(map().Side(1).m_Columns[0]->m_fTimeUsed, 40.0f);
     EXPECT_EQ(map().m_MapScreen.m_pIconList->m_Buttons.size(), 7u);

@@ -6,18 +6,24 @@
 #include "campaign/map/CDX9KelGameMap.h"
 #include "campaign/routes/CDX9KelSeaPath.h"
 #include "campaign/ai/CDX9KelAISystem.h"
+#include "campaign/shell/GameMapSaveLink.h"
+#include "campaign/save/GameRunState.h"
 #include "campaign/save/GameSaveFile.h"
 #include "engine2/core/CDX9KelApp.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/render/CDX9KelRender.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 #include "engine2/ui/UISceneSlots.h"
+#include "engine2/ui/sound/COALSoundData.h"
+#include "engine2/ui/sound/COALSoundManager.h"
+#include "engine2/ui/sound/COALSoundResource.h"
 #include "engine2/ui/gui/CDX9KelGUIButton.h"
 #include "engine2/ui/gui/CDX9KelGUIDialog.h"
 #include "engine2/ui/gui/CDX9KelGUIEditBox.h"
 #include "engine2/ui/gui/CDX9KelGUIListBox.h"
 #include "engine2/ui/gui/CDX9KelGUIManager.h"
 #include "engine2/ui/gui/CDX9KelGUIRadioList.h"
+#include "engine2/ui/gui/CDX9KelGUIScrollBar.h"
 #include "engine2/ui/gui/CDX9KelGUIText.h"
 #include "engine2/world/particles/ParticleSceneSlot.h"
 #include "engine2/world/physics/CDX9KelPhysicalManager.h"
@@ -361,6 +367,148 @@ TEST_F(GameMapTurnsTest, TheSaveMenuListsTheSavesAndShowsThePickedSavesHeader) {
     EXPECT_EQ(listed, 2);
     EXPECT_EQ(s.m_pSaveList->m_Elements.size(), 4u);
     EXPECT_EQ(s.m_pSaveList->m_iSelected, 3);
+}
+
+} // namespace
+
+namespace {
+
+// Whether two ships of the column touch hull to hull, and which.
+std::string TouchingPair(const GameColumnRecord& column) {
+    for (std::size_t i = 0; i < column.m_Ships.size(); ++i)
+        for (std::size_t j = i + 1; j < column.m_Ships.size(); ++j)
+            if (Vorna2::CDX9KelPhysicalManager::HullsTouch(column.m_Ships[i].m_pSceneObject,
+                                                         column.m_Ships[j].m_pSceneObject))
+                return std::to_string(i) + "-" + std::to_string(j);
+    return "";
+}
+
+// Columns ordered full ahead with a little rudder, turn after turn: the
+// followers keep station behind the ship ahead, longer hulls than the
+// spacing included, and no two ships of a column ever touch.
+TEST_F(GameMapTurnsTest, AColumnFullAheadWithALittleRudderNeverTouchesItself) {
+    struct Case {
+        int unit;       // a ship of the column (monitors 0, corvettes 3)
+        float rudder;   // share of the turning limit
+    };
+    for (const Case c : {Case{0, 0.16f}, Case{0, -0.16f}, Case{3, 0.16f}, Case{3, -0.16f}, Case{3, 0.0f}, Case{0, 1.0f}}) {
+        SCOPED_TRACE(std::to_string(c.unit) + " rudder " + std::to_string(c.rudder));
+        GameColumnRecord* column = player().m_GameObjects[static_cast<std::size_t>(c.unit)]->m_pColumn;
+        ASSERT_NE(column, nullptr);
+        ASSERT_GE(column->m_Ships.size(), 3u);
+        ASSERT_EQ(TouchingPair(*column), "") << "the map places them apart";
+        const D3DXMATRIX start = *column->m_Ships[0].m_pWorld;
+        for (int turn = 0; turn < 5; ++turn) {
+            CDX9KelColumnMovement::ResetColumnsForTurn({column});
+            // From rest a column first gathers way on a straight course.
+            column->m_fRudder = turn == 0 ? 0.0f : c.rudder * column->m_fTurnLimit;
+            column->m_fOrderedSpeed = column->m_fSpeedLimit;
+            ASSERT_TRUE(map().PlanColumnRoute(column));
+            ASSERT_TRUE(g_ColumnMovement.AddColumn(column, g_SeaPathGenerator, map().m_Turn.m_iPlannedRoute));
+            int frames = 0;
+            for (; !g_ColumnMovement.m_Entries.empty() && frames < 20000; ++frames) {
+                g_ColumnMovement.Update(1.0f);
+                const std::string pair = TouchingPair(*column);
+                ASSERT_EQ(pair, "") << "turn " << turn << " frame " << frames;
+            }
+            ASSERT_LT(frames, 20000);
+            g_ColumnMovement.Update(1.0f);
+        }
+        // The column sailed: its leader is well away from where it began
+        // (at full rudder it goes round in circles).
+        const D3DXMATRIX& now = *column->m_Ships[0].m_pWorld;
+        if (std::fabs(c.rudder) < 0.5f) EXPECT_GT(std::hypot(now._41 - start._41, now._43 - start._43), 40.0f);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A game loaded with its running state: the movement panel shows the
+// active column's orders at once, not the sliders of the map before.
+TEST_F(GameMapTurnsTest, TheMovementPanelShowsTheActiveColumnsOrdersAfterALoad) {
+    ASSERT_TRUE(map().SetActivePlayerObject(0));
+    CDX9KelMapScreen& s = map().m_MapScreen;
+    ASSERT_TRUE(s.m_pRudder && s.m_pSpeed);
+    GameMapSaveLink link(&map());
+    GameRunState state;
+    ASSERT_TRUE(link.GetRunState(state));
+    const GameColumnRecord* column = player().m_GameObjects[0]->m_pColumn;
+    std::size_t at = 0;
+    while (at < player().m_Columns.size() && player().m_Columns[at] != column) ++at;
+    ASSERT_LT(at, state.m_Columns[map().m_iPlayerSide - 1].size());
+    RunStateColumn& saved = state.m_Columns[map().m_iPlayerSide - 1][at];
+    saved.m_fRudder = saved.m_fTurnLimit * 0.5f;
+    saved.m_fOrderedSpeed = saved.m_fSpeedLimit;
+    ASSERT_TRUE(link.SetRunState(state));
+    EXPECT_NEAR(s.m_pRudder->m_iPosition, s.m_pRudder->m_iMaximum * 0.75, 1.0);
+    EXPECT_EQ(s.m_pSpeed->m_iPosition, s.m_pSpeed->m_iMaximum);
+}
+
+} // namespace
+
+namespace {
+
+// A route planned for the whole turn uses the whole turn: the column is
+// finished when it arrives, so the end of the turn is not refused for a
+// sliver of movement time that no order can use.
+TEST_F(GameMapTurnsTest, AColumnThatSailedItsRouteToItsEndHasUsedItsTurn) {
+    for (const float rudder : {0.0f, 0.16f}) {
+        SCOPED_TRACE(rudder);
+        GameColumnRecord* column = player().m_GameObjects[3]->m_pColumn;
+        CDX9KelColumnMovement::ResetColumnsForTurn({column});
+        column->m_fCurrentSpeed = column->m_fSpeedLimit * 0.5f;
+        column->m_fRudder = rudder * column->m_fTurnLimit;
+        column->m_fOrderedSpeed = column->m_fSpeedLimit;
+        ASSERT_TRUE(map().PlanColumnRoute(column));
+        ASSERT_TRUE(g_ColumnMovement.AddColumn(column, g_SeaPathGenerator, map().m_Turn.m_iPlannedRoute));
+        for (int frames = 0; !g_ColumnMovement.m_Entries.empty() && frames < 20000; ++frames) g_ColumnMovement.Update(1.0f);
+        EXPECT_TRUE(map().m_Turn.IsColumnFinished(column->m_fTimeUsed)) << column->m_fTimeUsed;
+        EXPECT_NEAR(column->m_fTimeUsed, map().m_Turn.m_fTurnMoveLimit, 0.5f);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A ram and a mine are heard: each makes its one-shot sound where it
+// happens, beside its particles.
+TEST_F(GameMapTurnsTest, RamsAndMinesMakeTheirSounds) {
+    Vorna2::COALSoundManager& sound = Vorna2::g_SoundManager;
+    const std::filesystem::path ini = folder / "engine.ini";
+    VornaTest::WriteText(ini, "[Sound Settings]\nMusicVolume=100\nEffectsVolume=100\n");
+    if (!sound.Init(scene.m_pCameraManager, ini.string().c_str()) || !sound.IsOpen())
+        GTEST_SKIP() << "no sound device (the null one of OpenAL Soft serves)";
+    ASSERT_FALSE(g_BattleSystem.m_szRamSound.empty());
+    ASSERT_FALSE(g_BattleSystem.m_szExplosionSound.empty());
+    auto heard = [&](const std::string& file) {
+        int n = 0;
+        const std::string name = std::filesystem::path(Platform::ToSlashes(file)).filename().string();
+        for (const Vorna2::COALSoundResource* r : sound.GetResources())
+            if (r && r->m_pData && std::string(r->m_pData->m_szName).find(name) != std::string::npos) ++n;
+        return n;
+    };
+    const int rams = heard(g_BattleSystem.m_szRamSound), explosions = heard(g_BattleSystem.m_szExplosionSound);
+
+    Vorna2::CDX9KelContact ram;
+    ram.m_pObjectB = player().m_SceneObjects[0];
+    ram.m_pObjectA = map().Side(2).m_SceneObjects[0];
+    ram.m_fAngleBToA = 0.0f;
+    ram.m_fAngleAToB = 1.5f;
+    ram.m_iKind = Vorna2::KEL_CONTACT_HULLS;
+    EXPECT_FALSE(map().ProcContact(ram));
+    EXPECT_EQ(heard(g_BattleSystem.m_szRamSound), rams + 1);
+
+    ASSERT_FALSE(map().m_NoSideSceneObjects.empty());
+    Vorna2::CDX9KelContact mine;
+    mine.m_pObjectB = player().m_SceneObjects[3];
+    mine.m_pObjectA = map().m_NoSideSceneObjects[0];
+    mine.m_iKind = Vorna2::KEL_CONTACT_SMALL;
+    EXPECT_TRUE(map().ProcContact(mine));
+    EXPECT_EQ(heard(g_BattleSystem.m_szExplosionSound), explosions + 1);
+    sound.ReleaseResources();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "campaign/turn/ContactRules.h"
 #include "engine2/core/scene/CDX9KelSceneObject.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace VornaCampaign;
@@ -122,4 +123,38 @@ TEST(ContactRules, ListEmptiesExceptHandedBackRams) {
     list.clear();
     ProcContactList(list, handle);
     EXPECT_EQ(handled, 4);
+}
+
+// Handling a mine deletes it, and the physical manager lets go of every
+// contact that names it: the walk goes on with the contacts that are left,
+// each handled once, none skipped and nothing read after its removal.
+TEST(ContactRules, AHandlerThatDeletesAnObjectTakesItsContactsAlong) {
+    SmallMap m;
+    std::vector<CDX9KelContact> list{
+        Contact(&m.enemy, &m.shipB, Vorna2::KEL_CONTACT_HULLS),
+        Contact(&m.mine, &m.shipA, Vorna2::KEL_CONTACT_SMALL),
+        Contact(&m.mine, &m.shipB, Vorna2::KEL_CONTACT_SMALL),
+        Contact(&m.coast, &m.shipB, Vorna2::KEL_CONTACT_LARGE),
+    };
+    std::vector<const CDX9KelSceneObject*> seen;
+    auto handle = [&](CDX9KelContact& c) {
+        seen.push_back(c.m_pObjectA);
+        if (c.m_pObjectA == &m.mine) {
+            // As the scene's deletion of the mine does.
+            list.erase(std::remove_if(list.begin(), list.end(),
+                                      [&](const CDX9KelContact& k) { return k.m_pObjectA == &m.mine; }),
+                       list.end());
+            return true;
+        }
+        if (c.m_iKind == Vorna2::KEL_CONTACT_HULLS) {
+            c.m_iKind = Vorna2::KEL_CONTACT_RAM;
+            return false;
+        }
+        return true;
+    };
+    ProcContactList(list, handle);
+    EXPECT_EQ(seen, (std::vector<const CDX9KelSceneObject*>{&m.enemy, &m.mine, &m.coast}));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].m_pObjectA, &m.enemy);
+    EXPECT_EQ(list[0].m_iKind, Vorna2::KEL_CONTACT_RAM);
 }

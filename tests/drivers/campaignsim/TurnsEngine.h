@@ -6,6 +6,7 @@
 // turns prints and the turns benchmark measures.
 #include "Registry.h"
 #include "SimEngine.h"
+#include "TurnScript.h"
 #include "tests/common/CampaignMapScene.h"
 
 #include "campaign/battle/CDX9KelBattleSystem.h"
@@ -45,50 +46,6 @@ namespace CampaignSim {
 using namespace VornaCampaign;
 
 
-struct TurnOrder {
-    int turn = 0; // 0: every turn
-    std::string command;
-    int value = 0;
-};
-
-inline bool ParseTurnInt(const std::string& s, int& out) {
-    char* end = nullptr;
-    const long v = std::strtol(s.c_str(), &end, 10);
-    if (s.empty() || *end != '\0' || v < 0 || v > 100000) return false;
-    out = static_cast<int>(v);
-    return true;
-}
-
-inline bool ParseTurnScript(const std::string& text, std::vector<TurnOrder>& orders, int& bad) {
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        std::istringstream words(line);
-        std::string turn, command, arg;
-        if (!(words >> turn) || turn[0] == '#') continue;
-        TurnOrder o;
-        const bool turnOk = turn == "*" || (ParseTurnInt(turn, o.turn) && o.turn > 0);
-        if (!turnOk || !(words >> command)) {
-            bad = number;
-            return false;
-        }
-        o.command = command;
-        const bool hasArg = static_cast<bool>(words >> arg);
-        const bool needsArg = command == "select" || command == "rudder" || command == "speed" || command == "gun" ||
-                              command == "attack";
-        const bool known = needsArg || command == "go" || command == "fire" || command == "end";
-        if (!known || needsArg != hasArg || (hasArg && !ParseTurnInt(arg, o.value)) ||
-            ((command == "rudder" || command == "speed") && o.value > 100) || (command == "gun" && o.value > 7)) {
-            bad = number;
-            return false;
-        }
-        orders.push_back(o);
-    }
-    return true;
-}
-
 struct TurnsUnitStart {
     D3DXVECTOR3 position;
     float sailed = 0.0f;
@@ -99,7 +56,7 @@ class TurnsEngine : public CampaignSim::SimEngine {
 public:
     TurnsEngine(const CampaignSim::SimOptions& options, VornaTest::CampaignMapScene* scene, std::vector<TurnOrder> orders,
                 bool aiVsAi, int rounds)
-        : SimEngine(options), m_pMapScene(scene), m_Orders(std::move(orders)), m_bAIvsAI(aiVsAi), m_iRounds(rounds) {
+        : SimEngine(options), m_pMapScene(scene), m_Script(std::move(orders)), m_bAIvsAI(aiVsAi), m_iRounds(rounds) {
         Vorna2::RegisterScreenSceneSlot("");
         m_pScene = scene;
     }
@@ -178,7 +135,7 @@ public:
             if (m_bAIvsAI)
                 PlayerAIFrame();
             else
-                ScriptFrame();
+                m_Script.Frame(map, [this](Vorna2::CDX9KelGUIButton* b) { Press(b); });
         }
         const int state = map.m_Turn.m_iGlobalState;
         const unsigned round = map.m_Turn.m_uRound;
@@ -315,7 +272,9 @@ private:
                Map().m_Turn.m_iBattleWait == GAME_MAP_BATTLE_WAIT_NONE;
     }
 
-    // Columns that could still move give up what is left of their turn.
+    // The second computer player's columns that could still move give up
+    // what is left of their turn (it plays by the computer's rules, which
+    // know no notice to finish the moves).
     void Hold() {
         CDX9KelGameMap& map = Map();
         if (map.m_pPlayerColumns == nullptr) return;
@@ -326,8 +285,8 @@ private:
             }
     }
 
-    // Presses end-turn; asks again after the columns hold when the map
-    // wants the moves finished first.
+    // The second computer player presses end-turn; asks again after its
+    // columns hold when the map wants the moves finished first.
     void EndTurn() {
         CDX9KelGameMap& map = Map();
         // A press that did not end the turn: the map asked for the moves
@@ -338,73 +297,6 @@ private:
         }
         m_bEndPressed = true;
         Press(map.m_MapScreen.m_pEndTurn);
-    }
-
-    void ScriptFrame() {
-        CDX9KelGameMap& map = Map();
-        CDX9KelMapScreen& s = map.m_MapScreen;
-        if (m_iWait > 0) {
-            --m_iWait;
-            return;
-        }
-        if (!Calm()) return;
-        const int turn = static_cast<int>(map.m_Turn.m_uRound);
-        if (turn != m_iScriptTurn) {
-            m_iScriptTurn = turn;
-            m_iNext = 0;
-        }
-        while (m_iNext < m_Orders.size() && m_Orders[m_iNext].turn != 0 && m_Orders[m_iNext].turn != turn) ++m_iNext;
-        if (m_iNext >= m_Orders.size()) {
-            // Out of orders for this turn: the turn ends.
-            EndTurn();
-            m_iWait = 60;
-            return;
-        }
-        const TurnOrder o = m_Orders[m_iNext++];
-        // Buttons share repeat gates of up to a second.
-        m_iWait = 110;
-        if (o.command == "select") {
-            if (s.m_pIconList && o.value < static_cast<int>(s.m_pIconList->m_Buttons.size())) s.m_pIconList->SetSelection(o.value);
-        } else if (o.command == "rudder" || o.command == "speed") {
-            Vorna2::CDX9KelGUIScrollBar* bar = o.command == "rudder" ? s.m_pRudder : s.m_pSpeed;
-            if (bar && s.m_Movement.m_pDialog) {
-                bar->SetPosition(bar->m_iMaximum * o.value / 100, true);
-                // The sliders are read while the cursor is over their dialog.
-                s.m_Movement.m_pDialog->m_bMouseIn = true;
-            }
-            m_iWait = 2;
-        } else if (o.command == "go") {
-            Press(s.m_pGo);
-        } else if (o.command == "gun") {
-            if (s.m_pGunGroups) s.m_pGunGroups->SetSelection(o.value);
-            m_iWait = 2;
-        } else if (o.command == "attack") {
-            if (map.AttackEnemyUnit(o.value)) ++m_iPlayerOrders;
-        } else if (o.command == "fire") {
-            Fire();
-        } else if (o.command == "end") {
-            EndTurn();
-            --m_iNext; // until the phase changes
-            m_iWait = 60;
-        }
-    }
-
-    void Fire() {
-        CDX9KelGameMap& map = Map();
-        CDX9KelMapScreen& s = map.m_MapScreen;
-        if (s.m_pGunGroups == nullptr || map.m_pEnemySceneObjects == nullptr) return;
-        int group = -1;
-        for (std::size_t g = 0; g < s.m_pGunGroups->m_Buttons.size() && group < 0; ++g)
-            if (CDX9KelMapScreen::GetButtonColour(s.m_pGunGroups->m_Buttons[g]) == MapColour::kBrightGreen &&
-                s.m_pGunGroups->m_Buttons[g]->m_iState != Vorna2::ButtonDisabled)
-                group = static_cast<int>(g);
-        if (group < 0) return;
-        for (std::size_t i = 0; i < map.m_pRedRings.size() && i < map.m_pEnemySceneObjects->size(); ++i) {
-            if (map.m_pRedRings[i] == nullptr || !map.m_pRedRings[i]->m_bVisible) continue;
-            s.m_pGunGroups->SetSelection(group);
-            if (map.AttackEnemyUnit(static_cast<int>(i))) ++m_iPlayerOrders;
-            return;
-        }
     }
 
     void PlayerAIFrame() {
@@ -434,7 +326,7 @@ private:
         if (to == GAME_MAP_GLOBAL_STATE_PLAYER && from == GAME_MAP_GLOBAL_STATE_ROUND_RESULT && !m_bQuiet) {
             std::printf("turn %u done frame %d side1 %zu side2 %zu player orders %d ai orders %d\n",
                         map.m_Turn.m_uRound - 1, m_iFrame, map.Side(SIDE_1).m_GameObjects.size(),
-                        map.Side(SIDE_2).m_GameObjects.size(), m_iPlayerOrders, g_AISystem.m_iShotsOrdered);
+                        map.Side(SIDE_2).m_GameObjects.size(), m_Script.m_iPlayerOrders, g_AISystem.m_iShotsOrdered);
         }
         if (to == GAME_MAP_GLOBAL_STATE_PLAYER && m_bAIvsAI) {
             // The second computer player starts at its ship step: the
@@ -527,7 +419,7 @@ private:
     }
 
     VornaTest::CampaignMapScene* m_pMapScene;
-    std::vector<TurnOrder> m_Orders;
+    TurnScriptPlayer m_Script;
     bool m_bAIvsAI;
     int m_iRounds;
     CDX9KelAISystem m_PlayerAI;
@@ -540,11 +432,8 @@ private:
     std::string m_strOutcome = "open";
     std::map<std::string, TurnsUnitStart> m_Starts;
     std::vector<std::string> m_Autosaves;
-    std::size_t m_iNext = 0;
-    int m_iScriptTurn = 0;
     int m_iWait = 0;
     int m_iFrame = 0;
-    int m_iPlayerOrders = 0;
     int m_iPlayerVolleys = 0;
     int m_iAIVolleys = 0;
     int m_iHeld = 0;

@@ -4,7 +4,7 @@
 // the maps are played, each map's end is acknowledged, and the run ends at
 // the scenario's score screen.
 //
-//   campaignsim campaign <scenario> [--seed S] [--ai-vs-ai] [--rounds N]
+//   campaignsim campaign <scenario> [--seed S] [--ai-vs-ai | --script FILE] [--rounds N]
 //                        [--frame-ms M] [--max-frames F] [--save-at TURN:NAME]
 //                        [--load NAME] [--trace FILE --trace-turn T
 //                        [--trace-frames K]] [--log]
@@ -12,6 +12,8 @@
 //   --ai-vs-ai       a second computer player plays the player's side; it
 //                    starts afresh each player phase, so what it does in a
 //                    turn depends on the game alone
+//   --script FILE    the player's orders, as `campaignsim turns` reads them
+//                    (TurnScript.h); the turn numbers are each map's own
 //   --rounds N       every map's round count (default: the map parameters')
 //   --save-at T:N    the game is saved as N when turn T of the first map
 //                    begins: between two frames, right after the frame that
@@ -34,6 +36,7 @@
 // the frames ran out first, 2 bad options.
 #include "Registry.h"
 #include "SimEngine.h"
+#include "TurnScript.h"
 
 #include "campaign/battle/CDX9KelBattleSystem.h"
 #include "campaign/routes/CDX9KelColumnMovement.h"
@@ -64,6 +67,8 @@ namespace {
 
 struct CampaignOptions {
     std::string scenario;
+    std::vector<CampaignSim::TurnOrder> orders;
+    bool script = false;
     std::string load;
     std::string saveName;
     int saveTurn = -1;
@@ -79,7 +84,7 @@ struct CampaignOptions {
 class CampaignEngine : public CampaignSim::SimEngine {
 public:
     CampaignEngine(const CampaignSim::SimOptions& options, CampaignOptions campaign)
-        : SimEngine(options), m_Campaign(std::move(campaign)) {}
+        : SimEngine(options), m_Campaign(std::move(campaign)), m_Script(m_Campaign.orders) {}
     ~CampaignEngine() override {
         if (m_pTrace) std::fclose(m_pTrace);
     }
@@ -192,6 +197,7 @@ private:
                 Report("map " + name + " \"" + map->m_szMapTitle + "\" frame " + std::to_string(m_iFrame));
                 if (m_Campaign.rounds > 0) map->m_Turn.m_uRoundsCount = static_cast<std::uint32_t>(m_Campaign.rounds);
                 if (m_Campaign.aiVsAi) SetUpPlayerAI(*map);
+                if (m_Campaign.script) m_Script = CampaignSim::TurnScriptPlayer(m_Campaign.orders);
             }
             if (map->m_Turn.m_uRound != m_uTurn) {
                 m_uTurn = map->m_Turn.m_uRound;
@@ -273,6 +279,11 @@ private:
             m_iWait = 120;
             return;
         }
+        if (m_Campaign.script) {
+            if (map.m_Turn.m_iGlobalState == GAME_MAP_GLOBAL_STATE_PLAYER)
+                m_Script.Frame(map, [this](Vorna2::CDX9KelGUIButton* b) { Press(b); });
+            return;
+        }
         if (!m_Campaign.aiVsAi) return;
         const int phase = map.m_Turn.m_iGlobalState;
         if (phase != m_iPhase) {
@@ -312,6 +323,7 @@ private:
     }
 
     CampaignOptions m_Campaign;
+    CampaignSim::TurnScriptPlayer m_Script;
     std::FILE* m_pTrace = nullptr;
     int m_iTraced = 0;
     int m_iFrame = 0;
@@ -331,7 +343,7 @@ private:
 
 } // namespace
 
-CAMPAIGNSIM_COMMAND(campaign, "<scenario> [--seed S] [--ai-vs-ai] [--rounds N] [--frame-ms M] [--max-frames F] "
+CAMPAIGNSIM_COMMAND(campaign, "<scenario> [--seed S] [--ai-vs-ai | --script FILE] [--rounds N] [--frame-ms M] [--max-frames F] "
                               "[--save-at TURN:NAME] [--load NAME] [--log]") {
     CampaignOptions campaign;
     campaign.scenario = args.Get("");
@@ -357,7 +369,17 @@ CAMPAIGNSIM_COMMAND(campaign, "<scenario> [--seed S] [--ai-vs-ai] [--rounds N] [
         campaign.saveName = colon == std::string::npos ? "" : saveAt.substr(colon + 1);
         ok = ok && campaign.saveTurn > 0 && IsSaveNameAllowed(campaign.saveName.c_str());
     }
-    if (!ok || !okFrames || !okMs || options.frames < 1 || options.frameMs < 1 ||
+    const std::string scriptFile = args.Get("script");
+    if (!scriptFile.empty()) {
+        std::string text;
+        int bad = 0;
+        campaign.script = true;
+        if (!Platform::ReadTextFile(scriptFile, text) || !CampaignSim::ParseTurnScript(text, campaign.orders, bad)) {
+            std::fprintf(stderr, "campaignsim campaign: bad script %s (line %d)\n", scriptFile.c_str(), bad);
+            return 2;
+        }
+    }
+    if (!ok || !okFrames || !okMs || options.frames < 1 || options.frameMs < 1 || (campaign.script && campaign.aiVsAi) ||
         (campaign.scenario.empty() && campaign.load.empty())) {
         std::fprintf(stderr, "campaignsim campaign: bad options\n");
         return 2;

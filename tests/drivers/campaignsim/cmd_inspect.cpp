@@ -9,13 +9,19 @@
 #include "Registry.h"
 #include "InspectReport.h"
 
+#include "campaign/map/CDX9KelMapParameters.h"
+#include "campaign/ai/CDX9KelAISystem.h"
 #include "campaign/data/CDX9KelDataIO.h"
 #include "engine2/core/CDX9KelLog.h"
 #include "engine2/core/resources/CDX9KelModel.h"
+#include "engine2/core/scene/CDX9KelSceneObject.h"
+#include "engine2/world/physics/CDX9KelPhysicalManager.h"
 #include "platform/os/Paths.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 
 using namespace VornaCampaign;
@@ -35,6 +41,9 @@ size_t GunCount(const BattleDataBlock& b) {
         for (const PartRecord& p : *list) n += p.m_stdvGuns.size();
     return n;
 }
+
+// Open water a ship needs around its sphere at its start place.
+constexpr float kSeaRoom = 2.0f;
 
 } // namespace
 
@@ -74,11 +83,24 @@ CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
     report.CheckFile("Textures/", desc.m_szSkyTexture, "sky texture");
     report.CheckFile("Textures/", desc.m_szWaterTexture, "water texture");
 
-    for (const MapStaticObjectRecord& s : desc.m_stdvStaticObjects) {
+    // The scenery as the game places it, its last model being the one that
+    // ships run aground on.
+    std::vector<std::unique_ptr<Vorna2::CDX9KelSceneObject>> ground;
+    std::vector<std::string> groundNames;
+    for (size_t i = 0; i < desc.m_stdvStaticObjects.size(); ++i) {
+        const MapStaticObjectRecord& s = desc.m_stdvStaticObjects[i];
         const Vorna2::CDX9KelModel* model = report.LoadModel("Models/Statics/", s.m_szModel1);
         report.Line(std::string("static ") + s.m_szName + " " + s.m_szModel1 + " faces " +
                     std::to_string(model ? model->m_dwFaces : 0));
         report.CheckModels("Models/Statics/", s, s.m_szName);
+        const char* last = *s.m_szModel3 ? s.m_szModel3 : *s.m_szModel2 ? s.m_szModel2 : s.m_szModel1;
+        Vorna2::CDX9KelModel* collision = model && i < statics.size() ? report.LoadModel("Models/Statics/", last) : nullptr;
+        if (collision == nullptr) continue;
+        auto object = std::make_unique<Vorna2::CDX9KelSceneObject>();
+        object->AddModel(collision);
+        object->m_mWorld = statics[i];
+        ground.push_back(std::move(object));
+        groundNames.push_back(s.m_szName);
     }
 
     std::map<std::string, std::pair<int, std::string>> unitInfo; // name -> side, kind
@@ -120,6 +142,19 @@ CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
         if (side == SIDE_1 || side == SIDE_2) line += report.CheckAnimatedModel(u, object);
         report.Line(line);
         if (outside) report.Problem("unit " + name + " stands outside the map area");
+        // A ship whose sphere, grown by a little sea room, touches the
+        // scenery runs aground on its first move.
+        if (kind == "Ship")
+            if (const Vorna2::CDX9KelModel* model = report.LoadModel("Models/Units/", u.m_szModel1)) {
+                const D3DXVECTOR3 centre = D3DXVECTOR3(m._41, m._42, m._43) + model->m_vSphereCenter;
+                for (size_t g = 0; g < ground.size(); ++g)
+                    if (Vorna2::CDX9KelPhysicalManager::SphereTouchesTriangles(ground[g].get(), centre,
+                                                                               model->m_fSphereRadius + kSeaRoom)) {
+                        report.Problem("ship " + name + " stands on or against the ground of " +
+                                       groundNames[g]);
+                        break;
+                    }
+            }
         if (side == SIDE_NONE) report.Problem("unit " + name + " has no side (\"" + u.m_szSide + "\")");
         report.CheckModels("Models/Units/", u, u.m_szName);
     }
@@ -143,6 +178,33 @@ CAMPAIGNSIM_COMMAND(inspect, "<map> [--root FOLDER]") {
         if (column.m_stdvShipNames.empty()) report.Problem("column " + std::to_string(c + 1) + " is empty");
         if (sides.size() > 1) report.Problem("column " + std::to_string(c + 1) + " mixes the sides");
         report.Line(line);
+    }
+
+    // The map's parameters name units to destroy and the computer's
+    // purposes: each name must be a unit of the map.
+    MapParameters params;
+    const std::string paramsPath = root + "Data/Maps/" + MapParameterFileName(std::filesystem::path(mapPath).filename().string());
+    if (!Platform::FileExists(paramsPath)) {
+        report.Line("parameters none");
+    } else if (!LoadMapParameters(paramsPath, &params)) {
+        report.Problem("the map parameters " + paramsPath + " do not read");
+    } else {
+        auto named = [&](const std::string& what, const std::string& unit) {
+            if (unitInfo.find(unit) == unitInfo.end()) report.Problem(what + " \"" + unit + "\" names no unit of the map");
+        };
+        for (const std::string& t : params.m_stdvSide1Targets) named("side 1 target", t);
+        for (const std::string& t : params.m_stdvSide2Targets) named("side 2 target", t);
+        CDX9KelAISystem ai;
+        if (params.m_pTasks) ai.LoadTasks(params.m_pTasks.get());
+        size_t purposes = 0;
+        for (const AITask& task : ai.GetTasks())
+            for (const AIPurpose& purpose : task.m_stdvPurposes) {
+                ++purposes;
+                named("purpose", purpose.m_szName);
+                for (const std::string& t : purpose.m_stdvTargets) named("purpose target", t);
+            }
+        report.Line("parameters targets " + std::to_string(params.m_stdvSide1Targets.size()) + " " +
+                    std::to_string(params.m_stdvSide2Targets.size()) + " purposes " + std::to_string(purposes));
     }
     return report.Finish();
 }

@@ -8,22 +8,11 @@
 //   campaignsim turns <map> [--seed S] (--script FILE | --ai-vs-ai) [--side 1|2]
 //                   [--rounds N] [--max-frames F] [--frame-ms M] [--log]
 //
-//   --script FILE  the player's orders, one a line, "TURN COMMAND [ARG]";
-//                  TURN is a turn number or "*" (every turn); "#" starts a
-//                  comment. Commands run in order, each after the previous
-//                  one has finished (a move has ended, a bombardment is
-//                  over):
-//                    select N    the unit N of the icon list becomes active
-//                    rudder P    the rudder slider at P percent (50: straight)
-//                    speed P     the speed slider at P percent
-//                    go          the go button (the planned route is sailed)
-//                    gun G       gun group G (0-7) of the gun panel
-//                    fire        the first gun group marked as able to fire,
-//                                at the first enemy marked with a ring
-//                    attack N    the selected group at the enemy unit N
-//                    end         the end-turn button; when the map asks to
-//                                finish the moves first, the columns that
-//                                could still move hold where they are
+//   --script FILE  the player's orders, one a line, "TURN COMMAND [ARG...]"
+//                  (the commands are listed in TurnScript.h: select, rudder,
+//                  speed, go, gun, fire, attack, sail, end); "end" presses
+//                  the end-turn button as a player does, so a turn that
+//                  cannot end runs out of frames
 //   --ai-vs-ai     a second computer player plays the player's side in its
 //                  phase and ends the turn
 //   --rounds N     the map's round count (default: the map parameters')

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace Vorna2;
 
@@ -155,7 +156,8 @@ TEST_F(Engine2PhysicsTest, RammedShipsAreSeparatedUntilApartOrHandled) {
     physics.m_Contacts.push_back(ram);
     physics.Process();
     ASSERT_EQ(physics.m_Contacts.size(), 1u);
-    EXPECT_NEAR(a->m_mWorld._43, 0.008f, 1e-6);
+    // Pushed away from B, which stands ahead of it.
+    EXPECT_NEAR(a->m_mWorld._43, -0.008f, 1e-6);
     EXPECT_TRUE(a->m_mWorld._31 != 0.0f); // turned a little about the world up axis
     // Apart by more than 6: over.
     ram.m_pObjectB = far;
@@ -170,6 +172,61 @@ TEST_F(Engine2PhysicsTest, RammedShipsAreSeparatedUntilApartOrHandled) {
     ASSERT_EQ(physics.m_Contacts.size(), 1u);
     EXPECT_EQ(physics.m_Contacts[0].m_iKind, KEL_CONTACT_SMALL);
     EXPECT_EQ(physics.m_Contacts[0].m_bHandled, 1);
+}
+
+// Long hulls still touch with their centres more than 6 apart: the pair is
+// pushed apart until they no longer do, or the contact would be found again
+// at the next move, and again, and hold the movement for good.
+TEST_F(Engine2PhysicsTest, RammedLongHullsAreSeparatedUntilTheyNoLongerTouch) {
+    physics.m_bWavePass = 0;
+    CDX9KelSceneObject* a = Add("Models/Units/", "c2monitor.x", 0.0f, 0.0f, 0.0f);
+    CDX9KelSceneObject* b = Add("Models/Units/", "c2monitor.x", 0.0f, 0.0f, 10.0f);
+    ASSERT_TRUE(a && b);
+    physics.AddObject(a, &records[0]);
+    physics.AddObject(b, &records[1]);
+    ASSERT_TRUE(CDX9KelPhysicalManager::HullsTouch(a, b));
+    CDX9KelContact ram;
+    ram.m_pObjectA = a;
+    ram.m_pObjectB = b;
+    ram.m_iKind = KEL_CONTACT_RAM;
+    physics.m_Contacts.push_back(ram);
+    physics.Process();
+    ASSERT_EQ(physics.m_Contacts.size(), 1u) << "the hulls still touch";
+    int frames = 1;
+    for (; physics.HasContacts() && frames < 5000; ++frames) physics.Process();
+    EXPECT_LT(frames, 5000);
+    EXPECT_FALSE(CDX9KelPhysicalManager::HullsTouch(a, b));
+    // Apart, they are found no more when they move.
+    a->m_bMoved = b->m_bMoved = true;
+    physics.Process();
+    EXPECT_FALSE(physics.HasContacts());
+}
+
+// A contact never outlives either of its objects: removing an object (a
+// registered ship or the scenery it touched) takes its contacts and hits.
+TEST_F(Engine2PhysicsTest, ContactsGoWithTheirObjects) {
+    physics.m_bWavePass = 0;
+    CDX9KelSceneObject* a = Ship(0.0f, 0.0f, &records[0]);
+    CDX9KelSceneObject* b = Ship(0.0f, 5.0f, &records[1]);
+    CDX9KelSceneObject* c = Ship(50.0f, 0.0f, &records[2]);
+    CDX9KelSceneObject* rock = Add("Models/Units/", "c2ship_lod0.x", 80.0f, 0.0f, 0.0f);
+    ASSERT_TRUE(a && b && c && rock);
+    CDX9KelContact ab, rockC;
+    ab.m_pObjectA = a;
+    ab.m_pObjectB = b;
+    ab.m_iKind = KEL_CONTACT_HULLS;
+    rockC.m_pObjectA = rock;
+    rockC.m_pObjectB = c;
+    rockC.m_iKind = KEL_CONTACT_LARGE;
+    physics.m_Contacts = {ab, rockC};
+    physics.m_Hits = {b, c};
+    EXPECT_TRUE(physics.RemoveObject(b));
+    ASSERT_EQ(physics.m_Contacts.size(), 1u);
+    EXPECT_EQ(physics.m_Contacts[0].m_pObjectA, rock);
+    EXPECT_EQ(physics.m_Hits, std::vector<CDX9KelSceneObject*>{c});
+    // The rock was never registered; its contact goes all the same.
+    EXPECT_FALSE(physics.RemoveObject(rock));
+    EXPECT_TRUE(physics.m_Contacts.empty());
 }
 
 TEST_F(Engine2PhysicsTest, WavePassFollowsTheWaterNearTheCameraOnly) {

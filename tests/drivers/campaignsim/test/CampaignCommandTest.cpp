@@ -200,3 +200,51 @@ TEST_F(CampaignCommand, BadOptions) {
 }
 
 } // namespace
+
+// The demo campaign played with a player's ordinary orders (every column
+// full ahead, straight in the first turn and with a little rudder after, an
+// attack whenever a target is marked, end of turn): both maps to the score
+// screen, no ship rams a ship of its own side (which would break its
+// column), and no ship runs aground on its first move.
+TEST_F(CampaignCommand, OrdinaryOrdersPlayTheDemoCampaignToItsScores) {
+    const Result r = Run("demo_campaign.xml --script '" VORNA_SOURCE_DIR
+                         "/tests/drivers/campaignsim/scripts/campaign_ordinary.txt' --seed 1 --frame-ms 100 "
+                         "--max-frames 60000 --log");
+    ASSERT_EQ(r.exitCode, 0) << r.out.substr(0, 4000);
+    const size_t strait = r.out.find("map demo_strait.map \"The Strait\"");
+    const size_t cape = r.out.find("map demo_cape.map \"The Cape\"");
+    const size_t scores = r.out.find("scores side 1 ");
+    ASSERT_NE(strait, std::string::npos);
+    ASSERT_NE(cape, std::string::npos);
+    ASSERT_NE(scores, std::string::npos);
+    EXPECT_LT(strait, cape);
+    EXPECT_LT(cape, scores);
+    const std::string player[] = {"Aurora", "Boreas", "Cygnet", "Dauntless", "Eider", "Falcon", "Gannet"};
+    auto side = [&](const std::string& name) {
+        for (const std::string& p : player)
+            if (p == name) return 1;
+        return 2;
+    };
+    int rams = 0;
+    for (size_t at = r.out.find("Ramm attack : "); at != std::string::npos; at = r.out.find("Ramm attack : ", at + 1)) {
+        std::istringstream names(r.out.substr(at + 14, r.out.find('\n', at) - at - 14));
+        std::string rammer, rammed;
+        names >> rammer >> rammed;
+        ++rams;
+        EXPECT_NE(side(rammer), side(rammed)) << "a ram between ships of one side: " << rammer << " " << rammed;
+    }
+    // Each map's first turn: nobody runs aground.
+    for (size_t load = r.out.find("CDX9KelGameMap::LoadMap() : OK"); load != std::string::npos;
+         load = r.out.find("CDX9KelGameMap::LoadMap() : OK", load + 1)) {
+        const size_t second = r.out.find("------------------- TURN : 2 ", load);
+        ASSERT_NE(second, std::string::npos);
+        EXPECT_EQ(r.out.substr(load, second - load).find("Collision with ground"), std::string::npos)
+            << r.out.substr(load, second - load);
+    }
+    // The player's ships fired at the enemy.
+    int volleys = 0;
+    for (const std::string& p : player)
+        if (r.out.find("BeginBombardment : " + p + " attack ") != std::string::npos) ++volleys;
+    EXPECT_GT(volleys, 0);
+    std::printf("rams between the sides %d\n", rams);
+}

@@ -3,6 +3,7 @@
 #include "TestFolder.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -133,4 +134,37 @@ TEST_F(InspectCommand, AMapFileThatDoesNotReadIsReported) {
     EXPECT_NE(r.out.find("log Error : CDX9KelDataIO::ReadGameMap : "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("problems 1\n"), std::string::npos) << r.out;
     EXPECT_EQ(Inspect("", root.string()).exitCode, 2);
+}
+
+// A ship placed against the coast runs aground on its first move; a target
+// or a purpose of the map's parameters that names no unit never matches.
+TEST_F(InspectCommand, AShipAgainstTheCoastAndNamesOfNoUnitAreReported) {
+    const fs::path root = CopyDemo();
+    fs::create_directories(root / "Data/Maps");
+    fs::copy(fs::path(VORNA_BIN_DIR) / "Data/Maps", root / "Data/Maps", fs::copy_options::recursive);
+    // The strait with its computer's last monitor back against the coast.
+    const fs::path description = dir / "against.xml";
+    fs::copy_file(VORNA_SOURCE_DIR "/data/generators/mapbuild/maps/demo_strait.xml", description);
+    Replace(description, "position=\"220 0.0 194\"", "position=\"220 0.0 214\"");
+    const std::string build = "'" VORNA_BIN_DIR "/../generators/mapbuild' '" + description.string() + "' '" +
+                              (root / "Maps/demo_strait.map").string() + "'";
+    ASSERT_EQ(std::system(build.c_str()), 0);
+    Replace(root / "Data/Maps/demo_strait.WXMPARAM", "<Point_Battery/>\n", "<Point_Batery/>\n");
+    Replace(root / "Data/Maps/demo_strait.WXMPARAM", "<Kestrel>", "<Kestral>");
+    Replace(root / "Data/Maps/demo_strait.WXMPARAM", "</Kestrel>", "</Kestral>");
+
+    const Result r = Inspect("demo_strait.map", root.string());
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    for (const char* line : {
+             "problem ship Jackdaw stands on or against the ground of North_Coast\n",
+             "problem side 2 target \"Point Batery\" names no unit of the map\n",
+             "problem purpose \"Kestral\" names no unit of the map\n",
+         })
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+    EXPECT_NE(r.out.find("problems 3\n"), std::string::npos) << r.out;
+    // The demo's own names all name units: "_" in a description is a blank
+    // on the map, as the lists read it.
+    const Result demo = Inspect("demo_strait.map", VORNA_BIN_DIR);
+    EXPECT_NE(demo.out.find("parameters targets 0 2 purposes 3\n"), std::string::npos) << demo.out;
+    EXPECT_NE(demo.out.find("\nproblems 0\n"), std::string::npos) << demo.out;
 }

@@ -39,8 +39,8 @@ TEST(MapCommand, BothDemoMapsLoadFromEitherSide) {
     EXPECT_TRUE(Has(strait, "map demo_strait.map title \"The Strait\" player side 1\n"));
     EXPECT_TRUE(Has(strait, "parameters rounds 12 turn 1/12 texture \"Textures/strait_map.png\" tasks yes\n"));
     EXPECT_TRUE(Has(strait, "targets side 2: \"Dauntless\" \"Point Battery\"\n"));
-    EXPECT_TRUE(Has(strait, "unit side 1 #7 \"Point_Battery\" fort at -250.0 -250.0 column - animated yes lods 3\n"));
-    EXPECT_TRUE(Has(strait, "column 1.0 speed 1.600 reduced 1.200 limits speed 1.600 turn 0.035 acceleration 0.020 "
+    EXPECT_TRUE(Has(strait, "unit side 1 #7 \"Point Battery\" fort at -250.0 -250.0 column - animated yes lods 3\n"));
+    EXPECT_TRUE(Has(strait, "column 1.0 speed 1.600 reduced 1.200 limits speed 1.600 turn 0.006 acceleration 0.020 "
                             "ships: \"Aurora\" \"Boreas\" \"Cygnet\"\n"))
         << strait.out;
     EXPECT_TRUE(Has(strait, "icons 7:"));
@@ -59,11 +59,11 @@ TEST(MapCommand, BothDemoMapsLoadFromEitherSide) {
 }
 
 TEST(MapCommand, UnitsLostOnAnEarlierMapAreNotBuilt) {
-    const Result r = Map("demo_strait.map --lost-player Aurora --lost-ai Harrier --lost-ai Mine_1");
+    const Result r = Map("demo_strait.map --lost-player Aurora --lost-ai Harrier --lost-ai \"Mine 1\"");
     ASSERT_EQ(r.exitCode, 0) << r.out;
     EXPECT_FALSE(Has(r, "\"Aurora\" ship"));
     EXPECT_FALSE(Has(r, "\"Harrier\" ship"));
-    EXPECT_TRUE(Has(r, "\"Mine_1\" mine"));
+    EXPECT_TRUE(Has(r, "\"Mine 1\" mine"));
     EXPECT_TRUE(Has(r, "ships: \"Boreas\" \"Cygnet\"\n"));
     EXPECT_TRUE(Has(r, "icons 6:"));
 }
