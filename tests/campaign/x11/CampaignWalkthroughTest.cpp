@@ -238,7 +238,7 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
                                    [](const Rgb& c) { return c.r > 180 && c.g > 120 && c.b < 90; }) > 10;
             });
         };
-        const std::string order = "CDX9KelBattleSystem::BeginBombardment : Petrel attack Signal_Station";
+        const std::string order = "CDX9KelBattleSystem::BeginBombardment : Petrel attack Signal Station";
         bool ordered = false;
         for (int attempt = 0; attempt < 4 && !ordered; ++attempt) {
             // A check button held past the dialog's click window toggles

@@ -197,7 +197,8 @@ TEST_F(SlowFramesInput, AWordTypedAtThirtyMillisecondsAKeyArrivesWholeAndInOrder
     CCIIModuleManager* modules = m_session.Scene()->GetModuleManager();
     CCIIModuleGameSave* save = nullptr;
     for (size_t i = 0; modules && i < modules->GetModuleCount(); ++i)
-        if (auto* m = dynamic_cast<CCIIModuleGameSave*>(modules->GetModule(i))) save = m;
+        if (auto* m = dynamic_cast<CCIIModuleGameSave*>(modules->GetModule(i)))
+            if (m->GetScreen() && m->GetScreen()->GetName() == "save_game") save = m;
     ASSERT_NE(save, nullptr);
     ASSERT_TRUE(m_session.Screens()->SetScreen("save_game"));
     m_session.Frames(2, false);
