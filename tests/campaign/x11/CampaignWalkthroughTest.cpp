@@ -404,8 +404,19 @@ TEST_F(CampaignWalkthrough, FromTheLogoToTheScoreScreen) {
     {
         const ScreenBox speed2 = Control("Movement", 2);
         const ScreenBox centre = Control("Movement", 6);
+        const ScreenBox rudder = Control("Movement", 0);
+        // The rudder's thumb amidships: bright pixels around the track's middle.
+        auto rudderAmidships = [&] {
+            return CountPixels(rudder.XAt(45), rudder.top, rudder.Width() / 10, rudder.Height(),
+                               [](const Rgb& c) { return c.Sum() > 400; }) > 10;
+        };
         Click(speed2.XAt(75), speed2.Y());
-        Click(centre.X(), centre.Y());
+        // A second button right after the slider may fall inside the map's
+        // click window; it is pressed again only while the rudder shows
+        // that it was not taken.
+        ASSERT_TRUE(ClickUntil(centre.X(), centre.Y(), rudderAmidships, 4, FramesMs(20),
+                               [&] { return !rudderAmidships(); }))
+            << "the rudder did not come amidships";
         Step("route_after_load");
         ASSERT_NO_FATAL_FAILURE(SailTheTurn("column_sailing_turn2", "column_sailed_turn2"));
         ASSERT_NO_FATAL_FAILURE(EndTheTurn(3, "enemy_phase_turn2"));
