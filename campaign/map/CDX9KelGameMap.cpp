@@ -114,6 +114,26 @@ std::string CDX9KelGameMap::ReadEditBoxText(Vorna2::CDX9KelGUIEditBox* box) {
     return text;
 }
 
+// Every unit of the map goes: the sides' scene object lists, records,
+// animated models and columns, and the objects of no side.
+void CDX9KelGameMap::DeleteUnits() {
+    for (GameMapSide& side : m_Sides) {
+        side.m_SceneObjects.clear();
+        for (GameObjectRecord* o : side.m_GameObjects) delete o;
+        side.m_GameObjects.clear();
+        for (CDX9KelAnimatedModel* a : side.m_AnimatedModels) delete a;
+        side.m_AnimatedModels.clear();
+        for (GameColumnRecord* c : side.m_Columns) {
+            ReleaseColumnRecord(c);
+            delete c;
+        }
+        side.m_Columns.clear();
+    }
+    m_NoSideSceneObjects.clear();
+    for (GameObjectRecord* o : m_NoSideGameObjects) delete o;
+    m_NoSideGameObjects.clear();
+}
+
 void CDX9KelGameMap::Release() {
     ClearColumnMovement();
     if (m_pScene) {
@@ -131,21 +151,7 @@ void CDX9KelGameMap::Release() {
         }
     }
     m_pWater = nullptr;
-    for (GameMapSide& side : m_Sides) {
-        side.m_SceneObjects.clear();
-        for (GameObjectRecord* o : side.m_GameObjects) delete o;
-        side.m_GameObjects.clear();
-        for (CDX9KelAnimatedModel* a : side.m_AnimatedModels) delete a;
-        side.m_AnimatedModels.clear();
-        for (GameColumnRecord* c : side.m_Columns) {
-            ReleaseColumnRecord(c);
-            delete c;
-        }
-        side.m_Columns.clear();
-    }
-    m_NoSideSceneObjects.clear();
-    for (GameObjectRecord* o : m_NoSideGameObjects) delete o;
-    m_NoSideGameObjects.clear();
+    DeleteUnits();
     m_Params.m_stdvSide1Targets.clear();
     m_Params.m_stdvSide2Targets.clear();
     m_pPlayerSceneObjects = nullptr;

@@ -211,6 +211,7 @@ public:
     void ProcMapFailed();
     // The reset before a new map or a save is loaded.
     void ClearMap(bool full);
+    void DeleteUnits();
     // True while the map screen is bound and the active screen.
     bool IsMapScreenActive() const;
     // Displayed routes cleared and the column movement emptied.

@@ -450,21 +450,7 @@ void CDX9KelGameMap::ClearMap(bool full) {
         m_Params.m_stdvSide1Targets.clear();
         m_Params.m_stdvSide2Targets.clear();
     }
-    for (GameMapSide& side : m_Sides) {
-        side.m_SceneObjects.clear();
-        for (GameObjectRecord* r : side.m_GameObjects) delete r;
-        side.m_GameObjects.clear();
-        for (CDX9KelAnimatedModel* m : side.m_AnimatedModels) delete m;
-        side.m_AnimatedModels.clear();
-        for (GameColumnRecord* c : side.m_Columns) {
-            ReleaseColumnRecord(c);
-            delete c;
-        }
-        side.m_Columns.clear();
-    }
-    m_NoSideSceneObjects.clear();
-    for (GameObjectRecord* r : m_NoSideGameObjects) delete r;
-    m_NoSideGameObjects.clear();
+    DeleteUnits();
     m_pPlayerSceneObjects = m_pEnemySceneObjects = nullptr;
     m_pPlayerGameObjects = m_pEnemyGameObjects = nullptr;
     m_pPlayerColumns = m_pEnemyColumns = nullptr;
